@@ -1,0 +1,191 @@
+// FontRecord.cpp: serialising and parsing font records in both layouts.
+#include "FontRecord.h"
+
+#include "core/qz_fileio/ByteOrder.h"
+#include "core/qz_fileio/ByteReader.h"
+
+#include <algorithm>
+#include <new>
+
+using qz_gen::ByteReader;
+
+namespace {
+constexpr std::size_t kSingleHeaderSize = 26;
+constexpr std::size_t kTwoDensityHeaderSize = 30;
+
+// The font header's fields in file order; the two-density layout adds the last two.
+constexpr std::uint16_t FontHeader::*kHeaderFields[] = {
+    &FontHeader::fontType,   &FontHeader::firstChar,   &FontHeader::lastChar, &FontHeader::maxWidth,
+    &FontHeader::kernMax,    &FontHeader::nDescent,    &FontHeader::fRectWidth,
+    &FontHeader::fRectHeight, &FontHeader::owTLoc,     &FontHeader::ascent,   &FontHeader::descent,
+    &FontHeader::leading,    &FontHeader::rowWords,    &FontHeader::version,  &FontHeader::densityCount,
+};
+constexpr std::size_t kSingleHeaderFields = 13;
+
+std::span<std::uint16_t FontHeader::*const> headerFields(bool twoDensity) {
+    return std::span(kHeaderFields).first(twoDensity ? std::size(kHeaderFields) : kSingleHeaderFields);
+}
+
+FontRecordHeader readRecordHeader(const std::uint8_t* p) {
+    return {p[0], p[1], qz_gen::loadU16BE(p + 2), qz_gen::loadU16BE(p + 4), qz_gen::loadU32BE(p + 6)};
+}
+
+// Reads up to the next zero byte (or to the end of the record).
+std::string readText(ByteReader& r) {
+    std::string text;
+    while (auto c = r.readU8()) {
+        if (*c == 0) break;
+        text.push_back(static_cast<char>(*c));
+    }
+    return text;
+}
+
+std::optional<FontRecordSummary> summaryOf(std::span<const std::uint8_t> record) {
+    if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;
+    FontRecordSummary s;
+    s.header = readRecordHeader(record.data());
+    ByteReader r(record);
+    if (!r.seek(std::size_t(CFontRecord::kRecordHeaderSize) + s.header.fontDataLength)) return std::nullopt;
+    s.name = readText(r);
+    s.style = readText(r);
+    return s;
+}
+
+void putU16(std::uint8_t*& p, std::uint16_t v) {
+    qz_gen::storeU16BE(p, v);
+    p += 2;
+}
+void putU32(std::uint8_t*& p, std::uint32_t v) {
+    qz_gen::storeU32BE(p, v);
+    p += 4;
+}
+std::uint8_t* putBytes(std::uint8_t* p, const std::vector<std::uint8_t>& bytes) {
+    return std::copy(bytes.begin(), bytes.end(), p);
+}
+}  // namespace
+
+std::size_t CFontRecord::LayoutLength() const {
+    const std::size_t count = static_cast<std::size_t>(std::max(Count(), 0));
+    if (IsHighDensity()) return 44 + 4 * count + 5 * StrikeBytes();
+    return 28 + StrikeBytes() + 4 * count;
+}
+
+std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
+    if (font.locationTable.empty() || font.offsetWidth.empty()) return std::nullopt;
+    const int count = font.Count();
+    const bool two = font.IsHighDensity();
+    const std::size_t s1 = font.StrikeBytes();
+    if (count <= 0 || font.locationTable.size() != std::size_t(count) + 1 ||
+        font.offsetWidth.size() != 2 * std::size_t(count) || font.strike1.size() != s1 ||
+        (two && font.strike2.size() != 4 * s1) || font.header.fontDataLength < font.LayoutLength())
+        return std::nullopt;
+
+    std::vector<std::uint8_t> out;
+    try {
+        out.assign(CFontRecord::kRecordHeaderSize + font.header.fontDataLength + font.name.size() +
+                       font.style.size() + 2,
+                   0);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    std::uint8_t* p = out.data();
+    *p++ = font.header.flags;
+    *p++ = font.header.headerOnly;
+    putU16(p, font.header.pointSize);
+    putU16(p, font.header.reserved);
+    putU32(p, font.header.fontDataLength);
+
+    for (const auto field : headerFields(two)) putU16(p, font.font.*field);
+
+    const auto putLocations = [&] {
+        for (const auto loc : font.locationTable) putU16(p, loc);
+    };
+    if (two) {
+        for (const auto& d : font.densities) {
+            putU16(p, d.density);
+            putU32(p, d.glyphBitsOffset);
+        }
+        putLocations();
+        p = putBytes(p, font.offsetWidth);
+        p = putBytes(p, font.strike1);
+        p = putBytes(p, font.strike2);
+    } else {
+        p = putBytes(p, font.strike1);
+        putLocations();
+        p = putBytes(p, font.offsetWidth);
+    }
+    std::uint8_t* text = out.data() + CFontRecord::kRecordHeaderSize + font.header.fontDataLength;
+    text = std::copy(font.name.begin(), font.name.end(), text);
+    *text++ = 0;
+    std::copy(font.style.begin(), font.style.end(), text);
+    return out;
+}
+
+std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record) {
+    return summaryOf(record);
+}
+
+std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
+    const auto summary = summaryOf(record);
+    if (!summary) return std::nullopt;
+    CFontRecord font;
+    font.header = summary->header;
+    font.name = summary->name;
+    font.style = summary->style;
+    if (font.header.headerOnly != 0) return font;
+
+    // Only bit 0x02 of the font type's high byte chooses the layout.
+    const std::size_t dataEnd = CFontRecord::kRecordHeaderSize + font.header.fontDataLength;
+    ByteReader r(record.first(dataEnd));
+    r.skip(CFontRecord::kRecordHeaderSize);
+    if (r.remaining() < 2) return std::nullopt;
+    const bool two = (record[CFontRecord::kRecordHeaderSize] & 0x02) != 0;
+    const std::size_t headerSize = two ? kTwoDensityHeaderSize : kSingleHeaderSize;
+    if (r.remaining() < headerSize) return std::nullopt;
+    for (const auto field : headerFields(two)) font.font.*field = *r.readU16();
+
+    const int count = font.Count();
+    if (count <= 0) return std::nullopt;
+    // Everything the header describes must lie within the font data, before the name.
+    if (font.LayoutLength() > font.header.fontDataLength) return std::nullopt;
+    const std::size_t s1 = font.StrikeBytes();
+    const auto readLocations = [&] {
+        font.locationTable.resize(std::size_t(count) + 1);
+        for (auto& loc : font.locationTable) loc = *r.readU16();
+    };
+    const auto copyPart = [&](std::vector<std::uint8_t>& into, std::size_t n) {
+        const auto part = *r.take(n);
+        into.assign(part.begin(), part.end());
+    };
+    if (two) {
+        for (auto& d : font.densities) {
+            d.density = *r.readU16();
+            d.glyphBitsOffset = *r.readU32();
+        }
+        readLocations();
+        copyPart(font.offsetWidth, 2 * std::size_t(count));
+        copyPart(font.strike1, s1);
+        copyPart(font.strike2, 4 * s1);
+    } else {
+        copyPart(font.strike1, s1);
+        readLocations();
+        copyPart(font.offsetWidth, 2 * std::size_t(count));
+    }
+    font.maxAdvance = font.font.fRectWidth;
+    font.rows = font.font.fRectHeight;
+    font.rowWordsInMemory = font.font.rowWords;
+    return font;
+}
+
+std::optional<std::vector<std::uint8_t>> RenameFontRecord(std::span<const std::uint8_t> record,
+                                                          std::string_view name, std::string_view style) {
+    if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;
+    const std::size_t keep = CFontRecord::kRecordHeaderSize + qz_gen::loadU32BE(record.data() + 6);
+    if (keep > record.size()) return std::nullopt;
+    std::vector<std::uint8_t> out(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(keep));
+    out.insert(out.end(), name.begin(), name.end());
+    out.push_back(0);
+    out.insert(out.end(), style.begin(), style.end());
+    out.push_back(0);
+    return out;
+}

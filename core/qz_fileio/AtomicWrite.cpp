@@ -1,0 +1,51 @@
+// AtomicWrite.cpp: temporary file beside the target, then rename.
+#include "AtomicWrite.h"
+
+#include "Exception.h"
+#include "File.h"
+#include "platform/win/Win32Error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qz_gen {
+
+namespace {
+std::string temporaryNameFor(const std::string& path) {
+    static thread_local std::mt19937 random{std::random_device{}()};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp%06x.%d", static_cast<unsigned>(random() & 0xFFFFFF),
+                  static_cast<int>(::getpid()));
+    return path + suffix;
+}
+
+void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, const std::function<void(CFile&)>& write) {
+    const std::string temporary = temporaryNameFor(path);
+    CFile file;
+    file.Open(temporary, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoInherit);
+    try {
+        // The replacement keeps the permissions of the file it replaces.
+        struct stat old {};
+        if (::stat(path.c_str(), &old) == 0) ::chmod(temporary.c_str(), old.st_mode & 07777);
+        write(file);
+        file.Flush();
+        file.Close();
+        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+            const std::uint32_t error = win::errorFromErrnoForPath(errno, path);
+            win::SetLastError(error);
+            ThrowFileException(OsErrorToCause(error), error, path);
+        }
+    } catch (...) {
+        file.Close();
+        removeQuietly(temporary);
+        throw;
+    }
+}
+
+}  // namespace qz_gen

@@ -1,0 +1,70 @@
+// File.h: qz_gen::CFile, raw file access with Win32 open semantics over POSIX calls. Failures
+// throw qz_gen::CException objects by pointer (see Exception.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qz_gen {
+
+class CFile {
+public:
+    // Open flags, combined with OR.
+    enum OpenFlags : std::uint32_t {
+        modeRead = 0x0000,
+        modeWrite = 0x0001,
+        modeReadWrite = 0x0002,
+        shareCompat = 0x0000,
+        shareExclusive = 0x0010,
+        shareDenyWrite = 0x0020,
+        shareDenyRead = 0x0030,
+        shareDenyNone = 0x0040,
+        modeNoInherit = 0x0080,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+    };
+
+    enum SeekOrigin : int { begin = 0, current = 1, end = 2 };
+
+    CFile() = default;
+    virtual ~CFile();
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Opens path as flags say. Throws a CFileException (cause from the error, the error, path)
+    // when the file cannot be opened; returns true otherwise.
+    //
+    // Share modes are kept between processes with advisory locks: an open that denies others
+    // reading or writing, or that writes, holds the file exclusively; a reading open that denies
+    // writers only holds it shared; "deny none" takes no lock. A conflicting open fails with a
+    // sharing violation, as on Windows.
+    virtual bool Open(const std::string& path, std::uint32_t flags);
+    virtual void Close();
+    virtual void SetFilePath(const std::string& path) { filePath_ = path; }
+    // Writes all n bytes; a failure throws a CFileException naming the file.
+    virtual std::uint32_t Write(const void* buffer, std::uint32_t n);
+    // Reads exactly n bytes; a failure or a short read throws "File IO read error" (code 7).
+    virtual std::uint32_t Read(void* buffer, std::uint32_t n);
+    // Failures throw "File IO" (code 9).
+    virtual std::int64_t Seek(std::int64_t offset, int origin);
+    virtual std::int64_t GetPosition();
+    // Failure throws "File IO write error" (code 8).
+    virtual void Flush();
+    virtual bool IsOpen() const { return handle_ != kClosed; }
+    virtual void SetLength(std::int64_t length);
+    virtual std::int64_t GetLength();
+
+    const std::string& GetFilePath() const { return filePath_; }
+
+    // Deletes the file at path; failure throws a CFileException without file name.
+    static void Remove(const std::string& path);
+    // True when an entry (file or folder) exists at path.
+    static bool Exists(const std::string& path);
+
+private:
+    static constexpr int kClosed = -1;
+    int handle_ = kClosed;
+    std::string filePath_;
+};
+
+}  // namespace qz_gen

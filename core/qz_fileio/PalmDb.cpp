@@ -1,0 +1,294 @@
+// PalmDb.cpp: reading and writing the Palm database file layout.
+#include "PalmDb.h"
+
+#include "ByteReader.h"
+#include "DbResult.h"
+#include "Exception.h"
+#include "File.h"
+#include "StringTable.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace qz_gen {
+
+namespace {
+[[noreturn]] void throwReadError() { ThrowException(kStrReadError, kCodeReadError); }
+
+PalmDbHeader parseHeader(std::span<const std::uint8_t> b) {
+    PalmDbHeader h;
+    std::copy_n(b.begin(), h.name.size(), h.name.begin());
+    const std::uint8_t* p = b.data();
+    h.attributes = loadU16BE(p + 32);
+    h.version = loadU16BE(p + 34);
+    h.creationDate = loadU32BE(p + 36);
+    h.modificationDate = loadU32BE(p + 40);
+    h.lastBackupDate = loadU32BE(p + 44);
+    h.modificationNumber = loadU32BE(p + 48);
+    h.appInfoID = loadU32BE(p + 52);
+    h.sortInfoID = loadU32BE(p + 56);
+    h.type = loadU32BE(p + 60);
+    h.creator = loadU32BE(p + 64);
+    h.uniqueIDSeed = loadU32BE(p + 68);
+    h.nextRecordListID = loadU32BE(p + 72);
+    h.numRecords = loadU16BE(p + 76);
+    return h;
+}
+
+void storeHeader(const PalmDbHeader& h, std::uint8_t* p) {
+    std::copy(h.name.begin(), h.name.end(), p);
+    storeU16BE(p + 32, h.attributes);
+    storeU16BE(p + 34, h.version);
+    storeU32BE(p + 36, h.creationDate);
+    storeU32BE(p + 40, h.modificationDate);
+    storeU32BE(p + 44, h.lastBackupDate);
+    storeU32BE(p + 48, h.modificationNumber);
+    storeU32BE(p + 52, h.appInfoID);
+    storeU32BE(p + 56, h.sortInfoID);
+    storeU32BE(p + 60, h.type);
+    storeU32BE(p + 64, h.creator);
+    storeU32BE(p + 68, h.uniqueIDSeed);
+    storeU32BE(p + 72, h.nextRecordListID);
+    storeU16BE(p + 76, h.numRecords);
+}
+
+// The bytes of [start, end) after checking that the part lies between floor and the end of the
+// file; a part out of place means the list does not describe this file.
+std::span<const std::uint8_t> partOf(std::span<const std::uint8_t> file, std::uint64_t floor,
+                                     std::uint64_t start, std::uint64_t end) {
+    if (start < floor || end < start || end > file.size()) throwReadError();
+    return file.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+}
+
+std::int32_t copyInfoBlock(std::span<const std::uint8_t> part, std::vector<std::uint8_t>& into) {
+    if (part.size() > CPalmDb::kInfoCapacity) return kDbAppInfoTooLarge;
+    into.assign(part.begin(), part.end());
+    return kDbOk;
+}
+
+std::int32_t copyOut(const std::vector<std::uint8_t>& block, std::uint8_t* buffer, std::uint32_t* length) {
+    if (buffer == nullptr || length == nullptr) return kDbNullArgument;
+    if (block.empty()) return kDbNoInfoBlock;
+    if (*length < block.size()) {
+        *length = static_cast<std::uint32_t>(block.size());
+        return kDbBufferTooSmall;
+    }
+    std::memcpy(buffer, block.data(), block.size());
+    *length = static_cast<std::uint32_t>(block.size());
+    return kDbOk;
+}
+
+std::int32_t copyIn(std::uint32_t size, const std::uint8_t* bytes, std::vector<std::uint8_t>& block) {
+    if (bytes == nullptr) return kDbNullArgument;
+    if (size > CPalmDb::kInfoCapacity) return kDbAppInfoTooLarge;
+    try {
+        block.assign(bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
+    }
+    return kDbOk;
+}
+
+std::uint8_t fileAttributesOf(const CDbRecord& r) {
+    std::uint8_t attributes = static_cast<std::uint8_t>(r.GetCategory() & CPalmDb::kRecAttrCategory);
+    if (r.HasFlag(CDbRecord::kFlagDirty)) attributes |= CPalmDb::kRecAttrDirty;
+    if (r.HasFlag(CDbRecord::kFlagArchived | CDbRecord::kFlagDeleted)) attributes |= CPalmDb::kRecAttrDelete;
+    if (r.IsPrivate()) attributes |= CPalmDb::kRecAttrSecret;
+    return attributes;
+}
+}  // namespace
+
+void CPalmDb::Reset() {
+    DeleteAllRecords();
+    recordList_.clear();
+    resourceList_.clear();
+    appInfo_.clear();
+    sortInfo_.clear();
+    header_ = PalmDbHeader();
+    fileLength_ = 0;
+    changed_ = false;
+}
+
+std::string CPalmDb::GetName() const {
+    const auto end = std::find(header_.name.begin(), header_.name.end(), 0);
+    return std::string(header_.name.begin(), end);
+}
+
+void CPalmDb::SetName(std::string_view name) {
+    header_.name.fill(0);
+    std::copy_n(name.begin(), std::min(name.size(), header_.name.size() - 1), header_.name.begin());
+}
+
+std::int32_t CPalmDb::Read(CFile& file) {
+    Reset();
+    const std::int64_t length = file.GetLength();
+    if (length == 0) return kDbFileEmpty;
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
+    }
+    constexpr std::size_t kChunk = std::size_t(1) << 30;
+    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
+        file.Read(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
+    return ReadFromBytes(bytes);
+}
+
+std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
+    Reset();
+    fileLength_ = bytes.size();
+    if (bytes.empty()) return kDbFileEmpty;
+    try {
+        ByteReader reader(bytes);
+        const auto headerBytes = reader.take(kHeaderSize);
+        if (!headerBytes) throwReadError();
+        header_ = parseHeader(*headerBytes);
+        const std::size_t n = header_.numRecords;
+        const auto list = reader.take(n * ListEntrySize());
+        if (!list || !reader.skip(kGapSize)) throwReadError();
+        // Parts may start right after the list: some writers leave out the two-byte gap.
+        const std::uint64_t listEnd = kHeaderSize + n * ListEntrySize();
+        const std::uint8_t* entry = list->data();
+
+        if (IsResourceDb()) {
+            for (std::size_t i = 0; i < n; ++i, entry += kResourceEntrySize)
+                resourceList_.push_back({loadU32BE(entry), loadU16BE(entry + 4), loadU32BE(entry + 6)});
+            std::uint64_t floor = listEnd;
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto& e = resourceList_[i];
+                const std::uint64_t end = i + 1 < n ? resourceList_[i + 1].offset : bytes.size();
+                const auto part = partOf(bytes, floor, e.offset, end);
+                floor = e.offset;
+                auto record = std::make_unique<CDbRecord>();
+                record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
+                record->SetUniqueID(e.type);
+                record->SetResourceID(e.id);
+                AdoptRecord(std::move(record));
+            }
+            return kDbOk;
+        }
+
+        for (std::size_t i = 0; i < n; ++i, entry += kRecordEntrySize)
+            recordList_.push_back({loadU32BE(entry), entry[4], loadU24BE(entry + 5)});
+        const std::uint64_t firstPart = n > 0 ? recordList_[0].offset : bytes.size();
+        std::uint64_t floor = listEnd;
+        if (header_.appInfoID != 0) {
+            const std::uint64_t end = header_.sortInfoID != 0 ? header_.sortInfoID : firstPart;
+            if (const auto rc = copyInfoBlock(partOf(bytes, floor, header_.appInfoID, end), appInfo_); rc != kDbOk)
+                return rc;
+            floor = header_.appInfoID;
+        }
+        if (header_.sortInfoID != 0) {
+            if (const auto rc = copyInfoBlock(partOf(bytes, floor, header_.sortInfoID, firstPart), sortInfo_);
+                rc != kDbOk)
+                return rc;
+            floor = header_.sortInfoID;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& e = recordList_[i];
+            const std::uint64_t end = i + 1 < n ? recordList_[i + 1].offset : bytes.size();
+            const auto part = partOf(bytes, floor, e.offset, end);
+            floor = e.offset;
+            auto record = std::make_unique<CDbRecord>();
+            record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
+            record->SetUniqueID(e.uniqueID);
+            record->SetCategory(e.attributes & kRecAttrCategory);
+            std::uint32_t flags = 0;
+            if ((e.attributes & kRecAttrDirty) != 0) flags |= CDbRecord::kFlagDirty;
+            if ((e.attributes & kRecAttrDelete) != 0)
+                flags |= part.empty() ? CDbRecord::kFlagDeleted : CDbRecord::kFlagArchived;
+            record->SetFlags(flags);
+            record->SetPrivate((e.attributes & kRecAttrSecret) != 0);
+            AdoptRecord(std::move(record));
+        }
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
+    }
+    return kDbOk;
+}
+
+void CPalmDb::SetLayoutFields() {
+    header_.numRecords = static_cast<std::uint16_t>(LiveCount());
+    header_.appInfoID = 0;
+    header_.sortInfoID = 0;
+    if (IsResourceDb()) return;
+    const std::uint32_t blocks = static_cast<std::uint32_t>(kHeaderSize + kGapSize + LiveCount() * kRecordEntrySize);
+    if (!appInfo_.empty()) header_.appInfoID = blocks;
+    if (!sortInfo_.empty()) header_.sortInfoID = blocks + AppInfoLength();
+}
+
+std::vector<std::uint8_t> CPalmDb::ToBytes() const {
+    const bool resource = IsResourceDb();
+    const std::size_t live = LiveCount();
+    std::size_t offset = kHeaderSize + kGapSize + live * ListEntrySize();
+    if (!resource) offset += appInfo_.size() + sortInfo_.size();
+    std::size_t total = offset;
+    for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
+        if (const auto* r = RecordAt(slot)) total += r->GetLength();
+
+    std::vector<std::uint8_t> out(total, 0);
+    storeHeader(header_, out.data());
+    std::uint8_t* entry = out.data() + kHeaderSize;
+    for (std::uint32_t slot = 0; slot < usedLength_; ++slot) {
+        const auto* r = RecordAt(slot);
+        if (!r) continue;
+        if (resource) {
+            storeU32BE(entry, r->GetUniqueID());
+            storeU16BE(entry + 4, static_cast<std::uint16_t>(r->GetResourceID()));
+            storeU32BE(entry + 6, static_cast<std::uint32_t>(offset));
+            entry += kResourceEntrySize;
+        } else {
+            storeU32BE(entry, static_cast<std::uint32_t>(offset));
+            entry[4] = fileAttributesOf(*r);
+            storeU24BE(entry + 5, r->GetUniqueID() & 0xFFFFFF);
+            entry += kRecordEntrySize;
+        }
+        offset += r->GetLength();
+    }
+    std::uint8_t* part = entry + kGapSize;
+    if (!resource) {
+        part = std::copy(appInfo_.begin(), appInfo_.end(), part);
+        part = std::copy(sortInfo_.begin(), sortInfo_.end(), part);
+    }
+    for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
+        if (const auto* r = RecordAt(slot)) part = std::copy(r->Bytes().begin(), r->Bytes().end(), part);
+    return out;
+}
+
+std::int32_t CPalmDb::Write(CFile& file) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ToBytes();
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
+    }
+    constexpr std::size_t kChunk = std::size_t(1) << 30;
+    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
+        file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
+    changed_ = false;
+    return kDbOk;
+}
+
+std::int32_t CPalmDb::SetAppInfo(std::uint32_t size, const std::uint8_t* bytes) {
+    const auto rc = copyIn(size, bytes, appInfo_);
+    if (rc == kDbOk) changed_ = true;
+    return rc;
+}
+
+std::int32_t CPalmDb::GetAppInfo(std::uint8_t* buffer, std::uint32_t* length) const {
+    return copyOut(appInfo_, buffer, length);
+}
+
+std::int32_t CPalmDb::SetSortInfo(std::uint32_t size, const std::uint8_t* bytes) {
+    const auto rc = copyIn(size, bytes, sortInfo_);
+    if (rc == kDbOk) changed_ = true;
+    return rc;
+}
+
+std::int32_t CPalmDb::GetSortInfo(std::uint8_t* buffer, std::uint32_t* length) const {
+    return copyOut(sortInfo_, buffer, length);
+}
+
+}  // namespace qz_gen
