@@ -1,0 +1,198 @@
+// Tests of the font record layouts: golden bytes of both layouts, round trips, and refusing
+// records whose header claims more than they hold.
+#include "core/FontRecord.h"
+
+#include <gtest/gtest.h>
+
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+// A one-character font ('A' and the missing symbol), two rows, one word per row.
+CFontRecord tinyFont(bool twoDensities) {
+    CFontRecord f;
+    f.font.fontType = twoDensities ? CFontRecord::kTwoDensityType : CFontRecord::kSingleDensityType;
+    f.font.firstChar = 'A';
+    f.font.lastChar = 'A';
+    f.font.maxWidth = 2;
+    f.font.fRectWidth = 2;
+    f.font.fRectHeight = 2;
+    f.font.ascent = 2;
+    f.font.rowWords = 1;
+    f.locationTable = {0, 2, 3};
+    f.offsetWidth = {0, 2, 0, 1};
+    f.strike1 = {0x80, 0x00, 0x40, 0x00};
+    f.header.pointSize = 9;
+    f.name = "T";
+    if (twoDensities) {
+        f.header.flags = CFontRecord::kFlagsTwoDensity;
+        f.font.owTLoc = 16;
+        f.font.version = 1;
+        f.font.densityCount = 2;
+        f.densities = {DensityEntry{72, 52}, DensityEntry{144, 56}};
+        f.strike2 = Bytes(16, 0);
+        f.strike2[0] = 0xC0;
+    } else {
+        f.font.owTLoc = 10;
+    }
+    f.header.fontDataLength = static_cast<std::uint32_t>(f.LayoutLength());
+    return f;
+}
+
+const Bytes kTinySingle = {
+    0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x28,  // record header, n = 40
+    0x00, 0x90,  // fontType
+    0x00, 0x41, 0x00, 0x41,  // firstChar, lastChar
+    0x00, 0x02, 0x00, 0x00, 0x00, 0x00,  // maxWidth, kernMax, nDescent
+    0x00, 0x02, 0x00, 0x02,  // fRectWidth, fRectHeight
+    0x00, 0x0A,  // owTLoc = (4 + 4 + 12) / 2
+    0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,  // ascent, descent, leading, rowWords
+    0x80, 0x00, 0x40, 0x00,  // strike
+    0x00, 0x00, 0x00, 0x02, 0x00, 0x03,  // location table
+    0x00, 0x02, 0x00, 0x01,  // offset/width table
+    'T', 0x00, 0x00,  // name, empty style
+};
+
+const Bytes kTinyTwoDensity = {
+    0x04, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x48,  // n = 72
+    0x92, 0x00, 0x00, 0x41, 0x00, 0x41, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,
+    0x00, 0x02, 0x00, 0x02, 0x00, 0x10,  // owTLoc = count + 14
+    0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
+    0x00, 0x01, 0x00, 0x02,  // version, densityCount
+    0x00, 0x48, 0x00, 0x00, 0x00, 0x34,  // 72, 44 + 4 * count
+    0x00, 0x90, 0x00, 0x00, 0x00, 0x38,  // 144, + S1
+    0x00, 0x00, 0x00, 0x02, 0x00, 0x03,
+    0x00, 0x02, 0x00, 0x01,
+    0x80, 0x00, 0x40, 0x00,
+    0xC0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    'T', 0x00, 0x00,
+};
+}  // namespace
+
+TEST(FontRecordSerialise, SingleDensityGoldenBytes) {
+    EXPECT_EQ(Serialise(tinyFont(false)).value(), kTinySingle);
+}
+
+TEST(FontRecordSerialise, TwoDensityGoldenBytes) {
+    EXPECT_EQ(Serialise(tinyFont(true)).value(), kTinyTwoDensity);
+}
+
+TEST(FontRecordParse, RoundTripsBothLayoutsByteForByte) {
+    for (const Bytes* golden : {&kTinySingle, &kTinyTwoDensity}) {
+        const auto font = Parse(*golden);
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->Count(), 2);
+        EXPECT_EQ(font->name, "T");
+        EXPECT_EQ(font->style, "");
+        EXPECT_EQ(font->maxAdvance, 2);
+        EXPECT_EQ(font->rows, 2);
+        EXPECT_EQ(font->rowWordsInMemory, 1);
+        EXPECT_EQ(font->locationTable, (std::vector<std::uint16_t>{0, 2, 3}));
+        EXPECT_EQ(font->strike2.size(), font->IsHighDensity() ? 4 * font->strike1.size() : 0u);
+        EXPECT_EQ(Serialise(*font).value(), *golden);
+    }
+}
+
+TEST(FontRecordParse, OnlyTheHighDensityBitChoosesTheLayout) {
+    Bytes record = kTinySingle;
+    record[10] = 0x00;  // fontType 0x0000
+    record[11] = 0x00;
+    const auto font = Parse(record);
+    ASSERT_TRUE(font);
+    EXPECT_FALSE(font->IsHighDensity());
+    EXPECT_EQ(font->strike1, (Bytes{0x80, 0x00, 0x40, 0x00}));
+}
+
+TEST(FontRecordParse, PrintableRangeHasCount96) {
+    CFontRecord f = tinyFont(false);
+    f.font.firstChar = 32;
+    f.font.lastChar = 126;
+    EXPECT_EQ(f.Count(), 96);
+    f.locationTable.assign(97, 0);
+    f.offsetWidth.assign(192, 0);
+    f.header.fontDataLength = static_cast<std::uint32_t>(f.LayoutLength());
+    const auto bytes = Serialise(f);
+    ASSERT_TRUE(bytes);
+    const auto back = Parse(*bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->locationTable.size(), 97u);
+    EXPECT_EQ(back->offsetWidth.size(), 192u);
+}
+
+TEST(FontRecordParse, HeaderOnlyRecordGivesNameStyleAndSize) {
+    const Bytes record = {0x00, 0x01, 0x00, 0x0C, 0, 0, 0, 0, 0, 3, 0xEE, 0xEE, 0xEE, 'A', 'r', 0, 'B', 0};
+    const auto font = Parse(record);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->header.headerOnly, 1);
+    EXPECT_EQ(font->header.pointSize, 12);
+    EXPECT_EQ(font->name, "Ar");
+    EXPECT_EQ(font->style, "B");
+    EXPECT_TRUE(font->locationTable.empty());
+    const auto summary = ParseHeaderOnly(record);
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(summary->name, "Ar");
+}
+
+TEST(FontRecordParse, RefusesEveryRecordCutBeforeItsName) {
+    for (const Bytes* golden : {&kTinySingle, &kTinyTwoDensity}) {
+        const std::size_t nameAt = golden->size() - 3;
+        for (std::size_t n = 0; n < nameAt; ++n) {
+            SCOPED_TRACE(n);
+            EXPECT_FALSE(Parse(std::span(golden->data(), n)));
+        }
+        // Cut inside the strings: the font is whole, the text is what is there.
+        EXPECT_TRUE(Parse(std::span(golden->data(), nameAt)));
+    }
+}
+
+TEST(FontRecordParse, RefusesHeadersThatClaimMoreThanTheFontData) {
+    struct Case {
+        const char* what;
+        std::size_t offset;
+        std::uint8_t value;
+    };
+    const Case cases[] = {
+        {"font data length shorter than the layout", 9, 0x27},
+        {"lastChar before firstChar - 1", 15, 0x3F},
+        {"more rows than the strike holds", 25, 0x03},
+        {"more row words than the strike holds", 35, 0x02},
+        {"wider range than the tables", 15, 0x50},
+        {"font data length past the record", 9, 0x40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes record = kTinySingle;
+        record[c.offset] = c.value;
+        EXPECT_FALSE(Parse(record));
+    }
+}
+
+TEST(FontRecordSerialise, RefusesMissingOrMisSizedTables) {
+    struct Case {
+        const char* what;
+        void (*spoil)(CFontRecord&);
+    };
+    const Case cases[] = {
+        {"no location table", [](CFontRecord& f) { f.locationTable.clear(); }},
+        {"no offset/width table", [](CFontRecord& f) { f.offsetWidth.clear(); }},
+        {"location table one short", [](CFontRecord& f) { f.locationTable.pop_back(); }},
+        {"strike one byte short", [](CFontRecord& f) { f.strike1.pop_back(); }},
+        {"second strike missing", [](CFontRecord& f) { f.strike2.clear(); }},
+        {"font data length too short", [](CFontRecord& f) { f.header.fontDataLength -= 1; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFontRecord f = tinyFont(true);
+        c.spoil(f);
+        EXPECT_FALSE(Serialise(f));
+    }
+}
+
+TEST(RenameFontRecord, KeepsTheFontDataAndReplacesTheStrings) {
+    const auto renamed = RenameFontRecord(kTinySingle, "Arial", "BI");
+    ASSERT_TRUE(renamed);
+    Bytes expected(kTinySingle.begin(), kTinySingle.end() - 3);
+    for (const char c : std::string("Arial\0BI", 8)) expected.push_back(static_cast<std::uint8_t>(c));
+    expected.push_back(0);
+    EXPECT_EQ(*renamed, expected);
+    EXPECT_FALSE(RenameFontRecord(std::span(kTinySingle.data(), 20), "A", ""));
+}

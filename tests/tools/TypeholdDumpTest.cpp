@@ -1,0 +1,107 @@
+// Tests of `typehold dump` and `typehold sample` through the installed binary.
+#include "support/TempDir.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+struct ToolRun {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+ToolRun typehold(const std::string& args, const TempDir& dir) {
+    const std::string errFile = dir.file("stderr.txt");
+    const std::string command = std::string(TYPEHOLD_BIN) + " " + args + " 2>" + errFile;
+    ToolRun run{};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = readWholeFile(errFile);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}
+}  // namespace
+
+TEST(TypeholdDump, ContainerOfTheSampleFile) {
+    TempDir dir;
+    const auto pdb = dir.file("sample.pdb");
+    ASSERT_EQ(typehold("sample " + pdb, dir).exitCode, 0);
+    const ToolRun run = typehold("dump " + pdb, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto j = nlohmann::json::parse(run.out);
+    EXPECT_EQ(j["name"], "Typehold Sample");
+    EXPECT_EQ(j["type"], "xFnt");
+    EXPECT_EQ(j["creator"], "FMGR");
+    EXPECT_EQ(j["resource"], false);
+    EXPECT_EQ(j["numRecords"], 2);
+    ASSERT_EQ(j["records"].size(), 2u);
+    EXPECT_EQ(j["records"][0]["offset"], 96);
+    EXPECT_EQ(j["records"][1]["uniqueID"], 2);
+    EXPECT_TRUE(j["resources"].empty());
+    const std::size_t keys = j.size();
+    EXPECT_EQ(keys, 19u);
+}
+
+TEST(TypeholdDump, FontRecordsOfBothLayouts) {
+    TempDir dir;
+    const auto pdb = dir.file("sample.pdb");
+    ASSERT_EQ(typehold("sample " + pdb, dir).exitCode, 0);
+    const auto single = nlohmann::json::parse(typehold("dump " + pdb + " --font 0", dir).out);
+    EXPECT_EQ(single["fontType"], 0x0090);
+    EXPECT_EQ(single["count"], 11);
+    EXPECT_EQ(single["locationTable"].size(), 12u);
+    EXPECT_FALSE(single.contains("densities"));
+    const auto two = nlohmann::json::parse(typehold("dump " + pdb + " --font 1", dir).out);
+    EXPECT_EQ(two["fontType"], 0x9200);
+    EXPECT_EQ(two["owTLoc"], 11 + 14);
+    EXPECT_EQ(two["densities"][1]["density"], 144);
+    EXPECT_EQ(two["offsetWidth"][0], nlohmann::json::array({0, 4}));
+}
+
+TEST(TypeholdDump, RawRecordIsTheRecordsBytes) {
+    TempDir dir;
+    const auto pdb = dir.file("sample.pdb");
+    ASSERT_EQ(typehold("sample " + pdb, dir).exitCode, 0);
+    const ToolRun run = typehold("dump " + pdb + " --record 0 --raw", dir);
+    ASSERT_EQ(run.exitCode, 0);
+    const auto file = readWholeFile(pdb);
+    ASSERT_EQ(run.out.size(), 133u);
+    EXPECT_TRUE(std::equal(run.out.begin(), run.out.end(), file.begin() + 96, [](char a, std::uint8_t b) {
+        return static_cast<std::uint8_t>(a) == b;
+    }));
+}
+
+TEST(TypeholdDump, ErrorsAreOneLineNamingTheFile) {
+    TempDir dir;
+    writeWholeFile(dir.file("short.pdb"), std::vector<std::uint8_t>(40, 0));
+    writeWholeFile(dir.file("empty.pdb"), {});
+    struct Case {
+        std::string args;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"dump " + dir.file("absent.pdb"), "typehold: " + dir.file("absent.pdb") + ": fileNotFound\n"},
+        {"dump " + dir.file("short.pdb"), "typehold: " + dir.file("short.pdb") + ": File IO read error\n"},
+        {"dump " + dir.file("empty.pdb"), "typehold: " + dir.file("empty.pdb") + ": the file is empty (result 4378)\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ToolRun run = typehold(c.args, dir);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, c.line);
+        EXPECT_TRUE(run.out.empty());
+    }
+    const auto pdb = dir.file("sample.pdb");
+    ASSERT_EQ(typehold("sample " + pdb, dir).exitCode, 0);
+    EXPECT_EQ(typehold("dump " + pdb + " --font 5", dir).err, "typehold: " + pdb + ": no record in slot 5\n");
+}
