@@ -61,6 +61,22 @@ std::span<const std::uint8_t> partOf(std::span<const std::uint8_t> file, std::ui
     return file.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
 }
 
+// One record per list entry, holding the bytes from its offset to the next entry's (the last one's
+// to the end of the file); describe fills in what the entry says of it.
+template <typename Entry, typename Describe, typename Add>
+void readParts(std::span<const std::uint8_t> file, std::uint64_t floor, const std::vector<Entry>& list,
+               Describe describe, Add add) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const std::uint64_t end = i + 1 < list.size() ? list[i + 1].offset : file.size();
+        const auto part = partOf(file, floor, list[i].offset, end);
+        floor = list[i].offset;
+        auto record = std::make_unique<CDbRecord>();
+        record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
+        describe(list[i], *record);
+        add(std::move(record));
+    }
+}
+
 std::int32_t copyInfoBlock(std::span<const std::uint8_t> part, std::vector<std::uint8_t>& into) {
     if (part.size() > CPalmDb::kInfoCapacity) return kDbAppInfoTooLarge;
     into.assign(part.begin(), part.end());
@@ -151,22 +167,15 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
         // Parts may start right after the list: some writers leave out the two-byte gap.
         const std::uint64_t listEnd = kHeaderSize + n * ListEntrySize();
         const std::uint8_t* entry = list->data();
+        const auto adopt = [this](std::unique_ptr<CDbRecord> record) { AdoptRecord(std::move(record)); };
 
         if (IsResourceDb()) {
             for (std::size_t i = 0; i < n; ++i, entry += kResourceEntrySize)
                 resourceList_.push_back({loadU32BE(entry), loadU16BE(entry + 4), loadU32BE(entry + 6)});
-            std::uint64_t floor = listEnd;
-            for (std::size_t i = 0; i < n; ++i) {
-                const auto& e = resourceList_[i];
-                const std::uint64_t end = i + 1 < n ? resourceList_[i + 1].offset : bytes.size();
-                const auto part = partOf(bytes, floor, e.offset, end);
-                floor = e.offset;
-                auto record = std::make_unique<CDbRecord>();
-                record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
-                record->SetUniqueID(e.type);
-                record->SetResourceID(e.id);
-                AdoptRecord(std::move(record));
-            }
+            readParts(bytes, listEnd, resourceList_, [](const ResourceListEntry& e, CDbRecord& r) {
+                r.SetUniqueID(e.type);
+                r.SetResourceID(e.id);
+            }, adopt);
             return kDbOk;
         }
 
@@ -186,23 +195,16 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
                 return rc;
             floor = header_.sortInfoID;
         }
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto& e = recordList_[i];
-            const std::uint64_t end = i + 1 < n ? recordList_[i + 1].offset : bytes.size();
-            const auto part = partOf(bytes, floor, e.offset, end);
-            floor = e.offset;
-            auto record = std::make_unique<CDbRecord>();
-            record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
-            record->SetUniqueID(e.uniqueID);
-            record->SetCategory(e.attributes & kRecAttrCategory);
+        readParts(bytes, floor, recordList_, [](const RecordListEntry& e, CDbRecord& r) {
+            r.SetUniqueID(e.uniqueID);
+            r.SetCategory(e.attributes & kRecAttrCategory);
             std::uint32_t flags = 0;
             if ((e.attributes & kRecAttrDirty) != 0) flags |= CDbRecord::kFlagDirty;
             if ((e.attributes & kRecAttrDelete) != 0)
-                flags |= part.empty() ? CDbRecord::kFlagDeleted : CDbRecord::kFlagArchived;
-            record->SetFlags(flags);
-            record->SetPrivate((e.attributes & kRecAttrSecret) != 0);
-            AdoptRecord(std::move(record));
-        }
+                flags |= r.GetLength() == 0 ? CDbRecord::kFlagDeleted : CDbRecord::kFlagArchived;
+            r.SetFlags(flags);
+            r.SetPrivate((e.attributes & kRecAttrSecret) != 0);
+        }, adopt);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
     }
