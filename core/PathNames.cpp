@@ -1,0 +1,19 @@
+// PathNames.cpp
+#include "PathNames.h"
+
+std::string fileNameOf(std::string_view path) {
+    const auto slash = path.find_last_of("/\\");
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string fileTitle(std::string_view path) {
+    std::string name = fileNameOf(path);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+std::string proposedFileName(std::string_view title) {
+    const auto cut = title.find_first_of("\\/:*?\"<>|");
+    return std::string(title.substr(0, cut));
+}

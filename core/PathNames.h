@@ -1,0 +1,15 @@
+// PathNames.h: the parts of a path the document shows and proposes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The file name without folder and extension ("/home/ann/Fonts.pdb" -> "Fonts").
+std::string fileTitle(std::string_view path);
+
+// The file name with its extension but without folder.
+std::string fileNameOf(std::string_view path);
+
+// A title as a proposed file name: cut before the first character a Windows file name cannot hold
+// (\ / : * ? " < > |).
+std::string proposedFileName(std::string_view title);

@@ -1,0 +1,40 @@
+// ConverterStrings.h: the Typehold Converter's string table (its user-visible texts by number).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace converter {
+
+enum StringId : std::uint32_t {
+    kStrAboutCaption = 100,
+    kStrNoPalmUsers = 130,
+    kStrFunctionFailed = 131,
+    kStrFunctionMissing = 132,
+    kStrNotTypeholdDatabase = 133,
+    kStrUnknownFontError = 134,
+    kStrAppName = 135,
+    kStrSaveChanges = 140,
+    kStrWillBeInstalled = 141,
+    kStrUntitled = 142,
+    kStrSelectFontFirst = 146,
+    kStrConfirmDelete = 147,
+    kStrNameTooLong = 148,
+    kStrStyleTooLong = 149,
+    kStrAll = 150,
+    kStrSelectFontsToExport = 155,
+    kStrAddFonts = 156,
+    kStrNoDefaultStyles = 157,
+    kStrNoDefaultSizes = 158,
+    kStrAboutText = 159,
+    kStrInstallExported = 213,
+    kStrReady = 345,
+};
+
+// The text of id; an empty text (and an assertion report) when the table has no such string.
+std::string LoadConverterString(std::uint32_t id);
+
+// Makes the table the program's own, so that qz_gen::CException can raise its texts by number.
+void RegisterConverterStrings();
+
+}  // namespace converter

@@ -1,0 +1,351 @@
+// Tests of the font document: opening, saving, IDs, editing and sorting, on real files.
+#include "core/FontDoc.h"
+
+#include "core/FontRecord.h"
+#include "core/qz_fileio/AtomicWrite.h"
+#include "core/qz_fileio/ByteOrder.h"
+#include "core/qz_fileio/File.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "platform/win/MessageBoxTypes.h"
+#include "support/SampleFonts.h"
+#include "support/ScriptedDocumentUi.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+using qz_gen::CDbRecord;
+using qz_gen::CPalmDb;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+// Writes a Typehold file holding the given records, as another program might.
+void writeDatabase(const std::string& path, CPalmDb& db, std::uint32_t type = CFontList::kTypeXFnt) {
+    db.SetName("Foreign");
+    db.Header().type = type;
+    db.Header().creator = CFontList::kCreatorFmgr;
+    db.SetLayoutFields();
+    writeWholeFile(path, db.ToBytes());
+}
+
+CDbRecord fontRecord(const std::string& name, std::uint32_t id, std::uint16_t size = 9) {
+    const auto bytes = Serialise(tinyFont(false, name, "", size)).value();
+    CDbRecord r;
+    r.SetData(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+    r.SetUniqueID(id);
+    return r;
+}
+
+std::vector<std::uint32_t> uniqueIDsInFile(const std::string& path) {
+    CPalmDb db;
+    db.ReadFromBytes(readWholeFile(path));
+    std::vector<std::uint32_t> ids;
+    for (const auto& e : db.RecordList()) ids.push_back(e.uniqueID);
+    return ids;
+}
+
+struct Fixture {
+    TempDir dir;
+    ScriptedDocumentUi ui;
+    CFontDoc doc{ui};
+};
+}  // namespace
+
+TEST(CFontDocSave, UntitledDocumentProposesItsFirstFontsName) {
+    Fixture f;
+    ASSERT_TRUE(f.doc.OnNewDocument("Untitled"));
+    f.doc.Fonts().AddConverted(tinyFont(false, "Verdana"));
+    f.doc.MarkModified(true);
+    EXPECT_EQ(f.doc.GetTitle(), "Verdana");
+    f.ui.savePath = f.dir.file("Chosen.pdb");
+    ASSERT_TRUE(f.doc.DoFileSave());
+    EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{"Verdana"});
+    EXPECT_EQ(f.doc.GetTitle(), "Chosen");
+    EXPECT_EQ(f.doc.GetPathName(), f.dir.file("Chosen.pdb"));
+    EXPECT_FALSE(f.doc.IsModified());
+}
+
+TEST(CFontDocSave, ProposedNameIsCutBeforeAForbiddenCharacter) {
+    struct Case {
+        const char* title;
+        const char* proposed;
+    };
+    const Case cases[] = {{"Fonts: Serif", "Fonts"}, {"What?", "What"}, {"a/b", "a"}, {"Plain", "Plain"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        Fixture f;
+        f.doc.OnNewDocument(c.title);
+        EXPECT_FALSE(f.doc.DoFileSave());  // the dialog is cancelled
+        EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{c.proposed});
+    }
+}
+
+TEST(CFontDocSave, DatabaseNameIsTheFileTitleCutTo31Characters) {
+    struct Case {
+        std::string file;
+        std::string name;
+    };
+    const Case cases[] = {
+        {std::string(40, 'n') + ".pdb", std::string(31, 'n')},
+        {std::string(31, 'm') + ".pdb", std::string(31, 'm')},
+        {"with\rreturn.pdb", "withreturn"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        Fixture f;
+        f.doc.OnNewDocument("x");
+        ASSERT_TRUE(f.doc.DoSave(f.dir.file(c.file), true));
+        CPalmDb db;
+        db.ReadFromBytes(readWholeFile(f.dir.file(c.file)));
+        EXPECT_EQ(db.GetName(), c.name);
+        EXPECT_EQ(db.Header().type, CFontList::kTypeXFnt);
+        EXPECT_EQ(db.Header().creator, CFontList::kCreatorFmgr);
+    }
+}
+
+TEST(CFontDocSave, NewRecordsContinueAfterTheHighestID) {
+    Fixture f;
+    CPalmDb db;
+    for (auto r : {fontRecord("A", 5), fontRecord("B", 9)}) db.AddRecord(r);
+    const auto path = f.dir.file("ids.pdb");
+    writeDatabase(path, db);
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    f.doc.Fonts().AddConverted(tinyFont(false, "C"));
+    f.doc.Fonts().AddConverted(tinyFont(true, "D"));
+    ASSERT_TRUE(f.doc.DoFileSave());
+    EXPECT_EQ(uniqueIDsInFile(path), (std::vector<std::uint32_t>{5, 9, 10, 11}));
+    EXPECT_TRUE(f.doc.Fonts().At(2)->record->HasFlag(CDbRecord::kFlagNew));
+}
+
+TEST(CFontDocSave, NewDocumentsFirstFontGetsIDOne) {
+    Fixture f;
+    f.doc.OnNewDocument("x");
+    f.doc.Fonts().AddConverted(tinyFont(false));
+    ASSERT_TRUE(f.doc.DoSave(f.dir.file("one.pdb"), true));
+    EXPECT_EQ(uniqueIDsInFile(f.dir.file("one.pdb")), std::vector<std::uint32_t>{1});
+}
+
+TEST(CFontListLoad, DeletedAndUnparsableRecordsAreHiddenButSaved) {
+    Fixture f;
+    CPalmDb db;
+    CDbRecord deleted;
+    deleted.SetUniqueID(3);
+    deleted.SetFlags(CDbRecord::kFlagDeleted);
+    CDbRecord garbage;
+    const Bytes junk{1, 2, 3};
+    garbage.SetData(3, junk.data());
+    garbage.SetUniqueID(4);
+    for (auto r : {fontRecord("A", 1), deleted, garbage}) db.AddRecord(r);
+    const auto path = f.dir.file("hidden.pdb");
+    writeDatabase(path, db);
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    EXPECT_EQ(f.doc.Fonts().Count(), 1u);
+    EXPECT_EQ(f.doc.Fonts().MaxUniqueID(), 4u);  // the deleted record's ID does not count
+    ASSERT_TRUE(f.doc.DoFileSave());
+    CPalmDb back;
+    back.ReadFromBytes(readWholeFile(path));
+    ASSERT_EQ(back.LiveCount(), 3u);
+    EXPECT_EQ(back.RecordList()[1].attributes, 0x80);
+    EXPECT_EQ(back.RecordAt(1)->GetLength(), 0u);
+    EXPECT_EQ(Bytes(back.RecordAt(2)->Bytes().begin(), back.RecordAt(2)->Bytes().end()), junk);
+}
+
+TEST(CFontListLoad, EntriesTakeSizeDensityAndHeaderOnlyFromTheRecord) {
+    Fixture f;
+    CPalmDb db;
+    const auto two = Serialise(tinyFont(true, "Two", "BI", 0x10C)).value();
+    CDbRecord twoRecord;
+    twoRecord.SetData(static_cast<std::uint32_t>(two.size()), two.data());
+    twoRecord.SetUniqueID(1);
+    const Bytes headerOnly{0, 1, 0, 12, 0, 0, 0, 0, 0, 0, 'H', 0, 'B', 0};
+    CDbRecord headerRecord;
+    headerRecord.SetData(static_cast<std::uint32_t>(headerOnly.size()), headerOnly.data());
+    headerRecord.SetUniqueID(2);
+    for (auto r : {twoRecord, headerRecord}) db.AddRecord(r);
+    writeDatabase(f.dir.file("kinds.pdb"), db);
+    ASSERT_TRUE(f.doc.OnOpenDocument(f.dir.file("kinds.pdb")));
+    const auto& fonts = f.doc.Fonts();
+    ASSERT_EQ(fonts.Count(), 2u);
+    EXPECT_EQ(fonts.At(0)->size, 12);  // the low byte of 0x10C
+    EXPECT_EQ(fonts.At(0)->highDensity, 0x0200u);
+    EXPECT_EQ(fonts.At(0)->style, "BI");
+    EXPECT_EQ(fonts.At(1)->headerOnly, 1u);
+    EXPECT_EQ(fonts.At(1)->name, "H");
+}
+
+TEST(CFontListLoad, RefusesOtherDatabasesAndReportsFileErrors) {
+    Fixture f;
+    CPalmDb db;
+    writeDatabase(f.dir.file("other.pdb"), db, 0x44415441);
+    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("other.pdb")));
+    writeWholeFile(f.dir.file("short.pdb"), Bytes(50, 0));
+    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("short.pdb")));
+    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("absent.pdb")));  // no message
+    ASSERT_EQ(f.ui.messages.size(), 2u);
+    EXPECT_EQ(f.ui.messages[0].text, "The file is not a valid Typehold database!");
+    EXPECT_EQ(f.ui.messages[1].text, "File IO read error");
+}
+
+TEST(CFontListEdit, DeletingTheOnlyFontSavesAnEmptyDatabase) {
+    Fixture f;
+    f.doc.OnNewDocument("x");
+    f.doc.Fonts().AddConverted(tinyFont(false));
+    ASSERT_TRUE(f.doc.Fonts().Delete(f.doc.Fonts().At(0)));
+    EXPECT_FALSE(f.doc.Fonts().Delete(nullptr));
+    ASSERT_TRUE(f.doc.DoSave(f.dir.file("empty.pdb"), true));
+    EXPECT_EQ(readWholeFile(f.dir.file("empty.pdb")).size(), 80u);
+}
+
+TEST(CFontListEdit, RenameReplacesTheStringsWithoutCarriageReturns) {
+    Fixture f;
+    f.doc.OnNewDocument("x");
+    auto& fonts = f.doc.Fonts();
+    fonts.AddConverted(tinyFont(false, "Old", "B"));
+    ASSERT_TRUE(fonts.Rename(fonts.At(0), "New\rName", "I"));
+    EXPECT_EQ(fonts.At(0)->name, "New\rName");
+    const auto parsed = Parse(fonts.At(0)->record->Bytes());
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->name, "NewName");
+    EXPECT_EQ(parsed->style, "I");
+    EXPECT_EQ(parsed->strike1, tinyFont(false).strike1);
+}
+
+TEST(CFontListEdit, SortsByNameThenStyleThenSize) {
+    Fixture f;
+    f.doc.OnNewDocument("x");
+    auto& fonts = f.doc.Fonts();
+    fonts.AddConverted(tinyFont(false, "Courier", "", 8));
+    fonts.AddConverted(tinyFont(false, "arial", "B", 12));
+    fonts.AddConverted(tinyFont(false, "arial", "B", 8));
+    fonts.AddConverted(tinyFont(false, "Arial", "", 14));
+    fonts.Sort();
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < fonts.Count(); ++i)
+        order.push_back(fonts.At(i)->name + "/" + fonts.At(i)->style + "/" + std::to_string(fonts.At(i)->size));
+    EXPECT_EQ(order, (std::vector<std::string>{"Arial//14", "arial/B/8", "arial/B/12", "Courier//8"}));
+}
+
+TEST(CFontListEdit, CopiedRecordKeepsItsIDUnlessTheTargetHasItAlready) {
+    TempDir dir;
+    ScriptedDocumentUi ui;
+    CFontList source(ui), target(ui);
+    source.New();
+    target.New();
+    source.AddConverted(tinyFont(false, "S"));
+    source.At(0)->record->SetUniqueID(7);
+    source.At(0)->record->SetCategory(3);
+    source.At(0)->record->SetPrivate(true);
+    ASSERT_EQ(target.AddCopy(*source.At(0)), 0);
+    ASSERT_EQ(target.AddCopy(*source.At(0)), 1);
+    EXPECT_EQ(target.At(0)->record->GetUniqueID(), 7u);
+    EXPECT_EQ(target.At(0)->record->GetCategory(), 3u);
+    EXPECT_TRUE(target.At(0)->record->IsPrivate());
+    EXPECT_EQ(target.At(1)->record->GetUniqueID(), CDbRecord::kUnassigned);
+    ASSERT_TRUE(target.Save(dir.file("copies.pdb")));
+    EXPECT_EQ(uniqueIDsInFile(dir.file("copies.pdb")), (std::vector<std::uint32_t>{7, 8}));
+}
+
+TEST(CDocManSaveModified, AnswersOfTheSavePrompt) {
+    struct Case {
+        int answer;
+        bool result;
+        bool saved;
+    };
+    const Case cases[] = {{win::IDYES, true, true}, {win::IDNO, true, false}, {win::IDCANCEL, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Fixture f;
+        f.doc.OnNewDocument("Untitled");
+        f.doc.MarkModified(true);
+        f.ui.answers = {c.answer};
+        f.ui.savePath = f.dir.file("saved.pdb");
+        EXPECT_EQ(f.doc.SaveModified(), c.result);
+        ASSERT_EQ(f.ui.messages.size(), 1u);
+        EXPECT_EQ(f.ui.messages[0].text, "Save changes to Untitled?");
+        EXPECT_EQ(f.ui.messages[0].type, win::MB_YESNOCANCEL | win::MB_ICONWARNING);
+        EXPECT_EQ(qz_gen::CFile::Exists(f.dir.file("saved.pdb")), c.saved);
+    }
+    Fixture unmodified;
+    EXPECT_TRUE(unmodified.doc.SaveModified());
+    EXPECT_TRUE(unmodified.ui.messages.empty());
+}
+
+TEST(CDocManSave, ReadOnlyOrRemovedFileAsksForANewName) {
+    for (const bool removeIt : {false, true}) {
+        SCOPED_TRACE(removeIt ? "removed" : "read-only");
+        Fixture f;
+        const auto path = f.dir.file("doc.pdb");
+        f.doc.OnNewDocument("x");
+        ASSERT_TRUE(f.doc.DoSave(path, true));
+        if (removeIt) qz_gen::CFile::Remove(path);
+        else ::chmod(path.c_str(), 0444);
+        f.ui.savePath = std::nullopt;
+        EXPECT_FALSE(f.doc.DoFileSave());
+        EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{path});
+    }
+}
+
+TEST(CFontListSave, FailuresLeaveTheOldFileByteIdentical) {
+    Fixture f;
+    const auto path = f.dir.file("keep.pdb");
+    f.doc.OnNewDocument("x");
+    f.doc.Fonts().AddConverted(tinyFont(false, "Keep"));
+    ASSERT_TRUE(f.doc.DoSave(path, true));
+    const Bytes before = readWholeFile(path);
+    for (int i = 0; i < 50; ++i) f.doc.Fonts().AddConverted(tinyFont(true, "Grow"));
+
+    // The disk fills up: writes past 200 bytes fail.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit tight = old;
+    tight.rlim_cur = 200;
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const bool saved = f.doc.DoFileSave();
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readWholeFile(path), before);
+    ASSERT_FALSE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.messages.back().text, "The file size exceeds the limit allowed and cannot be saved.\r\n");
+
+    // A folder that does not exist, chosen in the dialog: nothing is written anywhere.
+    f.ui.savePath = f.dir.file("missing/keep.pdb");
+    EXPECT_FALSE(f.doc.DoSave(std::nullopt, true));
+    EXPECT_EQ(f.ui.messages.back().text, "badPath");
+    EXPECT_EQ(readWholeFile(path), before);
+    EXPECT_EQ(f.doc.GetPathName(), path);
+
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(f.dir.path())) ++files;
+    EXPECT_EQ(files, 1u);
+}
+
+TEST(CFontListSave, InfoBlocksCategoriesAndPrivateRecordsOfAForeignFileSurvive) {
+    Fixture f;
+    CPalmDb db;
+    CDbRecord a = fontRecord("A", 1);
+    a.SetCategory(5);
+    a.SetPrivate(true);
+    CDbRecord b = fontRecord("B", 2);
+    b.SetFlags(CDbRecord::kFlagDirty);
+    for (auto r : {a, b}) db.AddRecord(r);
+    const Bytes app{'c', 'a', 't', 's', 0, 1, 2, 3};
+    const Bytes sort{9, 8, 7};
+    db.SetAppInfo(static_cast<std::uint32_t>(app.size()), app.data());
+    db.SetSortInfo(static_cast<std::uint32_t>(sort.size()), sort.data());
+    const auto path = f.dir.file("foreign.pdb");
+    writeDatabase(path, db);
+    const Bytes original = readWholeFile(path);
+
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.doc.DoFileSave());
+    const Bytes saved = readWholeFile(path);
+    ASSERT_EQ(saved.size(), original.size());
+    // Only the header's name and dates change; the list, the blocks and the records stay.
+    EXPECT_TRUE(std::equal(original.begin() + 52, original.begin() + 60, saved.begin() + 52));
+    EXPECT_TRUE(std::equal(original.begin() + 60, original.end(), saved.begin() + 60));
+}
