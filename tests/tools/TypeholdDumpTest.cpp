@@ -1,35 +1,15 @@
 // Tests of `typehold dump` and `typehold sample` through the installed binary.
 #include "support/TempDir.h"
+#include "support/ToolRunner.h"
 
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-struct ToolRun {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
-
-ToolRun typehold(const std::string& args, const TempDir& dir) {
-    const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string(TYPEHOLD_BIN) + " " + args + " 2>" + errFile;
-    ToolRun run{};
-    FILE* pipe = ::popen(command.c_str(), "r");
-    char buffer[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto err = readWholeFile(errFile);
-    run.err.assign(err.begin(), err.end());
-    return run;
-}
+ToolRun typehold(const std::string& args, const TempDir& dir) { return runTool(TYPEHOLD_BIN, args, dir.path()); }
 }  // namespace
 
 TEST(TypeholdDump, ContainerOfTheSampleFile) {

@@ -1,0 +1,23 @@
+// ToolRunner.cpp
+#include "ToolRunner.h"
+
+#include "TempDir.h"
+
+#include <cstdio>
+#include <sys/wait.h>
+
+ToolRun runTool(const std::string& binary, const std::string& args, const std::string& scratchFolder) {
+    const std::string errFile = scratchFolder + "/tool-stderr.txt";
+    const std::string command = binary + " " + args + " 2>" + errFile;
+    ToolRun run{};
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return {-1, "", "popen failed"};
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto err = readWholeFile(errFile);
+    run.err.assign(err.begin(), err.end());
+    return run;
+}

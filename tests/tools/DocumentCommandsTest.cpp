@@ -1,0 +1,119 @@
+// Tests of `typehold list`, `rename`, `delete` and `merge` on real files.
+#include "support/TempDir.h"
+#include "support/ToolRunner.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+namespace {
+ToolRun typehold(const std::string& args, const TempDir& dir) { return runTool(TYPEHOLD_BIN, args, dir.path()); }
+
+std::vector<nlohmann::json> listJson(const std::string& file, const TempDir& dir) {
+    const ToolRun run = typehold("list " + file + " --json", dir);
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::vector<nlohmann::json> fonts;
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);) fonts.push_back(nlohmann::json::parse(line));
+    return fonts;
+}
+
+std::string sample(const TempDir& dir, const std::string& name = "sample.pdb") {
+    const auto path = dir.file(name);
+    EXPECT_EQ(typehold("sample " + path, dir).exitCode, 0);
+    return path;
+}
+}  // namespace
+
+TEST(TypeholdList, ShowsTheFontsInSortedOrder) {
+    TempDir dir;
+    const auto path = sample(dir);
+    ASSERT_EQ(typehold("rename " + path + " 1 --name aardvark", dir).exitCode, 0);
+    const auto fonts = listJson(path, dir);
+    ASSERT_EQ(fonts.size(), 2u);
+    EXPECT_EQ(fonts[0]["name"], "aardvark");
+    EXPECT_EQ(fonts[0]["style"], "B");
+    EXPECT_EQ(fonts[0]["highDensity"], true);
+    EXPECT_EQ(fonts[0]["slot"], 1);
+    EXPECT_EQ(fonts[0]["uniqueID"], 2);
+    EXPECT_EQ(fonts[1]["name"], "Sample Digits");
+    EXPECT_EQ(fonts[1]["headerOnly"], false);
+    EXPECT_EQ(fonts[1]["size"], 6);
+    const ToolRun text = typehold("list " + path, dir);
+    EXPECT_NE(text.out.find("aardvark"), std::string::npos);
+    EXPECT_LT(text.out.find("aardvark"), text.out.find("Sample Digits"));
+}
+
+TEST(TypeholdRename, EnforcesTheNameAndStyleLimitsAndLeavesTheFileOnRefusal) {
+    struct Case {
+        std::string args;
+        int exitCode;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"--name " + std::string(63, 'n') + " --style " + std::string(31, 's'), 0, ""},
+        {"--name " + std::string(64, 'n'), 1, "The font name can not exceed 63 characters!"},
+        {"--style " + std::string(32, 's'), 1, "The font style can not exceed 31 characters!"},
+        {"--name " + std::string(64, 'n') + " --style " + std::string(32, 's'), 1,
+         "The font name can not exceed 63 characters!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        TempDir dir;
+        const auto path = sample(dir);
+        const auto before = readWholeFile(path);
+        const ToolRun run = typehold("rename " + path + " 0 " + c.args, dir);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        if (c.exitCode != 0) {
+            EXPECT_EQ(run.err, "typehold: " + path + ": " + c.err + "\n");
+            EXPECT_EQ(readWholeFile(path), before);
+        }
+    }
+}
+
+TEST(TypeholdDelete, RemovesTheListedFontsOrNothing) {
+    TempDir dir;
+    const auto path = sample(dir);
+    const auto before = readWholeFile(path);
+    const ToolRun bad = typehold("delete " + path + " 0 2", dir);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err, "typehold: " + path + ": no font at index 2 (the file lists 2)\n");
+    EXPECT_EQ(readWholeFile(path), before);
+    ASSERT_EQ(typehold("delete " + path + " 1", dir).exitCode, 0);
+    const auto fonts = listJson(path, dir);
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(fonts[0]["style"], "");
+    ASSERT_EQ(typehold("delete " + path + " 0", dir).exitCode, 0);
+    EXPECT_EQ(readWholeFile(path).size(), 80u);
+}
+
+TEST(TypeholdMerge, CopiesEveryFontWithDistinctIDs) {
+    TempDir dir;
+    const auto a = sample(dir, "a.pdb");
+    const auto b = sample(dir, "b.pdb");
+    const auto out = dir.file("merged.pdb");
+    const ToolRun run = typehold("merge " + out + " " + a + " " + b, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto fonts = listJson(out, dir);
+    ASSERT_EQ(fonts.size(), 4u);
+    std::set<int> ids;
+    for (const auto& f : fonts) ids.insert(f["uniqueID"].get<int>());
+    EXPECT_EQ(ids, (std::set<int>{1, 2, 3, 4}));
+    EXPECT_EQ(fonts[0]["style"], "");
+    EXPECT_EQ(fonts[1]["style"], "");
+    EXPECT_EQ(fonts[2]["style"], "B");
+}
+
+TEST(TypeholdMerge, RefusesAnInputThatIsNotATypeholdFile) {
+    TempDir dir;
+    const auto out = sample(dir, "out.pdb");
+    const auto before = readWholeFile(out);
+    writeWholeFile(dir.file("junk.pdb"), std::vector<std::uint8_t>(100, 0));
+    const ToolRun run = typehold("merge " + out + " " + dir.file("junk.pdb"), dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "typehold: " + dir.file("junk.pdb") + ": The file is not a valid Typehold database!\n");
+    EXPECT_EQ(readWholeFile(out), before);
+}

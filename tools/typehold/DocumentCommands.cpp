@@ -1,0 +1,129 @@
+// DocumentCommands.cpp: the document commands over CFontDoc, as the converter's own commands
+// would run them.
+#include "DocumentCommands.h"
+
+#include "CommandError.h"
+#include "CommandLineUi.h"
+#include "TextForJson.h"
+#include "core/FontDoc.h"
+#include "core/PathNames.h"
+#include "core/qz_fileio/DbRecord.h"
+#include "core/qz_fileio/File.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <set>
+
+namespace {
+// A failure the UI has already printed.
+constexpr int kReported = 1;
+
+// Opens file as the converter's Open does, with the fonts in their listed order.
+bool openDocument(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
+    if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
+    if (!doc.OnOpenDocument(file)) {
+        if (!ui.HasReported()) throw CommandError("cannot open the file");
+        return false;
+    }
+    doc.Fonts().Sort();
+    return true;
+}
+
+FontEntry* entryAt(CFontDoc& doc, unsigned index) {
+    if (index >= doc.Fonts().Count())
+        throw CommandError("no font at index " + std::to_string(index) + " (the file lists " +
+                           std::to_string(doc.Fonts().Count()) + ")");
+    return doc.Fonts().At(index);
+}
+
+int save(CFontDoc& doc, const std::string& file) {
+    doc.MarkModified(true);
+    return doc.DoSave(file, true) ? 0 : kReported;
+}
+}  // namespace
+
+int runList(const std::string& file, bool json) {
+    return runReportingErrors(file, [&] {
+        CommandLineUi ui(file);
+        CFontDoc doc(ui);
+        if (!openDocument(doc, ui, file)) return kReported;
+        const auto& fonts = doc.Fonts();
+        for (std::size_t i = 0; i < fonts.Count(); ++i) {
+            const FontEntry& e = *fonts.At(i);
+            if (json) {
+                nlohmann::ordered_json j{{"name", latin1ToUtf8(e.name)},
+                                         {"style", latin1ToUtf8(e.style)},
+                                         {"size", e.size},
+                                         {"highDensity", e.highDensity != 0},
+                                         {"headerOnly", e.headerOnly != 0},
+                                         {"slot", e.record->GetIndex()},
+                                         {"uniqueID", e.record->GetUniqueID()}};
+                std::cout << j.dump() << '\n';
+            } else {
+                std::printf("%-31s %-8s %3u  %s%s\n", e.name.c_str(), e.style.c_str(), unsigned(e.size),
+                            e.highDensity ? "double" : "single", e.headerOnly ? "  header only" : "");
+            }
+        }
+        std::fflush(stdout);
+        return 0;
+    });
+}
+
+int runRename(const std::string& file, unsigned index, const std::optional<std::string>& name,
+              const std::optional<std::string>& style) {
+    return runReportingErrors(file, [&] {
+        CommandLineUi ui(file);
+        CFontDoc doc(ui);
+        if (!openDocument(doc, ui, file)) return kReported;
+        FontEntry* entry = entryAt(doc, index);
+        const std::string newName = name.value_or(entry->name);
+        const std::string newStyle = style.value_or(entry->style);
+        if (newName.size() > CFontList::kMaxNameLength)
+            throw CommandError(converter::LoadConverterString(converter::kStrNameTooLong));
+        if (newStyle.size() > CFontList::kMaxStyleLength)
+            throw CommandError(converter::LoadConverterString(converter::kStrStyleTooLong));
+        if (!doc.Fonts().Rename(entry, newName, newStyle)) throw CommandError("the font record cannot be renamed");
+        return save(doc, file);
+    });
+}
+
+int runDelete(const std::string& file, const std::vector<unsigned>& indexes) {
+    return runReportingErrors(file, [&] {
+        CommandLineUi ui(file);
+        CFontDoc doc(ui);
+        if (!openDocument(doc, ui, file)) return kReported;
+        std::vector<FontEntry*> doomed;
+        for (const unsigned index : std::set<unsigned>(indexes.begin(), indexes.end()))
+            doomed.push_back(entryAt(doc, index));
+        for (FontEntry* entry : doomed)
+            if (!doc.Fonts().Delete(entry)) throw CommandError("the font cannot be deleted");
+        return save(doc, file);
+    });
+}
+
+int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
+    return runReportingErrors(out, [&] {
+        CommandLineUi ui(out);
+        CFontDoc doc(ui);
+        if (qz_gen::CFile::Exists(out)) {
+            if (!openDocument(doc, ui, out)) return kReported;
+        } else if (!doc.OnNewDocument(fileTitle(out))) {
+            throw CommandError("out of memory");
+        }
+        for (const auto& input : inputs) {
+            ui.SetSubject(input);
+            CFontList source(ui);
+            if (!qz_gen::CFile::Exists(input)) throw CommandError(input + ": no such file");
+            if (!source.Load(input)) return kReported;
+            for (std::size_t i = 0; i < source.Count(); ++i)
+                if (doc.Fonts().AddCopy(*source.At(i)) < 0) throw CommandError(input + ": out of memory");
+        }
+        ui.SetSubject(out);
+        doc.Fonts().Sort();
+        return save(doc, out);
+    });
+}
