@@ -1,0 +1,283 @@
+// BmpLoader.cpp: the .bmp reader. Every length is checked against the bytes really present;
+// the file's own size fields are not trusted.
+#include "BmpLoader.h"
+
+#include <array>
+#include <bit>
+#include <cstdio>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+namespace gdi {
+
+namespace {
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiAlphaBitfields = 6;
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+
+std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint32_t u32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+struct Failure {
+    std::string reason;
+};
+
+struct Layout {
+    int width = 0;
+    int height = 0;  // rows, always positive
+    bool topDown = false;
+    int bitCount = 0;
+    std::uint32_t compression = kBiRgb;
+    std::array<std::uint32_t, 3> masks{};  // red, green, blue
+    std::vector<COLORREF> palette;
+    std::size_t pixelOffset = 0;
+};
+
+// One colour channel of a bit-field pixel: its mask's position and width.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint32_t max = 0;
+
+    explicit Channel(std::uint32_t m) : mask(m) {
+        if (m == 0) return;
+        shift = std::countr_zero(m);
+        max = m >> shift;
+    }
+    bool contiguous() const { return mask == 0 || (max & (max + 1)) == 0; }
+    std::uint8_t level(std::uint32_t pixel) const {
+        if (max == 0) return 0;
+        const std::uint32_t v = (pixel & mask) >> shift;
+        return static_cast<std::uint8_t>(std::uint64_t(v) * 255 / max);
+    }
+};
+
+Layout readLayout(std::span<const std::uint8_t> f) {
+    if (f.size() < kFileHeaderSize + 4) throw Failure{"the file is shorter than a .bmp header"};
+    if (f[0] != 'B' || f[1] != 'M') throw Failure{"not a .bmp file (no \"BM\" signature)"};
+    Layout l;
+    l.pixelOffset = u32(&f[10]);
+    const std::uint32_t headerSize = u32(&f[14]);
+    if (headerSize != kCoreHeaderSize && (headerSize < kInfoHeaderSize || headerSize > 124))
+        throw Failure{"unknown bitmap header size " + std::to_string(headerSize)};
+    if (f.size() < kFileHeaderSize + headerSize) throw Failure{"the bitmap header is cut short"};
+    const std::uint8_t* h = &f[kFileHeaderSize];
+    std::size_t paletteAt = kFileHeaderSize + headerSize;
+    std::size_t entrySize = 4;
+    std::uint32_t colorsUsed = 0;
+    int planes = 1;
+    if (headerSize == kCoreHeaderSize) {
+        l.width = u16(h + 4);
+        l.height = u16(h + 6);
+        planes = u16(h + 8);
+        l.bitCount = u16(h + 10);
+        entrySize = 3;
+        if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 24)
+            throw Failure{"bit count " + std::to_string(l.bitCount) + " in a core header"};
+    } else {
+        const auto width = static_cast<std::int32_t>(u32(h + 4));
+        const auto height = static_cast<std::int32_t>(u32(h + 8));
+        planes = u16(h + 12);
+        l.bitCount = u16(h + 14);
+        l.compression = u32(h + 16);
+        colorsUsed = u32(h + 32);
+        if (width <= 0 || height == 0 || height == INT32_MIN)
+            throw Failure{"impossible picture size " + std::to_string(width) + " x " + std::to_string(height)};
+        if (width > kMaxBitmapSide || height > kMaxBitmapSide || height < -kMaxBitmapSide)
+            throw Failure{"the picture is larger than " + std::to_string(kMaxBitmapSide) + " pixels on a side"};
+        l.width = width;
+        l.topDown = height < 0;
+        l.height = height < 0 ? -height : height;
+        if (l.compression == kBiBitfields || l.compression == kBiAlphaBitfields) {
+            const std::size_t maskCount = l.compression == kBiAlphaBitfields ? 4 : 3;
+            const std::uint8_t* m = h + kInfoHeaderSize;
+            if (headerSize < kInfoHeaderSize + 4 * maskCount) {
+                // An info header keeps its masks after itself.
+                if (f.size() < paletteAt + 4 * maskCount) throw Failure{"the colour masks are cut short"};
+                m = &f[paletteAt];
+                paletteAt += 4 * maskCount;
+            }
+            l.masks = {u32(m), u32(m + 4), u32(m + 8)};
+        }
+    }
+    if (planes != 1) throw Failure{"plane count " + std::to_string(planes)};
+    if (l.width <= 0 || l.height <= 0) throw Failure{"the picture has no pixels"};
+    if (std::int64_t(l.width) * l.height > kMaxBitmapPixels) throw Failure{"the picture has too many pixels"};
+
+    switch (l.compression) {
+    case kBiRgb:
+        if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 16 && l.bitCount != 24 &&
+            l.bitCount != 32)
+            throw Failure{"bit count " + std::to_string(l.bitCount)};
+        if (l.bitCount == 16) l.masks = {0x7C00, 0x03E0, 0x001F};
+        if (l.bitCount == 32) l.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
+        break;
+    case kBiRle8:
+        if (l.bitCount != 8) throw Failure{"RLE8 with bit count " + std::to_string(l.bitCount)};
+        break;
+    case kBiRle4:
+        if (l.bitCount != 4) throw Failure{"RLE4 with bit count " + std::to_string(l.bitCount)};
+        break;
+    case kBiBitfields:
+    case kBiAlphaBitfields:
+        if (l.bitCount != 16 && l.bitCount != 32)
+            throw Failure{"bit fields with bit count " + std::to_string(l.bitCount)};
+        for (const auto mask : l.masks)
+            if (!Channel(mask).contiguous()) throw Failure{"a colour mask with gaps"};
+        break;
+    default: throw Failure{"compression " + std::to_string(l.compression) + " is not supported"};
+    }
+    if ((l.compression == kBiRle8 || l.compression == kBiRle4) && l.topDown)
+        throw Failure{"run-length rows cannot run top-down"};
+
+    if (l.bitCount <= 8) {
+        const std::uint32_t most = 1u << l.bitCount;
+        const std::uint32_t entries = colorsUsed == 0 || colorsUsed > most ? most : colorsUsed;
+        if (f.size() < paletteAt || (f.size() - paletteAt) / entrySize < entries)
+            throw Failure{"the palette is cut short"};
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            const std::uint8_t* e = &f[paletteAt + i * entrySize];
+            l.palette.push_back(RGB(e[2], e[1], e[0]));
+        }
+    }
+    if (l.pixelOffset > f.size()) throw Failure{"the pixel data lies past the end of the file"};
+    return l;
+}
+
+COLORREF paletteColor(const Layout& l, std::uint32_t index) {
+    if (index >= l.palette.size())
+        throw Failure{"palette index " + std::to_string(index) + " past the " + std::to_string(l.palette.size()) +
+                      " entries"};
+    return l.palette[index];
+}
+
+void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
+    const std::size_t stride = (std::size_t(l.width) * l.bitCount + 31) / 32 * 4;
+    const std::size_t available = f.size() - l.pixelOffset;
+    if (available / stride < std::size_t(l.height)) throw Failure{"the pixel rows are cut short"};
+    const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
+    for (int fileRow = 0; fileRow < l.height; ++fileRow) {
+        const std::uint8_t* src = &f[l.pixelOffset + std::size_t(fileRow) * stride];
+        const int y = l.topDown ? fileRow : l.height - 1 - fileRow;
+        std::uint8_t* dst = out.Row(y);
+        for (int x = 0; x < l.width; ++x, dst += 3) {
+            COLORREF c = 0;
+            switch (l.bitCount) {
+            case 1: c = paletteColor(l, (src[x >> 3] >> (7 - (x & 7))) & 1); break;
+            case 4: c = paletteColor(l, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15); break;
+            case 8: c = paletteColor(l, src[x]); break;
+            case 16: {
+                const std::uint32_t p = u16(src + 2 * x);
+                c = RGB(red.level(p), green.level(p), blue.level(p));
+                break;
+            }
+            case 24: c = RGB(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
+            case 32: {
+                const std::uint32_t p = u32(src + 4 * x);
+                c = RGB(red.level(p), green.level(p), blue.level(p));
+                break;
+            }
+            }
+            dst[0] = GetBValue(c);
+            dst[1] = GetGValue(c);
+            dst[2] = GetRValue(c);
+        }
+    }
+}
+
+// RLE8 and RLE4: pairs of (count, value), or an escape 0 followed by 0 (end of line), 1 (end of
+// bitmap), 2 (move by dx, dy) or n >= 3 (n literal pixels, padded to a word). Pixels that no code
+// reaches take palette entry 0, and pixels past the right edge are dropped.
+void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
+    const bool four = l.compression == kBiRle4;
+    const COLORREF background = paletteColor(l, 0);
+    for (int y = 0; y < l.height; ++y)
+        for (int x = 0; x < l.width; ++x) out.SetPixel(x, y, background);
+    std::size_t pos = l.pixelOffset;
+    const auto need = [&](std::size_t n) {
+        if (f.size() - pos < n) throw Failure{"the run-length data ends before its end-of-bitmap code"};
+    };
+    int x = 0, row = 0;  // row 0 is the bottom row
+    const auto put = [&](std::uint32_t index) {
+        const COLORREF c = paletteColor(l, index);
+        if (x < l.width && row < l.height) out.SetPixel(x, l.height - 1 - row, c);
+        ++x;
+    };
+    for (;;) {
+        need(2);
+        const std::uint8_t count = f[pos], value = f[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 15 : value >> 4) : value);
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++row;
+        } else if (value == 1) {
+            return;
+        } else if (value == 2) {
+            need(2);
+            x += f[pos];
+            row += f[pos + 1];
+            pos += 2;
+        } else {
+            const std::size_t bytes = four ? (value + 1u) / 2 : value;
+            need(bytes + (bytes & 1));
+            for (int i = 0; i < value; ++i)
+                put(four ? ((i & 1) ? f[pos + i / 2] & 15 : f[pos + i / 2] >> 4) : f[pos + i]);
+            pos += bytes + (bytes & 1);
+        }
+        // Codes past the top row have nothing left to draw.
+        if (row >= l.height) return;
+    }
+}
+}  // namespace
+
+std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, std::string* why) {
+    try {
+        const Layout layout = readLayout(bytes);
+        auto bitmap = Bitmap::Create(layout.width, layout.height, layout.bitCount);
+        if (!bitmap) throw Failure{"out of memory for the picture"};
+        if (layout.compression == kBiRle8 || layout.compression == kBiRle4)
+            decodeRunLength(bytes, layout, *bitmap);
+        else
+            decodeUncompressed(bytes, layout, *bitmap);
+        return bitmap;
+    } catch (const Failure& failure) {
+        if (why) *why = failure.reason;
+    } catch (const std::bad_alloc&) {
+        if (why) *why = "out of memory";
+    }
+    return nullptr;
+}
+
+std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        if (why) *why = "cannot open the file";
+        return nullptr;
+    }
+    const auto size = static_cast<std::streamoff>(in.tellg());
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxBmpFileSize) {
+        if (why) *why = "the file is larger than any picture this program reads";
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        if (why) *why = "cannot read the file";
+        return nullptr;
+    }
+    return LoadImageFromBytes(bytes, why);
+}
+
+}  // namespace gdi

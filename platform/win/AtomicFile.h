@@ -1,0 +1,17 @@
+// AtomicFile.h: writing a whole file so that it appears only when complete.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <span>
+#include <string>
+
+namespace win {
+
+// Writes parts, one after the other, to a temporary file beside path, flushes it and moves it to
+// path. Without replace an existing file is left untouched and the result is false (also when one
+// appears meanwhile). On any failure no temporary file is left and path is as it was.
+bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
+                         bool replace);
+
+}  // namespace win
