@@ -66,14 +66,14 @@ std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& for
     return p;
 }
 
-// The pixel rows of the record, y = 0 the top row.
+// The pixel rows of the record, y = 0 the top row, read straight from the loaded picture's
+// rows (plain memory) with the same colours GetPixel gives.
 void fillPixels(const Prepared& p, std::uint8_t* out) {
-    gdi::MemoryDC dc;
-    dc.SelectObject(p.picture.get());
     for (int y = 0; y < p.height; ++y) {
+        const std::uint8_t* from = p.picture->Row(y);
         std::uint8_t* row = out + std::size_t(y) * p.rowBytes;
-        for (int x = 0; x < p.width; ++x) {
-            const std::uint16_t value = colorToIndex(dc.GetPixel(x, y), p.depth);
+        for (int x = 0; x < p.width; ++x, from += 3) {
+            const std::uint16_t value = colorToIndex(gdi::RGB(from[2], from[1], from[0]), p.depth);
             if (p.depth == 8) {
                 row[x] = static_cast<std::uint8_t>(value);
             } else {

@@ -6,8 +6,8 @@
 #include "PictureRecord.h"
 #include "RunLength.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/MemoryDC.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -41,33 +41,34 @@ bool PictureExporter::draw(std::span<const std::uint8_t> pixels, int width, int 
         return fail("the record is shorter than its pixel rows");
     bitmap_ = gdi::CreateCompatibleBitmap(width, height);
     if (!bitmap_) return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
-    gdi::MemoryDC dc;
-    gdi::Bitmap* previous = dc.SelectObject(bitmap_.get());
 
-    // Indexed pixels go through a table of the 256 byte values at this depth.
+    // The bitmap is plain memory: each row is filled in place, three bytes (blue, green, red) a
+    // pixel, exactly as setting its pixels one by one would.
     std::array<gdi::COLORREF, 256> colorOf{};
     if (depth <= 8)
         for (int v = 0; v < 256; ++v) colorOf[static_cast<std::size_t>(v)] = indexToColor(static_cast<std::uint8_t>(v), depth);
     const int bits = bitsReadPerPixel(depth);
+    const auto put = [](std::uint8_t* p, gdi::COLORREF c) {
+        p[0] = gdi::GetBValue(c);
+        p[1] = gdi::GetGValue(c);
+        p[2] = gdi::GetRValue(c);
+    };
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = pixels.data() + std::size_t(y) * rowBytes;
-        for (int x = 0; x < width; ++x) {
-            gdi::COLORREF color;
-            if (depth > 8) {
-                color = rgb565BytesToColor(row[2 * x], row[2 * x + 1]);
-            } else if (bits == 0) {
-                color = gdi::RGB(0, 0, 0);
-            } else {
+        std::uint8_t* out = bitmap_->Row(y);
+        if (depth > 8) {
+            for (int x = 0; x < width; ++x, out += 3) put(out, rgb565BytesToColor(row[2 * x], row[2 * x + 1]));
+        } else if (bits == 8) {
+            for (int x = 0; x < width; ++x, out += 3) put(out, colorOf[row[x]]);
+        } else if (bits == 0) {
+            std::fill(out, out + 3 * std::size_t(width), std::uint8_t{0});
+        } else {
+            for (int x = 0; x < width; ++x, out += 3) {
                 const std::size_t bit = std::size_t(bits) * std::size_t(x);
-                color = colorOf[static_cast<std::uint8_t>(row[bit / 8] << (bit % 8))];
-            }
-            if (dc.SetPixel(x, y, color) == gdi::kInvalidColor) {
-                dc.SelectObject(previous);
-                return fail("a pixel cannot be set");
+                put(out, colorOf[static_cast<std::uint8_t>(row[bit / 8] << (bit % 8))]);
             }
         }
     }
-    dc.SelectObject(previous);
     return true;
 }
 
@@ -82,19 +83,25 @@ bool PictureExporter::finish(const std::string& bmpPath, bool overwrite) {
 bool PictureExporter::exportPicture(const std::uint8_t* record, std::uint32_t size, const std::string& bmpPath,
                                     bool overwrite) {
     if (record == nullptr) return fail("no record");
-    const std::span<const std::uint8_t> bytes(record, size);
-    const auto header = readPictureHeader(bytes);
-    if (!header) return fail("the record is shorter than its header");
-    if (header->IsVersion2()) return exportVersion2Picture(bytes, bmpPath, overwrite);
-    if (header->width <= 0 || header->height <= 0) return fail("the picture has no pixels");
-    const auto pixels = bytes.subspan(PictureRecord::kVersion1HeaderSize);
-    const std::size_t rowBytes = pixels.size() / std::size_t(header->height);
-    if (!draw(pixels, header->width, header->height, header->depth, rowBytes)) return false;
-    return finish(bmpPath, overwrite);
+    return decodePicture({record, size}) && finish(bmpPath, overwrite);
 }
 
 bool PictureExporter::exportVersion2Picture(std::span<const std::uint8_t> record, const std::string& bmpPath,
                                             bool overwrite) {
+    return decodeVersion2(record) && finish(bmpPath, overwrite);
+}
+
+bool PictureExporter::decodePicture(std::span<const std::uint8_t> record) {
+    const auto header = readPictureHeader(record);
+    if (!header) return fail("the record is shorter than its header");
+    if (header->IsVersion2()) return decodeVersion2(record);
+    if (header->width <= 0 || header->height <= 0) return fail("the picture has no pixels");
+    const auto pixels = record.subspan(PictureRecord::kVersion1HeaderSize);
+    const std::size_t rowBytes = pixels.size() / std::size_t(header->height);
+    return draw(pixels, header->width, header->height, header->depth, rowBytes);
+}
+
+bool PictureExporter::decodeVersion2(std::span<const std::uint8_t> record) {
     const auto header = readPictureHeader(record);
     if (!header || !header->IsVersion2()) return fail("the record is shorter than its header");
     if (header->width <= 0 || header->height <= 0) return fail("the picture has no pixels");
@@ -102,14 +109,12 @@ bool PictureExporter::exportVersion2Picture(std::span<const std::uint8_t> record
     const auto stream = record.subspan(PictureRecord::kVersion2HeaderSize);
     if (header->compressed == 0) {
         if (stream.size() < header->rawSize) return fail("the record is shorter than its raw size");
-        if (!draw(stream.first(header->rawSize), header->width, header->height, header->depth, rowBytes)) return false;
-        return finish(bmpPath, overwrite);
+        return draw(stream.first(header->rawSize), header->width, header->height, header->depth, rowBytes);
     }
     if (header->rawSize / kMaxExpansion > stream.size())
         return fail("a raw size of " + std::to_string(header->rawSize) + " bytes cannot come from " +
                     std::to_string(stream.size()) + " bytes of compressed data");
     const auto raw = expandRunLength(stream, header->rawSize, header->depth > 8 ? 2 : 1);
     if (!raw) return fail("the compressed data ends early or holds a count of 0 or -128");
-    if (!draw(*raw, header->width, header->height, header->depth, rowBytes)) return false;
-    return finish(bmpPath, overwrite);
+    return draw(*raw, header->width, header->height, header->depth, rowBytes);
 }

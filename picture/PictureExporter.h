@@ -24,10 +24,16 @@ public:
     // rawSize governs the pixels; the record's length bounds every read.
     bool exportVersion2Picture(std::span<const std::uint8_t> record, const std::string& bmpPath, bool overwrite);
 
+    // The picture drawn into the exporter's display-compatible bitmap, without writing a file;
+    // false for a malformed record, as above.
+    bool decodePicture(std::span<const std::uint8_t> record);
+    const gdi::Bitmap* bitmap() const { return bitmap_.get(); }
+
     const std::string& failure() const { return failure_; }
 
 private:
     bool fail(std::string why);
+    bool decodeVersion2(std::span<const std::uint8_t> record);
     bool draw(std::span<const std::uint8_t> pixels, int width, int height, int depth, std::size_t rowBytes);
     bool finish(const std::string& bmpPath, bool overwrite);
 

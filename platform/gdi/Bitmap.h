@@ -19,7 +19,7 @@ namespace gdi {
 inline constexpr int kDisplayBitsPerPixel = 24;
 // Bitmaps larger than this are refused: no picture the system handles comes near it, and a
 // bad size field must not make the program allocate gigabytes.
-inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t(8192) * 8192;
+inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t(4096) * 4096;
 inline constexpr int kMaxBitmapSide = 32767;
 
 class Bitmap {
