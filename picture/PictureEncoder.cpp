@@ -48,6 +48,11 @@ std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& for
     }
     p.width = box.right - box.left;
     p.height = box.bottom - box.top;
+    // A record without rows would leave the handheld dividing by a height of 0.
+    if (p.width <= 0 || p.height <= 0) {
+        why = EncodeRefusal::NoPixels;
+        return std::nullopt;
+    }
     if (p.width > format.maxWidth) {
         why = EncodeRefusal::TooWide;
         return std::nullopt;

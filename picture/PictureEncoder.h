@@ -16,6 +16,7 @@ enum class EncodeRefusal {
     TooWide,       // wider than maxWidth
     TooTall,       // taller than maxHeight
     RawTooLarge,   // more pixel data than maxRawSize
+    NoPixels,      // nothing left after cutting to even dimensions (a picture one pixel high)
 };
 
 // Sets record to the picture record of the .bmp at bmpPath and length to its size, or record to

@@ -172,6 +172,12 @@ TEST(PictureEncode, LimitsPassWhenEqualAndRefuseOneOver) {
         }
 }
 
+TEST(PictureEncode, PictureOnePixelHighHasNoRowsLeftAt144) {
+    const auto e = encode(bmp24(5, 1, whiteThenRed), format(16, 144, true));
+    EXPECT_EQ(e.why, EncodeRefusal::NoPixels);
+    EXPECT_TRUE(e.record.empty());
+}
+
 TEST(PictureEncode, UnreadableFileGivesNoRecord) {
     const auto e = encode(Bytes{'B', 'M', 1, 2, 3}, format(16, 144, true));
     EXPECT_EQ(e.why, EncodeRefusal::CannotLoad);

@@ -42,6 +42,9 @@ int encode(const std::string& bmpPath, const std::string& out, const DeviceForma
     case EncodeRefusal::TooTall:
         return error(bmpPath, "taller than the maximum height of " + std::to_string(format.maxHeight) + " pixels",
                      kRefused);
+    case EncodeRefusal::NoPixels:
+        return error(bmpPath, "no pixels are left after cutting the picture to even dimensions for density " +
+                                  std::to_string(format.density), kRefused);
     case EncodeRefusal::RawTooLarge:
         return error(bmpPath, "more pixel data than the maximum raw size of " + std::to_string(format.maxRawSize) +
                                   " bytes", kRefused);
