@@ -1,0 +1,35 @@
+// GlyphRasteriser.h: drawing a font's characters through the font engine and capturing each as
+// a GlyphCell, at one size or at two sizes whose advances are kept in a ratio of exactly two.
+#pragma once
+
+#include "platform/gdi/FontEngine.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+struct GlyphCell {
+    std::vector<std::uint8_t> pixels;  // width x height, row-major, 1 = ink; empty: never filled
+    int width = 0;     // black box width, or the whole advance for an empty black box; 0: missing
+    int height = 0;    // the font's tmHeight
+    int leftPad = 0;   // blank columns before the image in the Palm cell
+    int rightPad = 0;  // blank columns after it
+    int abcC = 0;      // as measured, for fitting the double-size cell
+
+    int Advance() const { return leftPad + width + rightPad; }
+    bool Present() const { return width != 0; }
+};
+
+// Cells by character code; cell lastChar + 1 holds the missing-character symbol.
+using GlyphCells = std::array<GlyphCell, 257>;
+
+// Draws every character of font's range into cells and returns its metrics in metrics. A
+// character that cannot be drawn keeps an empty cell.
+bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics);
+
+// RenderStrike with the double-size font, then fits each drawn double-size cell to exactly twice
+// the advance of its single-size twin, widening whichever of the two is short.
+bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2, gdi::TEXTMETRIC& metrics2);
+
+// Cell lastChar + 1 := a copy of the default character's cell (empty outside the range).
+void SetMissingSymbol(GlyphCells& cells, const gdi::TEXTMETRIC& metrics);
