@@ -1,6 +1,8 @@
 // main.cpp: the typehold command-line tool for Typehold files.
 #include "DocumentCommands.h"
 #include "DumpCommand.h"
+#include "FontCommands.h"
+#include "PreviewCommand.h"
 #include "SampleCommand.h"
 
 #include <CLI/CLI.hpp>
@@ -45,7 +47,36 @@ int main(int argc, char** argv) {
     mergeCommand->add_option("OUT", file, "the Typehold file to add to (made when missing)")->required();
     mergeCommand->add_option("IN", inputs, "the Typehold files to copy from")->required();
 
+    std::optional<int> charSet;
+    auto* fontsCommand = app.add_subcommand("fonts", "list the installed TrueType fonts the converter offers");
+    fontsCommand->add_option("--charset", charSet, "only this character set");
+    fontsCommand->add_flag("--json", json, "one JSON object per font");
+
+    ConvertOptions convert;
+    bool noHires = false;
+    auto* convertCommand = app.add_subcommand("convert", "convert installed fonts into a Typehold file");
+    convertCommand->add_option("OUT", convert.out, "the Typehold file (made, or added to)")->required();
+    convertCommand->add_option("--font", convert.faces, "a face name, as typehold fonts lists it")->required();
+    convertCommand->add_option("--charset", convert.charSet, "the character set to convert");
+    convertCommand->add_option("--sizes", convert.sizes, "point sizes")->delimiter(',');
+    convertCommand->add_option("--styles", convert.styles, "regular, bold, italic, bolditalic")->delimiter(',');
+    auto* hires = convertCommand->add_flag("--hires", convert.highDensity, "make double-density strikes too (default)");
+    convertCommand->add_flag("--no-hires", noHires, "single density only")->excludes(hires);
+
+    unsigned previewEntry = 0;
+    std::string previewOut;
+    auto* previewCommand = app.add_subcommand("preview", "draw a listed font into a PNG");
+    previewCommand->add_option("FILE", file, "the Typehold file")->required();
+    previewCommand->add_option("--entry", previewEntry, "the font, counted from 0 as list shows");
+    previewCommand->add_option("-o", previewOut, "the PNG file to write")->required();
+
     CLI11_PARSE(app, argc, argv);
+    if (fontsCommand->parsed()) return runFonts(charSet, json);
+    if (convertCommand->parsed()) {
+        if (noHires) convert.highDensity = false;
+        return runConvert(convert);
+    }
+    if (previewCommand->parsed()) return runPreview(file, previewEntry, previewOut);
     if (dumpCommand->parsed()) return runDump(dump);
     if (sampleCommand->parsed()) return runSample(sampleOut);
     if (listCommand->parsed()) return runList(file, json);

@@ -1,0 +1,51 @@
+// ConversionBatch.h: the combinations of an add-font batch (font x size x style) in the order
+// they are converted, their font descriptions, and the loop that converts them with a cancel
+// flag and a progress report. Plain logic: the GUI runs it on its worker thread, the command line
+// runs it directly.
+#pragma once
+
+#include "FontCatalog.h"
+#include "core/FontBuilder.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CFontList;
+class DocumentUi;
+
+enum class FontStyle { Regular, Bold, Italic, BoldItalic };
+
+struct Combination {
+    FontCatalogEntry font;
+    int size = 0;
+    FontStyle style = FontStyle::Regular;
+};
+
+// Every combination: for each font in order, each size in order, each style in the order
+// Regular, Bold, Italic, Bold Italic (styles given in any order are taken in that one).
+std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
+                                   const std::vector<FontStyle>& styles);
+
+// The font description of a combination: face, character set and pitch and family from the
+// catalog entry, OUT_TT_PRECIS, height = the point size, weight 400 or 700, italic for the
+// italic styles; every other field 0.
+gdi::LOGFONT DescribeCombination(const Combination& combination);
+
+const char* StyleName(FontStyle style);
+
+struct BatchResult {
+    bool completed = false;     // every combination converted
+    bool cancelled = false;
+    std::size_t converted = 0;
+    std::string failure;        // why the batch stopped, when it failed
+};
+
+// Converts the plan into list (a temporary list after New). cancel is read before each
+// combination; progress(done, total) follows each success. Stops at the first failure, which
+// ConvertOne has reported through ui.
+BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
+                     bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel = nullptr,
+                     const std::function<void(std::size_t, std::size_t)>& progress = {});

@@ -1,0 +1,31 @@
+// FontCatalog.cpp
+#include "FontCatalog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+bool equalNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+}  // namespace
+
+void FontCatalog::Enumerate(gdi::FontEngine& engine) {
+    entries_.clear();
+    for (const auto& font : engine.EnumFontFamiliesEx()) {
+        if ((font.fontType & gdi::TRUETYPE_FONTTYPE) == 0) continue;
+        if (font.logFont.lfCharSet == gdi::MAC_CHARSET) continue;
+        const std::string face(font.logFont.lfFaceName, strnlen(font.logFont.lfFaceName, gdi::LF_FACESIZE));
+        if (!face.empty() && face[0] == '@') continue;
+        entries_.push_back({face, font.script, font.logFont.lfCharSet, font.logFont.lfPitchAndFamily});
+    }
+}
+
+std::optional<FontCatalogEntry> FontCatalog::Find(const std::string& face, std::optional<std::uint8_t> charSet) const {
+    for (const auto& e : entries_)
+        if (equalNoCase(e.faceName, face) && (!charSet || e.charSet == *charSet)) return e;
+    return std::nullopt;
+}

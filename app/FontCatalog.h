@@ -1,0 +1,33 @@
+// FontCatalog.h: the installed TrueType faces the converter offers, one entry per face and
+// character set, as the font engine enumerates them.
+#pragma once
+
+#include "platform/gdi/FontEngine.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct FontCatalogEntry {
+    std::string faceName;    // at most 31 characters
+    std::string scriptName;  // may be empty
+    std::uint8_t charSet = 0;
+    std::uint8_t pitchAndFamily = 0;
+};
+
+class FontCatalog {
+public:
+    // Enumerates every family with DEFAULT_CHARSET, keeping TrueType faces only, dropping
+    // MAC_CHARSET (77) entries and the vertical "@" faces.
+    void Enumerate(gdi::FontEngine& engine);
+    void Clear() { entries_.clear(); }
+
+    const std::vector<FontCatalogEntry>& Entries() const { return entries_; }
+    // The entry of face (without regard to case) in charSet, or its first entry when charSet is
+    // none; none when the face is not installed.
+    std::optional<FontCatalogEntry> Find(const std::string& face, std::optional<std::uint8_t> charSet) const;
+
+private:
+    std::vector<FontCatalogEntry> entries_;
+};

@@ -1,0 +1,121 @@
+// FontCommands.cpp
+#include "FontCommands.h"
+
+#include "CommandError.h"
+#include "CommandLineUi.h"
+#include "TextForJson.h"
+#include "app/ConversionBatch.h"
+#include "app/FontCatalog.h"
+#include "core/FontDoc.h"
+#include "core/PathNames.h"
+#include "core/qz_fileio/File.h"
+#include "platform/gdi/FreeTypeFontEngine.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+// Conversion failures are reported with their cause here, not as the converter's generic box.
+class SilentUi final : public DocumentUi {
+public:
+    int MessageBox(const std::string&, std::uint32_t) override { return 1; }
+    std::optional<std::string> AskSavePath(const std::string&) override { return std::nullopt; }
+};
+
+FontStyle parseStyle(const std::string& name) {
+    if (name == "regular") return FontStyle::Regular;
+    if (name == "bold") return FontStyle::Bold;
+    if (name == "italic") return FontStyle::Italic;
+    if (name == "bolditalic") return FontStyle::BoldItalic;
+    throw CommandError("unknown style \"" + name + "\" (regular, bold, italic, bolditalic)");
+}
+
+// A bar on a terminal, nothing otherwise.
+void showProgress(std::size_t done, std::size_t total, const Combination& c) {
+    if (!::isatty(STDERR_FILENO)) return;
+    constexpr int kWidth = 30;
+    const int filled = static_cast<int>(done * kWidth / (total ? total : 1));
+    std::fprintf(stderr, "\r[%s%s] %zu/%zu %-40.40s", std::string(std::size_t(filled), '#').c_str(),
+                 std::string(std::size_t(kWidth - filled), ' ').c_str(), done, total,
+                 (c.font.faceName + " " + std::to_string(c.size) + " " + StyleName(c.style)).c_str());
+    if (done == total) std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+}  // namespace
+
+int runFonts(std::optional<int> charSet, bool json) {
+    return runReportingErrors("fonts", [&] {
+        gdi::FreeTypeFontEngine engine;
+        FontCatalog catalog;
+        catalog.Enumerate(engine);
+        for (const auto& e : catalog.Entries()) {
+            if (charSet && e.charSet != *charSet) continue;
+            if (json) {
+                std::cout << nlohmann::ordered_json{{"face", latin1ToUtf8(e.faceName)},
+                                                    {"script", e.scriptName},
+                                                    {"charSet", e.charSet},
+                                                    {"pitchAndFamily", e.pitchAndFamily}}
+                                 .dump()
+                          << '\n';
+            } else {
+                std::printf("%-31s %-18s %3u  0x%02X\n", e.faceName.c_str(), e.scriptName.c_str(), unsigned(e.charSet),
+                            unsigned(e.pitchAndFamily));
+            }
+        }
+        std::fflush(stdout);
+        return 0;
+    });
+}
+
+int runConvert(const ConvertOptions& options) {
+    return runReportingErrors(options.out, [&] {
+        if (options.faces.empty()) throw CommandError("no --font given");
+        std::vector<FontStyle> styles;
+        for (const auto& s : options.styles) styles.push_back(parseStyle(s));
+        for (const int size : options.sizes)
+            if (size < 1 || size > 255) throw CommandError("size " + std::to_string(size) + " is not 1 to 255 points");
+
+        gdi::FreeTypeFontEngine engine;
+        FontCatalog catalog;
+        catalog.Enumerate(engine);
+        std::vector<FontCatalogEntry> fonts;
+        for (const auto& face : options.faces) {
+            std::optional<std::uint8_t> charSet;
+            if (options.charSet) charSet = static_cast<std::uint8_t>(*options.charSet);
+            const auto entry = catalog.Find(face, charSet);
+            if (!entry)
+                throw CommandError("no installed TrueType font \"" + face + "\"" +
+                                   (charSet ? " with character set " + std::to_string(*charSet) : std::string()) +
+                                   " (see typehold fonts)");
+            fonts.push_back(*entry);
+        }
+
+        CommandLineUi ui(options.out);
+        CFontDoc doc(ui);
+        if (qz_gen::CFile::Exists(options.out)) {
+            if (!doc.OnOpenDocument(options.out)) return 1;
+        } else if (!doc.OnNewDocument(fileTitle(options.out))) {
+            throw CommandError("out of memory");
+        }
+        SilentUi silent;
+        CFontList batch(silent);
+        if (!batch.New()) throw CommandError("out of memory");
+        const auto plan = PlanBatch(fonts, options.sizes, styles);
+        const auto result = RunBatch(engine, batch, plan, options.highDensity, silent, nullptr,
+                                     [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
+        if (!result.completed) {
+            const auto& c = plan[result.converted];
+            throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
+                               result.failure);
+        }
+        for (std::size_t i = 0; i < batch.Count(); ++i) doc.Fonts().AddCopy(*batch.At(i));
+        doc.Fonts().Sort();
+        doc.MarkModified(true);
+        if (!doc.DoSave(options.out, true)) return 1;
+        std::printf("converted %zu fonts into %s\n", result.converted, options.out.c_str());
+        return 0;
+    });
+}
