@@ -1,0 +1,178 @@
+// Tests of the FreeType font engine with DejaVu Sans and DejaVu Serif (fonts-dejavu-core): text
+// metrics, character widths, drawing, enumeration, and the same results from two threads.
+#include "platform/gdi/FreeTypeFontEngine.h"
+
+#include "app/ConversionBatch.h"
+#include "core/FontBuilder.h"
+#include "core/FontList.h"
+#include "core/qz_fileio/DbRecord.h"
+#include "support/ScriptedDocumentUi.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using gdi::makeLogFont;
+
+namespace {
+gdi::FreeTypeFontEngine& engine() {
+    static gdi::FreeTypeFontEngine instance;
+    return instance;
+}
+
+std::unique_ptr<gdi::Font> dejaVu(int height, int weight = 400, bool italic = false, const char* face = "DejaVu Sans") {
+    auto font = engine().CreateFontIndirect(makeLogFont(face, height, weight, italic, 0));
+    EXPECT_TRUE(font) << face << " is not installed";
+    return font;
+}
+}  // namespace
+
+TEST(FreeTypeFontEngine, TextMetricsOfDejaVuSans) {
+    struct Case {
+        int lfHeight, height, ascent, descent, internal, external, average, maximum;
+    };
+    const Case cases[] = {
+        {-12, 14, 11, 3, 2, 0, 6, 34},
+        {12, 11, 9, 2, 2, 0, 5, 28},
+        {-24, 28, 22, 6, 4, 0, 12, 68},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lfHeight);
+        const auto font = dejaVu(c.lfHeight);
+        ASSERT_TRUE(font);
+        const auto tm = font->GetTextMetrics();
+        EXPECT_EQ(tm.tmHeight, c.height);
+        EXPECT_EQ(tm.tmAscent, c.ascent);
+        EXPECT_EQ(tm.tmDescent, c.descent);
+        EXPECT_EQ(tm.tmInternalLeading, c.internal);
+        EXPECT_EQ(tm.tmExternalLeading, c.external);
+        EXPECT_EQ(tm.tmAveCharWidth, c.average);
+        EXPECT_EQ(tm.tmMaxCharWidth, c.maximum);
+        EXPECT_EQ(tm.tmFirstChar, 0x1E);
+        EXPECT_EQ(tm.tmLastChar, 0xFF);
+        EXPECT_EQ(tm.tmDefaultChar, 0x1F);
+        EXPECT_EQ(tm.tmBreakChar, 0x20);
+    }
+}
+
+TEST(FreeTypeFontEngine, AbcWidthsAt12Pixels) {
+    struct Case {
+        char ch;
+        int a;
+        unsigned b;
+        int c;
+    };
+    const Case cases[] = {{'A', 0, 8, 0}, {'g', 1, 6, 1}, {'y', -1, 8, -1}, {'j', 0, 2, 1}, {'f', 0, 4, 0}, {' ', 0, 0, 4}};
+    const auto font = dejaVu(-12);
+    ASSERT_TRUE(font);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ch);
+        gdi::ABC abc;
+        ASSERT_TRUE(font->GetCharABCWidths(static_cast<std::uint8_t>(c.ch), abc));
+        EXPECT_EQ(abc.abcA, c.a);
+        EXPECT_EQ(abc.abcB, c.b);
+        EXPECT_EQ(abc.abcC, c.c);
+        std::int32_t width = 0;
+        font->GetCharWidth32(static_cast<std::uint8_t>(c.ch), width);
+        EXPECT_EQ(width, c.a + static_cast<int>(c.b) + c.c);
+    }
+}
+
+TEST(FreeTypeFontEngine, BytesTheFontLacksCannotBeDrawnButTheDefaultCharacterCan) {
+    const auto font = dejaVu(-12);
+    ASSERT_TRUE(font);
+    auto bitmap = gdi::CreateCompatibleBitmap(40, 14);
+    EXPECT_FALSE(font->TextOut(*bitmap, 2, 11, 0x81));  // unassigned in code page 1252
+    EXPECT_TRUE(font->TextOut(*bitmap, 2, 11, 0x1F));   // the default character: .notdef
+    EXPECT_TRUE(font->TextOut(*bitmap, 2, 11, 0x80));   // the euro sign
+    int ink = 0;
+    for (int y = 0; y < 14; ++y)
+        for (int x = 0; x < 40; ++x) ink += bitmap->GetPixel(x, y) == 0;
+    EXPECT_GT(ink, 10);
+}
+
+TEST(FreeTypeFontEngine, SyntheticBoldWidensAndUnknownFacesAreRefused) {
+    const auto regular = dejaVu(-12, 400, false, "DejaVu Sans Mono");
+    const auto bold = dejaVu(-12, 700, false, "DejaVu Sans Mono");
+    ASSERT_TRUE(regular && bold);
+    EXPECT_FALSE(engine().CreateFontIndirect(makeLogFont("No Such Face", -12, 400, false, 0)));
+    // DejaVu Sans Mono has a real bold face: same advance, no synthetic widening.
+    std::int32_t r = 0, b = 0;
+    regular->GetCharWidth32('m', r);
+    bold->GetCharWidth32('m', b);
+    EXPECT_EQ(r, b);
+}
+
+TEST(FreeTypeFontEngine, EnumeratesDejaVuSansInItsNineScripts) {
+    std::vector<std::string> scripts;
+    bool condensed = false;
+    for (const auto& e : engine().EnumFontFamiliesEx()) {
+        const std::string face = e.logFont.lfFaceName;
+        if (face == "DejaVu Sans") {
+            scripts.push_back(e.script);
+            EXPECT_EQ(e.fontType, gdi::TRUETYPE_FONTTYPE);
+            EXPECT_EQ(e.logFont.lfPitchAndFamily & 0x0F, 2);  // variable pitch
+        }
+        condensed = condensed || face == "DejaVu Sans Condensed";
+    }
+    EXPECT_EQ(scripts, (std::vector<std::string>{"Western", "Central European", "Cyrillic", "Greek", "Turkish",
+                                                 "Hebrew", "Arabic", "Baltic", "Vietnamese"}));
+    EXPECT_TRUE(condensed);  // the family name GDI shows, not fontconfig's typographic family
+}
+
+TEST(ConvertWithDejaVu, RecordsParseAndKeepTheirInvariants) {
+    ScriptedDocumentUi ui;
+    CFontList list(ui);
+    list.New();
+    const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, serif{"DejaVu Serif", "Western", 0, 0x12};
+    const auto plan = PlanBatch({sans, serif}, {9, 12}, {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic});
+    for (const bool high : {false, true}) {
+        const auto result = RunBatch(engine(), list, plan, high, ui);
+        ASSERT_TRUE(result.completed) << result.failure;
+    }
+    ASSERT_EQ(list.Count(), 24u);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        SCOPED_TRACE(list.At(i)->name + " " + std::to_string(list.At(i)->size) + list.At(i)->style);
+        const auto font = Parse(list.At(i)->record->Bytes());
+        ASSERT_TRUE(font);
+        const int count = font->Count();
+        EXPECT_EQ(font->locationTable.back(), font->locationTable[std::size_t(count)]);
+        EXPECT_LE(font->locationTable.back(), font->font.rowWords * 16);
+        EXPECT_GT(font->locationTable.back(), (font->font.rowWords - 1) * 16);
+        for (int e = 0; e < count; ++e) {
+            const int step = font->locationTable[std::size_t(e) + 1] - font->locationTable[std::size_t(e)];
+            if (font->offsetWidth[2 * std::size_t(e)] == 0xFF) {
+                EXPECT_EQ(font->offsetWidth[2 * std::size_t(e) + 1], 0xFF);
+                EXPECT_EQ(step, 0);
+            } else {
+                EXPECT_EQ(font->offsetWidth[2 * std::size_t(e) + 1], step);
+            }
+        }
+        // Code page 1252 leaves 0x81 unassigned: a missing character.
+        EXPECT_EQ(font->offsetWidth[2 * std::size_t(0x81 - font->font.firstChar)], 0xFF);
+    }
+    // Bold and italic are drawn differently from regular.
+    EXPECT_NE(Parse(list.At(0)->record->Bytes())->strike1, Parse(list.At(1)->record->Bytes())->strike1);
+    EXPECT_NE(Parse(list.At(0)->record->Bytes())->strike1, Parse(list.At(2)->record->Bytes())->strike1);
+}
+
+TEST(ConvertWithDejaVu, TwoThreadsGiveTheSameBytesAsOne) {
+    const auto convert = [](std::vector<std::vector<std::uint8_t>>& out) {
+        ScriptedDocumentUi ui;
+        CFontList list(ui);
+        list.New();
+        const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {8, 11, 14}, {FontStyle::Regular, FontStyle::BoldItalic});
+        RunBatch(engine(), list, plan, true, ui);
+        for (std::size_t i = 0; i < list.Count(); ++i)
+            out.emplace_back(list.At(i)->record->Bytes().begin(), list.At(i)->record->Bytes().end());
+    };
+    std::vector<std::vector<std::uint8_t>> alone, first, second;
+    convert(alone);
+    std::thread a([&] { convert(first); });
+    std::thread b([&] { convert(second); });
+    a.join();
+    b.join();
+    ASSERT_EQ(alone.size(), 6u);
+    EXPECT_EQ(first, alone);
+    EXPECT_EQ(second, alone);
+}
