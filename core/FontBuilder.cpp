@@ -83,15 +83,17 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
     for (int i = 0; i <= lastChar - firstChar + 1; ++i) {
         if (record.offsetWidth[2 * std::size_t(i)] == 0xFF) continue;
         const GlyphCell& cell = cells[std::size_t(firstChar + i)];
-        for (int r = 0; r < cell.height && topRows + r < rows; ++r)
-            for (int x = 0; x < cell.width; ++x) {
-                if (cell.pixels.empty() || !cell.pixels[std::size_t(r) * std::size_t(cell.width) + std::size_t(x)])
-                    continue;
-                const std::size_t b = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) +
-                                      std::size_t(cell.leftPad) + std::size_t(x);
-                if (b >= bitsPerRow) continue;  // never past the row, whatever the cell claims
-                strike[std::size_t(topRows + r) * bytesPerRow + b / 8] |= static_cast<std::uint8_t>(0x80 >> (b % 8));
-            }
+        if (cell.pixels.size() < std::size_t(cell.width) * std::size_t(cell.height)) continue;
+        const std::size_t firstBit = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) +
+                                     std::size_t(cell.leftPad);
+        // Never past the row, whatever the cell claims.
+        const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
+        for (int r = 0; r < cell.height && topRows + r < rows; ++r) {
+            const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
+            std::uint8_t* row = strike.data() + std::size_t(topRows + r) * bytesPerRow;
+            for (std::size_t x = 0; x < columns; ++x)
+                if (ink[x]) row[(firstBit + x) / 8] |= static_cast<std::uint8_t>(0x80 >> ((firstBit + x) % 8));
+        }
     }
     return strike;
 }

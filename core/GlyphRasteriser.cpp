@@ -1,26 +1,26 @@
 // GlyphRasteriser.cpp
 #include "GlyphRasteriser.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
-// The cell's pixels: every pixel of the rectangle that is neither white nor outside the bitmap.
+// The cell's pixels: every pixel of the rectangle that is neither white nor outside the bitmap
+// (what GetPixel would report), read straight from the bitmap's rows.
 void capture(const gdi::Bitmap& bitmap, int startX, GlyphCell& cell) {
     cell.pixels.assign(std::size_t(cell.width) * std::size_t(cell.height), 0);
-    for (int y = 0; y < cell.height; ++y)
-        for (int x = 0; x < cell.width; ++x) {
-            const gdi::COLORREF c = bitmap.GetPixel(startX + x, y);
-            if (c != gdi::RGB(255, 255, 255) && c != gdi::kInvalidColor)
-                cell.pixels[std::size_t(y) * std::size_t(cell.width) + std::size_t(x)] = 1;
+    const int from = std::max(startX, 0);
+    const int to = std::min(startX + cell.width, bitmap.Width());
+    for (int y = 0; y < std::min(cell.height, bitmap.Height()); ++y) {
+        const std::uint8_t* row = bitmap.Row(y);
+        std::uint8_t* ink = cell.pixels.data() + std::size_t(y) * std::size_t(cell.width);
+        for (int x = from; x < to; ++x) {
+            const std::uint8_t* p = row + std::size_t(x) * 3;
+            ink[x - startX] = (p[0] & p[1] & p[2]) != 0xFF;
         }
-}
-
-void fillWhite(gdi::Bitmap& bitmap) {
-    for (int y = 0; y < bitmap.Height(); ++y) {
-        std::uint8_t* row = bitmap.Row(y);
-        std::fill(row, row + bitmap.Stride(), std::uint8_t{0xFF});
     }
 }
+
 }  // namespace
 
 bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
@@ -29,7 +29,7 @@ bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) 
     if (!bitmap) return true;  // nothing can be drawn: every cell stays empty
     for (unsigned ch = metrics.tmFirstChar; ch <= metrics.tmLastChar; ++ch) {
         const auto byte = static_cast<std::uint8_t>(ch);
-        fillWhite(*bitmap);
+        bitmap->FillWhite();
         std::int32_t charWidth = 0;
         if (!font.GetCharWidth32(byte, charWidth)) charWidth = 0;
         gdi::SIZE extent;

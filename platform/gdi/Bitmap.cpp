@@ -10,7 +10,9 @@ Bitmap::Bitmap(int width, int height, int bitsPerPixel)
       height_(height),
       bitsPerPixel_(bitsPerPixel),
       stride_((std::size_t(width) * 24 + 31) / 32 * 4),
-      bits_(stride_ * std::size_t(height), 0xFF) {}
+      bits_(stride_ * std::size_t(height), 0xFF),
+      dirtyLeft_(width),
+      dirtyTop_(height) {}
 
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int reportedBitsPerPixel) {
     if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
@@ -21,6 +23,38 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int reportedBitsPe
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+}
+
+void Bitmap::DrawMask(int x, int y, const std::uint8_t* mask, int width, int rows, int pitch, COLORREF color) {
+    const int c0 = std::max(0, -x), c1 = std::min(width, width_ - x);
+    const int r0 = std::max(0, -y), r1 = std::min(rows, height_ - y);
+    if (c0 >= c1 || r0 >= r1) return;
+    markDirty(x + c0, y + r0);
+    markDirty(x + c1 - 1, y + r1 - 1);
+    const std::uint8_t b = GetBValue(color), g = GetGValue(color), r = GetRValue(color);
+    for (int row = r0; row < r1; ++row) {
+        const std::uint8_t* bits = mask + std::size_t(row) * std::size_t(pitch);
+        std::uint8_t* out = pixelAt(0, y + row);
+        for (int col = c0; col < c1; ++col) {
+            if ((bits[col >> 3] & (0x80 >> (col & 7))) == 0) continue;
+            std::uint8_t* p = out + std::size_t(x + col) * 3;
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+        }
+    }
+}
+
+void Bitmap::FillWhite() {
+    if (dirtyLeft_ < dirtyRight_ && dirtyTop_ < dirtyBottom_) {
+        for (int y = dirtyTop_; y < dirtyBottom_; ++y) {
+            std::uint8_t* row = bits_.data() + std::size_t(height_ - 1 - y) * stride_;
+            std::fill(row + std::size_t(dirtyLeft_) * 3, row + std::size_t(dirtyRight_) * 3, std::uint8_t{0xFF});
+        }
+    }
+    dirtyLeft_ = width_;
+    dirtyTop_ = height_;
+    dirtyRight_ = dirtyBottom_ = 0;
 }
 
 std::unique_ptr<Bitmap> CreateCompatibleBitmap(int width, int height) {

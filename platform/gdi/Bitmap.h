@@ -9,6 +9,7 @@
 
 #include "Colorref.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -36,6 +37,7 @@ public:
     // y = 0 is the top row. Outside the bitmap SetPixel fails and GetPixel gives kInvalidColor.
     bool SetPixel(int x, int y, COLORREF color) {
         if (!contains(x, y)) return false;
+        markDirty(x, y);
         std::uint8_t* p = pixelAt(x, y);
         p[0] = GetBValue(color);
         p[1] = GetGValue(color);
@@ -48,8 +50,22 @@ public:
         return RGB(p[2], p[1], p[0]);
     }
 
-    // Row y (0 = top) as stored: width blue-green-red triples, then padding.
-    std::uint8_t* Row(int y) { return bits_.data() + std::size_t(height_ - 1 - y) * stride_; }
+    // Sets to color every pixel of a one-bit mask (rows of pitch bytes, most significant bit
+    // first) placed with its top-left corner at (x, y), clipped to the bitmap.
+    void DrawMask(int x, int y, const std::uint8_t* mask, int width, int rows, int pitch, COLORREF color);
+
+    // Fills the bitmap white (BitBlt with WHITENESS). Only what was written since the last fill
+    // is touched, so a bitmap that is drawn into sparsely is cleared cheaply.
+    void FillWhite();
+
+    // Row y (0 = top) as stored: width blue-green-red triples, then padding. Writing through it
+    // is allowed; the next FillWhite then clears the whole bitmap.
+    std::uint8_t* Row(int y) {
+        dirtyLeft_ = dirtyTop_ = 0;
+        dirtyRight_ = width_;
+        dirtyBottom_ = height_;
+        return bits_.data() + std::size_t(height_ - 1 - y) * stride_;
+    }
     const std::uint8_t* Row(int y) const { return bits_.data() + std::size_t(height_ - 1 - y) * stride_; }
     // Every row, bottom row first.
     const std::vector<std::uint8_t>& Bits() const { return bits_; }
@@ -57,7 +73,13 @@ public:
 private:
     Bitmap(int width, int height, int bitsPerPixel);
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
-    std::uint8_t* pixelAt(int x, int y) { return Row(y) + std::size_t(x) * 3; }
+    void markDirty(int x, int y) {
+        dirtyLeft_ = std::min(dirtyLeft_, x);
+        dirtyRight_ = std::max(dirtyRight_, x + 1);
+        dirtyTop_ = std::min(dirtyTop_, y);
+        dirtyBottom_ = std::max(dirtyBottom_, y + 1);
+    }
+    std::uint8_t* pixelAt(int x, int y) { return bits_.data() + std::size_t(height_ - 1 - y) * stride_ + std::size_t(x) * 3; }
     const std::uint8_t* pixelAt(int x, int y) const { return Row(y) + std::size_t(x) * 3; }
 
     int width_;
@@ -65,6 +87,8 @@ private:
     int bitsPerPixel_;
     std::size_t stride_;
     std::vector<std::uint8_t> bits_;
+    // The rectangle written since the last FillWhite (empty when left >= right).
+    int dirtyLeft_ = 0, dirtyTop_ = 0, dirtyRight_ = 0, dirtyBottom_ = 0;
 };
 
 // CreateCompatibleBitmap: a width x height bitmap in the display's format; none on failure.

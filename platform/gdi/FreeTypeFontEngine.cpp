@@ -21,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <optional>
 
 namespace gdi {
 
@@ -194,10 +195,64 @@ struct RenderedGlyph {
     std::vector<std::uint8_t> bits;
 };
 
+}  // namespace
+
+// Opened faces waiting for their next font: opening a face parses its tables and runs its font
+// program, far more work than a font's metrics. A face serves one font at a time, with a library
+// of its own, so fonts on different threads never share FreeType state.
+struct OpenFace {
+    LibraryPtr library;
+    FacePtr face;
+};
+
+class FacePool {
+public:
+    explicit FacePool(unsigned interpreterVersion) : interpreterVersion_(interpreterVersion) {}
+
+    std::optional<OpenFace> Borrow(const InstalledFace& info) {
+        {
+            std::lock_guard lock(mutex_);
+            auto& idle = idle_[key(info)];
+            if (!idle.empty()) {
+                OpenFace face = std::move(idle.back());
+                idle.pop_back();
+                return face;
+            }
+        }
+        FT_Library library = nullptr;
+        if (FT_Init_FreeType(&library) != 0) return std::nullopt;
+        OpenFace opened{LibraryPtr(library), nullptr};
+        if (interpreterVersion_ != 0) {
+            FT_UInt version = interpreterVersion_;
+            FT_Property_Set(library, "truetype", "interpreter-version", &version);
+        }
+        FT_Face face = nullptr;
+        if (FT_New_Face(library, info.file.c_str(), info.index, &face) != 0) return std::nullopt;
+        opened.face.reset(face);
+        return opened;
+    }
+
+    void Return(const InstalledFace& info, OpenFace face) {
+        std::lock_guard lock(mutex_);
+        auto& idle = idle_[key(info)];
+        if (idle.size() < kMaxIdlePerFace) idle.push_back(std::move(face));
+    }
+
+private:
+    static constexpr std::size_t kMaxIdlePerFace = 4;
+    static std::string key(const InstalledFace& info) { return info.file + '\n' + std::to_string(info.index); }
+
+    unsigned interpreterVersion_;
+    std::mutex mutex_;
+    std::map<std::string, std::vector<OpenFace>> idle_;
+};
+
+namespace {
+
 class FreeTypeFont final : public Font {
 public:
-    FreeTypeFont(LibraryPtr library, FacePtr face, const InstalledFace& info, const LOGFONT& lf)
-        : library_(std::move(library)), face_(std::move(face)), info_(info) {
+    FreeTypeFont(std::shared_ptr<FacePool> pool, OpenFace opened, const InstalledFace& info, const LOGFONT& lf)
+        : pool_(std::move(pool)), library_(std::move(opened.library)), face_(std::move(opened.face)), info_(info) {
         realisedCharset_ = realisedCharset(info, lf.lfCharSet);
         const auto charset = CharsetFor(realisedCharset_);
         codePage_ = charset ? charset->codePage : 1252;
@@ -209,6 +264,8 @@ public:
         computeMetrics(lf);
         FT_Set_Pixel_Sizes(face_.get(), 0, static_cast<FT_UInt>(ppem_));
     }
+
+    ~FreeTypeFont() override { pool_->Return(info_, OpenFace{std::move(library_), std::move(face_)}); }
 
     bool valid() const { return ppem_ > 0; }
 
@@ -230,12 +287,7 @@ public:
     bool TextOut(Bitmap& bitmap, int x, int y, std::uint8_t ch) override {
         const RenderedGlyph& g = glyph(ch);
         if (!g.drawable) return false;
-        const int x0 = x + g.left, y0 = y - g.top;
-        for (int r = 0; r < g.rows; ++r) {
-            const std::uint8_t* row = g.bits.data() + std::size_t(r) * std::size_t(g.pitch);
-            for (int c = 0; c < g.width; ++c)
-                if (row[c >> 3] & (0x80 >> (c & 7))) bitmap.SetPixel(x0 + c, y0 + r, RGB(0, 0, 0));
-        }
+        bitmap.DrawMask(x + g.left, y - g.top, g.bits.data(), g.width, g.rows, g.pitch, RGB(0, 0, 0));
         return true;
     }
 
@@ -385,6 +437,7 @@ private:
         g.drawable = true;
     }
 
+    std::shared_ptr<FacePool> pool_;
     LibraryPtr library_;
     FacePtr face_;
     InstalledFace info_;
@@ -402,7 +455,8 @@ private:
 
 FreeTypeFontEngine::FreeTypeFontEngine() : FreeTypeFontEngine(Options{}) {}
 
-FreeTypeFontEngine::FreeTypeFontEngine(Options options) : options_(std::move(options)) {
+FreeTypeFontEngine::FreeTypeFontEngine(Options options)
+    : options_(std::move(options)), pool_(std::make_shared<FacePool>(options_.interpreterVersion)) {
     std::vector<std::pair<std::string, int>> files;
     if (options_.fontFiles.empty()) {
         files = fontconfigFiles();
@@ -438,17 +492,9 @@ std::unique_ptr<Font> FreeTypeFontEngine::CreateFontIndirect(const LOGFONT& lf) 
     const InstalledFace* best = *std::min_element(family.begin(), family.end(),
                                                   [&](auto* a, auto* b) { return rank(a) < rank(b); });
 
-    FT_Library rawLibrary = nullptr;
-    if (FT_Init_FreeType(&rawLibrary) != 0) return nullptr;
-    LibraryPtr library(rawLibrary);
-    if (options_.interpreterVersion != 0) {
-        FT_UInt version = options_.interpreterVersion;
-        FT_Property_Set(library.get(), "truetype", "interpreter-version", &version);
-    }
-    FT_Face rawFace = nullptr;
-    if (FT_New_Face(library.get(), best->file.c_str(), best->index, &rawFace) != 0) return nullptr;
-    FacePtr face(rawFace);
-    auto font = std::make_unique<FreeTypeFont>(std::move(library), std::move(face), *best, lf);
+    auto opened = pool_->Borrow(*best);
+    if (!opened) return nullptr;
+    auto font = std::make_unique<FreeTypeFont>(pool_, std::move(*opened), *best, lf);
     if (!font->valid()) return nullptr;
     return font;
 }

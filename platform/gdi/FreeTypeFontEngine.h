@@ -18,6 +18,7 @@
 namespace gdi {
 
 struct InstalledFace;
+class FacePool;
 
 class FreeTypeFontEngine final : public FontEngine {
 public:
@@ -38,6 +39,7 @@ public:
 private:
     Options options_;
     std::vector<InstalledFace> faces_;
+    std::shared_ptr<FacePool> pool_;  // shared with the fonts, which return their faces to it
 };
 
 }  // namespace gdi
