@@ -1,0 +1,99 @@
+// Tests of `typehold fonts`, `convert` and `preview` with the installed DejaVu fonts.
+#include "support/TempDir.h"
+#include "support/ToolRunner.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+ToolRun typehold(const std::string& args, const TempDir& dir) { return runTool(TYPEHOLD_BIN, args, dir.path()); }
+
+std::vector<nlohmann::json> jsonLines(const std::string& text) {
+    std::vector<nlohmann::json> out;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) out.push_back(nlohmann::json::parse(line));
+    return out;
+}
+}  // namespace
+
+TEST(TypeholdFonts, ListsDejaVuSansByScript) {
+    TempDir dir;
+    const ToolRun run = typehold("fonts --charset 204 --json", dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    bool found = false;
+    for (const auto& f : jsonLines(run.out)) {
+        EXPECT_EQ(f["charSet"], 204);
+        if (f["face"] == "DejaVu Sans") {
+            found = true;
+            EXPECT_EQ(f["script"], "Cyrillic");
+        }
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(TypeholdConvert, MakesSortedRecordsAndAddsToAnExistingFile) {
+    TempDir dir;
+    const auto pdb = dir.file("fonts.pdb");
+    ToolRun run = typehold("convert " + pdb + " --font 'DejaVu Sans' --sizes 12,9 --styles bold,regular --no-hires", dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto fonts = jsonLines(typehold("list " + pdb + " --json", dir).out);
+    ASSERT_EQ(fonts.size(), 4u);
+    EXPECT_EQ(fonts[0]["size"], 9);
+    EXPECT_EQ(fonts[0]["style"], "");
+    EXPECT_EQ(fonts[1]["size"], 12);
+    EXPECT_EQ(fonts[2]["style"], "B");
+    EXPECT_EQ(fonts[0]["highDensity"], false);
+    run = typehold("convert " + pdb + " --font 'DejaVu Serif' --sizes 10 --styles italic", dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    fonts = jsonLines(typehold("list " + pdb + " --json", dir).out);
+    ASSERT_EQ(fonts.size(), 5u);
+    EXPECT_EQ(fonts[4]["name"], "DejaVu Serif");
+    EXPECT_EQ(fonts[4]["style"], "I");
+    EXPECT_EQ(fonts[4]["highDensity"], true);
+    EXPECT_EQ(fonts[4]["uniqueID"], 5);
+}
+
+TEST(TypeholdConvert, RefusalsNameTheirCauseAndLeaveTheFile) {
+    TempDir dir;
+    const auto pdb = dir.file("fonts.pdb");
+    ASSERT_EQ(typehold("convert " + pdb + " --font 'DejaVu Sans' --sizes 9 --styles regular", dir).exitCode, 0);
+    const auto before = readWholeFile(pdb);
+    struct Case {
+        std::string args;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"--font 'No Such Face'", "no installed TrueType font \"No Such Face\" (see typehold fonts)"},
+        {"--font 'DejaVu Sans' --sizes 255 --styles regular --no-hires",
+         "DejaVu Sans 255 pt Regular: character 137 is 316 pixels wide; a Palm font holds at most 255"},
+        {"--font 'DejaVu Sans' --styles heavy", "unknown style \"heavy\" (regular, bold, italic, bolditalic)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ToolRun run = typehold("convert " + pdb + " " + c.args, dir);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, "typehold: " + pdb + ": " + c.message + "\n");
+        EXPECT_EQ(readWholeFile(pdb), before);
+    }
+    EXPECT_NE(typehold("convert " + dir.file("new.pdb") + " --font 'No Such Face'", dir).exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new.pdb")));
+}
+
+TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
+    TempDir dir;
+    const auto pdb = dir.file("fonts.pdb");
+    ASSERT_EQ(typehold("convert " + pdb + " --font 'DejaVu Sans' --sizes 12 --styles regular", dir).exitCode, 0);
+    const ToolRun run = typehold("preview " + pdb + " -o " + dir.file("p.png"), dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto png = readWholeFile(dir.file("p.png"));
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4), (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
+    const int height = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
+    EXPECT_EQ(height, 8 + 28 + 8 + 28 + 8 + 28 + 8);  // strikes, then the two sample lines
+    EXPECT_EQ(typehold("preview " + pdb + " --entry 3 -o " + dir.file("q.png"), dir).err,
+              "typehold: " + pdb + ": no font at index 3 (the file lists 1)\n");
+}
