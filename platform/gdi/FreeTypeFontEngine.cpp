@@ -44,7 +44,7 @@ namespace {
 constexpr FT_Fixed kItalicShear = 0x5700;  // x' = x + 0.34 y, about 18.8 degrees
 
 struct LibraryDeleter {
-    void operator()(FT_Library l) const { FT_Done_Library(l); }
+    void operator()(FT_Library l) const { FT_Done_FreeType(l); }
 };
 struct FaceDeleter {
     void operator()(FT_Face f) const { FT_Done_Face(f); }

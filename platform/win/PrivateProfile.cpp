@@ -1,0 +1,131 @@
+// PrivateProfile.cpp
+#include "PrivateProfile.h"
+
+#include "AtomicFile.h"
+#include "DesktopRoot.h"
+#include "IniFile.h"
+#include "WindowsPath.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace win {
+
+namespace {
+// Holds the lock file beside an INI file for the life of the object.
+class ProfileLock {
+public:
+    ProfileLock(const std::string& path, bool exclusive) {
+        fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+            }
+    }
+    ~ProfileLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ProfileLock(const ProfileLock&) = delete;
+    ProfileLock& operator=(const ProfileLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+IniFile readIni(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text = in ? std::string((std::istreambuf_iterator<char>(in)), {}) : std::string();
+    return IniFile::Parse(text);
+}
+
+std::uint32_t copyOut(const std::string& text, char* buffer, std::uint32_t size) {
+    if (buffer == nullptr || size == 0) return 0;
+    const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), size - 1));
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+    return n;
+}
+
+// Zero-separated names ending in a second zero; a list cut short returns size - 2.
+std::uint32_t copyList(const std::vector<std::string>& names, char* buffer, std::uint32_t size) {
+    if (buffer == nullptr || size == 0) return 0;
+    if (size == 1) {
+        buffer[0] = '\0';
+        return 0;
+    }
+    std::uint32_t pos = 0;
+    for (const auto& name : names) {
+        if (pos + name.size() + 2 > size) {
+            const std::uint32_t room = size - 2 - pos;
+            std::memcpy(buffer + pos, name.data(), room);
+            buffer[size - 2] = '\0';
+            buffer[size - 1] = '\0';
+            return size - 2;
+        }
+        std::memcpy(buffer + pos, name.data(), name.size());
+        pos += static_cast<std::uint32_t>(name.size());
+        buffer[pos++] = '\0';
+    }
+    buffer[pos] = '\0';
+    if (pos == 0 && size > 1) buffer[1] = '\0';
+    return pos;
+}
+}  // namespace
+
+std::string ProfilePath(const std::string& fileName) {
+    if (fileName.find_first_of("/\\") == std::string::npos && fileName.find(':') == std::string::npos)
+        return DesktopRoot() + "/Windows/" + fileName;
+    return ResolveWindowsPath(fileName);
+}
+
+std::uint32_t GetPrivateProfileString(const char* section, const char* key, const char* defaultValue, char* buffer,
+                                      std::uint32_t size, const char* fileName) {
+    const std::string path = ProfilePath(fileName ? fileName : "win.ini");
+    IniFile ini;
+    {
+        ProfileLock lock(path, false);
+        ini = readIni(path);
+    }
+    if (section == nullptr) return copyList(ini.Sections(), buffer, size);
+    if (key == nullptr) return copyList(ini.Keys(section), buffer, size);
+    if (const auto value = ini.Get(section, key)) return copyOut(*value, buffer, size);
+    std::string fallback = defaultValue ? defaultValue : "";
+    while (!fallback.empty() && (fallback.back() == ' ' || fallback.back() == '\t')) fallback.pop_back();
+    return copyOut(fallback, buffer, size);
+}
+
+std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
+                                   const char* fileName) {
+    char text[64];
+    const char kMissing[] = "\x01missing";
+    GetPrivateProfileString(section, key, kMissing, text, sizeof text, fileName);
+    if (std::strcmp(text, kMissing) == 0) return static_cast<std::uint32_t>(defaultValue);
+    const char* p = text;
+    while (*p == ' ' || *p == '\t') ++p;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    std::uint32_t value = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+    return negative ? 0u - value : value;
+}
+
+bool WritePrivateProfileString(const char* section, const char* key, const char* value, const char* fileName) {
+    if (section == nullptr) return false;
+    const std::string path = ProfilePath(fileName ? fileName : "win.ini");
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
+    ProfileLock lock(path, true);
+    IniFile ini = readIni(path);
+    if (key == nullptr) ini.DeleteSection(section);
+    else if (value == nullptr) ini.DeleteKey(section, key);
+    else ini.Set(section, key, value);
+    const std::string text = ini.Serialise();
+    return writeFileAtomically(path, {std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}, true);
+}
+
+}  // namespace win

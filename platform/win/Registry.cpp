@@ -1,0 +1,162 @@
+// Registry.cpp
+#include "Registry.h"
+
+#include "AtomicFile.h"
+#include "DesktopRoot.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace win {
+
+struct RegistryKeyHandle {
+    std::string path;  // below HKEY_CURRENT_USER; empty for the root itself
+};
+
+namespace {
+RegistryKeyHandle rootHandle{""};
+
+// Holds the registry's lock file locked for the life of the object.
+class RegistryLock {
+public:
+    explicit RegistryLock(bool exclusive) {
+        MakeFolders(DesktopRoot());
+        fd_ = ::open((RegistryFilePath() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
+            }
+    }
+    ~RegistryLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
+// The tree in the file; an empty tree when there is no file yet; none when it is unreadable.
+std::optional<RegistryTree> readTree() {
+    std::ifstream in(RegistryFilePath(), std::ios::binary);
+    if (!in) return RegistryTree();
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    return RegistryTree::Parse(text);
+}
+
+bool writeTree(const RegistryTree& tree) {
+    const std::string text = tree.Serialise();
+    return writeFileAtomically(RegistryFilePath(),
+                               {std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}, true);
+}
+
+std::string childPath(HKEY key, const char* subKey) {
+    std::string path = key->path;
+    if (subKey && *subKey) path += (path.empty() ? "" : "\\") + std::string(subKey);
+    return NormaliseKeyPath(path);
+}
+
+bool validHandle(HKEY key) { return key != nullptr; }
+}  // namespace
+
+const HKEY HKEY_CURRENT_USER = &rootHandle;
+
+std::string RegistryFilePath() { return DesktopRoot() + "/user.reg"; }
+
+LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM, HKEY* result) {
+    if (!validHandle(key) || result == nullptr) return ERROR_INVALID_PARAMETER;
+    const std::string path = childPath(key, subKey);
+    RegistryLock lock(false);
+    const auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    if (!path.empty() && !tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
+    *result = new RegistryKeyHandle{path};
+    return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, const char*, DWORD, REGSAM, const void*, HKEY* result,
+                    DWORD* disposition) {
+    if (!validHandle(key) || result == nullptr) return ERROR_INVALID_PARAMETER;
+    const std::string path = childPath(key, subKey);
+    RegistryLock lock(true);
+    auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    const bool existed = path.empty() || tree->FindKey(path) != nullptr;
+    if (!existed) {
+        tree->CreateKey(path);
+        if (!writeTree(*tree)) return ERROR_ACCESS_DENIED;
+    }
+    if (disposition) *disposition = existed ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+    *result = new RegistryKeyHandle{path};
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
+    if (!validHandle(key)) return ERROR_INVALID_HANDLE;
+    if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
+    RegistryLock lock(false);
+    const auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    const RegistryKeyData* k = tree->FindKey(key->path);
+    if (k == nullptr) return ERROR_FILE_NOT_FOUND;
+    const RegistryValue* v = RegistryTree::FindValue(*k, name ? name : "");
+    if (v == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = v->type;
+    const auto length = static_cast<DWORD>(v->data.size());
+    if (data != nullptr && *size < length) {
+        *size = length;
+        return ERROR_MORE_DATA;
+    }
+    if (data != nullptr && length != 0) std::memcpy(data, v->data.data(), length);
+    if (size) *size = length;
+    return ERROR_SUCCESS;
+}
+
+LONG RegSetValueEx(HKEY key, const char* name, DWORD, DWORD type, const BYTE* data, DWORD size) {
+    if (!validHandle(key) || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
+    RegistryLock lock(true);
+    auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    RegistryKeyData* k = tree->FindKey(key->path);
+    // Values sit in keys below the root; a key deleted meanwhile takes none.
+    if (key->path.empty()) return ERROR_ACCESS_DENIED;
+    if (k == nullptr) return ERROR_FILE_NOT_FOUND;
+    const std::string valueName = name ? name : "";
+    RegistryValue value{valueName, type, std::vector<std::uint8_t>(data, data + size)};
+    if (RegistryValue* existing = RegistryTree::FindValue(*k, valueName)) {
+        value.name = existing->name;
+        *existing = std::move(value);
+    } else {
+        k->values.push_back(std::move(value));
+    }
+    return writeTree(*tree) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+LONG RegDeleteValue(HKEY key, const char* name) {
+    if (!validHandle(key)) return ERROR_INVALID_HANDLE;
+    RegistryLock lock(true);
+    auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    RegistryKeyData* k = tree->FindKey(key->path);
+    if (k == nullptr) return ERROR_FILE_NOT_FOUND;
+    const std::string valueName = name ? name : "";
+    for (auto it = k->values.begin(); it != k->values.end(); ++it)
+        if (EqualNoCase(it->name, valueName)) {
+            k->values.erase(it);
+            return writeTree(*tree) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+        }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+LONG RegCloseKey(HKEY key) {
+    if (key == nullptr) return ERROR_INVALID_HANDLE;
+    if (key != HKEY_CURRENT_USER) delete key;
+    return ERROR_SUCCESS;
+}
+
+}  // namespace win
