@@ -3,6 +3,7 @@
 
 #include "DocMan.h"
 #include "FontList.h"
+#include "PalmUserEntry.h"
 
 class CFontDoc : public CDocMan {
 public:
@@ -20,7 +21,10 @@ public:
 
     CFontList& Fonts() { return fonts_; }
     const CFontList& Fonts() const { return fonts_; }
+    // The user this document is installed for; empty until the first install asks.
+    PalmUser& InstallUser() { return installUser_; }
 
 private:
     CFontList fonts_;
+    PalmUser installUser_;
 };

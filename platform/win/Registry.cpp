@@ -62,6 +62,9 @@ std::string childPath(HKEY key, const char* subKey) {
 }
 
 bool validHandle(HKEY key) { return key != nullptr; }
+
+// Keys every Windows profile has, whether or not the file holds them yet.
+bool alwaysPresent(const std::string& path) { return EqualNoCase(path, "Software"); }
 }  // namespace
 
 const HKEY HKEY_CURRENT_USER = &rootHandle;
@@ -74,7 +77,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM, HKEY* result) {
     RegistryLock lock(false);
     const auto tree = readTree();
     if (!tree) return ERROR_BADDB;
-    if (!path.empty() && !tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
+    if (!path.empty() && !alwaysPresent(path) && !tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
     *result = new RegistryKeyHandle{path};
     return ERROR_SUCCESS;
 }
@@ -103,7 +106,7 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data
     const auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     const RegistryKeyData* k = tree->FindKey(key->path);
-    if (k == nullptr) return ERROR_FILE_NOT_FOUND;
+    if (k == nullptr) return ERROR_FILE_NOT_FOUND;  // no such key, or none of its values yet
     const RegistryValue* v = RegistryTree::FindValue(*k, name ? name : "");
     if (v == nullptr) return ERROR_FILE_NOT_FOUND;
     if (type) *type = v->type;
@@ -125,6 +128,7 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD, DWORD type, const BYTE* da
     RegistryKeyData* k = tree->FindKey(key->path);
     // Values sit in keys below the root; a key deleted meanwhile takes none.
     if (key->path.empty()) return ERROR_ACCESS_DENIED;
+    if (k == nullptr && alwaysPresent(key->path)) k = &tree->CreateKey(key->path);
     if (k == nullptr) return ERROR_FILE_NOT_FOUND;
     const std::string valueName = name ? name : "";
     RegistryValue value{valueName, type, std::vector<std::uint8_t>(data, data + size)};

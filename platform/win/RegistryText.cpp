@@ -1,6 +1,7 @@
 // RegistryText.cpp: the registry file's reader and writer.
 #include "RegistryText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -250,12 +251,22 @@ const RegistryKeyData* RegistryTree::FindKey(std::string_view path) const {
 
 RegistryKeyData& RegistryTree::CreateKey(std::string_view path) {
     const std::string wanted = NormaliseKeyPath(path);
-    // Parents first, so that every key of the tree has its chain of parents.
-    for (std::size_t slash = wanted.find('\\'); slash != std::string::npos; slash = wanted.find('\\', slash + 1))
-        if (!FindKey(wanted.substr(0, slash))) keys_.push_back({wanted.substr(0, slash), {}});
-    if (RegistryKeyData* existing = FindKey(wanted)) return *existing;
-    keys_.push_back({wanted, {}});
-    return keys_.back();
+    // Parents first, so that every key of the tree has its chain of parents; a key made below an
+    // existing one keeps the case that one was made with.
+    std::string actual;
+    std::size_t start = 0;
+    while (start <= wanted.size()) {
+        const std::size_t slash = std::min(wanted.find('\\', start), wanted.size());
+        const std::string prefix = wanted.substr(0, slash);
+        if (const RegistryKeyData* existing = FindKey(prefix)) {
+            actual = existing->path;
+        } else {
+            actual += (actual.empty() ? "" : "\\") + wanted.substr(start, slash - start);
+            keys_.push_back({actual, {}});
+        }
+        start = slash + 1;
+    }
+    return *FindKey(wanted);
 }
 
 RegistryValue* RegistryTree::FindValue(RegistryKeyData& key, std::string_view name) {

@@ -9,6 +9,7 @@ namespace converter {
 namespace {
 constexpr qz_gen::StringResource kStrings[] = {
     {kStrAboutCaption, "About Typehold Converter"},
+    {kStrCannotLoad, "Can not load the %s. The program can not run. Please contact your program vendor. "},
     {kStrNoPalmUsers, "There are no any Palm users. Please check the users in your Palm desktop manager."},
     {kStrFunctionFailed, "The function %s failed. The error code is %d. Please contact your program vendor."},
     {kStrFunctionMissing, "The function %s is missing in the %s. Please contact your program vendor."},

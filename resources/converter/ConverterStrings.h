@@ -8,6 +8,7 @@ namespace converter {
 
 enum StringId : std::uint32_t {
     kStrAboutCaption = 100,
+    kStrCannotLoad = 129,
     kStrNoPalmUsers = 130,
     kStrFunctionFailed = 131,
     kStrFunctionMissing = 132,

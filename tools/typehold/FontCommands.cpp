@@ -5,6 +5,8 @@
 #include "CommandLineUi.h"
 #include "TextForJson.h"
 #include "app/ConversionBatch.h"
+#include "app/ConverterSettings.h"
+#include "app/RegistryStore.h"
 #include "app/FontCatalog.h"
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
@@ -13,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <unistd.h>
@@ -70,13 +73,47 @@ int runFonts(std::optional<int> charSet, bool json) {
     });
 }
 
+namespace {
+constexpr FontStyle kStyleOrder[] = {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic};
+
+// The stored settings with the choices given on the command line laid over them.
+ConverterSettings effectiveSettings(const ConvertOptions& options, RegistryStore& store, std::vector<int>& sizes,
+                                    std::vector<FontStyle>& styles) {
+    ConverterSettings settings;
+    settings.Load(store);
+    if (options.charSet) settings.script = static_cast<std::uint32_t>(*options.charSet);
+    if (options.highDensity) settings.createHiRes = *options.highDensity ? 1 : 0;
+    if (!options.styles.empty()) {
+        settings.styles = {0, 0, 0, 0};
+        for (const auto& name : options.styles)
+            for (std::size_t i = 0; i < 4; ++i)
+                if (kStyleOrder[i] == parseStyle(name)) settings.styles[i] = 1;
+    }
+    for (std::size_t i = 0; i < 4; ++i)
+        if (settings.styles[i]) styles.push_back(kStyleOrder[i]);
+    if (!options.sizes.empty()) {
+        sizes = options.sizes;
+        for (auto& choice : settings.sizes)
+            choice.checked = std::find(sizes.begin(), sizes.end(), int(choice.size)) != sizes.end() ? 1 : 0;
+    } else {
+        sizes = settings.CheckedSizes();
+    }
+    return settings;
+}
+}  // namespace
+
 int runConvert(const ConvertOptions& options) {
     return runReportingErrors(options.out, [&] {
         if (options.faces.empty()) throw CommandError("no --font given");
-        std::vector<FontStyle> styles;
-        for (const auto& s : options.styles) styles.push_back(parseStyle(s));
         for (const int size : options.sizes)
             if (size < 1 || size > 255) throw CommandError("size " + std::to_string(size) + " is not 1 to 255 points");
+        RegistryStore store("Corvane", "Typehold");
+        std::vector<int> sizes;
+        std::vector<FontStyle> styles;
+        const ConverterSettings settings = effectiveSettings(options, store, sizes, styles);
+        CommandLineUi ui(options.out);
+        if (!settings.ValidateForExport(ui)) return 1;
+        if (options.saveSettings) settings.Save(store);
 
         gdi::FreeTypeFontEngine engine;
         FontCatalog catalog;
@@ -84,7 +121,8 @@ int runConvert(const ConvertOptions& options) {
         std::vector<FontCatalogEntry> fonts;
         for (const auto& face : options.faces) {
             std::optional<std::uint8_t> charSet;
-            if (options.charSet) charSet = static_cast<std::uint8_t>(*options.charSet);
+            if (settings.script != ConverterSettings::kAllScripts && settings.script <= 0xFF)
+                charSet = static_cast<std::uint8_t>(settings.script);
             const auto entry = catalog.Find(face, charSet);
             if (!entry)
                 throw CommandError("no installed TrueType font \"" + face + "\"" +
@@ -93,7 +131,6 @@ int runConvert(const ConvertOptions& options) {
             fonts.push_back(*entry);
         }
 
-        CommandLineUi ui(options.out);
         CFontDoc doc(ui);
         if (qz_gen::CFile::Exists(options.out)) {
             if (!doc.OnOpenDocument(options.out)) return 1;
@@ -103,8 +140,8 @@ int runConvert(const ConvertOptions& options) {
         SilentUi silent;
         CFontList batch(silent);
         if (!batch.New()) throw CommandError("out of memory");
-        const auto plan = PlanBatch(fonts, options.sizes, styles);
-        const auto result = RunBatch(engine, batch, plan, options.highDensity, silent, nullptr,
+        const auto plan = PlanBatch(fonts, sizes, styles);
+        const auto result = RunBatch(engine, batch, plan, settings.createHiRes != 0, silent, nullptr,
                                      [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
         if (!result.completed) {
             const auto& c = plan[result.converted];

@@ -2,6 +2,7 @@
 #include "DocumentCommands.h"
 #include "DumpCommand.h"
 #include "FontCommands.h"
+#include "InstallCommand.h"
 #include "PreviewCommand.h"
 #include "SampleCommand.h"
 
@@ -53,15 +54,16 @@ int main(int argc, char** argv) {
     fontsCommand->add_flag("--json", json, "one JSON object per font");
 
     ConvertOptions convert;
-    bool noHires = false;
+    bool hiresFlag = false, noHires = false;
     auto* convertCommand = app.add_subcommand("convert", "convert installed fonts into a Typehold file");
     convertCommand->add_option("OUT", convert.out, "the Typehold file (made, or added to)")->required();
     convertCommand->add_option("--font", convert.faces, "a face name, as typehold fonts lists it")->required();
     convertCommand->add_option("--charset", convert.charSet, "the character set to convert");
     convertCommand->add_option("--sizes", convert.sizes, "point sizes")->delimiter(',');
     convertCommand->add_option("--styles", convert.styles, "regular, bold, italic, bolditalic")->delimiter(',');
-    auto* hires = convertCommand->add_flag("--hires", convert.highDensity, "make double-density strikes too (default)");
+    auto* hires = convertCommand->add_flag("--hires", hiresFlag, "make double-density strikes too");
     convertCommand->add_flag("--no-hires", noHires, "single density only")->excludes(hires);
+    convertCommand->add_flag("--save-settings", convert.saveSettings, "remember these choices as the defaults");
 
     unsigned previewEntry = 0;
     std::string previewOut;
@@ -70,9 +72,16 @@ int main(int argc, char** argv) {
     previewCommand->add_option("--entry", previewEntry, "the font, counted from 0 as list shows");
     previewCommand->add_option("-o", previewOut, "the PNG file to write")->required();
 
+    std::optional<std::string> installUser;
+    auto* installCommand = app.add_subcommand("install", "queue a Typehold file for a Palm user's next HotSync");
+    installCommand->add_option("FILE", file, "the Typehold file")->required();
+    installCommand->add_option("--user", installUser, "the Palm user (asked when there are several)");
+
     CLI11_PARSE(app, argc, argv);
+    if (installCommand->parsed()) return runInstall(file, installUser);
     if (fontsCommand->parsed()) return runFonts(charSet, json);
     if (convertCommand->parsed()) {
+        if (hiresFlag) convert.highDensity = true;
         if (noHires) convert.highDensity = false;
         return runConvert(convert);
     }

@@ -1,0 +1,89 @@
+// ConverterSettings.cpp
+#include "ConverterSettings.h"
+
+#include "RegistryStore.h"
+#include "core/DocumentUi.h"
+#include "platform/win/MessageBoxTypes.h"
+#include "resources/converter/ConverterStrings.h"
+
+namespace {
+constexpr const char* kSection = "Preferences";
+constexpr std::uint32_t kSizesBytes = 168;
+constexpr std::uint32_t kStylesBytes = 16;
+
+std::uint32_t wordAt(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+void putWord(std::uint8_t* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+}  // namespace
+
+ConverterSettings::ConverterSettings() {
+    for (std::size_t i = 0; i < kSizeCount; ++i) {
+        sizes[i].size = static_cast<std::uint32_t>(6 + i);
+        sizes[i].checked = (sizes[i].size == 9 || sizes[i].size == 12 || sizes[i].size == 14) ? 1 : 0;
+    }
+}
+
+void ConverterSettings::Load(RegistryStore& store) {
+    if (!store.OpenSection(kSection)) return;
+    store.GetDword("Script", script);
+    store.GetDword("Create HiRes", createHiRes);
+    std::uint8_t sizeBytes[kSizesBytes];
+    std::uint32_t length = 0;
+    // A value of another length is not this program's: it is ignored as a whole.
+    if (store.GetBinary("L-R Sizes", sizeBytes, kSizesBytes, &length) && length == kSizesBytes)
+        for (std::size_t i = 0; i < kSizeCount; ++i) sizes[i] = {wordAt(sizeBytes + 8 * i), wordAt(sizeBytes + 8 * i + 4)};
+    std::uint8_t styleBytes[kStylesBytes];
+    if (store.GetBinary("Styles", styleBytes, kStylesBytes, &length) && length == kStylesBytes)
+        for (std::size_t i = 0; i < styles.size(); ++i) styles[i] = wordAt(styleBytes + 4 * i);
+    store.CloseSection();
+}
+
+void ConverterSettings::Save(RegistryStore& store) const {
+    if (!store.OpenSection(kSection)) return;
+    store.SetDword("Script", script);
+    store.SetDword("Create HiRes", createHiRes);
+    std::uint8_t sizeBytes[kSizesBytes];
+    for (std::size_t i = 0; i < kSizeCount; ++i) {
+        putWord(sizeBytes + 8 * i, sizes[i].size);
+        putWord(sizeBytes + 8 * i + 4, sizes[i].checked);
+    }
+    store.SetBinary("L-R Sizes", sizeBytes, kSizesBytes);
+    std::uint8_t styleBytes[kStylesBytes];
+    for (std::size_t i = 0; i < styles.size(); ++i) putWord(styleBytes + 4 * i, styles[i]);
+    store.SetBinary("Styles", styleBytes, kStylesBytes);
+    store.CloseSection();
+}
+
+bool ConverterSettings::ValidateForExport(DocumentUi& ui) const {
+    if (CheckedStyleCount() == 0) {
+        ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultStyles), win::MB_OK);
+        return false;
+    }
+    if (CheckedSizeCount() == 0) {
+        ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultSizes), win::MB_OK);
+        return false;
+    }
+    return true;
+}
+
+int ConverterSettings::CheckedSizeCount() const {
+    int n = 0;
+    for (const auto& s : sizes) n += s.checked != 0;
+    return n;
+}
+
+std::vector<int> ConverterSettings::CheckedSizes() const {
+    std::vector<int> out;
+    for (const auto& s : sizes)
+        if (s.checked) out.push_back(static_cast<int>(s.size));
+    return out;
+}
+
+int ConverterSettings::CheckedStyleCount() const {
+    int n = 0;
+    for (const auto s : styles) n += s != 0;
+    return n;
+}

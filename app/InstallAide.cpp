@@ -1,0 +1,40 @@
+// InstallAide.cpp
+#include "InstallAide.h"
+
+#include "platform/win/Registry.h"
+#include "platform/win/SystemMessages.h"
+#include "platform/win/Win32Error.h"
+#include "platform/win/WindowsPath.h"
+
+namespace {
+constexpr const char* kCoreKey = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+constexpr win::DWORD kMaxPathBytes = 1024;
+
+std::optional<std::string> hotSyncPath() {
+    win::HKEY key = nullptr;
+    if (win::RegOpenKeyEx(win::HKEY_CURRENT_USER, kCoreKey, 0, win::KEY_READ, &key) != win::ERROR_SUCCESS) return std::nullopt;
+    char buffer[kMaxPathBytes + 1] = {};
+    win::DWORD size = kMaxPathBytes;
+    win::DWORD type = 0;
+    const win::LONG rc = win::RegQueryValueEx(key, "HotSyncPath", nullptr, &type, reinterpret_cast<win::BYTE*>(buffer), &size);
+    win::RegCloseKey(key);
+    if (rc != win::ERROR_SUCCESS || type != win::REG_SZ) return std::nullopt;
+    return std::string(buffer);
+}
+}  // namespace
+
+AideLoadResult LoadInstallAide() {
+    AideLoadResult result;
+    const auto path = hotSyncPath();
+    if (!path) return result;
+    const auto parts = win::SplitPath(*path);
+    std::string folder = win::ResolveWindowsPath(parts.drive + parts.directory);
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    const std::string remembered = win::GetCurrentDirectory();
+    win::SetCurrentDirectory(folder);
+    result.module = win::LoadLibrary(folder + kInstallAideName);
+    const std::uint32_t error = win::GetLastError();
+    if (!remembered.empty()) win::SetCurrentDirectory(remembered);
+    if (!result.module) result.systemText = win::FormatSystemMessage(error, win::kLangEnglishUs);
+    return result;
+}

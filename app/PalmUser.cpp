@@ -1,0 +1,103 @@
+// PalmUser.cpp
+#include "PalmUser.h"
+
+#include "InstallAide.h"
+#include "core/DocumentUi.h"
+#include "core/FontDoc.h"
+#include "core/PathNames.h"
+#include "core/qz_fileio/Exception.h"
+#include "platform/win/MessageBoxTypes.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace {
+using GetUserCount = std::int32_t (*)();
+using GetUser = std::int32_t (*)(std::uint32_t, char*, std::int16_t*);
+using IsUserProfile = std::int32_t (*)(const char*);
+using GetUserIdFromName = std::int32_t (*)(const char*, std::uint32_t*);
+using InstallOrRemove = std::int32_t (*)(const char*, const char*);
+
+constexpr std::int16_t kNameBufferSize = 1024;
+
+std::string format(std::uint32_t id, const std::string& a, const std::string& b) {
+    const std::string pattern = converter::LoadConverterString(id);
+    char text[512];
+    std::snprintf(text, sizeof text, pattern.c_str(), a.c_str(), b.c_str());
+    return text;
+}
+std::string format(std::uint32_t id, const std::string& a, std::int32_t n) {
+    const std::string pattern = converter::LoadConverterString(id);
+    char text[512];
+    std::snprintf(text, sizeof text, pattern.c_str(), a.c_str(), static_cast<int>(n));
+    return text;
+}
+
+template <typename Function>
+Function lookUp(win::HMODULE aide, const char* name) {
+    auto* f = reinterpret_cast<Function>(win::GetProcAddress(aide, name));
+    if (f == nullptr) throw new qz_gen::CException(format(converter::kStrFunctionMissing, name, kInstallAideName), 0);
+    return f;
+}
+
+void check(std::int32_t result, const char* function) {
+    if (result < 0) throw new qz_gen::CException(format(converter::kStrFunctionFailed, function, result), 0);
+}
+}  // namespace
+
+int ReadPalmUsers(win::HMODULE aide, PalmUserList& users) {
+    users.clear();
+    const auto getCount = lookUp<GetUserCount>(aide, "PltGetUserCount");
+    const std::int32_t count = getCount();
+    check(count, "PltGetUserCount");
+    const auto getUser = lookUp<GetUser>(aide, "PltGetUser");
+    const auto isProfile = lookUp<IsUserProfile>(aide, "PltIsUserProfile");
+    const auto getId = lookUp<GetUserIdFromName>(aide, "PlmGetUserIDFromName");
+    char name[kNameBufferSize];
+    for (std::int32_t i = 0; i < count; ++i) {
+        std::int16_t size = kNameBufferSize;
+        name[0] = '\0';
+        check(getUser(static_cast<std::uint32_t>(i), name, &size), "PltGetUser");
+        name[kNameBufferSize - 1] = '\0';
+        check(isProfile(name), "PltIsUserProfile");
+        std::uint32_t id = 0;
+        const std::int32_t found = getId(name, &id);
+        check(found, "PlmGetUserIDFromName");
+        if (found == 0) users.push_back({name, id});
+    }
+    return static_cast<int>(users.size());
+}
+
+void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& path) {
+    const auto install = lookUp<InstallOrRemove>(aide, "PltInstallFile");
+    const auto remove = lookUp<InstallOrRemove>(aide, "PltRemoveInstallFile");
+    remove(user.name.c_str(), path.c_str());
+    check(install(user.name.c_str(), path.c_str()), "PltInstallFile");
+}
+
+bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
+                       DocumentUi& ui) {
+    if (doc.GetPathName().empty()) return false;
+    PalmUser& user = doc.InstallUser();
+    if (user.name.empty()) {
+        if (users.size() > 1) {
+            const auto chosen = chooser.Choose(users);
+            if (!chosen) return false;
+            user = *chosen;
+        } else if (users.size() == 1) {
+            user = users.front();
+        }
+    }
+    try {
+        InstallFile(user, aide, doc.GetPathName());
+        ui.MessageBox(format(converter::kStrWillBeInstalled, fileNameOf(doc.GetPathName()), std::string()), win::MB_OK);
+        return true;
+    } catch (qz_gen::CException* caught) {
+        std::unique_ptr<qz_gen::CException> e(caught);
+        ui.MessageBox(e->GetMessage() ? e->GetMessage() : "Unknown exception", win::MB_OK);
+    } catch (...) {
+    }
+    return false;
+}

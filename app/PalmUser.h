@@ -1,0 +1,35 @@
+// PalmUser.h: the Palm users the install aide knows, read once at start-up, and installing a
+// Typehold file for one of them. Failures of the aide raise the converter's qz_gen::CException
+// (thrown by pointer) with text 132 for a missing function and 131 for a failing one.
+#pragma once
+
+#include "core/PalmUserEntry.h"
+#include "platform/win/ModuleLoader.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class CFontDoc;
+class DocumentUi;
+
+using PalmUserList = std::vector<PalmUser>;
+
+// The user dialog: which user a document is installed for, or none for Cancel.
+class UserChooser {
+public:
+    virtual ~UserChooser() = default;
+    virtual std::optional<PalmUser> Choose(const PalmUserList& users) = 0;
+};
+
+// Fills users with every user (not profile) the aide enumerates; returns their number.
+int ReadPalmUsers(win::HMODULE aide, PalmUserList& users);
+
+// Withdraws path from the user's queue (whatever the result) and queues it again.
+void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& path);
+
+// The Install of a saved document: asks for the user the first time when there are several (one
+// user is taken as it is), queues the document's file and confirms with message 141. Errors are
+// shown through ui; the result is false for them, for a document without a path and for Cancel.
+bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
+                       DocumentUi& ui);

@@ -1,0 +1,88 @@
+// RegistryStore.cpp
+#include "RegistryStore.h"
+
+#include <vector>
+
+RegistryStore::RegistryStore(std::string company, std::string product)
+    : company_(std::move(company)), product_(std::move(product)) {}
+
+RegistryStore::~RegistryStore() { CloseSection(); }
+
+win::HKEY RegistryStore::OpenAppKey() {
+    const win::REGSAM access = win::KEY_READ | win::KEY_WRITE;
+    win::HKEY software = nullptr, company = nullptr, product = nullptr;
+    if (win::RegOpenKeyEx(win::HKEY_CURRENT_USER, "software", 0, access, &software) != win::ERROR_SUCCESS) return nullptr;
+    const bool made =
+        win::RegCreateKeyEx(software, company_.c_str(), 0, nullptr, 0, access, nullptr, &company, nullptr) == win::ERROR_SUCCESS &&
+        win::RegCreateKeyEx(company, product_.c_str(), 0, nullptr, 0, access, nullptr, &product, nullptr) == win::ERROR_SUCCESS;
+    if (company) win::RegCloseKey(company);
+    win::RegCloseKey(software);
+    return made ? product : nullptr;
+}
+
+bool RegistryStore::OpenSection(const std::string& name) {
+    CloseSection();
+    win::HKEY app = OpenAppKey();
+    if (!app) return false;
+    const bool ok = win::RegCreateKeyEx(app, name.c_str(), 0, nullptr, 0, win::KEY_READ | win::KEY_WRITE, nullptr, &section_,
+                                        nullptr) == win::ERROR_SUCCESS;
+    win::RegCloseKey(app);
+    if (!ok) section_ = nullptr;
+    return ok;
+}
+
+void RegistryStore::CloseSection() {
+    if (section_) win::RegCloseKey(section_);
+    section_ = nullptr;
+}
+
+bool RegistryStore::GetDword(const std::string& name, std::uint32_t& value) {
+    if (!section_) return false;
+    std::uint8_t bytes[4] = {};
+    win::DWORD size = sizeof bytes;
+    if (win::RegQueryValueEx(section_, name.c_str(), nullptr, nullptr, bytes, &size) != win::ERROR_SUCCESS) return false;
+    value = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    return true;
+}
+
+bool RegistryStore::SetDword(const std::string& name, std::uint32_t value) {
+    if (!section_) return false;
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_DWORD, bytes, 4) == win::ERROR_SUCCESS;
+}
+
+bool RegistryStore::GetBinary(const std::string& name, std::uint8_t* buffer, std::uint32_t capacity, std::uint32_t* length) {
+    if (!section_ || buffer == nullptr) return false;
+    win::DWORD size = capacity;
+    if (win::RegQueryValueEx(section_, name.c_str(), nullptr, nullptr, buffer, &size) != win::ERROR_SUCCESS) return false;
+    if (length) *length = size;
+    return true;
+}
+
+bool RegistryStore::SetBinary(const std::string& name, const std::uint8_t* data, std::uint32_t length) {
+    if (!section_) return false;
+    return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_BINARY, data, length) == win::ERROR_SUCCESS;
+}
+
+bool RegistryStore::GetString(const std::string& name, std::string& text) {
+    win::HKEY app = OpenAppKey();
+    if (!app) return false;
+    win::DWORD size = 0;
+    bool ok = win::RegQueryValueEx(app, name.c_str(), nullptr, nullptr, nullptr, &size) == win::ERROR_SUCCESS;
+    std::vector<std::uint8_t> bytes(size + 1, 0);
+    if (ok) ok = win::RegQueryValueEx(app, name.c_str(), nullptr, nullptr, bytes.data(), &size) == win::ERROR_SUCCESS;
+    win::RegCloseKey(app);
+    if (!ok) return false;
+    text.assign(reinterpret_cast<const char*>(bytes.data()));  // up to the terminating zero
+    return true;
+}
+
+bool RegistryStore::SetString(const std::string& name, const std::string& text) {
+    win::HKEY app = OpenAppKey();
+    if (!app) return false;
+    const bool ok = win::RegSetValueEx(app, name.c_str(), 0, win::REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                                       static_cast<win::DWORD>(text.size() + 1)) == win::ERROR_SUCCESS;
+    win::RegCloseKey(app);
+    return ok;
+}

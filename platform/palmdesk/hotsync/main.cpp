@@ -1,0 +1,86 @@
+// main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
+// its Palm users and shows their install queues.
+#include "platform/palmdesk/UserStore.h"
+#include "platform/win/DesktopRoot.h"
+#include "platform/win/Registry.h"
+
+#include <CLI/CLI.hpp>
+
+#include <climits>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+constexpr const char* kCoreKey = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
+
+int fail(const std::string& text) {
+    std::fprintf(stderr, "hotsync: %s\n", text.c_str());
+    return 1;
+}
+
+std::string thisExecutable() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
+}
+
+int init() {
+    const std::string root = win::DesktopRoot();
+    for (const char* sub : {"", "/Windows", "/Users", "/drive_c"})
+        if (!win::MakeFolders(root + sub)) return fail("cannot make " + root + sub);
+    win::HKEY key = nullptr;
+    if (win::RegCreateKeyEx(win::HKEY_CURRENT_USER, kCoreKey, 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        win::ERROR_SUCCESS)
+        return fail("cannot write the registry " + win::RegistryFilePath());
+    const std::string path = thisExecutable();
+    const win::LONG rc = win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(path.c_str()),
+                                       static_cast<win::DWORD>(path.size() + 1));
+    win::RegCloseKey(key);
+    if (rc != win::ERROR_SUCCESS) return fail("cannot write the registry " + win::RegistryFilePath());
+    std::printf("desktop root %s\nHotSyncPath %s\n", root.c_str(), path.c_str());
+    return 0;
+}
+
+int addUser(const std::string& name, bool profile) {
+    std::string why;
+    if (!palmdesk::UserStore().Add(name, profile, &why)) return fail(why);
+    std::printf("added %s \"%s\"\n", profile ? "profile" : "user", name.c_str());
+    return 0;
+}
+
+int listUsers() {
+    for (const auto& user : palmdesk::UserStore().List())
+        std::printf("%-31s %10u%s\n", user.name.c_str(), user.id, user.profile ? "  profile" : "");
+    return 0;
+}
+
+int showQueue(const std::string& name) {
+    palmdesk::UserStore store;
+    if (!store.Find(name)) return fail("no user \"" + name + "\"");
+    for (const auto& file : store.Queue(name)) std::printf("%s\n", file.c_str());
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"hotsync: the HotSync manager of the stand-in Palm desktop"};
+    app.require_subcommand(1);
+    app.add_subcommand("init", "make the desktop root and record this HotSync manager in the registry");
+    auto* user = app.add_subcommand("user", "Palm users");
+    user->require_subcommand(1);
+    std::string name;
+    bool profile = false;
+    auto* add = user->add_subcommand("add", "add a Palm user");
+    add->add_option("NAME", name, "the user name")->required();
+    add->add_flag("--profile", profile, "a profile (a template for users) rather than a user");
+    user->add_subcommand("list", "list the Palm users");
+    auto* queue = app.add_subcommand("queue", "list a user's install queue");
+    queue->add_option("--user", name, "the user")->required();
+
+    CLI11_PARSE(app, argc, argv);
+    if (app.got_subcommand("init")) return init();
+    if (add->parsed()) return addUser(name, profile);
+    if (user->got_subcommand("list")) return listUsers();
+    if (queue->parsed()) return showQueue(name);
+    return 2;
+}

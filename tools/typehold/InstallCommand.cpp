@@ -1,0 +1,90 @@
+// InstallCommand.cpp: the converter's Install on the command line: the install aide is loaded
+// and the users read as at the converter's start-up; with several users and no --user, the
+// command lists them and asks which.
+#include "InstallCommand.h"
+
+#include "CommandError.h"
+#include "CommandLineUi.h"
+#include "app/InstallAide.h"
+#include "app/PalmUser.h"
+#include "core/FontDoc.h"
+#include "core/qz_fileio/Exception.h"
+#include "core/qz_fileio/File.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+namespace {
+// The user dialog as a question on the terminal.
+class CommandLineChooser final : public UserChooser {
+public:
+    std::optional<PalmUser> Choose(const PalmUserList& users) override {
+        std::fprintf(stderr, "Palm users:\n");
+        for (std::size_t i = 0; i < users.size(); ++i) std::fprintf(stderr, "  %zu  %s\n", i + 1, users[i].name.c_str());
+        std::fprintf(stderr, "Install for which user (number or name)? ");
+        std::string answer;
+        if (!std::getline(std::cin, answer)) return std::nullopt;
+        for (std::size_t i = 0; i < users.size(); ++i)
+            if (answer == users[i].name || answer == std::to_string(i + 1)) return users[i];
+        return std::nullopt;
+    }
+};
+
+std::string formatted(std::uint32_t id, const std::string& argument) {
+    char text[512];
+    std::snprintf(text, sizeof text, converter::LoadConverterString(id).c_str(), argument.c_str());
+    return text;
+}
+}  // namespace
+
+int runInstall(const std::string& file, const std::optional<std::string>& userName) {
+    return runReportingErrors(file, [&] {
+        if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
+        const AideLoadResult aide = LoadInstallAide();
+        if (!aide.module) {
+            std::string text = formatted(converter::kStrCannotLoad, kInstallAideName);
+            if (aide.systemText) text = *aide.systemText + text;
+            throw CommandError(text);
+        }
+        const std::unique_ptr<win::ModuleHandle, bool (*)(win::HMODULE)> owned(aide.module, win::FreeLibrary);
+        PalmUserList users;
+        ReadPalmUsers(aide.module, users);
+        if (users.empty()) throw CommandError(converter::LoadConverterString(converter::kStrNoPalmUsers));
+
+        const std::string path = std::filesystem::absolute(file).lexically_normal().string();
+        CommandLineUi ui(file);
+        CFontDoc doc(ui);
+        if (!doc.OnOpenDocument(path)) return 1;
+        if (userName) {
+            const auto it = std::find_if(users.begin(), users.end(), [&](const PalmUser& u) { return u.name == *userName; });
+            if (it == users.end()) throw CommandError("no Palm user \"" + *userName + "\" (see hotsync user list)");
+            doc.InstallUser() = *it;
+        }
+        CommandLineChooser chooser;
+        // The confirmation is news, not an error: it goes to standard output.
+        class ConfirmingUi final : public DocumentUi {
+        public:
+            explicit ConfirmingUi(CommandLineUi& errors) : errors_(errors) {}
+            int MessageBox(const std::string& text, std::uint32_t type) override {
+                if (text.find("will be installed") != std::string::npos) {
+                    std::printf("%s\n", text.c_str());
+                    return 1;
+                }
+                return errors_.MessageBox(text, type);
+            }
+            std::optional<std::string> AskSavePath(const std::string&) override { return std::nullopt; }
+
+        private:
+            CommandLineUi& errors_;
+        } confirming(ui);
+        if (!InstallToHandheld(doc, users, aide.module, chooser, confirming)) {
+            if (!ui.HasReported()) throw CommandError("no user was chosen");
+            return 1;
+        }
+        return 0;
+    });
+}
