@@ -58,11 +58,15 @@ void ConverterSettings::Save(RegistryStore& store) const {
 }
 
 bool ConverterSettings::ValidateForExport(DocumentUi& ui) const {
-    if (CheckedStyleCount() == 0) {
+    return ValidateChoices(CheckedStyleCount(), CheckedSizeCount(), ui);
+}
+
+bool ConverterSettings::ValidateChoices(int styleCount, int sizeCount, DocumentUi& ui) {
+    if (styleCount == 0) {
         ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultStyles), win::MB_OK);
         return false;
     }
-    if (CheckedSizeCount() == 0) {
+    if (sizeCount == 0) {
         ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultSizes), win::MB_OK);
         return false;
     }

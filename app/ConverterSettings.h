@@ -32,6 +32,8 @@ public:
     void Save(RegistryStore& store) const;
     // Refuses with message 157 when no style is chosen, else 158 when no size is.
     bool ValidateForExport(DocumentUi& ui) const;
+    // The same rule for choices made elsewhere (the command line's own sizes and styles).
+    static bool ValidateChoices(int styleCount, int sizeCount, DocumentUi& ui);
 
     int CheckedSizeCount() const;
     std::vector<int> CheckedSizes() const;

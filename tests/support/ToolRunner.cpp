@@ -8,7 +8,8 @@
 
 ToolRun runTool(const std::string& binary, const std::string& args, const std::string& scratchFolder) {
     const std::string errFile = scratchFolder + "/tool-stderr.txt";
-    const std::string command = binary + " " + args + " 2>" + errFile;
+    // Each run sees a desktop of its own, never the developer's.
+    const std::string command = "PALMDESK_ROOT='" + scratchFolder + "/palmdesk' " + binary + " " + args + " 2>" + errFile;
     ToolRun run{};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return {-1, "", "popen failed"};

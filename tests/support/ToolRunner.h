@@ -9,5 +9,6 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs "binary args" through the shell, with stderr captured in a file of scratchFolder.
+// Runs "binary args" through the shell, with stderr captured in a file of scratchFolder and the
+// desktop root at scratchFolder/palmdesk.
 ToolRun runTool(const std::string& binary, const std::string& args, const std::string& scratchFolder);

@@ -67,7 +67,7 @@ TEST(TypeholdConvert, RefusalsNameTheirCauseAndLeaveTheFile) {
         std::string message;
     };
     const Case cases[] = {
-        {"--font 'No Such Face'", "no installed TrueType font \"No Such Face\" (see typehold fonts)"},
+        {"--font 'No Such Face'", "no installed TrueType font \"No Such Face\" with character set 0 (see typehold fonts)"},
         {"--font 'DejaVu Sans' --sizes 255 --styles regular --no-hires",
          "DejaVu Sans 255 pt Regular: character 137 is 316 pixels wide; a Palm font holds at most 255"},
         {"--font 'DejaVu Sans' --styles heavy", "unknown style \"heavy\" (regular, bold, italic, bolditalic)"},

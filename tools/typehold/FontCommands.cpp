@@ -112,7 +112,7 @@ int runConvert(const ConvertOptions& options) {
         std::vector<FontStyle> styles;
         const ConverterSettings settings = effectiveSettings(options, store, sizes, styles);
         CommandLineUi ui(options.out);
-        if (!settings.ValidateForExport(ui)) return 1;
+        if (!ConverterSettings::ValidateChoices(static_cast<int>(styles.size()), static_cast<int>(sizes.size()), ui)) return 1;
         if (options.saveSettings) settings.Save(store);
 
         gdi::FreeTypeFontEngine engine;

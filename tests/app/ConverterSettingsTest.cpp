@@ -1,0 +1,85 @@
+// Tests of the converter's stored settings, their validation and the window placement text.
+#include "app/ConverterSettings.h"
+
+#include "app/RegistryStore.h"
+#include "app/WindowPlacement.h"
+#include "support/DesktopSandbox.h"
+#include "support/ScriptedDocumentUi.h"
+
+#include <gtest/gtest.h>
+
+TEST(ConverterSettings, FreshProfileGivesTheDefaults) {
+    DesktopSandbox sandbox;
+    RegistryStore store("Corvane", "Typehold");
+    ConverterSettings settings;
+    settings.Load(store);
+    EXPECT_EQ(settings.CheckedSizes(), (std::vector<int>{9, 12, 14}));
+    EXPECT_EQ(settings.sizes.front().size, 6u);
+    EXPECT_EQ(settings.sizes.back().size, 26u);
+    EXPECT_EQ(settings.CheckedStyleCount(), 4);
+    EXPECT_EQ(settings.script, 0u);
+    EXPECT_EQ(settings.createHiRes, 1u);
+}
+
+TEST(ConverterSettings, SaveAndLoadRoundTrip) {
+    DesktopSandbox sandbox;
+    RegistryStore store("Corvane", "Typehold");
+    ConverterSettings saved;
+    saved.script = 204;
+    saved.createHiRes = 0;
+    saved.styles = {0, 1, 0, 1};
+    for (auto& s : saved.sizes) s.checked = s.size % 2;
+    saved.Save(store);
+    ConverterSettings loaded;
+    loaded.Load(store);
+    EXPECT_EQ(loaded.script, 204u);
+    EXPECT_EQ(loaded.createHiRes, 0u);
+    EXPECT_EQ(loaded.styles, saved.styles);
+    EXPECT_EQ(loaded.CheckedSizes(), saved.CheckedSizes());
+}
+
+TEST(ConverterSettings, ValuesOfAnotherLengthAreIgnoredWhole) {
+    for (const std::uint32_t length : {200u, 100u}) {
+        SCOPED_TRACE(length);
+        DesktopSandbox sandbox;
+        RegistryStore store("Corvane", "Typehold");
+        ASSERT_TRUE(store.OpenSection("Preferences"));
+        const std::vector<std::uint8_t> junk(length, 1);
+        store.SetBinary("L-R Sizes", junk.data(), length);
+        store.SetBinary("Styles", junk.data(), 8);
+        store.CloseSection();
+        ConverterSettings settings;
+        settings.Load(store);
+        EXPECT_EQ(settings.CheckedSizes(), (std::vector<int>{9, 12, 14}));
+        EXPECT_EQ(settings.styles, (std::array<std::uint32_t, 4>{1, 1, 1, 1}));
+    }
+}
+
+TEST(ConverterSettings, StyleMessageComesBeforeSizeMessage) {
+    ConverterSettings settings;
+    settings.styles = {0, 0, 0, 0};
+    for (auto& s : settings.sizes) s.checked = 0;
+    ScriptedDocumentUi ui;
+    EXPECT_FALSE(settings.ValidateForExport(ui));
+    settings.styles[2] = 1;
+    EXPECT_FALSE(settings.ValidateForExport(ui));
+    settings.sizes[0].checked = 1;
+    EXPECT_TRUE(settings.ValidateForExport(ui));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text.substr(0, 38), "There are no default font styles to be");
+    EXPECT_EQ(ui.messages[1].text.substr(0, 37), "There are no default font sizes to be");
+}
+
+TEST(WindowPlacement, OnlyTenNumbersOnTheScreenAreApplied) {
+    const WindowPlacement p{1, 0, -1, -1, -8, -8, 100, 900, 50, 700};
+    EXPECT_EQ(FormatPlacement(p), "1,0,-1,-1,-8,-8,100,900,50,700");
+    const auto back = ParsePlacement(FormatPlacement(p));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->right, 900);
+    EXPECT_EQ(back->top, 50);
+    EXPECT_TRUE(PlacementFitsScreen(*back, 1024, 768));
+    EXPECT_FALSE(ParsePlacement("1,0,-1,-1,-8,-8,100,900,50"));
+    EXPECT_FALSE(ParsePlacement("garbage"));
+    const WindowPlacement offRight{1, 0, 0, 0, 0, 0, 1100, 1500, 50, 700};
+    EXPECT_FALSE(PlacementFitsScreen(offRight, 1024, 768));
+}
