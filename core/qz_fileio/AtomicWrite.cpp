@@ -3,25 +3,17 @@
 
 #include "Exception.h"
 #include "File.h"
+#include "platform/win/AtomicFile.h"
 #include "platform/win/Win32Error.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qz_gen {
 
 namespace {
-std::string temporaryNameFor(const std::string& path) {
-    static thread_local std::mt19937 random{std::random_device{}()};
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp%06x.%d", static_cast<unsigned>(random() & 0xFFFFFF),
-                  static_cast<int>(::getpid()));
-    return path + suffix;
-}
-
 void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
 
 // Refuses, as Windows would, to replace a read-only file, a folder, or a file that another
@@ -40,7 +32,7 @@ void checkReplaceable(const std::string& path) {
 
 void WriteFileAtomically(const std::string& path, const std::function<void(CFile&)>& write) {
     checkReplaceable(path);
-    const std::string temporary = temporaryNameFor(path);
+    const std::string temporary = win::TemporaryNameBeside(path);
     CFile file;
     file.Open(temporary, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoInherit);
     try {

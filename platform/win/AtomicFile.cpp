@@ -21,19 +21,20 @@ bool writeAll(int fd, const std::uint8_t* bytes, std::size_t n) {
     return true;
 }
 
-std::string temporaryNameFor(const std::string& path) {
+}  // namespace
+
+std::string TemporaryNameBeside(const std::string& path) {
     static thread_local std::mt19937 random{std::random_device{}()};
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".tmp%06x.%d", static_cast<unsigned>(random() & 0xFFFFFF),
                   static_cast<int>(::getpid()));
     return path + suffix;
 }
-}  // namespace
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
                          bool replace) {
     if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
-    const std::string temporary = temporaryNameFor(path);
+    const std::string temporary = TemporaryNameBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool written = true;

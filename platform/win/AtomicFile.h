@@ -11,6 +11,9 @@ namespace win {
 // Writes parts, one after the other, to a temporary file beside path, flushes it and moves it to
 // path. Without replace an existing file is left untouched and the result is false (also when one
 // appears meanwhile). On any failure no temporary file is left and path is as it was.
+// A name for a temporary file beside path, unlikely to be taken by anything else.
+std::string TemporaryNameBeside(const std::string& path);
+
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
                          bool replace);
 
