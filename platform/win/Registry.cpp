@@ -157,6 +157,35 @@ LONG RegDeleteValue(HKEY key, const char* name) {
     return ERROR_FILE_NOT_FOUND;
 }
 
+LONG RegDeleteKey(HKEY key, const char* subKey) {
+    if (!validHandle(key) || subKey == nullptr || *subKey == '\0') return ERROR_INVALID_PARAMETER;
+    const std::string path = childPath(key, subKey);
+    RegistryLock lock(true);
+    auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    if (!tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
+    for (const auto& k : tree->Keys())
+        if (k.path.size() > path.size() && k.path[path.size()] == '\\' && EqualNoCase(k.path.substr(0, path.size()), path))
+            return ERROR_ACCESS_DENIED;
+    tree->DeleteKey(path);
+    return writeTree(*tree) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+LONG RegEnumKeys(HKEY key, std::vector<std::string>& names) {
+    names.clear();
+    if (!validHandle(key)) return ERROR_INVALID_HANDLE;
+    RegistryLock lock(false);
+    const auto tree = readTree();
+    if (!tree) return ERROR_BADDB;
+    const std::string prefix = key->path.empty() ? "" : key->path + "\\";
+    for (const auto& k : tree->Keys()) {
+        if (k.path.size() <= prefix.size() || !EqualNoCase(k.path.substr(0, prefix.size()), prefix)) continue;
+        const std::string rest = k.path.substr(prefix.size());
+        if (rest.find('\\') == std::string::npos) names.push_back(rest);
+    }
+    return ERROR_SUCCESS;
+}
+
 LONG RegCloseKey(HKEY key) {
     if (key == nullptr) return ERROR_INVALID_HANDLE;
     if (key != HKEY_CURRENT_USER) delete key;

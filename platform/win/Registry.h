@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace win {
 
@@ -46,6 +47,10 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, const char* ke
 LONG RegQueryValueEx(HKEY key, const char* name, DWORD* reserved, DWORD* type, BYTE* data, DWORD* size);
 LONG RegSetValueEx(HKEY key, const char* name, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 LONG RegDeleteValue(HKEY key, const char* name);
+// Deletes subKey with its values; ERROR_ACCESS_DENIED while it has subkeys of its own.
+LONG RegDeleteKey(HKEY key, const char* subKey);
+// Names of the direct subkeys of key, in the order they were made.
+LONG RegEnumKeys(HKEY key, std::vector<std::string>& names);
 LONG RegCloseKey(HKEY key);
 
 // The registry file's path: $PALMDESK_ROOT/user.reg.

@@ -269,6 +269,12 @@ RegistryKeyData& RegistryTree::CreateKey(std::string_view path) {
     return *FindKey(wanted);
 }
 
+void RegistryTree::DeleteKey(std::string_view path) {
+    const std::string wanted = NormaliseKeyPath(path);
+    keys_.erase(std::remove_if(keys_.begin(), keys_.end(), [&](const auto& k) { return EqualNoCase(k.path, wanted); }),
+                keys_.end());
+}
+
 RegistryValue* RegistryTree::FindValue(RegistryKeyData& key, std::string_view name) {
     for (auto& v : key.values)
         if (EqualNoCase(v.name, name)) return &v;

@@ -46,6 +46,7 @@ public:
     const RegistryKeyData* FindKey(std::string_view path) const;
     // The key, made with its parents when missing.
     RegistryKeyData& CreateKey(std::string_view path);
+    void DeleteKey(std::string_view path);
 
     static RegistryValue* FindValue(RegistryKeyData& key, std::string_view name);
     static const RegistryValue* FindValue(const RegistryKeyData& key, std::string_view name);

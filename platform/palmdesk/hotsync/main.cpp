@@ -1,5 +1,6 @@
 // main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
 // its Palm users and shows their install queues.
+#include "SyncSession.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
@@ -77,7 +78,52 @@ int main(int argc, char** argv) {
     auto* queue = app.add_subcommand("queue", "list a user's install queue");
     queue->add_option("--user", name, "the user")->required();
 
+    std::string module;
+    auto* reg = app.add_subcommand("register", "register a conduit (calls its DllRegisterServer)");
+    reg->add_option("MODULE", module, "the conduit's shared library")->required();
+    auto* unreg = app.add_subcommand("unregister", "unregister a conduit (calls its DllUnregisterServer)");
+    unreg->add_option("MODULE", module, "the conduit's shared library")->required();
+    app.add_subcommand("conduits", "list the registered conduits");
+
+    std::string creator;
+    std::optional<std::string> permanent, next;
+    auto* action = app.add_subcommand("action", "set a conduit's HotSync action for a user");
+    action->add_option("CREATOR", creator, "the conduit's creator")->required();
+    action->add_option("--user", name, "the user")->required();
+    action->add_option("--permanent", permanent, "sync, pc-overwrites, hh-overwrites or nothing");
+    action->add_option("--next", next, "the same, for the next synchronisation only");
+
+    std::string typeName;
+    auto* sync = app.add_subcommand("sync", "synchronise a user's handheld");
+    sync->add_option("--user", name, "the user")->required();
+    sync->add_option("--type", typeName, "fast, slow, hh, pc or nothing")->check(CLI::IsMember({"fast", "slow", "hh", "pc", "nothing"}));
+
+    std::vector<std::string> imports;
+    std::string exportName, exportOut;
+    auto* store = app.add_subcommand("store", "list, import or export the databases of a user's handheld");
+    store->add_option("--user", name, "the user")->required();
+    store->add_option("--import", imports, "Palm database files to put on the handheld");
+    auto* exportOption = store->add_option("--export", exportName, "a database to copy out");
+    store->add_option("-o", exportOut, "the file the exported database goes to")->needs(exportOption);
+
     CLI11_PARSE(app, argc, argv);
+    if (reg->parsed()) return palmdesk::RegisterModule(module, false);
+    if (unreg->parsed()) return palmdesk::RegisterModule(module, true);
+    if (app.got_subcommand("conduits")) return palmdesk::ListConduits();
+    if (action->parsed()) return palmdesk::SetAction(creator, name, permanent, next);
+    if (sync->parsed()) {
+        std::optional<int> type;
+        if (!typeName.empty()) type = palmdesk::SyncTypeFromName(typeName);
+        return palmdesk::RunSync(name, type);
+    }
+    if (store->parsed()) {
+        if (!imports.empty()) return palmdesk::ImportDatabases(name, imports);
+        if (!exportName.empty()) {
+            if (exportOut.empty()) return fail("--export needs -o FILE");
+            return palmdesk::ExportDatabase(name, exportName, exportOut);
+        }
+        return palmdesk::ListStore(name);
+    }
     if (app.got_subcommand("init")) return init();
     if (add->parsed()) return addUser(name, profile);
     if (user->got_subcommand("list")) return listUsers();

@@ -1,0 +1,48 @@
+// HotSyncLog.cpp: the HotSync log library (HsLog.so).
+#include "HotSyncLog.h"
+
+#include "SyncApi.h"
+#include "UserStore.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#define LOG_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+std::int32_t appendLine(const std::string& text, bool timeStamp) {
+    const char* user = std::getenv(kSyncUserVariable);
+    if (user == nullptr || !palmdesk::UserStore::IsValidName(user)) return -1;
+    const std::string path = palmdesk::UserStore().UserFolder(user) + "/HotSync.log";
+    FILE* log = std::fopen(path.c_str(), "a");
+    if (log == nullptr) return -1;
+    if (timeStamp) {
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&now, &local);
+        char stamp[16];
+        std::strftime(stamp, sizeof stamp, "%H:%M:%S ", &local);
+        std::fputs(stamp, log);
+    }
+    std::fputs(text.c_str(), log);
+    std::fputc('\n', log);
+    return std::fclose(log) == 0 ? 0 : -1;
+}
+}  // namespace
+
+LOG_EXPORT std::int32_t LogAddEntry(const char* text, std::int32_t, bool timeStamp) {
+    return appendLine(text ? text : "", timeStamp);
+}
+
+LOG_EXPORT std::int32_t LogAddFormattedEntry(std::int32_t, bool timeStamp, const char* format, ...) {
+    if (format == nullptr) return -1;
+    va_list args;
+    va_start(args, format);
+    char text[2048];
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return appendLine(text, timeStamp);
+}

@@ -1,0 +1,262 @@
+// SyncSession.cpp
+#include "SyncSession.h"
+
+#include "core/qz_fileio/Exception.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "platform/palmdesk/ConduitRegistry.h"
+#include "platform/palmdesk/HandheldStore.h"
+#include "platform/palmdesk/HotSyncLog.h"
+#include "platform/palmdesk/SyncApi.h"
+#include "platform/palmdesk/UserStore.h"
+#include "platform/win/AtomicFile.h"
+#include "platform/win/ModuleLoader.h"
+#include "platform/win/PrivateProfile.h"
+#include "platform/win/WindowsPath.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace palmdesk {
+
+namespace {
+int fail(const std::string& text) {
+    std::fprintf(stderr, "hotsync: %s\n", text.c_str());
+    return 1;
+}
+
+std::string hotSyncFolder() {
+    char path[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) return ".";
+    std::string p(path, static_cast<std::size_t>(n));
+    return p.substr(0, p.find_last_of('/'));
+}
+
+std::vector<std::uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), {});
+}
+
+std::unique_ptr<qz_gen::CPalmDb> parseDatabase(const std::vector<std::uint8_t>& bytes) {
+    auto db = std::make_unique<qz_gen::CPalmDb>();
+    try {
+        if (db->ReadFromBytes(bytes) != 0) return nullptr;
+    } catch (qz_gen::CException* caught) {
+        std::unique_ptr<qz_gen::CException> e(caught);
+        return nullptr;
+    }
+    if (db->GetName().empty()) return nullptr;
+    return db;
+}
+
+std::string actionsFile(const std::string& user) { return UserStore().UserFolder(user) + "/HotSync.ini"; }
+
+std::optional<std::string> storedAction(const std::string& user, const std::string& creator, const char* which) {
+    char text[64];
+    win::GetPrivateProfileString(creator.c_str(), which, "", text, sizeof text, actionsFile(user).c_str());
+    if (text[0] == '\0') return std::nullopt;
+    return std::string(text);
+}
+
+// The sync type of one conduit: --type, else the next action (used once), else the permanent one.
+int syncTypeFor(const std::string& user, const std::string& creator, const std::optional<int>& type) {
+    if (type) return *type;
+    if (const auto next = storedAction(user, creator, "Next")) {
+        win::WritePrivateProfileString(creator.c_str(), "Next", nullptr, actionsFile(user).c_str());
+        if (const auto t = SyncTypeFromName(*next)) return *t;
+    }
+    if (const auto permanent = storedAction(user, creator, "Permanent"))
+        if (const auto t = SyncTypeFromName(*permanent)) return *t;
+    return kSyncFast;
+}
+
+void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
+
+// The file a registered library name stands for: in the HotSync manager's folder, else in the
+// registered folder.
+std::string modulePath(const ConduitRegistration& r) {
+    const std::string file = win::ModuleFileFor(r.libraryFile);
+    if (file.find('/') != std::string::npos) return file;
+    const std::string beside = hotSyncFolder() + "/" + file;
+    if (::access(beside.c_str(), F_OK) == 0 || r.folder.empty()) return beside;
+    std::string folder = win::ResolveWindowsPath(r.folder);
+    if (!folder.empty() && folder[0] != '/') folder = hotSyncFolder() + "/" + folder;
+    return folder + "/" + file;
+}
+
+// The sync properties a conduit receives: only the first field, the sync type, is read.
+struct SyncProperties {
+    std::int32_t syncType;
+    std::int32_t reserved[15];
+};
+
+void installQueue(const std::string& user) {
+    UserStore users;
+    HandheldStore store(users.HandheldFolder(user));
+    for (const auto& file : users.Queue(user)) {
+        const std::string path = users.InstallFolder(user) + "/" + file;
+        const auto db = parseDatabase(readBytes(path));
+        if (!db) {
+            log("HotSync: " + file + " is not a Palm database; it stays queued.");
+            continue;
+        }
+        if (!store.Store(*db)) {
+            log("HotSync: " + file + " could not be installed; it stays queued.");
+            continue;
+        }
+        std::remove(path.c_str());
+        log("HotSync: installed " + file + " as \"" + db->GetName() + "\".");
+    }
+}
+
+void runConduits(const std::string& user, const std::optional<int>& type) {
+    for (const auto& r : ConduitRegistry().List()) {
+        const std::string label = r.title.empty() ? r.creator : r.title;
+        const std::string path = modulePath(r);
+        win::HMODULE module = win::LoadLibrary(path);
+        if (!module) {
+            log("HotSync: the conduit " + label + " (" + path + ") cannot be loaded.");
+            continue;
+        }
+        using OpenConduitFunction = std::int32_t (*)(void*, SyncProperties*);
+        auto open = reinterpret_cast<OpenConduitFunction>(win::GetProcAddress(module, "OpenConduit"));
+        if (!open) {
+            log("HotSync: the conduit " + label + " has no OpenConduit.");
+        } else {
+            SyncProperties properties{syncTypeFor(user, r.creator, type), {}};
+            const std::int32_t result = open(nullptr, &properties);
+            if (result != 0) log("HotSync: the conduit " + label + " answered " + std::to_string(result) + ".");
+        }
+        win::FreeLibrary(module);
+    }
+}
+}  // namespace
+
+std::optional<int> SyncTypeFromName(const std::string& name) {
+    if (name == "fast" || name == "sync") return kSyncFast;
+    if (name == "slow") return kSyncSlow;
+    if (name == "hh" || name == "hh-overwrites") return kSyncHandheldOverwrites;
+    if (name == "pc" || name == "pc-overwrites") return kSyncDesktopOverwrites;
+    if (name == "nothing") return kSyncNothing;
+    return std::nullopt;
+}
+
+std::string ActionName(int syncType) {
+    switch (syncType) {
+    case kSyncHandheldOverwrites: return "hh-overwrites";
+    case kSyncDesktopOverwrites: return "pc-overwrites";
+    case kSyncNothing: return "nothing";
+    default: return "sync";
+    }
+}
+
+int RegisterModule(const std::string& module, bool unregister) {
+    win::HMODULE handle = win::LoadLibrary(module);
+    if (!handle) return fail("cannot load " + module);
+    const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+    auto function = reinterpret_cast<std::int32_t (*)()>(win::GetProcAddress(handle, entry));
+    if (!function) {
+        win::FreeLibrary(handle);
+        return fail(module + " has no " + entry);
+    }
+    const std::int32_t result = function();
+    win::FreeLibrary(handle);
+    std::printf("%s returned %d\n", entry, result);
+    return result == 1 ? 0 : 1;
+}
+
+int ListConduits() {
+    for (const auto& r : ConduitRegistry().List())
+        std::printf("%s  type %d  %s  folder \"%s\"  \"%s\"\n", r.creator.c_str(), r.type, r.libraryFile.c_str(),
+                    r.folder.c_str(), r.title.c_str());
+    return 0;
+}
+
+int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
+              const std::optional<std::string>& next) {
+    if (!UserStore().Find(user)) return fail("no user \"" + user + "\"");
+    for (const auto& [key, value] : {std::pair{"Permanent", permanent}, std::pair{"Next", next}}) {
+        if (!value) continue;
+        const bool known = *value == "sync" || *value == "pc-overwrites" || *value == "hh-overwrites" || *value == "nothing";
+        if (!known)
+            return fail("unknown action \"" + *value + "\" (sync, pc-overwrites, hh-overwrites, nothing)");
+        if (!win::WritePrivateProfileString(creator.c_str(), key, value->c_str(), actionsFile(user).c_str()))
+            return fail("cannot write " + actionsFile(user));
+    }
+    std::printf("%s for %s: permanent %s, next %s\n", creator.c_str(), user.c_str(),
+                storedAction(user, creator, "Permanent").value_or("sync").c_str(),
+                storedAction(user, creator, "Next").value_or("(none)").c_str());
+    return 0;
+}
+
+int ListStore(const std::string& user) {
+    UserStore users;
+    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    const auto fourCC = [](std::uint32_t v) {
+        std::string s(4, ' ');
+        for (int i = 0; i < 4; ++i) {
+            const char c = static_cast<char>(v >> (24 - 8 * i));
+            s[std::size_t(i)] = (c >= 0x20 && c < 0x7F) ? c : '?';
+        }
+        return s;
+    };
+    for (const auto& db : HandheldStore(users.HandheldFolder(user)).List())
+        std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), fourCC(db.type).c_str(),
+                    fourCC(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
+    return 0;
+}
+
+int ImportDatabases(const std::string& user, const std::vector<std::string>& files) {
+    UserStore users;
+    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    HandheldStore store(users.HandheldFolder(user));
+    for (const auto& file : files) {
+        const auto db = parseDatabase(readBytes(file));
+        if (!db) return fail(file + " is not a Palm database");
+        if (!store.Store(*db)) return fail("cannot store " + file);
+        std::printf("imported \"%s\"\n", db->GetName().c_str());
+    }
+    return 0;
+}
+
+int ExportDatabase(const std::string& user, const std::string& name, const std::string& out) {
+    UserStore users;
+    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    const auto db = HandheldStore(users.HandheldFolder(user)).Load(name);
+    if (!db) return fail("no database \"" + name + "\" on the handheld of " + user);
+    const auto bytes = db->ToBytes();
+    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, true)) return fail("cannot write " + out);
+    return 0;
+}
+
+int RunSync(const std::string& user, const std::optional<int>& type) {
+    UserStore users;
+    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    const std::string lockPath = users.UserFolder(user) + "/.hotsync.lock";
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        if (lock >= 0) ::close(lock);
+        return fail("a synchronisation of " + user + " is running");
+    }
+    const std::string logPath = users.UserFolder(user) + "/HotSync.log";
+    std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
+    ::setenv(kSyncUserVariable, user.c_str(), 1);
+    log("HotSync started for " + user + ".");
+    installQueue(user);
+    runConduits(user, type);
+    log("HotSync completed.");
+    ::unsetenv(kSyncUserVariable);
+    ::close(lock);
+    std::ifstream in(logPath);
+    std::printf("%s", std::string((std::istreambuf_iterator<char>(in)), {}).c_str());
+    return 0;
+}
+
+}  // namespace palmdesk

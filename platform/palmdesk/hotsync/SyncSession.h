@@ -1,0 +1,34 @@
+// SyncSession.h: what hotsync does beyond setting up users: conduit registration, HotSync actions,
+// the handheld store, and a synchronisation.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace palmdesk {
+
+// Sync types a conduit receives as the first field of its sync properties.
+inline constexpr int kSyncFast = 0;
+inline constexpr int kSyncSlow = 1;
+inline constexpr int kSyncHandheldOverwrites = 2;
+inline constexpr int kSyncDesktopOverwrites = 3;
+inline constexpr int kSyncNothing = 6;
+
+// "fast", "slow", "hh", "pc", "nothing" (a --type), or the action names "sync", "hh-overwrites",
+// "pc-overwrites", "nothing"; none for anything else.
+std::optional<int> SyncTypeFromName(const std::string& name);
+std::string ActionName(int syncType);
+
+int RegisterModule(const std::string& module, bool unregister);
+int ListConduits();
+int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
+              const std::optional<std::string>& next);
+int ListStore(const std::string& user);
+int ImportDatabases(const std::string& user, const std::vector<std::string>& files);
+int ExportDatabase(const std::string& user, const std::string& name, const std::string& out);
+// Holds the user's handheld for the whole synchronisation: installs the queued files, runs every
+// registered conduit with its sync type, and prints the log.
+int RunSync(const std::string& user, const std::optional<int>& type);
+
+}  // namespace palmdesk

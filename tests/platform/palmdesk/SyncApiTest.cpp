@@ -1,0 +1,154 @@
+// Tests of the Sync API over a real handheld store in a temporary desktop root.
+#include "platform/palmdesk/SyncApi.h"
+
+#include "platform/palmdesk/HandheldStore.h"
+#include "platform/palmdesk/UserStore.h"
+#include "support/DesktopSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+constexpr std::uint32_t kDrAw = 0x44724177, kBpmf = 0x62706D66, kBpmc = 0x62706D63;
+
+struct SyncSandbox {
+    SyncSandbox() {
+        EXPECT_TRUE(palmdesk::UserStore().Add("Ann", false));
+        ::setenv(kSyncUserVariable, "Ann", 1);
+    }
+    ~SyncSandbox() { ::unsetenv(kSyncUserVariable); }
+    palmdesk::HandheldStore store() const { return palmdesk::HandheldStore(palmdesk::UserStore().HandheldFolder("Ann")); }
+    DesktopSandbox desktop;
+};
+
+std::int32_t create(const char* name, std::uint32_t type, std::uint8_t& handle) {
+    SyncCreateDbParams params{};
+    params.creator = kDrAw;
+    params.attributes = 0x0008;
+    params.type = type;
+    std::strncpy(params.name, name, sizeof params.name - 1);
+    return SyncCreateDB(&params, &handle);
+}
+
+void makeDatabase(const char* name, std::uint32_t type) {
+    std::uint8_t h = 0;
+    ASSERT_EQ(create(name, type, h), SYNCERR_NONE);
+    ASSERT_EQ(SyncCloseDB(h), SYNCERR_NONE);
+}
+
+std::int32_t find(std::uint32_t type, bool fresh, std::string& name) {
+    SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(fresh ? eSearchNew : 0), type, kDrAw};
+    SyncDatabaseInfo info{};
+    const auto rc = SyncFindDbByTypeCreator(&search, &info);
+    name = info.name;
+    return rc;
+}
+}  // namespace
+
+TEST(SyncApi, SearchesOfTwoTypesInterleavedWithCreation) {
+    SyncSandbox s;
+    makeDatabase("a", kBpmf);
+    makeDatabase("b", kBpmc);
+    makeDatabase("c", kBpmf);
+    std::string name;
+    ASSERT_EQ(find(kBpmf, true, name), SYNCERR_NONE);
+    EXPECT_EQ(name, "a");
+    ASSERT_EQ(find(kBpmc, true, name), SYNCERR_NONE);
+    EXPECT_EQ(name, "b");
+    makeDatabase("d", kBpmf);  // made during the search: not part of it
+    ASSERT_EQ(find(kBpmf, false, name), SYNCERR_NONE);
+    EXPECT_EQ(name, "c");
+    EXPECT_EQ(find(kBpmf, false, name), SYNCERR_NOT_FOUND);
+    EXPECT_EQ(find(kBpmc, false, name), SYNCERR_NOT_FOUND);
+    ASSERT_EQ(find(kBpmf, true, name), SYNCERR_NONE);  // a new search sees it
+}
+
+TEST(SyncApi, CreateDeleteAndInfoBlocks) {
+    SyncSandbox s;
+    std::uint8_t h = 0;
+    ASSERT_EQ(create("Picture", kBpmc, h), SYNCERR_NONE);
+    std::uint8_t info[6] = {0, 12, 0, 0, 0x12, 0x34};
+    SyncBlockParams write{info, 6, 0};
+    ASSERT_EQ(SyncWriteDBAppInfoBlock(h, &write), SYNCERR_NONE);
+    ASSERT_EQ(SyncCloseDB(h), SYNCERR_NONE);
+    std::uint8_t again = 0;
+    EXPECT_EQ(create("Picture", kBpmc, again), SYNCERR_FILE_ALREADY_EXISTS);
+    ASSERT_EQ(SyncOpenDB("Picture", 0, &h, eDbRead | eDbShowSecret), SYNCERR_NONE);
+    std::uint8_t back[6] = {};
+    SyncBlockParams read{back, 6, 0};
+    ASSERT_EQ(SyncReadDBAppInfoBlock(h, &read), SYNCERR_NONE);
+    EXPECT_EQ(read.bytesRead, 6u);
+    EXPECT_EQ(std::memcmp(back, info, 6), 0);
+    EXPECT_EQ(SyncWriteDBAppInfoBlock(h, &write), SYNCERR_READ_ONLY);
+    SyncCloseDB(h);
+    EXPECT_EQ(SyncDeleteDB("Picture", 0), SYNCERR_NONE);
+    EXPECT_EQ(SyncDeleteDB("Picture", 0), SYNCERR_NONE);  // a missing database is no error
+    EXPECT_EQ(SyncOpenDB("Picture", 0, &h, eDbRead), SYNCERR_NOT_FOUND);
+    EXPECT_EQ(SyncCloseDB(77), SYNCERR_BAD_HANDLE);
+}
+
+TEST(SyncApi, RecordsTooLargeForTheBufferAreRefused) {
+    SyncSandbox s;
+    std::uint8_t h = 0;
+    ASSERT_EQ(create("Big", kBpmf, h), SYNCERR_NONE);
+    std::vector<std::uint8_t> data(4096, 0x5A);
+    SyncRecordParams record{};
+    record.handle = h;
+    record.buffer = data.data();
+    record.dataLength = 4096;
+    ASSERT_EQ(SyncWriteRec(&record), SYNCERR_NONE);
+    EXPECT_EQ(record.recordId, 1u);
+    SyncCloseDB(h);
+    ASSERT_EQ(SyncOpenDB("Big", 0, &h, eDbRead), SYNCERR_NONE);
+    std::vector<std::uint8_t> small(100, 0);
+    SyncRecordParams read{};
+    read.handle = h;
+    read.buffer = small.data();
+    read.bufferSize = 100;
+    EXPECT_EQ(SyncReadRecordByIndex(&read), SYNCERR_BUFFER_TOO_SMALL);
+    EXPECT_EQ(read.dataLength, 4096u);
+    EXPECT_EQ(small, std::vector<std::uint8_t>(100, 0));
+    std::vector<std::uint8_t> enough(4096);
+    read.buffer = enough.data();
+    read.bufferSize = 4096;
+    EXPECT_EQ(SyncReadRecordByIndex(&read), SYNCERR_NONE);
+    EXPECT_EQ(enough, data);
+    read.recordIndex = 1;
+    EXPECT_EQ(SyncReadRecordByIndex(&read), SYNCERR_NOT_FOUND);
+    SyncCloseDB(h);
+}
+
+TEST(SyncApi, ADatabaseNeverClosedLeavesTheStoreAsItWas) {
+    SyncSandbox s;
+    makeDatabase("Kept", kBpmf);
+    const std::string file = s.store().FileFor("Kept");
+    const auto before = readWholeFile(file);
+    std::uint8_t h = 0;
+    ASSERT_EQ(SyncOpenDB("Kept", 0, &h, eDbRead | eDbWrite), SYNCERR_NONE);
+    std::uint8_t bytes[] = {9, 9};
+    SyncRecordParams record{};
+    record.handle = h;
+    record.buffer = bytes;
+    record.dataLength = 2;
+    ASSERT_EQ(SyncWriteRec(&record), SYNCERR_NONE);
+    // The conduit "crashes" here: the database is never closed.
+    EXPECT_EQ(readWholeFile(file), before);
+    std::uint8_t h2 = 0;
+    ASSERT_EQ(create("Never closed", kBpmf, h2), SYNCERR_NONE);
+    EXPECT_FALSE(s.store().Find("Never closed"));
+}
+
+TEST(SyncApi, ByteOrderAndHostileNames) {
+    EXPECT_EQ(SyncHHToHostWord(0x1234), 0x3412);
+    EXPECT_EQ(SyncHostToHHWord(0x00FF), 0xFF00);
+    EXPECT_EQ(SyncHostToHHDWord(0x12345678u), 0x78563412u);
+    SyncSandbox s;
+    makeDatabase("../escape", kBpmf);
+    makeDatabase("a/b\nc", kBpmf);
+    for (const auto& entry : std::filesystem::directory_iterator(s.store().Folder()))
+        EXPECT_EQ(entry.path().parent_path().string(), s.store().Folder());
+    EXPECT_TRUE(s.store().Find("../escape"));
+    EXPECT_TRUE(s.store().Find("a/b\nc"));
+}

@@ -1,0 +1,67 @@
+// Tests of hotsync: installing the queue into the handheld store, conduit registration, and the
+// sync type each conduit receives.
+#include "support/TempDir.h"
+#include "support/ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+ToolRun hotsync(const std::string& args, const TempDir& dir) { return runTool(HOTSYNC_BIN, args, dir.path()); }
+ToolRun typehold(const std::string& args, const TempDir& dir) { return runTool(TYPEHOLD_BIN, args, dir.path()); }
+
+struct Desktop {
+    Desktop() {
+        EXPECT_EQ(hotsync("init", dir).exitCode, 0);
+        EXPECT_EQ(hotsync("user add Ann", dir).exitCode, 0);
+    }
+    std::string queue() const { return dir.path() + "/palmdesk/Users/Ann/Install"; }
+    TempDir dir;
+};
+}  // namespace
+
+TEST(HotSyncSync, DeliversTheQueueByteForByteAndKeepsInvalidFiles) {
+    Desktop d;
+    const auto pdb = d.dir.file("Fonts.pdb");
+    ASSERT_EQ(typehold("sample " + pdb, d.dir).exitCode, 0);
+    ASSERT_EQ(typehold("install " + pdb, d.dir).exitCode, 0);
+    writeWholeFile(d.queue() + "/junk.pdb", {1, 2, 3});
+    const ToolRun run = hotsync("sync --user Ann", d.dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("HotSync: junk.pdb is not a Palm database; it stays queued."), std::string::npos);
+    EXPECT_EQ(hotsync("queue --user Ann", d.dir).out, "junk.pdb\n");
+    ASSERT_EQ(hotsync("store --user Ann --export 'Typehold Sample' -o " + d.dir.file("out.pdb"), d.dir).exitCode, 0);
+    EXPECT_EQ(readWholeFile(d.dir.file("out.pdb")), readWholeFile(pdb));
+    EXPECT_NE(hotsync("store --user Ann", d.dir).out.find("Typehold Sample"), std::string::npos);
+}
+
+TEST(HotSyncSync, ConduitsGetTheChosenSyncType) {
+    Desktop d;
+    const std::string record = d.dir.file("types.txt");
+    ToolRun run = hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(hotsync("conduits", d.dir).out.find("TeSt  type 1  recording_conduit.dll"), std::string::npos);
+    const std::string env = "RECORDING_CONDUIT_OUT='" + record + "' ";
+    const auto sync = [&](const std::string& extra) { return runTool(env + HOTSYNC_BIN, "sync --user Ann " + extra, d.dir.path()); };
+    ASSERT_EQ(sync("--type hh").exitCode, 0);
+    ASSERT_EQ(hotsync("action TeSt --user Ann --permanent pc-overwrites --next nothing", d.dir).exitCode, 0);
+    ASSERT_EQ(sync("").exitCode, 0);  // the next action, once
+    run = sync("");                   // then the permanent one
+    ASSERT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("Recording conduit: sync type 3."), std::string::npos);
+    ASSERT_EQ(hotsync("action TeSt --user Ann --permanent sync", d.dir).exitCode, 0);
+    ASSERT_EQ(sync("").exitCode, 0);
+    const auto types = readWholeFile(record);
+    EXPECT_EQ(std::string(types.begin(), types.end()), "2\n6\n3\n0\n");
+    EXPECT_NE(hotsync("store --user Ann", d.dir).out.find("Recorded"), std::string::npos);
+    EXPECT_EQ(hotsync(std::string("unregister ") + RECORDING_CONDUIT, d.dir).exitCode, 0);
+    EXPECT_EQ(hotsync("conduits", d.dir).out, "");
+}
+
+TEST(HotSyncSync, ReRegisteringReplacesTheOldRegistration) {
+    Desktop d;
+    ASSERT_EQ(hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir).exitCode, 0);
+    ASSERT_EQ(hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir).exitCode, 0);
+    EXPECT_EQ(hotsync("action TeSt --user Ann --next sideways", d.dir).exitCode, 1);
+}
