@@ -64,13 +64,16 @@ SYNC_EXPORT std::int32_t SyncFindDbByTypeCreator(const SyncFindDbParams* search,
     if (search == nullptr || found == nullptr) return SYNCERR_BAD_ARGUMENT;
     const auto store = currentStore();
     if (!store) return SYNCERR_NO_USER;
+    // Fields of packed records are copied out before use: they may lie unaligned.
+    const std::uint32_t type = search->type, creator = search->creator;
+    const std::uint8_t flags = search->searchFlags;
     std::lock_guard lock(stateMutex);
-    auto& [names, next] = searches.cursors[{search->type, search->creator}];
-    if (search->searchFlags & eSearchNew) {
+    auto& [names, next] = searches.cursors[{type, creator}];
+    if (flags & eSearchNew) {
         names.clear();
         next = 0;
         for (const auto& db : store->List())
-            if (db.type == search->type && db.creator == search->creator) names.push_back(db.name);
+            if (db.type == type && db.creator == creator) names.push_back(db.name);
     }
     while (next < names.size()) {
         const auto db = store->Find(names[next++]);
@@ -148,7 +151,8 @@ SYNC_EXPORT std::int32_t SyncReadDBAppInfoBlock(std::uint8_t handle, SyncBlockPa
     if (!open) return SYNCERR_BAD_HANDLE;
     const auto info = open->db->AppInfo();
     if (info.empty()) return SYNCERR_NOT_FOUND;
-    const std::uint32_t n = std::min<std::uint32_t>(block->totalBytes, static_cast<std::uint32_t>(info.size()));
+    const std::uint32_t capacity = block->totalBytes;
+    const std::uint32_t n = std::min(capacity, static_cast<std::uint32_t>(info.size()));
     std::memcpy(block->buffer, info.data(), n);
     block->bytesRead = n;
     return SYNCERR_NONE;

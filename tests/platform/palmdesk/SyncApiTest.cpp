@@ -79,7 +79,7 @@ TEST(SyncApi, CreateDeleteAndInfoBlocks) {
     std::uint8_t back[6] = {};
     SyncBlockParams read{back, 6, 0};
     ASSERT_EQ(SyncReadDBAppInfoBlock(h, &read), SYNCERR_NONE);
-    EXPECT_EQ(read.bytesRead, 6u);
+    EXPECT_EQ(std::uint32_t{read.bytesRead}, 6u);
     EXPECT_EQ(std::memcmp(back, info, 6), 0);
     EXPECT_EQ(SyncWriteDBAppInfoBlock(h, &write), SYNCERR_READ_ONLY);
     SyncCloseDB(h);
@@ -99,7 +99,7 @@ TEST(SyncApi, RecordsTooLargeForTheBufferAreRefused) {
     record.buffer = data.data();
     record.dataLength = 4096;
     ASSERT_EQ(SyncWriteRec(&record), SYNCERR_NONE);
-    EXPECT_EQ(record.recordId, 1u);
+    EXPECT_EQ(std::uint32_t{record.recordId}, 1u);
     SyncCloseDB(h);
     ASSERT_EQ(SyncOpenDB("Big", 0, &h, eDbRead), SYNCERR_NONE);
     std::vector<std::uint8_t> small(100, 0);
@@ -108,7 +108,7 @@ TEST(SyncApi, RecordsTooLargeForTheBufferAreRefused) {
     read.buffer = small.data();
     read.bufferSize = 100;
     EXPECT_EQ(SyncReadRecordByIndex(&read), SYNCERR_BUFFER_TOO_SMALL);
-    EXPECT_EQ(read.dataLength, 4096u);
+    EXPECT_EQ(std::uint32_t{read.dataLength}, 4096u);
     EXPECT_EQ(small, std::vector<std::uint8_t>(100, 0));
     std::vector<std::uint8_t> enough(4096);
     read.buffer = enough.data();
