@@ -54,9 +54,13 @@ struct ConfigurationRecord {
 #pragma pack(pop)
 static_assert(sizeof(ConduitRequest) == 80 && sizeof(ConfigurationRecord) == 352);
 
-// The module's own state, kept from the first load.
+// The module's own state, kept from the first load. The path lives in a function so that it
+// exists before the load hook runs, whatever order the module's initialisers take.
 std::int32_t attachCount = 0;
-std::string modulePath;
+std::string& modulePath() {
+    static std::string path;
+    return path;
+}
 
 void log(const char* text) { LogAddEntry(text, slText, false); }
 
@@ -73,7 +77,7 @@ __attribute__((constructor)) void processAttach() {
     LoadSettings();
     if (attachCount == 0) {
         Dl_info info{};
-        if (dladdr(reinterpret_cast<void*>(&processAttach), &info) && info.dli_fname) modulePath = info.dli_fname;
+        if (dladdr(reinterpret_cast<void*>(&processAttach), &info) && info.dli_fname) modulePath() = info.dli_fname;
     }
     ++attachCount;
 }
@@ -176,4 +180,4 @@ CONDUIT_EXPORT std::int32_t DllRegisterServer() {
 
 // For tests: how often the module was attached, and the path it was first loaded from.
 CONDUIT_EXPORT std::int32_t PictsyncAttachCount() { return attachCount; }
-CONDUIT_EXPORT const char* PictsyncModulePath() { return modulePath.c_str(); }
+CONDUIT_EXPORT const char* PictsyncModulePath() { return modulePath().c_str(); }

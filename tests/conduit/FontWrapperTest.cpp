@@ -1,0 +1,90 @@
+// Tests of wrapping TrueType files for the handheld: the exact layout, the unique IDs, long
+// titles, and what reaches the install queue.
+#include "conduit/FontWrapper.h"
+
+#include "conduit/ConduitMessages.h"
+#include "core/qz_fileio/ByteOrder.h"
+#include "platform/palmdesk/UserStore.h"
+#include "support/DesktopSandbox.h"
+
+#include <gtest/gtest.h>
+
+using Bytes = std::vector<std::uint8_t>;
+using qz_gen::loadU16BE;
+using qz_gen::loadU32BE;
+
+TEST(WrapFont, LayoutOfFontsOf0And4096And10000Bytes) {
+    struct Case {
+        std::size_t size;
+        std::vector<std::uint32_t> offsets;
+        std::vector<std::uint16_t> lengths;
+    };
+    const Case cases[] = {
+        {0, {86}, {0}},
+        {4096, {94, 4198}, {4096, 0}},
+        {10000, {102, 4206, 8310}, {4096, 4096, 1808}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        Bytes font(c.size);
+        for (std::size_t i = 0; i < font.size(); ++i) font[i] = static_cast<std::uint8_t>(i * 7);
+        const Bytes db = WrapFont(font, "Test.ttf");
+        const std::size_t n = c.offsets.size();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(db.data())), "Test.ttf");
+        EXPECT_EQ(loadU16BE(&db[32]), 0x0080);
+        EXPECT_EQ(loadU32BE(&db[36]), 0xBAADFDCDu);
+        EXPECT_EQ(loadU32BE(&db[40]), 0xBAADFDCEu);
+        EXPECT_EQ(loadU32BE(&db[48]), 0x36u);
+        EXPECT_EQ(loadU32BE(&db[60]), 0x7474666Eu);
+        EXPECT_EQ(loadU32BE(&db[64]), 0x54544674u);
+        EXPECT_EQ(loadU32BE(&db[68]), 0x6D502C20u);
+        EXPECT_EQ(loadU16BE(&db[76]), n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint8_t* entry = &db[78 + 8 * i];
+            EXPECT_EQ(loadU32BE(entry), c.offsets[i]);
+            EXPECT_EQ(entry[4], 0x40);
+            EXPECT_EQ(entry[5], 0xD5);
+            EXPECT_EQ(entry[6], 0x40);
+            EXPECT_EQ(entry[7], i + 1);
+            const std::uint8_t* block = &db[c.offsets[i]];
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(block), 4), "DBLK");
+            EXPECT_EQ(loadU16BE(block + 4), 0);
+            EXPECT_EQ(loadU16BE(block + 6), c.lengths[i]);
+            EXPECT_TRUE(std::equal(block + 8, block + 8 + c.lengths[i], font.begin() + static_cast<std::ptrdiff_t>(i * 4096)));
+        }
+        EXPECT_EQ(db.size(), c.offsets.back() + 8 + c.lengths.back());
+    }
+}
+
+TEST(WrapFont, UniqueIdsWrapAndLongTitlesAreCut) {
+    const Bytes db = WrapFont(Bytes(255 * 4096 + 10, 1), "x.ttf");
+    EXPECT_EQ(db[78 + 8 * 255 + 7], 0x00);  // the 256th record
+    EXPECT_EQ(FontDatabaseName(std::string(31, 'a')), std::string(31, 'a'));
+    const std::string cut = FontDatabaseName(std::string(40, 'b') + ".ttf");
+    EXPECT_EQ(cut.size(), 31u);
+    EXPECT_EQ(cut.substr(27), ".ttf");
+    const Bytes named = WrapFont(Bytes(), std::string(40, 'b') + ".ttf");
+    EXPECT_EQ(named[31], 0);  // zero-terminated within 32 bytes
+}
+
+namespace {
+std::vector<std::string> shown;
+void record(const std::string& text, const std::string& caption) { shown.push_back(caption + "|" + text); }
+}  // namespace
+
+TEST(MakeFontDatabase, QueuesTheWrappedFileAndReportsAVanishedOne) {
+    DesktopSandbox sandbox;
+    palmdesk::UserStore users;
+    ASSERT_TRUE(users.Add("Ann", false));
+    const std::string font = sandbox.file("Fancy.ttf");
+    writeWholeFile(font, Bytes(5000, 3));
+    const auto previous = SetConduitMessageHandler(&record);
+    shown.clear();
+    MakeFontDatabase(sandbox.file("Gone.ttf"), "Ann");
+    MakeFontDatabase(font, "Ann");
+    SetConduitMessageHandler(previous);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!");
+    EXPECT_EQ(users.Queue("Ann"), std::vector<std::string>{"Fancy.ttf.pdb"});
+    EXPECT_EQ(readWholeFile(users.InstallFolder("Ann") + "/Fancy.ttf.pdb"), WrapFont(Bytes(5000, 3), "Fancy.ttf"));
+}
