@@ -1,4 +1,5 @@
 // main.cpp: pictconv, handheld picture records to and from .bmp files.
+#include "SamplePictures.h"
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "platform/win/AtomicFile.h"
@@ -79,8 +80,14 @@ int main(int argc, char** argv) {
     encodeCommand->add_option("--max-height", format.maxHeight, "tallest picture in pixels")->check(CLI::Range(1, 32767));
     encodeCommand->add_option("--max-raw", format.maxRawSize, "largest uncompressed pixel data in bytes");
 
+    std::string sampleName;
+    auto* sampleCommand = app.add_subcommand("sample", "draw a sample picture (sunset or moon) as a .bmp file");
+    sampleCommand->add_option("NAME", sampleName, "sunset or moon")->required()->check(CLI::IsMember({"sunset", "moon"}));
+    sampleCommand->add_option("-o", output, "the .bmp file to write")->required();
+
     CLI11_PARSE(app, argc, argv);
     if (decodeCommand->parsed()) return decode(input, output, overwrite);
+    if (sampleCommand->parsed()) return writeSamplePicture(sampleName, output) ? 0 : error(output, "cannot write the file");
     format.depth = static_cast<std::uint8_t>(depth);
     format.density = static_cast<std::uint16_t>(density);
     format.compression = compress ? 1 : 0;
