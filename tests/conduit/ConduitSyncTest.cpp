@@ -82,7 +82,7 @@ struct Desktop {
         ASSERT_TRUE(store().Store(db));
     }
     void putBmp(const std::string& name, int width, int height) const {
-        BmpSpec s;
+        BmpLayout s;
         s.width = width;
         s.height = height;
         s.bitCount = 24;

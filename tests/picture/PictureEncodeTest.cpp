@@ -14,7 +14,7 @@ namespace {
 // A 24-bit .bmp of width x height filled by color(x, y), y = 0 the top row.
 template <typename ColorAt>
 Bytes bmp24(int width, int height, ColorAt color) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bitCount = 24;
@@ -32,7 +32,7 @@ Bytes bmp24(int width, int height, ColorAt color) {
 }
 
 Bytes bmpOfBitCount(int bitCount, int width, int height) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = width;
     s.height = height;
     s.bitCount = static_cast<std::uint16_t>(bitCount);

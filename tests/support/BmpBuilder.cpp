@@ -12,7 +12,7 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 }
 }  // namespace
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& s) {
+std::vector<std::uint8_t> buildBmp(const BmpLayout& s) {
     std::vector<std::uint8_t> info;
     put32(info, s.headerSize);
     if (s.headerSize == 12) {

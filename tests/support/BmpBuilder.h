@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
     std::uint32_t headerSize = 40;  // 12, 40, 108 or 124
     std::int32_t width = 1;
     std::int32_t height = 1;        // negative: top-down rows
@@ -16,4 +16,4 @@ struct BmpSpec {
     std::vector<std::uint8_t> pixels;      // rows exactly as stored
 };
 
-std::vector<std::uint8_t> buildBmp(const BmpSpec& spec);
+std::vector<std::uint8_t> buildBmp(const BmpLayout& layout);

@@ -11,7 +11,7 @@ namespace {
 ToolRun pictconv(const std::string& args, const TempDir& dir) { return runTool(PICTCONV_BIN, args, dir.path()); }
 
 std::string whiteRedBmp(const TempDir& dir) {
-    BmpSpec s;
+    BmpLayout s;
     s.width = 2;
     s.height = 1;
     s.bitCount = 24;

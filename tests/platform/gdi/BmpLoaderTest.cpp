@@ -27,8 +27,8 @@ std::vector<COLORREF> pixelsOf(const gdi::Bitmap& b) {
     return out;
 }
 
-BmpSpec twoByTwo(std::uint16_t bitCount, std::vector<std::uint8_t> rows) {
-    BmpSpec s;
+BmpLayout twoByTwo(std::uint16_t bitCount, std::vector<std::uint8_t> rows) {
+    BmpLayout s;
     s.width = 2;
     s.height = 2;
     s.bitCount = bitCount;
@@ -44,14 +44,14 @@ BmpSpec twoByTwo(std::uint16_t bitCount, std::vector<std::uint8_t> rows) {
 TEST(LoadImage, ReadsEveryCommonVariant) {
     struct Case {
         const char* what;
-        BmpSpec spec;
+        BmpLayout layout;
         std::vector<COLORREF> expected = kExpected;
     };
     std::vector<Case> cases;
     // Rows bottom-up: blue white, then red green.
     cases.push_back({"1 bit",
                      [] {
-                         BmpSpec s = twoByTwo(1, {0x80, 0, 0, 0, 0x40, 0, 0, 0});
+                         BmpLayout s = twoByTwo(1, {0x80, 0, 0, 0, 0x40, 0, 0, 0});
                          s.palette.resize(8);  // 0 red, 1 green
                          s.colorsUsed = 2;
                          return s;
@@ -60,30 +60,30 @@ TEST(LoadImage, ReadsEveryCommonVariant) {
     cases.push_back({"4 bit", twoByTwo(4, {0x23, 0, 0, 0, 0x01, 0, 0, 0})});
     cases.push_back({"8 bit", twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0})});
     cases.push_back({"8 bit, palette size from the bit count", [] {
-                         BmpSpec s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
+                         BmpLayout s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
                          s.colorsUsed = 0;
                          s.palette.resize(256 * 4, 0);
                          return s;
                      }()});
     cases.push_back({"RLE8", [] {
-                         BmpSpec s = twoByTwo(8, {1, 2, 1, 3, 0, 0, 1, 0, 1, 1, 0, 1});
+                         BmpLayout s = twoByTwo(8, {1, 2, 1, 3, 0, 0, 1, 0, 1, 1, 0, 1});
                          s.compression = 1;
                          return s;
                      }()});
     cases.push_back({"RLE8 absolute run and delta", [] {
                          // Three literal pixels (the third past the edge), then a move right.
-                         BmpSpec s = twoByTwo(8, {0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 1, 1, 0, 1});
+                         BmpLayout s = twoByTwo(8, {0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 1, 1, 0, 1});
                          s.compression = 1;
                          return s;
                      }()});
     cases.push_back({"RLE4", [] {
-                         BmpSpec s = twoByTwo(4, {2, 0x23, 0, 0, 2, 0x01, 0, 1});
+                         BmpLayout s = twoByTwo(4, {2, 0x23, 0, 0, 2, 0x01, 0, 1});
                          s.compression = 2;
                          return s;
                      }()});
     cases.push_back({"16 bit 5-5-5", twoByTwo(16, {0x1F, 0x00, 0xFF, 0x7F, 0x00, 0x7C, 0xE0, 0x03})});
     cases.push_back({"16 bit 5-6-5 bit fields", [] {
-                         BmpSpec s = twoByTwo(16, {0x1F, 0x00, 0xFF, 0xFF, 0x00, 0xF8, 0xE0, 0x07});
+                         BmpLayout s = twoByTwo(16, {0x1F, 0x00, 0xFF, 0xFF, 0x00, 0xF8, 0xE0, 0x07});
                          s.compression = 3;
                          s.masks = {0xF800, 0x07E0, 0x001F};
                          return s;
@@ -91,20 +91,20 @@ TEST(LoadImage, ReadsEveryCommonVariant) {
     cases.push_back({"24 bit", twoByTwo(24, {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0})});
     cases.push_back({"32 bit", twoByTwo(32, {255, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0, 0, 255, 0, 0})});
     cases.push_back({"32 bit bit fields in a V4 header", [] {
-                         BmpSpec s = twoByTwo(32, {0, 0, 255, 0, 255, 255, 255, 0, 255, 0, 0, 0, 0, 255, 0, 0});
+                         BmpLayout s = twoByTwo(32, {0, 0, 255, 0, 255, 255, 255, 0, 255, 0, 0, 0, 0, 255, 0, 0});
                          s.headerSize = 108;
                          s.compression = 3;
                          s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
                          return s;
                      }()});
     cases.push_back({"24 bit, V5 header, top-down", [] {
-                         BmpSpec s = twoByTwo(24, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0});
+                         BmpLayout s = twoByTwo(24, {0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0});
                          s.headerSize = 124;
                          s.height = -2;
                          return s;
                      }()});
     cases.push_back({"core header, 8 bit", [] {
-                         BmpSpec s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
+                         BmpLayout s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
                          s.headerSize = 12;
                          s.palette = {0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255};
                          s.palette.resize(256 * 3, 0);
@@ -113,17 +113,17 @@ TEST(LoadImage, ReadsEveryCommonVariant) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::string why;
-        const auto bitmap = gdi::LoadImageFromBytes(buildBmp(c.spec), &why);
+        const auto bitmap = gdi::LoadImageFromBytes(buildBmp(c.layout), &why);
         ASSERT_TRUE(bitmap) << why;
         EXPECT_EQ(bitmap->Width(), 2);
         EXPECT_EQ(bitmap->Height(), 2);
-        EXPECT_EQ(bitmap->BitsPerPixel(), c.spec.bitCount);
+        EXPECT_EQ(bitmap->BitsPerPixel(), c.layout.bitCount);
         EXPECT_EQ(pixelsOf(*bitmap), c.expected);
     }
 }
 
 TEST(LoadImage, RunLengthPixelsNoCodeReachesTakeTheFirstEntry) {
-    BmpSpec s = twoByTwo(8, {1, 3, 0, 1});  // one white pixel, then end of bitmap
+    BmpLayout s = twoByTwo(8, {1, 3, 0, 1});  // one white pixel, then end of bitmap
     s.compression = 1;
     const auto bitmap = gdi::LoadImageFromBytes(buildBmp(s));
     ASSERT_TRUE(bitmap);
@@ -136,32 +136,32 @@ TEST(LoadImage, RefusesMalformedFiles) {
         std::vector<std::uint8_t> bytes;
     };
     const auto spoiled = [](auto change) {
-        BmpSpec s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
+        BmpLayout s = twoByTwo(8, {2, 3, 0, 0, 0, 1, 0, 0});
         change(s);
         return buildBmp(s);
     };
     std::vector<Case> cases = {
         {"empty", {}},
         {"no signature", {'X', 'M', 0, 0}},
-        {"width 0", spoiled([](BmpSpec& s) { s.width = 0; })},
-        {"height 0", spoiled([](BmpSpec& s) { s.height = 0; })},
-        {"negative width", spoiled([](BmpSpec& s) { s.width = -2; })},
-        {"absurd size", spoiled([](BmpSpec& s) { s.width = 30000; s.height = 30000; })},
-        {"bit count 7", spoiled([](BmpSpec& s) { s.bitCount = 7; })},
-        {"palette index out of range", spoiled([](BmpSpec& s) { s.pixels[0] = 200; })},
-        {"RLE with top-down rows", spoiled([](BmpSpec& s) { s.compression = 1; s.height = -2; })},
-        {"RLE without end of bitmap", spoiled([](BmpSpec& s) { s.compression = 1; s.pixels = {2, 0, 0, 0}; })},
-        {"RLE literal past the end", spoiled([](BmpSpec& s) { s.compression = 1; s.pixels = {0, 9, 1}; })},
-        {"RLE4 with 8 bits", spoiled([](BmpSpec& s) { s.compression = 2; })},
-        {"bit fields with 8 bits", spoiled([](BmpSpec& s) { s.compression = 3; s.masks = {1, 2, 4}; })},
+        {"width 0", spoiled([](BmpLayout& s) { s.width = 0; })},
+        {"height 0", spoiled([](BmpLayout& s) { s.height = 0; })},
+        {"negative width", spoiled([](BmpLayout& s) { s.width = -2; })},
+        {"absurd size", spoiled([](BmpLayout& s) { s.width = 30000; s.height = 30000; })},
+        {"bit count 7", spoiled([](BmpLayout& s) { s.bitCount = 7; })},
+        {"palette index out of range", spoiled([](BmpLayout& s) { s.pixels[0] = 200; })},
+        {"RLE with top-down rows", spoiled([](BmpLayout& s) { s.compression = 1; s.height = -2; })},
+        {"RLE without end of bitmap", spoiled([](BmpLayout& s) { s.compression = 1; s.pixels = {2, 0, 0, 0}; })},
+        {"RLE literal past the end", spoiled([](BmpLayout& s) { s.compression = 1; s.pixels = {0, 9, 1}; })},
+        {"RLE4 with 8 bits", spoiled([](BmpLayout& s) { s.compression = 2; })},
+        {"bit fields with 8 bits", spoiled([](BmpLayout& s) { s.compression = 3; s.masks = {1, 2, 4}; })},
         {"mask with gaps", [] {
-             BmpSpec s = twoByTwo(16, std::vector<std::uint8_t>(8, 0));
+             BmpLayout s = twoByTwo(16, std::vector<std::uint8_t>(8, 0));
              s.compression = 3;
              s.masks = {0xF00F, 0x00F0, 0x0F00};
              return buildBmp(s);
          }()},
-        {"JPEG compression", spoiled([](BmpSpec& s) { s.compression = 4; })},
-        {"header size 20", spoiled([](BmpSpec& s) { s.headerSize = 20; })},
+        {"JPEG compression", spoiled([](BmpLayout& s) { s.compression = 4; })},
+        {"header size 20", spoiled([](BmpLayout& s) { s.headerSize = 20; })},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -172,8 +172,8 @@ TEST(LoadImage, RefusesMalformedFiles) {
 }
 
 TEST(LoadImage, EveryPrefixOfAValidFileIsRefused) {
-    for (const auto& spec : {twoByTwo(24, std::vector<std::uint8_t>(16, 7)), twoByTwo(4, {0x23, 0, 0, 0, 0x01, 0, 0, 0})}) {
-        const auto full = buildBmp(spec);
+    for (const auto& layout : {twoByTwo(24, std::vector<std::uint8_t>(16, 7)), twoByTwo(4, {0x23, 0, 0, 0, 0x01, 0, 0, 0})}) {
+        const auto full = buildBmp(layout);
         ASSERT_TRUE(gdi::LoadImageFromBytes(full));
         for (std::size_t n = 0; n < full.size(); ++n) {
             SCOPED_TRACE(n);
