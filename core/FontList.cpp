@@ -36,6 +36,19 @@ std::string databaseNameFor(const std::string& path) {
 bool hasUniqueID(const CPalmDb& db, std::uint32_t id) { return db.SlotOfUniqueID(id) >= 0; }
 }  // namespace
 
+// Runs a file operation: a qz_gen exception shows its text and gives false, any other gives false.
+template <typename Operation>
+bool CFontList::ReportingFileErrors(Operation operation) {
+    try {
+        return operation();
+    } catch (qz_gen::CException* caught) {
+        std::unique_ptr<qz_gen::CException> e(caught);
+        ShowException(e->GetMessage());
+    } catch (...) {
+    }
+    return false;
+}
+
 CFontList::CFontList(DocumentUi& ui) : ui_(ui) {}
 CFontList::~CFontList() = default;
 
@@ -68,7 +81,7 @@ bool CFontList::Load(const std::string& path) {
         return false;
     }
     path_ = path;
-    try {
+    return ReportingFileErrors([&] {
         {
             qz_gen::CFile file;
             file.Open(path, qz_gen::CFile::modeRead);
@@ -99,12 +112,7 @@ bool CFontList::Load(const std::string& path) {
             entries_.push_back(std::move(entry));
         }
         return true;
-    } catch (qz_gen::CException* caught) {
-        std::unique_ptr<qz_gen::CException> e(caught);
-        ShowException(e->GetMessage());
-    } catch (...) {
-    }
-    return false;
+    });
 }
 
 bool CFontList::IsFontDatabase() const {
@@ -125,7 +133,7 @@ std::uint32_t CFontList::MaxUniqueID() const {
 
 bool CFontList::Save(const std::string& path) {
     if (!db_) return false;
-    try {
+    return ReportingFileErrors([&] {
         std::uint32_t id = MaxUniqueID();
         for (const auto& entry : entries_) {
             if (entry->record->GetUniqueID() != CDbRecord::kUnassigned) continue;
@@ -142,12 +150,7 @@ bool CFontList::Save(const std::string& path) {
         db_->SetLayoutFields();
         qz_gen::WriteFileAtomically(path, [&](qz_gen::CFile& file) { db_->Write(file); });
         return true;
-    } catch (qz_gen::CException* caught) {
-        std::unique_ptr<qz_gen::CException> e(caught);
-        ShowException(e->GetMessage());
-    } catch (...) {
-    }
-    return false;
+    });
 }
 
 int CFontList::AppendEntry(std::unique_ptr<FontEntry> entry) {

@@ -65,6 +65,8 @@ public:
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
     void ShowException(const char* text);
+    template <typename Operation>
+    bool ReportingFileErrors(Operation operation);
 
     DocumentUi& ui_;
     std::vector<std::unique_ptr<FontEntry>> entries_;
