@@ -89,6 +89,17 @@ void fillPixels(const Prepared& p, std::uint8_t* out) {
     }
 }
 
+// Both builds begin alike: no record yet, then the picture loaded and checked against the limits.
+std::optional<Prepared> start(const std::string& path, const DeviceFormat& format, std::vector<std::uint8_t>& record,
+                              std::uint32_t& length, EncodeRefusal* why) {
+    record.clear();
+    length = 0;
+    EncodeRefusal refusal = EncodeRefusal::None;
+    auto prepared = prepare(path, format, refusal);
+    if (why) *why = refusal;
+    return prepared;
+}
+
 PictureRecord headerFor(const Prepared& p, const DeviceFormat& format, bool version2) {
     PictureRecord h;
     h.headerSize = static_cast<std::uint8_t>(version2 ? PictureRecord::kVersion2HeaderSize : PictureRecord::kVersion1HeaderSize);
@@ -116,11 +127,7 @@ void buildPictureRecord(const std::string& bmpPath, const DeviceFormat& format, 
         buildCompressedPictureRecord(bmpPath, format, record, length, why);
         return;
     }
-    record.clear();
-    length = 0;
-    EncodeRefusal refusal = EncodeRefusal::None;
-    const auto prepared = prepare(bmpPath, format, refusal);
-    if (why) *why = refusal;
+    const auto prepared = start(bmpPath, format, record, length, why);
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
     record.assign(PictureRecord::kVersion1HeaderSize + raw, 0);
@@ -131,11 +138,7 @@ void buildPictureRecord(const std::string& bmpPath, const DeviceFormat& format, 
 
 void buildCompressedPictureRecord(const std::string& bmpPath, const DeviceFormat& format,
                                   std::vector<std::uint8_t>& record, std::uint32_t& length, EncodeRefusal* why) {
-    record.clear();
-    length = 0;
-    EncodeRefusal refusal = EncodeRefusal::None;
-    const auto prepared = prepare(bmpPath, format, refusal);
-    if (why) *why = refusal;
+    const auto prepared = start(bmpPath, format, record, length, why);
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
     std::vector<std::uint8_t> pixels(raw, 0);
