@@ -1,17 +1,10 @@
 // FontCatalog.cpp
 #include "FontCatalog.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/win/EqualNoCase.h"
+
 #include <cstring>
 
-namespace {
-bool equalNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-}  // namespace
 
 void FontCatalog::Enumerate(gdi::FontEngine& engine) {
     entries_.clear();
@@ -26,6 +19,6 @@ void FontCatalog::Enumerate(gdi::FontEngine& engine) {
 
 std::optional<FontCatalogEntry> FontCatalog::Find(const std::string& face, std::optional<std::uint8_t> charSet) const {
     for (const auto& e : entries_)
-        if (equalNoCase(e.faceName, face) && (!charSet || e.charSet == *charSet)) return e;
+        if (win::EqualNoCase(e.faceName, face) && (!charSet || e.charSet == *charSet)) return e;
     return std::nullopt;
 }

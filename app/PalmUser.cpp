@@ -10,7 +10,6 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -22,28 +21,15 @@ using InstallOrRemove = std::int32_t (*)(const char*, const char*);
 
 constexpr std::int16_t kNameBufferSize = 1024;
 
-std::string format(std::uint32_t id, const std::string& a, const std::string& b) {
-    const std::string pattern = converter::LoadConverterString(id);
-    char text[512];
-    std::snprintf(text, sizeof text, pattern.c_str(), a.c_str(), b.c_str());
-    return text;
-}
-std::string format(std::uint32_t id, const std::string& a, std::int32_t n) {
-    const std::string pattern = converter::LoadConverterString(id);
-    char text[512];
-    std::snprintf(text, sizeof text, pattern.c_str(), a.c_str(), static_cast<int>(n));
-    return text;
-}
-
 template <typename Function>
 Function lookUp(win::HMODULE aide, const char* name) {
     auto* f = reinterpret_cast<Function>(win::GetProcAddress(aide, name));
-    if (f == nullptr) throw new qz_gen::CException(format(converter::kStrFunctionMissing, name, kInstallAideName), 0);
+    if (f == nullptr) throw new qz_gen::CException(converter::FormatConverterString(converter::kStrFunctionMissing, name, kInstallAideName), 0);
     return f;
 }
 
 void check(std::int32_t result, const char* function) {
-    if (result < 0) throw new qz_gen::CException(format(converter::kStrFunctionFailed, function, result), 0);
+    if (result < 0) throw new qz_gen::CException(converter::FormatConverterString(converter::kStrFunctionFailed, function, static_cast<int>(result)), 0);
 }
 }  // namespace
 
@@ -92,7 +78,7 @@ bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE ai
     }
     try {
         InstallFile(user, aide, doc.GetPathName());
-        ui.MessageBox(format(converter::kStrWillBeInstalled, fileNameOf(doc.GetPathName()), std::string()), win::MB_OK);
+        ui.MessageBox(converter::FormatConverterString(converter::kStrWillBeInstalled, fileNameOf(doc.GetPathName()).c_str()), win::MB_OK);
         return true;
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);

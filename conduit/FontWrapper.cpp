@@ -3,13 +3,12 @@
 
 #include "ConduitMessages.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <unistd.h>
 
 extern "C" std::int32_t PltInstallFile(const char* userName, const char* path);
@@ -67,16 +66,16 @@ std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const 
 
 void MakeFontDatabase(const std::string& path, const std::string& user) {
     const std::string title = std::filesystem::path(path).filename().string();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    if (!std::filesystem::is_regular_file(path)) {
         ConduitMessageBox("File \"" + path + "\" does not exists!", "Not Existing");
         return;
     }
-    const std::vector<std::uint8_t> font((std::istreambuf_iterator<char>(in)), {});
-    if (in.bad()) {
+    const auto read = win::ReadWholeFile(path);
+    if (!read) {
         ConduitMessageBox("The font file \"" + path + "\" could not be read; nothing was installed.", "Cannot read");
         return;
     }
+    const std::vector<std::uint8_t>& font = *read;
     if (font.size() / kBlock + 1 > 0xFFFF) {
         ConduitMessageBox("The font file \"" + path + "\" is too large for the handheld.", "Cannot install");
         return;

@@ -6,7 +6,6 @@
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -16,21 +15,13 @@ bool isWritableFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
 }
 
-std::string formatted(const std::string& format, const std::string& argument) {
-    const int length = std::snprintf(nullptr, 0, format.c_str(), argument.c_str());
-    if (length < 0) return format;
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format.c_str(), argument.c_str());
-    text.pop_back();
-    return text;
-}
 }  // namespace
 
 bool CDocMan::OnSaveDocument(const std::string&) { return true; }
 
 bool CDocMan::SaveModified() {
     if (!modified_) return true;
-    const std::string text = formatted(converter::LoadConverterString(converter::kStrSaveChanges), title_);
+    const std::string text = converter::FormatConverterString(converter::kStrSaveChanges, title_.c_str());
     switch (ui_.MessageBox(text, win::MB_YESNOCANCEL | win::MB_ICONWARNING)) {
     case win::IDCANCEL: return false;
     case win::IDNO: return true;

@@ -2,6 +2,7 @@
 #include "FreeTypeFontEngine.h"
 
 #include "CodePages.h"
+#include "platform/win/EqualNoCase.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -51,13 +52,6 @@ struct FaceDeleter {
 };
 using LibraryPtr = std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryDeleter>;
 using FacePtr = std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceDeleter>;
-
-bool equalNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // A Windows-platform name (UTF-16BE) as 8-bit text: Latin-1 where it fits, '?' elsewhere.
 std::string decodeName(const FT_SfntName& name) {
@@ -472,10 +466,10 @@ std::unique_ptr<Font> FreeTypeFontEngine::CreateFontIndirect(const LOGFONT& lf) 
     const std::string wanted(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
     std::vector<const InstalledFace*> family;
     for (const auto& f : faces_)
-        if (equalNoCase(f.family, wanted)) family.push_back(&f);
+        if (win::EqualNoCase(f.family, wanted)) family.push_back(&f);
     if (family.empty())
         for (const auto& f : faces_)
-            if (equalNoCase(f.fullName, wanted)) family.push_back(&f);
+            if (win::EqualNoCase(f.fullName, wanted)) family.push_back(&f);
     if (family.empty()) return nullptr;
     if (lf.lfCharSet != DEFAULT_CHARSET) {
         std::vector<const InstalledFace*> withCharset;

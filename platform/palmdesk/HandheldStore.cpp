@@ -5,22 +5,17 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/DesktopRoot.h"
+#include "platform/win/WholeFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace palmdesk {
 
 namespace fs = std::filesystem;
 
-namespace {
-std::unique_ptr<qz_gen::CPalmDb> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_t>& bytes) {
     auto db = std::make_unique<qz_gen::CPalmDb>();
     try {
         if (db->ReadFromBytes(bytes) != 0) return nullptr;
@@ -28,7 +23,20 @@ std::unique_ptr<qz_gen::CPalmDb> readFile(const std::string& path) {
         std::unique_ptr<qz_gen::CException> e(caught);
         return nullptr;
     }
+    if (db->GetName().empty()) return nullptr;
     return db;
+}
+
+namespace {
+std::unique_ptr<qz_gen::CPalmDb> readFile(const std::string& path) {
+    const auto bytes = win::ReadWholeFile(path);
+    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
+}
+
+StoredDatabase describe(const qz_gen::CPalmDb& db, const fs::path& file) {
+    std::error_code ignored;
+    return {db.GetName(), file.string(), db.Header().type, db.Header().creator, db.Header().attributes, db.LiveCount(),
+            static_cast<std::uint64_t>(fs::file_size(file, ignored))};
 }
 }  // namespace
 
@@ -60,23 +68,30 @@ std::vector<StoredDatabase> HandheldStore::List() const {
         if (entry.is_regular_file(ignored) && entry.path().extension() == ".pdb") files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     for (const auto& file : files) {
-        const auto db = readFile(file.string());
-        if (!db) continue;
-        out.push_back({db->GetName(), file.string(), db->Header().type, db->Header().creator, db->Header().attributes,
-                       db->LiveCount(), static_cast<std::uint64_t>(fs::file_size(file, ignored))});
+        if (const auto db = readFile(file.string())) out.push_back(describe(*db, file));
     }
     return out;
 }
 
-std::optional<StoredDatabase> HandheldStore::Find(const std::string& name) const {
-    for (auto& db : List())
-        if (db.name == name) return db;
+std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name) const {
+    const std::string expected = FileFor(name);
+    if (auto db = readFile(expected); db && db->GetName() == name)
+        return Located{describe(*db, expected), std::move(db)};
+    for (const auto& entry : List())
+        if (entry.name == name)
+            if (auto db = readFile(entry.file)) return Located{entry, std::move(db)};
     return std::nullopt;
 }
 
+std::optional<StoredDatabase> HandheldStore::Find(const std::string& name) const {
+    auto located = Locate(name);
+    if (!located) return std::nullopt;
+    return located->entry;
+}
+
 std::unique_ptr<qz_gen::CPalmDb> HandheldStore::Load(const std::string& name) const {
-    const auto found = Find(name);
-    return found ? readFile(found->file) : nullptr;
+    auto located = Locate(name);
+    return located ? std::move(located->db) : nullptr;
 }
 
 bool HandheldStore::Store(const qz_gen::CPalmDb& db) const {

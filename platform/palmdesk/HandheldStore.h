@@ -45,8 +45,19 @@ public:
     const std::string& Folder() const { return folder_; }
 
 private:
+    struct Located {
+        StoredDatabase entry;
+        std::unique_ptr<qz_gen::CPalmDb> db;
+    };
+    // The database of that name, read once: from the file its name gives, else by looking at
+    // every file (a database imported under another file name).
+    std::optional<Located> Locate(const std::string& name) const;
+
     std::string folder_;
 };
+
+// The database bytes hold; none when they are not a Palm database with a name.
+std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_t>& bytes);
 
 // "a/b" -> "a%2Fb": every byte outside printable ASCII, and / \ % : * ? " < > |, as %XX.
 std::string EscapeDatabaseName(const std::string& name);

@@ -7,11 +7,10 @@
 //   be written, -5 the user index is out of range, -6 the name buffer is too small.
 #include "UserStore.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/WholeFile.h"
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -78,12 +77,10 @@ __attribute__((visibility("default"))) std::int32_t PltInstallFile(const char* u
     if (userName == nullptr || path == nullptr) return kMissingArgument;
     palmdesk::UserStore store;
     if (!store.Find(userName)) return kNoSuchUser;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return kUnreadableFile;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (in.bad()) return kUnreadableFile;
+    const auto bytes = win::ReadWholeFile(path);
+    if (!bytes) return kUnreadableFile;
     const std::string queued = store.InstallFolder(userName) + "/" + baseName(path);
-    return win::writeFileAtomically(queued, {std::span<const std::uint8_t>(bytes)}, true) ? 0 : kQueueNotWritable;
+    return win::writeFileAtomically(queued, {std::span<const std::uint8_t>(*bytes)}, true) ? 0 : kQueueNotWritable;
 }
 
 }  // extern "C"

@@ -1,7 +1,7 @@
 // IniFile.cpp
 #include "IniFile.h"
 
-#include "RegistryText.h"
+#include "EqualNoCase.h"
 
 namespace win {
 

@@ -3,44 +3,21 @@
 
 #include "AtomicFile.h"
 #include "DesktopRoot.h"
+#include "FileLock.h"
 #include "IniFile.h"
+#include "WholeFile.h"
 #include "WindowsPath.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace win {
 
 namespace {
-// Holds the lock file beside an INI file for the life of the object.
-class ProfileLock {
-public:
-    ProfileLock(const std::string& path, bool exclusive) {
-        fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd_ >= 0)
-            while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-            }
-    }
-    ~ProfileLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    ProfileLock(const ProfileLock&) = delete;
-    ProfileLock& operator=(const ProfileLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
 IniFile readIni(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text = in ? std::string((std::istreambuf_iterator<char>(in)), {}) : std::string();
-    return IniFile::Parse(text);
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) return IniFile::Parse("");
+    return IniFile::Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 std::uint32_t copyOut(const std::string& text, char* buffer, std::uint32_t size) {
@@ -88,7 +65,7 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key, cons
     const std::string path = ProfilePath(fileName ? fileName : "win.ini");
     IniFile ini;
     {
-        ProfileLock lock(path, false);
+        const FileLock lock(path + ".lock", false);
         ini = readIni(path);
     }
     if (section == nullptr) return copyList(ini.Sections(), buffer, size);
@@ -119,7 +96,7 @@ bool WritePrivateProfileString(const char* section, const char* key, const char*
     const std::string path = ProfilePath(fileName ? fileName : "win.ini");
     const auto slash = path.find_last_of('/');
     if (slash != std::string::npos) MakeFolders(path.substr(0, slash));
-    ProfileLock lock(path, true);
+    const FileLock lock(path + ".lock", true);
     IniFile ini = readIni(path);
     if (key == nullptr) ini.DeleteSection(section);
     else if (value == nullptr) ini.DeleteKey(section, key);

@@ -3,14 +3,10 @@
 
 #include "AtomicFile.h"
 #include "DesktopRoot.h"
+#include "FileLock.h"
+#include "WholeFile.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace win {
 
@@ -21,32 +17,17 @@ struct RegistryKeyHandle {
 namespace {
 RegistryKeyHandle rootHandle{""};
 
-// Holds the registry's lock file locked for the life of the object.
-class RegistryLock {
-public:
-    explicit RegistryLock(bool exclusive) {
-        MakeFolders(DesktopRoot());
-        fd_ = ::open((RegistryFilePath() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd_ >= 0)
-            while (::flock(fd_, exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-            }
-    }
-    ~RegistryLock() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
+// Every read and change holds the registry's lock file: shared to read, exclusive to change.
+FileLock lockRegistry(bool exclusive) {
+    MakeFolders(DesktopRoot());
+    return FileLock(RegistryFilePath() + ".lock", exclusive);
+}
 
 // The tree in the file; an empty tree when there is no file yet; none when it is unreadable.
 std::optional<RegistryTree> readTree() {
-    std::ifstream in(RegistryFilePath(), std::ios::binary);
-    if (!in) return RegistryTree();
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    return RegistryTree::Parse(text);
+    const auto bytes = ReadWholeFile(RegistryFilePath());
+    if (!bytes) return RegistryTree();
+    return RegistryTree::Parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 bool writeTree(const RegistryTree& tree) {
@@ -74,7 +55,7 @@ std::string RegistryFilePath() { return DesktopRoot() + "/user.reg"; }
 LONG RegOpenKeyEx(HKEY key, const char* subKey, DWORD, REGSAM, HKEY* result) {
     if (!validHandle(key) || result == nullptr) return ERROR_INVALID_PARAMETER;
     const std::string path = childPath(key, subKey);
-    RegistryLock lock(false);
+    const FileLock lock = lockRegistry(false);
     const auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     if (!path.empty() && !alwaysPresent(path) && !tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
@@ -86,7 +67,7 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, const char*, DWORD, REG
                     DWORD* disposition) {
     if (!validHandle(key) || result == nullptr) return ERROR_INVALID_PARAMETER;
     const std::string path = childPath(key, subKey);
-    RegistryLock lock(true);
+    const FileLock lock = lockRegistry(true);
     auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     const bool existed = path.empty() || tree->FindKey(path) != nullptr;
@@ -102,7 +83,7 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD, const char*, DWORD, REG
 LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data, DWORD* size) {
     if (!validHandle(key)) return ERROR_INVALID_HANDLE;
     if (data != nullptr && size == nullptr) return ERROR_INVALID_PARAMETER;
-    RegistryLock lock(false);
+    const FileLock lock = lockRegistry(false);
     const auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     const RegistryKeyData* k = tree->FindKey(key->path);
@@ -122,7 +103,7 @@ LONG RegQueryValueEx(HKEY key, const char* name, DWORD*, DWORD* type, BYTE* data
 
 LONG RegSetValueEx(HKEY key, const char* name, DWORD, DWORD type, const BYTE* data, DWORD size) {
     if (!validHandle(key) || (data == nullptr && size != 0)) return ERROR_INVALID_PARAMETER;
-    RegistryLock lock(true);
+    const FileLock lock = lockRegistry(true);
     auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     RegistryKeyData* k = tree->FindKey(key->path);
@@ -143,7 +124,7 @@ LONG RegSetValueEx(HKEY key, const char* name, DWORD, DWORD type, const BYTE* da
 
 LONG RegDeleteValue(HKEY key, const char* name) {
     if (!validHandle(key)) return ERROR_INVALID_HANDLE;
-    RegistryLock lock(true);
+    const FileLock lock = lockRegistry(true);
     auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     RegistryKeyData* k = tree->FindKey(key->path);
@@ -160,7 +141,7 @@ LONG RegDeleteValue(HKEY key, const char* name) {
 LONG RegDeleteKey(HKEY key, const char* subKey) {
     if (!validHandle(key) || subKey == nullptr || *subKey == '\0') return ERROR_INVALID_PARAMETER;
     const std::string path = childPath(key, subKey);
-    RegistryLock lock(true);
+    const FileLock lock = lockRegistry(true);
     auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     if (!tree->FindKey(path)) return ERROR_FILE_NOT_FOUND;
@@ -174,7 +155,7 @@ LONG RegDeleteKey(HKEY key, const char* subKey) {
 LONG RegEnumKeys(HKEY key, std::vector<std::string>& names) {
     names.clear();
     if (!validHandle(key)) return ERROR_INVALID_HANDLE;
-    RegistryLock lock(false);
+    const FileLock lock = lockRegistry(false);
     const auto tree = readTree();
     if (!tree) return ERROR_BADDB;
     const std::string prefix = key->path.empty() ? "" : key->path + "\\";

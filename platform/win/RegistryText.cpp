@@ -170,13 +170,6 @@ std::string valueLine(const RegistryValue& v) {
 }
 }  // namespace
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
 std::string NormaliseKeyPath(std::string_view path) {
     std::string out;
     for (const char c : path) {

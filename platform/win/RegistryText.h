@@ -12,6 +12,8 @@
 // names compare without regard to case and keep the case they were created with.
 #pragma once
 
+#include "EqualNoCase.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +61,5 @@ private:
 
 // A key path with separators tidied: "\a\\b\" -> "a\b".
 std::string NormaliseKeyPath(std::string_view path);
-bool EqualNoCase(std::string_view a, std::string_view b);
 
 }  // namespace win

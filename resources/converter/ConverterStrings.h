@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace converter {
@@ -34,6 +35,18 @@ enum StringId : std::uint32_t {
 
 // The text of id; an empty text (and an assertion report) when the table has no such string.
 std::string LoadConverterString(std::uint32_t id);
+
+// The text of id with its printf arguments filled in (texts as const char*, numbers as int).
+template <typename... Args>
+std::string FormatConverterString(std::uint32_t id, Args... args) {
+    const std::string pattern = LoadConverterString(id);
+    const int length = std::snprintf(nullptr, 0, pattern.c_str(), args...);
+    if (length < 0) return pattern;
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), pattern.c_str(), args...);
+    text.pop_back();
+    return text;
+}
 
 // Makes the table the program's own, so that qz_gen::CException can raise its texts by number.
 void RegisterConverterStrings();

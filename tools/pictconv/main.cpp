@@ -3,12 +3,12 @@
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/WholeFile.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -20,9 +20,9 @@ int error(const std::string& subject, const std::string& text, int code = 1) {
 }
 
 int decode(const std::string& recordPath, const std::string& out, bool overwrite) {
-    std::ifstream in(recordPath, std::ios::binary);
-    if (!in) return error(recordPath, "cannot open the file");
-    const std::vector<std::uint8_t> record((std::istreambuf_iterator<char>(in)), {});
+    const auto read = win::ReadWholeFile(recordPath);
+    if (!read) return error(recordPath, "cannot open the file");
+    const std::vector<std::uint8_t>& record = *read;
     if (!overwrite && std::ifstream(out)) return error(out, "the file exists (use --overwrite to replace it)");
     PictureExporter exporter;
     if (!exporter.exportPicture(record.data(), static_cast<std::uint32_t>(record.size()), out, overwrite))

@@ -34,11 +34,6 @@ public:
     }
 };
 
-std::string formatted(std::uint32_t id, const std::string& argument) {
-    char text[512];
-    std::snprintf(text, sizeof text, converter::LoadConverterString(id).c_str(), argument.c_str());
-    return text;
-}
 }  // namespace
 
 int runInstall(const std::string& file, const std::optional<std::string>& userName) {
@@ -46,7 +41,7 @@ int runInstall(const std::string& file, const std::optional<std::string>& userNa
         if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
         const AideLoadResult aide = LoadInstallAide();
         if (!aide.module) {
-            std::string text = formatted(converter::kStrCannotLoad, kInstallAideName);
+            std::string text = converter::FormatConverterString(converter::kStrCannotLoad, kInstallAideName);
             if (aide.systemText) text = *aide.systemText + text;
             throw CommandError(text);
         }

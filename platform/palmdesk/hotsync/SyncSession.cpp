@@ -1,7 +1,6 @@
 // SyncSession.cpp
 #include "SyncSession.h"
 
-#include "core/qz_fileio/Exception.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/palmdesk/ConduitRegistry.h"
 #include "platform/palmdesk/HandheldStore.h"
@@ -9,51 +8,44 @@
 #include "platform/palmdesk/SyncApi.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/FileLock.h"
 #include "platform/win/ModuleLoader.h"
+#include "platform/win/WholeFile.h"
 #include "platform/win/PrivateProfile.h"
 #include "platform/win/WindowsPath.h"
 
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace palmdesk {
 
-namespace {
-int fail(const std::string& text) {
+int Fail(const std::string& text) {
     std::fprintf(stderr, "hotsync: %s\n", text.c_str());
     return 1;
 }
 
-std::string hotSyncFolder() {
+std::string HotSyncExecutable() {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return ".";
-    std::string p(path, static_cast<std::size_t>(n));
-    return p.substr(0, p.find_last_of('/'));
+    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), {});
+namespace {
+int fail(const std::string& text) { return Fail(text); }
+
+std::string hotSyncFolder() {
+    const std::string path = HotSyncExecutable();
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-std::unique_ptr<qz_gen::CPalmDb> parseDatabase(const std::vector<std::uint8_t>& bytes) {
-    auto db = std::make_unique<qz_gen::CPalmDb>();
-    try {
-        if (db->ReadFromBytes(bytes) != 0) return nullptr;
-    } catch (qz_gen::CException* caught) {
-        std::unique_ptr<qz_gen::CException> e(caught);
-        return nullptr;
-    }
-    if (db->GetName().empty()) return nullptr;
-    return db;
+// The database a file holds; none when it is unreadable or not a Palm database.
+std::unique_ptr<qz_gen::CPalmDb> readDatabase(const std::string& path) {
+    const auto bytes = win::ReadWholeFile(path);
+    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
 }
 
 std::string actionsFile(const std::string& user) { return UserStore().UserFolder(user) + "/HotSync.ini"; }
@@ -102,7 +94,7 @@ void installQueue(const std::string& user) {
     HandheldStore store(users.HandheldFolder(user));
     for (const auto& file : users.Queue(user)) {
         const std::string path = users.InstallFolder(user) + "/" + file;
-        const auto db = parseDatabase(readBytes(path));
+        const auto db = readDatabase(path);
         if (!db) {
             log("HotSync: " + file + " is not a Palm database; it stays queued.");
             continue;
@@ -218,7 +210,7 @@ int ImportDatabases(const std::string& user, const std::vector<std::string>& fil
     if (!users.Find(user)) return fail("no user \"" + user + "\"");
     HandheldStore store(users.HandheldFolder(user));
     for (const auto& file : files) {
-        const auto db = parseDatabase(readBytes(file));
+        const auto db = readDatabase(file);
         if (!db) return fail(file + " is not a Palm database");
         if (!store.Store(*db)) return fail("cannot store " + file);
         std::printf("imported \"%s\"\n", db->GetName().c_str());
@@ -239,12 +231,8 @@ int ExportDatabase(const std::string& user, const std::string& name, const std::
 int RunSync(const std::string& user, const std::optional<int>& type) {
     UserStore users;
     if (!users.Find(user)) return fail("no user \"" + user + "\"");
-    const std::string lockPath = users.UserFolder(user) + "/.hotsync.lock";
-    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock < 0 || ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-        if (lock >= 0) ::close(lock);
-        return fail("a synchronisation of " + user + " is running");
-    }
+    const win::FileLock lock(users.UserFolder(user) + "/.hotsync.lock", true, win::FileLock::Wait::No);
+    if (!lock.Held()) return fail("a synchronisation of " + user + " is running");
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
     std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
     ::setenv(kSyncUserVariable, user.c_str(), 1);
@@ -253,9 +241,7 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
     runConduits(user, type);
     log("HotSync completed.");
     ::unsetenv(kSyncUserVariable);
-    ::close(lock);
-    std::ifstream in(logPath);
-    std::printf("%s", std::string((std::istreambuf_iterator<char>(in)), {}).c_str());
+    if (const auto text = win::ReadWholeFile(logPath)) std::fwrite(text->data(), 1, text->size(), stdout);
     return 0;
 }
 

@@ -18,6 +18,11 @@ inline constexpr int kSyncNothing = 6;
 // "fast", "slow", "hh", "pc", "nothing" (a --type), or the action names "sync", "hh-overwrites",
 // "pc-overwrites", "nothing"; none for anything else.
 std::optional<int> SyncTypeFromName(const std::string& name);
+
+// "hotsync: <text>" on stderr; returns the exit code 1.
+int Fail(const std::string& text);
+// The full path of the running hotsync, the HotSyncPath the registry records.
+std::string HotSyncExecutable();
 std::string ActionName(int syncType);
 
 int RegisterModule(const std::string& module, bool unregister);

@@ -7,44 +7,33 @@
 
 #include <CLI/CLI.hpp>
 
-#include <climits>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 constexpr const char* kCoreKey = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
 
-int fail(const std::string& text) {
-    std::fprintf(stderr, "hotsync: %s\n", text.c_str());
-    return 1;
-}
-
-std::string thisExecutable() {
-    char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? std::string(path, static_cast<std::size_t>(n)) : std::string();
-}
+using palmdesk::Fail;
 
 int init() {
     const std::string root = win::DesktopRoot();
     for (const char* sub : {"", "/Windows", "/Users", "/drive_c"})
-        if (!win::MakeFolders(root + sub)) return fail("cannot make " + root + sub);
+        if (!win::MakeFolders(root + sub)) return Fail("cannot make " + root + sub);
     win::HKEY key = nullptr;
     if (win::RegCreateKeyEx(win::HKEY_CURRENT_USER, kCoreKey, 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         win::ERROR_SUCCESS)
-        return fail("cannot write the registry " + win::RegistryFilePath());
-    const std::string path = thisExecutable();
+        return Fail("cannot write the registry " + win::RegistryFilePath());
+    const std::string path = palmdesk::HotSyncExecutable();
     const win::LONG rc = win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(path.c_str()),
                                        static_cast<win::DWORD>(path.size() + 1));
     win::RegCloseKey(key);
-    if (rc != win::ERROR_SUCCESS) return fail("cannot write the registry " + win::RegistryFilePath());
+    if (rc != win::ERROR_SUCCESS) return Fail("cannot write the registry " + win::RegistryFilePath());
     std::printf("desktop root %s\nHotSyncPath %s\n", root.c_str(), path.c_str());
     return 0;
 }
 
 int addUser(const std::string& name, bool profile) {
     std::string why;
-    if (!palmdesk::UserStore().Add(name, profile, &why)) return fail(why);
+    if (!palmdesk::UserStore().Add(name, profile, &why)) return Fail(why);
     std::printf("added %s \"%s\"\n", profile ? "profile" : "user", name.c_str());
     return 0;
 }
@@ -57,7 +46,7 @@ int listUsers() {
 
 int showQueue(const std::string& name) {
     palmdesk::UserStore store;
-    if (!store.Find(name)) return fail("no user \"" + name + "\"");
+    if (!store.Find(name)) return Fail("no user \"" + name + "\"");
     for (const auto& file : store.Queue(name)) std::printf("%s\n", file.c_str());
     return 0;
 }
@@ -119,7 +108,7 @@ int main(int argc, char** argv) {
     if (store->parsed()) {
         if (!imports.empty()) return palmdesk::ImportDatabases(name, imports);
         if (!exportName.empty()) {
-            if (exportOut.empty()) return fail("--export needs -o FILE");
+            if (exportOut.empty()) return Fail("--export needs -o FILE");
             return palmdesk::ExportDatabase(name, exportName, exportOut);
         }
         return palmdesk::ListStore(name);
