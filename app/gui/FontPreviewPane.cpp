@@ -9,11 +9,13 @@
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
 // Small fonts are drawn twice as large again, so that a 6-point font can still be read.
-constexpr int kSmallRows = 20;
+constexpr int kSmallRows = 12;
 
 QPixmap pixmapOf(const GreyImage& image) {
     const QImage view(image.pixels.data(), image.width, image.height, image.width, QImage::Format_Grayscale8);
@@ -24,16 +26,25 @@ QPixmap pixmapOf(const GreyImage& image) {
 FontPreviewPane::FontPreviewPane(QWidget* parent) : QWidget(parent) {
     setObjectName("preview");
     caption_ = new QLabel(this);
-    single_ = new QLabel(this);
+    // The lines scroll sideways, so that a wide font never widens the window.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* lines = new QWidget(scroll_);
+    single_ = new QLabel(lines);
     single_->setObjectName("singleDensity");
-    twice_ = new QLabel(this);
+    twice_ = new QLabel(lines);
     twice_->setObjectName("doubleDensity");
+    auto* linesLayout = new QVBoxLayout(lines);
+    linesLayout->setContentsMargins(0, 0, 0, 0);
+    linesLayout->addWidget(single_);
+    linesLayout->addWidget(twice_);
+    scroll_->setWidget(lines);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 0);
     layout->addWidget(caption_);
-    layout->addWidget(single_);
-    layout->addWidget(twice_);
-    layout->addStretch();
+    layout->addWidget(scroll_);
     ShowEntry(nullptr);
 }
 
@@ -45,6 +56,7 @@ void FontPreviewPane::ShowEntry(const FontEntry* entry) {
         single_->clear();
         twice_->clear();
         twice_->hide();
+        scroll_->hide();
         return;
     }
     const int rows = font->font.fRectHeight;
@@ -60,6 +72,9 @@ void FontPreviewPane::ShowEntry(const FontEntry* entry) {
         twice_->clear();
         twice_->hide();
     }
+    scroll_->show();
+    const int linesHeight = single_->pixmap().height() + (font->IsHighDensity() ? twice_->pixmap().height() + 6 : 0);
+    scroll_->setFixedHeight(linesHeight + scroll_->horizontalScrollBar()->sizeHint().height() + 2);
 }
 
 bool FontPreviewPane::HasDoubleDensity() const { return !twice_->isHidden() && !twice_->pixmap().isNull(); }

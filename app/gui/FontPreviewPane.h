@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QScrollArea;
 struct FontEntry;
 
 class FontPreviewPane final : public QWidget {
@@ -19,6 +20,7 @@ public:
 
 private:
     QLabel* caption_ = nullptr;
+    QScrollArea* scroll_ = nullptr;
     QLabel* single_ = nullptr;
     QLabel* twice_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "app/gui/FontDetailsDlg.h"
 #include "app/gui/MainFrm.h"
 #include "app/gui/SDI_THView.h"
+#include "app/gui/WhenModal.h"
 #include "core/FontDoc.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
@@ -29,20 +30,6 @@
 #include <memory>
 
 namespace {
-// Acts on the next modal window (message box or dialog) once the event loop shows it.
-void onNextModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start();
-}
-
 // Answers the next message box with button, keeping its text and caption.
 struct BoxAnswer {
     QString text, caption;
@@ -50,7 +37,7 @@ struct BoxAnswer {
 };
 std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
     auto answer = std::make_shared<BoxAnswer>();
-    onNextModal([answer, button](QWidget* modal) {
+    WhenModal([answer, button](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (!box) return;
         answer->text = box->text();
@@ -197,7 +184,7 @@ private slots:
         QCOMPARE(list->topLevelItem(0)->text(2), QString("12"));
 
         bool locked = false, readOnly = false;
-        onNextModal([&](QWidget* modal) {
+        WhenModal([&](QWidget* modal) {
             auto* details = qobject_cast<FontDetailsDlg*>(modal);
             if (!details) return;
             locked = !details->HighDensityBox()->isEnabled() && details->HighDensityBox()->isChecked();
