@@ -253,14 +253,20 @@ TEST(PalmDbRead, EveryPrefixOfAValidFileIsReadOrRefusedCleanly) {
     }
 }
 
-TEST(PalmDbRead, InfoBlockOverItsBufferIsRefused) {
-    Bytes file = concat({header("App", 0, 0, 0, 0, 80), {0, 0}});
-    file.resize(80 + CPalmDb::kInfoCapacity + 1, 1);
+TEST(PalmDbRead, InfoBlockOverItsBufferIsKeptWholeAndWrittenBack) {
+    // 65,521 bytes of app info, one past the buffer SetAppInfo accepts, then one record.
+    const std::uint32_t recordAt = 88 + CPalmDb::kInfoCapacity + 1;
+    Bytes file = concat({header("App", 0, kXFnt, kFmgr, 1, 88), {0, 0, 0, 0, 0, 0, 0, 5}, {0, 0}});
+    storeU32BE(&file[78], recordAt);
+    file.resize(recordAt, 1);
+    file.insert(file.end(), {7, 7, 7});
     CPalmDb db;
-    EXPECT_EQ(readBytes(db, file), kDbAppInfoTooLarge);
-    file.resize(80 + CPalmDb::kInfoCapacity);
-    EXPECT_EQ(readBytes(db, file), kDbOk);
-    EXPECT_EQ(db.AppInfoLength(), CPalmDb::kInfoCapacity);
+    ASSERT_EQ(readBytes(db, file), kDbOk);
+    EXPECT_EQ(db.AppInfoLength(), CPalmDb::kInfoCapacity + 1);
+    ASSERT_EQ(db.LiveCount(), 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetLength(), 3u);
+    db.SetLayoutFields();
+    EXPECT_EQ(db.ToBytes(), file);
 }
 
 TEST(PalmDbRead, FromAFileAndAnEmptyFile) {
