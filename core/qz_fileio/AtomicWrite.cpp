@@ -29,14 +29,19 @@ void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
 }
 
 // The file a save replaces: path itself, or the file a symbolic link at path leads to (through
-// any chain of links), so that the link survives the save.
+// any chain of links, and also when that file does not exist yet), so that the link survives.
 std::string replacedFile(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::error_code ec;
-    const auto target = std::filesystem::weakly_canonical(path, ec);
-    if (ec) throwErrno(ec.value(), path);  // a loop of links, for one
-    return target.string();
+    constexpr int kMaxLinks = 40;  // as the system counts before giving up with a loop
+    std::filesystem::path file = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file.string();
+        if (hops == kMaxLinks) throwErrno(ELOOP, path);
+        std::error_code ec;
+        const auto to = std::filesystem::read_symlink(file, ec);
+        if (ec) throwErrno(ec.value(), path);
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
 }
 
 // Refuses, as Windows would, to replace a read-only file, a folder, or a file that another
