@@ -120,19 +120,27 @@ TEST(TypeholdMerge, RefusesAnInputThatIsNotATypeholdFile) {
     EXPECT_EQ(readWholeFile(out), before);
 }
 
-TEST(TypeholdMerge, StopsBeforeTheFileWouldPass65535Records) {
+TEST(TypeholdMerge, MergeAndConvertStopBeforeTheFileWouldPass65535Records) {
     TempDir dir;
     std::vector<qz_gen::CDbRecord> records;
     for (std::uint32_t id = 1; id <= qz_gen::CPalmDb::kMaxRecords; ++id) records.push_back(deletedRecordWithID(id));
     const auto out = dir.file("full.pdb");
     writeWholeFile(out, typeholdFile(records));
     const auto before = readWholeFile(out);
-    const auto input = sample(dir);
-    const ToolRun run = typehold("merge " + out + " " + input, dir);
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err,
-              "typehold: " + out + ": A Typehold file holds at most 65,535 records; no more fonts can be added.\n");
-    EXPECT_EQ(readWholeFile(out), before);
+    const std::string commands[] = {
+        "merge " + out + " " + sample(dir),
+        "convert " + out + " --font 'DejaVu Sans' --sizes 9 --styles regular --no-hires",
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command);
+        const ToolRun run = typehold(command, dir);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("typehold: " + out +
+                               ": A Typehold file holds at most 65,535 records; no more fonts can be added.\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(readWholeFile(out), before);
+    }
 }
 
 TEST(TypeholdMerge, KeepsAnAppInfoBlockPastItsBuffer) {
