@@ -2,6 +2,7 @@
 #include "SDI_THView.h"
 
 #include "AppMessageBox.h"
+#include "FontChooser.h"
 #include "FontDetailsDlg.h"
 #include "FontPreviewPane.h"
 #include "MainFrm.h"
@@ -11,7 +12,6 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <QApplication>
-#include <QFontDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -156,9 +156,9 @@ void SDI_THView::DocumentChanged() {
 
 void SDI_THView::OnAddFont() {
     if (!doc_) return;
-    bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, QFont(), window(), QString(), QFontDialog::ScalableFonts);
+    const std::optional<QFont> chosen = ChooseCatalogFont(window(), frame_.Context().catalog);
     if (!chosen) return;
+    const QFont& font = *chosen;
     const int size = PointSizeFromTenths(qRound(font.pointSizeF() * 10));
 
     ConverterDocumentUi ui;
