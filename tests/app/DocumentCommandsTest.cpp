@@ -3,6 +3,8 @@
 // host the Open dialog.
 #include "app/DocumentCommands.h"
 
+#include "app/ConsoleCodePage.h"
+
 #include "app/MessageBoxStyle.h"
 #include "app/RecentFileList.h"
 #include "app/RegistryStore.h"
@@ -280,4 +282,14 @@ TEST(MessageBoxStyle, PlainBoxesGetTheExclamationIcon) {
         {MB_OK | MB_ICONHAND, MB_OK | MB_ICONHAND},
     };
     for (const auto& c : cases) EXPECT_EQ(WithConverterIcon(c.type), c.expected) << c.type;
+}
+
+TEST(ConsoleCodePage, OnlyTheFourDoubleByteCharacterSetsCount) {
+    const struct {
+        const char* codeset;
+        std::optional<std::uint32_t> expected;
+    } cases[] = {{"SHIFT_JIS", 932}, {"sjis", 932}, {"GBK", 936},   {"GB2312", 936},      {"EUC-KR", 949},
+                 {"BIG5", 950},      {"big5-hkscs", 950}, {"UTF-8", std::nullopt}, {"ISO-8859-1", std::nullopt},
+                 {"", std::nullopt}};
+    for (const auto& c : cases) EXPECT_EQ(DoubleByteCodePage(c.codeset), c.expected) << c.codeset;
 }

@@ -3,6 +3,7 @@
 // details dialog's limits.
 #include "app/gui/ConverterApp.h"
 #include "app/gui/FontDetailsDlg.h"
+#include "app/gui/FontPreviewPane.h"
 #include "app/gui/MainFrm.h"
 #include "app/gui/SDI_THView.h"
 #include "app/gui/WhenModal.h"
@@ -53,11 +54,11 @@ struct Desktop {
     TempDir dir;
     Desktop() { ::setenv("PALMDESK_ROOT", dir.path().c_str(), 1); }
     ~Desktop() { ::unsetenv("PALMDESK_ROOT"); }
-    void setHotSyncPath() const {
+    void setHotSyncPath(const std::string& folder = PALMDESK_BIN_DIR) const {
         win::HKEY key = nullptr;
         win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
                             win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        const std::string path = std::string(PALMDESK_BIN_DIR) + "/hotsync";
+        const std::string path = folder + "/hotsync";
         win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(path.c_str()),
                            static_cast<win::DWORD>(path.size() + 1));
         win::RegCloseKey(key);
@@ -102,6 +103,38 @@ private slots:
         QVERIFY(!app.Start());
         QCOMPARE(box->text,
                  QString("There are no any Palm users. Please check the users in your Palm desktop manager."));
+    }
+
+    void startupShowsTheAidesFailureAndEnds() {
+        Desktop desktop;
+        desktop.setHotSyncPath(BROKEN_AIDE_DIR);
+        auto box = answerNextBox(QMessageBox::Ok);
+        ConverterApp app;
+        QVERIFY(!app.Start());
+        QVERIFY2(box->text.startsWith("The function ") && box->text.contains(" is missing in the Instaide.dll."),
+                 qPrintable(box->text));
+        QVERIFY(!app.MainWindow());
+    }
+
+    void storedPlacementIsRestoredUnlessItLiesOffScreen() {
+        const struct {
+            const char* stored;
+            bool maximized;
+        } cases[] = {{"1,0,-1,-1,-1,-1,40,680,30,510", false},
+                     {"1,0,-1,-1,-1,-1,40,680,30", true},           // nine numbers
+                     {"1,0,-1,-1,-1,-1,9000,9600,30,510", true},    // right of the screen
+                     {"3,0,-1,-1,-1,-1,40,680,30,510", true}};      // stored maximized
+        for (const auto& c : cases) {
+            Desktop desktop;
+            desktop.setHotSyncPath();
+            desktop.addUser("Ann");
+            RegistryStore("Corvane", "Typehold").SetString("App Window", c.stored);
+            ConverterApp app;
+            QVERIFY(app.Start());
+            QCOMPARE(app.MainWindow()->isMaximized(), c.maximized);
+            if (!c.maximized) QCOMPARE(app.MainWindow()->geometry(), QRect(40, 30, 640, 480));
+            app.MainWindow()->Document()->MarkModified(false);
+        }
     }
 
     void mainWindowHasTheMenusToolbarAndSaveState() {
@@ -201,6 +234,9 @@ private slots:
         QVERIFY(doc->IsModified());
         QCOMPARE(list->topLevelItem(0)->text(0), QString("Beta"));
         QVERIFY(list->topLevelItem(0)->isSelected());
+        // The selected font is previewed in both of its densities.
+        QVERIFY(!view->Preview()->IsEmpty());
+        QVERIFY(view->Preview()->HasDoubleDensity());
         doc->MarkModified(false);
     }
 
