@@ -140,14 +140,7 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
 
 TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
     DesktopSandbox sandbox;
-    win::HKEY key = nullptr;
-    ASSERT_EQ(win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
-                                  win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              win::ERROR_SUCCESS);
-    const std::string hotsync = std::string(PALMDESK_BIN_DIR) + "/hotsync";
-    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(hotsync.c_str()),
-                       static_cast<win::DWORD>(hotsync.size() + 1));
-    win::RegCloseKey(key);
+    DesktopSandbox::RecordHotSyncPath(std::string(PALMDESK_BIN_DIR) + "/hotsync");
     palmdesk::UserStore userStore;
     for (const char* name : {"Ann", "Bob"}) ASSERT_TRUE(userStore.Add(name, false));
     const win::HMODULE aide = LoadInstallAide().module;
