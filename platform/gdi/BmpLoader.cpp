@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -211,21 +212,30 @@ void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap
     }
 }
 
+void putTriple(std::uint8_t* p, COLORREF c) {
+    p[0] = GetBValue(c);
+    p[1] = GetGValue(c);
+    p[2] = GetRValue(c);
+}
+
+// Fills bytes of p with copies of its first pattern bytes, doubling what is done each time.
+void replicate(std::uint8_t* p, std::size_t pattern, std::size_t bytes) {
+    for (std::size_t done = pattern; done < bytes; done *= 2) std::memcpy(p + done, p, std::min(done, bytes - done));
+}
+
 // RLE8 and RLE4: pairs of (count, value), or an escape 0 followed by 0 (end of line), 1 (end of
 // bitmap), 2 (move by dx, dy) or n >= 3 (n literal pixels, padded to a word). Pixels that no code
 // reaches take palette entry 0, and pixels past the right edge are dropped.
 void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
     const bool four = l.compression == kBiRle4;
     const COLORREF background = paletteColor(l, 0);
-    if (background != RGB(255, 255, 255))
-        for (int y = 0; y < l.height; ++y) {
-            std::uint8_t* p = out.Row(y);
-            for (int x = 0; x < l.width; ++x, p += 3) {
-                p[0] = GetBValue(background);
-                p[1] = GetGValue(background);
-                p[2] = GetRValue(background);
-            }
-        }
+    const std::size_t rowBytes = 3 * std::size_t(l.width);
+    if (background != RGB(255, 255, 255)) {
+        std::uint8_t* first = out.Row(0);
+        putTriple(first, background);
+        replicate(first, 3, rowBytes);
+        for (int y = 1; y < l.height; ++y) std::memcpy(out.Row(y), first, rowBytes);
+    }
     std::size_t pos = l.pixelOffset;
     const auto need = [&](std::size_t n) {
         if (f.size() - pos < n) throw Failure{"the run-length data ends before its end-of-bitmap code"};
@@ -240,10 +250,16 @@ void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& o
         const std::uint8_t count = f[pos], value = f[pos + 1];
         pos += 2;
         if (count > 0) {
-            paletteColor(l, four ? value >> 4 : value);  // indices are checked, drawn or not
-            if (four && count > 1) paletteColor(l, value & 15);
+            // A run is one colour (RLE8) or two alternating ones (RLE4), written once and copied.
+            const COLORREF even = paletteColor(l, four ? value >> 4 : value);
+            const COLORREF odd = four && count > 1 ? paletteColor(l, value & 15) : even;
             const int n = drawable(count);
-            for (int i = 0; i < n; ++i) put(x + i, four ? ((i & 1) ? value & 15 : value >> 4) : value);
+            if (n > 0) {
+                std::uint8_t* p = out.Row(l.height - 1 - row) + 3 * std::size_t(x);
+                putTriple(p, even);
+                if (n > 1) putTriple(p + 3, odd);
+                replicate(p, std::size_t(std::min(n, 2)) * 3, 3 * std::size_t(n));
+            }
             x += n;
             continue;
         }
