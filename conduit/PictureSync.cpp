@@ -55,6 +55,12 @@ std::int32_t createDatabase(HandheldDatabase& db, const std::string& name, std::
 
 bool isBmp(const fs::path& p) { return win::EqualNoCase(p.extension().string(), ".bmp"); }
 
+// A .bmp file of the sync folder and the handheld name the send pass gives it.
+struct DesktopPicture {
+    fs::path path;
+    std::string name;
+};
+
 // The folder's .bmp files in name order, so that both passes meet the files in the same order.
 std::vector<fs::path> bmpFiles(const std::string& folder) {
     std::error_code error;
@@ -92,16 +98,15 @@ bool handheldHas(const std::string& name) {
 // send pass would send under this name (a longer name, an upper-case extension, a name taken
 // literally); else a file whose name matches without regard to case, as on a Windows folder,
 // unless that file belongs to another database.
-fs::path fetchTarget(const std::string& folder, const std::vector<fs::path>& files, const std::string& name) {
+fs::path fetchTarget(const std::string& folder, const std::vector<DesktopPicture>& files, const std::string& name) {
     const std::string wanted = FileNameForDatabase(name) + ".bmp";
     const fs::path exact = fs::path(folder) / wanted;
     std::error_code error;
     if (fs::exists(exact, error)) return exact;
     for (const auto& file : files)
-        if (DatabaseNameFromFile(stemOf(file)) == name) return file;
+        if (file.name == name) return file.path;
     for (const auto& file : files)
-        if (win::EqualNoCase(file.filename().string(), wanted) && !handheldHas(DatabaseNameFromFile(stemOf(file))))
-            return file;
+        if (win::EqualNoCase(file.path.filename().string(), wanted) && !handheldHas(file.name)) return file.path;
     return exact;
 }
 
@@ -139,7 +144,7 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
     return picture;
 }
 
-void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, const std::vector<fs::path>& files,
+void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, const std::vector<DesktopPicture>& files,
                   bool overwrite) {
     const std::string name(found.name, strnlen(found.name, sizeof found.name));
     HandheldDatabase db;
@@ -275,7 +280,8 @@ bool CheckSyncFolder() {
 void FetchPictures(std::uint32_t type, bool overwrite) {
     const auto folder = SyncFolder();
     if (!folder) return;
-    const auto files = bmpFiles(*folder);
+    std::vector<DesktopPicture> files;
+    for (auto& path : bmpFiles(*folder)) files.push_back({path, DatabaseNameFromFile(stemOf(path))});
     for (bool first = true;; first = false) {
         SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
         SyncDatabaseInfo found{};
