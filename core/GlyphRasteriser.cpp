@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -52,35 +53,29 @@ private:
         return true;
     }
 
-    // Every pixel of the columns that is neither white nor outside the bitmap (what GetPixel
-    // would report) is ink; reads the bitmap's rows straight.
+    // The first and last rows with ink in the columns; a row without ink is all white bytes.
     void scan(int startX, int width) {
         const gdi::Bitmap& bitmap = *bitmap_;
-        const int height = bitmap.Height();
+        startX_ = startX;
         width_ = width;
-        scratch_.assign(std::size_t(width) * std::size_t(height), 0);
         firstInk_ = lastInk_ = -1;
         const int from = std::max(startX, 0);
         const int to = std::min(startX + width, bitmap.Width());
-        for (int y = 0; y < height; ++y) {
-            const std::uint8_t* row = bitmap.Row(y);
-            std::uint8_t* ink = scratch_.data() + std::size_t(y) * std::size_t(width);
-            bool any = false;
-            for (int x = from; x < to; ++x) {
-                const std::uint8_t* p = row + std::size_t(x) * 3;
-                const bool black = (p[0] & p[1] & p[2]) != 0xFF;
-                ink[x - startX] = black;
-                any = any || black;
-            }
-            if (any) {
-                if (firstInk_ < 0) firstInk_ = y;
-                lastInk_ = y;
-            }
+        if (to <= from) return;
+        const std::size_t bytes = std::size_t(to - from) * 3;
+        if (white_.size() < bytes) white_.assign(bytes, 0xFF);
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            if (std::memcmp(bitmap.Row(y) + std::size_t(from) * 3, white_.data(), bytes) == 0) continue;
+            if (firstInk_ < 0) firstInk_ = y;
+            lastInk_ = y;
         }
     }
 
-    // The cell: the font's rows, widened to the ink's.
+    // The cell: the font's rows, widened to the ink's. Every pixel of the columns that is
+    // neither white nor outside the bitmap (what GetPixel would report) is ink; the bitmap's
+    // rows are read straight.
     void frame(GlyphCell& cell) const {
+        const gdi::Bitmap& bitmap = *bitmap_;
         const int base = baselineY();
         int top = room_;
         int bottom = room_ + metrics_.tmHeight;
@@ -93,14 +88,24 @@ private:
         }
         cell.baseline = base - top;
         cell.height = bottom - top;
-        const auto begin = scratch_.begin() + std::ptrdiff_t(top) * width_;
-        cell.pixels.assign(begin, begin + std::ptrdiff_t(cell.height) * width_);
+        cell.pixels.assign(std::size_t(width_) * std::size_t(cell.height), 0);
+        const int from = std::max(startX_, 0);
+        const int to = std::min(startX_ + width_, bitmap.Width());
+        for (int y = std::max(top, firstInk_); firstInk_ >= 0 && y <= lastInk_; ++y) {
+            const std::uint8_t* row = bitmap.Row(y);
+            std::uint8_t* ink = cell.pixels.data() + std::size_t(y - top) * std::size_t(width_);
+            for (int x = from; x < to; ++x) {
+                const std::uint8_t* p = row + std::size_t(x) * 3;
+                ink[x - startX_] = (p[0] & p[1] & p[2]) != 0xFF;
+            }
+        }
     }
 
     const gdi::TEXTMETRIC& metrics_;
     int room_;
     std::unique_ptr<gdi::Bitmap> bitmap_;
-    std::vector<std::uint8_t> scratch_;  // the last scan: width_ x the surface's height
+    std::vector<std::uint8_t> white_;  // a row of white pixels
+    int startX_ = 0;                   // the last scan's columns
     int width_ = 0;
     int firstInk_ = -1;
     int lastInk_ = -1;

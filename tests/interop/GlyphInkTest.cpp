@@ -144,6 +144,30 @@ std::vector<std::string> dejaVuFiles() {
 
 std::string fileName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
+// The file of a family's regular face, as the font engine names the family; none when it is not
+// installed.
+std::optional<std::string> regularFileOf(const std::string& family) {
+    std::optional<std::string> found;
+    if (!FcInit()) return found;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    for (int i = 0; set && i < set->nfont && !found; ++i) {
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+        const std::string path(reinterpret_cast<const char*>(file));
+        gdi::FreeTypeFontEngine engine({0, {path}});
+        for (const auto& e : engine.EnumFontFamiliesEx())
+            if (family == e.logFont.lfFaceName && e.logFont.lfWeight == gdi::FW_NORMAL && !e.logFont.lfItalic)
+                found = path;
+    }
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
 // The description of the one face an engine made from a single file holds, in Western.
 gdi::LOGFONT faceOf(gdi::FreeTypeFontEngine& engine, int height) {
     for (const auto& e : engine.EnumFontFamiliesEx())
@@ -153,6 +177,23 @@ gdi::LOGFONT faceOf(gdi::FreeTypeFontEngine& engine, int height) {
             return lf;
         }
     return {};
+}
+
+std::unique_ptr<gdi::Font> fontAt(gdi::FontEngine& engine, gdi::LOGFONT lf, int height) {
+    lf.lfHeight = -height;
+    return engine.CreateFontIndirect(lf);
+}
+
+// The row of a character's lowest ink as font draws it, from the baseline (-1: the row above it).
+int lowestInk(gdi::Font& font, std::uint8_t ch) {
+    const auto tm = font.GetTextMetrics();
+    auto bitmap = gdi::CreateCompatibleBitmap(3 * tm.tmMaxCharWidth, 3 * tm.tmHeight);
+    const int baseline = tm.tmHeight + tm.tmAscent;
+    if (!bitmap || !font.TextOut(*bitmap, tm.tmMaxCharWidth, baseline, ch)) return 0;
+    for (int y = bitmap->Height() - 1; y >= 0; --y)
+        for (int x = 0; x < bitmap->Width(); ++x)
+            if (bitmap->GetPixel(x, y) != gdi::RGB(255, 255, 255)) return y - baseline;
+    return 0;
 }
 
 struct Comparison {
@@ -201,22 +242,11 @@ void compareStrike(const CFontRecord& font, int scale, const FreeTypeFace& face,
         int extra = 0, lacking = 0;
         for (const auto& p : a) extra += !b.count(p);
         for (const auto& p : b) lacking += !a.count(p);
-        if (getenv("INK_DEBUG")) {
-            std::string dump = "ours:";
-            for (auto& p : ours) dump += " " + std::to_string(p.first) + "," + std::to_string(p.second);
-            dump += "\ntheirs:";
-            for (auto& p : theirs) dump += " " + std::to_string(p.first) + "," + std::to_string(p.second);
-            std::cout << where << "\n" << dump << "\n";
-        }
         out.differences.push_back(where + ": " + std::to_string(extra) + " more, " + std::to_string(lacking) +
                                   " fewer pixels (" + std::to_string(theirs.size()) + " in FreeType's)");
     }
 }
 
-std::unique_ptr<gdi::Font> fontAt(gdi::FontEngine& engine, gdi::LOGFONT lf, int height) {
-    lf.lfHeight = -height;
-    return engine.CreateFontIndirect(lf);
-}
 }  // namespace
 
 TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
@@ -248,9 +278,108 @@ TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
             for (const auto& d : result.edgeDropouts) std::cout << "  dropout: " << d << "\n";
     }
     for (const char* file : {"DejaVuSans.ttf", "DejaVuSerif.ttf"}) {
-        SCOPED_TRACE(file);
-        ASSERT_TRUE(byFile.count(file));
-        EXPECT_GT(byFile[file].equal, 21 * 200);
-        EXPECT_EQ(byFile[file].differences, std::vector<std::string>());
+        ASSERT_TRUE(byFile.count(file)) << file;
+        EXPECT_GT(byFile[file].equal, 21 * 200) << file;
     }
+    for (const auto& [file, result] : byFile) EXPECT_EQ(result.differences, std::vector<std::string>()) << file;
+}
+
+TEST(GlyphInk, AccentsAboveTheAscentKeepTheirInkInBothStrikes) {
+    struct Case {
+        const char* family;
+        int size;
+    };
+    const Case cases[] = {{"DejaVu Sans", 9}, {"Liberation Sans", 12}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + " " + std::to_string(c.size));
+        const auto file = regularFileOf(c.family);
+        if (!file) {
+            std::cout << c.family << " is not installed\n";
+            continue;
+        }
+        gdi::FreeTypeFontEngine engine({0, {*file}});
+        const FreeTypeFace face(*file);
+        const gdi::LOGFONT lf = faceOf(engine, -c.size);
+        const auto single = fontAt(engine, lf, c.size);
+        ASSERT_TRUE(single);
+        const auto tm = single->GetTextMetrics();
+        int doubleSize = 0;
+        ASSERT_TRUE(FitDoubleSizeFont(engine, lf, c.size, tm, &doubleSize));
+
+        CFontRecord low, high;
+        ASSERT_TRUE(BuildLowDensity(engine, low, c.size, lf));
+        ASSERT_TRUE(BuildHighDensity(engine, high, c.size, lf));
+        // The accents need rows the font's cell does not have.
+        EXPECT_GT(low.font.fRectHeight, tm.tmHeight + tm.tmExternalLeading);
+        EXPECT_EQ(high.strike2.size(), 4 * high.strike1.size());
+        for (const CFontRecord* f : {&low, &high}) {
+            EXPECT_EQ(f->font.ascent + f->font.descent, f->font.fRectHeight);
+            EXPECT_GE(f->font.ascent, tm.tmAscent);
+            EXPECT_GE(f->font.descent, tm.tmDescent);
+        }
+        // A with grave, acute, circumflex, tilde, diaeresis and ring is not a plain A.
+        for (int ch = 0xC0; ch <= 0xC5; ++ch)
+            EXPECT_NE(cellInk(low, ch - low.font.firstChar, 1), cellInk(low, 'A' - low.font.firstChar, 1)) << ch;
+
+        Comparison result;
+        compareStrike(low, 1, face, c.size, single.get(), tm, "single density", result);
+        compareStrike(high, 1, face, c.size, nullptr, tm, "strike 1", result);
+        compareStrike(high, 2, face, doubleSize, nullptr, tm, "strike 2", result);
+        EXPECT_EQ(result.differences, std::vector<std::string>());
+        EXPECT_EQ(result.total(), 3u * std::size_t(low.Count()));
+    }
+}
+
+TEST(GlyphInk, BothStrikesStandOnOneBaselineInEveryCombination) {
+    gdi::FreeTypeFontEngine engine;
+    FontCatalog catalog;
+    catalog.Enumerate(engine);
+    std::vector<FontCatalogEntry> families;
+    for (const auto& e : catalog.Entries())
+        if (e.faceName.rfind("DejaVu", 0) == 0 && e.charSet == gdi::ANSI_CHARSET) families.push_back(e);
+    ASSERT_FALSE(families.empty());
+    std::vector<int> sizes;
+    for (int s = 6; s <= 26; ++s) sizes.push_back(s);
+    const auto plan = PlanBatch(families, sizes, {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic});
+    int hStandsOnTheBaseline = 0;
+    for (const auto& c : plan) {
+        SCOPED_TRACE(c.font.faceName + " " + std::to_string(c.size) + " " + StyleName(c.style));
+        const gdi::LOGFONT lf = DescribeCombination(c);
+        CFontRecord f;
+        ASSERT_TRUE(BuildHighDensity(engine, f, c.size, lf));
+        EXPECT_EQ(f.strike2.size(), 4 * f.strike1.size());
+        const auto single = fontAt(engine, lf, c.size);
+        int doubleSize = 0;
+        const auto twice = FitDoubleSizeFont(engine, lf, c.size, single->GetTextMetrics(), &doubleSize);
+        ASSERT_TRUE(twice);
+        // 'H' stands on the baseline (its lowest ink one row above it) unless hinting thins it
+        // away at the smallest sizes; either way each strike keeps it where the font draws it.
+        const Ink one = cellInk(f, 'H' - f.font.firstChar, 1);
+        const Ink two = cellInk(f, 'H' - f.font.firstChar, 2);
+        ASSERT_FALSE(one.empty());
+        ASSERT_FALSE(two.empty());
+        EXPECT_EQ(one.back().first, lowestInk(*single, 'H'));
+        EXPECT_EQ(two.back().first, lowestInk(*twice, 'H'));
+        hStandsOnTheBaseline += one.back().first == -1 && two.back().first == -1;
+    }
+    EXPECT_GT(hStandsOnTheBaseline, int(plan.size()) * 9 / 10);
+    std::cout << plan.size() << " combinations of " << families.size() << " families, 'H' on the baseline row in "
+              << hStandsOnTheBaseline << "\n";
+}
+
+TEST(GlyphInk, TheLargestRecordsAreRefused) {
+    gdi::FreeTypeFontEngine engine;
+    ScriptedDocumentUi ui;
+    CFontList list(ui);
+    list.New();
+    const Combination at24{{"DejaVu Sans", "Western", 0, 0x22}, 24, FontStyle::BoldItalic};
+    Combination at25 = at24;
+    at25.size = 25;
+    EXPECT_TRUE(ConvertOne(engine, list, true, 24, DescribeCombination(at24), ui));
+    BuildFailure why;
+    EXPECT_FALSE(ConvertOne(engine, list, true, 25, DescribeCombination(at25), ui, &why));
+    EXPECT_EQ(list.Count(), 1u);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("DejaVu Sans Bold Italic 25 pt: the record would be ", 0), 0u) << ui.messages[0].text;
+    EXPECT_NE(why.reason.find("too large for a handheld record (at most 65,505)"), std::string::npos);
 }
