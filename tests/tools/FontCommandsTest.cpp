@@ -112,7 +112,9 @@ TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4), (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
     const int height = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
-    EXPECT_EQ(height, 8 + 28 + 8 + 28 + 8 + 28 + 8);  // strikes, then the two sample lines
+    // Strikes, then the two sample lines: 15 rows (14 of the font's cell and one that its
+    // accented capitals rise into) at double size.
+    EXPECT_EQ(height, 8 + 30 + 8 + 30 + 8 + 30 + 8);
     EXPECT_EQ(typehold("preview " + pdb + " --entry 3 -o " + dir.file("q.png"), dir).err,
               "typehold: " + pdb + ": no font at index 3 (the file lists 1)\n");
 }
