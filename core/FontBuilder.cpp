@@ -175,7 +175,8 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, co
     const auto font1 = fontOfHeight(engine, lf, -size);
     if (!font1) return fail(why, "the font cannot be created");
     const gdi::TEXTMETRIC tm1 = font1->GetTextMetrics();
-    const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, nullptr, why);
+    int height2 = 0;
+    const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, &height2, why);
     if (!font2) return false;
 
     auto cells1 = std::make_unique<GlyphCells>();
@@ -184,7 +185,7 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, co
     if (!RenderStrike(*font1, *cells1, m1) || !AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar))
         return noCharacters(why, size);
     if (!RenderDoubleStrike(*font2, *cells1, *cells2, m2) || !AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar))
-        return noCharacters(why, 2 * size);
+        return noCharacters(why, height2);
     SetMissingSymbol(*cells1, m1);
     SetMissingSymbol(*cells2, m1);
     record.font.firstChar = m1.tmFirstChar;
