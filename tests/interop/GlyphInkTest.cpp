@@ -198,9 +198,9 @@ int lowestInk(gdi::Font& font, std::uint8_t ch) {
 
 struct Comparison {
     int equal = 0;                         // as FreeType renders them
-    std::vector<std::string> edgeDropouts; // as FreeType draws them into their whole control box
+    std::vector<std::string> inControlBox; // as FreeType draws them into their whole control box
     std::vector<std::string> differences;  // neither: "file size px char c: what"
-    std::size_t total() const { return std::size_t(equal) + edgeDropouts.size() + differences.size(); }
+    std::size_t total() const { return std::size_t(equal) + inControlBox.size() + differences.size(); }
 };
 
 // Compares every entry of one strike of font with FreeType's rendering at ppem. With the font
@@ -235,7 +235,7 @@ void compareStrike(const CFontRecord& font, int scale, const FreeTypeFace& face,
             continue;
         }
         if (ours == face.renderInControlBox(glyph, ppem, pen.has_value())) {
-            out.edgeDropouts.push_back(where);
+            out.inControlBox.push_back(where);
             continue;
         }
         std::set<std::pair<int, int>> a(ours.begin(), ours.end()), b(theirs.begin(), theirs.end());
@@ -271,11 +271,11 @@ TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
     }
     for (const auto& [file, result] : byFile) {
         std::cout << file << ": " << result.total() << " glyphs, " << result.equal << " as FreeType renders them, "
-                  << result.edgeDropouts.size() << " with a dropout pixel at the control box's edge, "
+                  << result.inControlBox.size() << " as FreeType draws them into their whole control box, "
                   << result.differences.size() << " otherwise\n";
         for (const auto& d : result.differences) std::cout << "  " << d << "\n";
-        if (result.edgeDropouts.size() <= 10)
-            for (const auto& d : result.edgeDropouts) std::cout << "  dropout: " << d << "\n";
+        if (result.inControlBox.size() <= 10)
+            for (const auto& d : result.inControlBox) std::cout << "  control box: " << d << "\n";
     }
     for (const char* file : {"DejaVuSans.ttf", "DejaVuSerif.ttf"}) {
         ASSERT_TRUE(byFile.count(file)) << file;
