@@ -235,6 +235,11 @@ std::string TooLargeReason(std::size_t recordSize) {
            withThousands(CFontRecord::kMaxHandheldRecordSize) + ")";
 }
 
+bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why) {
+    if (record.RecordSize() <= CFontRecord::kMaxHandheldRecordSize) return true;
+    return fail(why, TooLargeReason(record.RecordSize()));
+}
+
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
                 DocumentUi& ui, BuildFailure* why) {
     CFontRecord record;
@@ -242,10 +247,11 @@ bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int 
                                    : BuildLowDensity(engine, record, size, lf, why);
     // The handheld keeps each record in one memory chunk: a larger font could be written to the
     // file but never installed.
-    if (built && record.RecordSize() > CFontRecord::kMaxHandheldRecordSize) {
-        const std::string reason = TooLargeReason(record.RecordSize());
-        if (why) why->reason = reason;
-        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason, win::MB_OK);
+    BuildFailure tooLarge;
+    if (built && !FitsHandheldRecord(record, &tooLarge)) {
+        if (why) *why = tooLarge;
+        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge.reason,
+                      win::MB_OK);
         return false;
     }
     if (built && list.AddConverted(record) != -1) return true;

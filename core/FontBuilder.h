@@ -51,6 +51,9 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, co
 
 // Why a record of recordSize bytes is refused.
 std::string TooLargeReason(std::size_t recordSize);
+// False (reason set) when the record, with its name and style as they are, would be larger than
+// a handheld record can be. Whatever adds a built font to a document checks this last.
+bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why = nullptr);
 
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
 // record can be is refused with a message naming the font, style, size and record size; any
