@@ -136,6 +136,16 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     EXPECT_EQ(AddSingleFont(engine, d.doc, font, 10, details, d.ui), nullptr);
     EXPECT_EQ(d.doc.Fonts().Count(), 1u);
     ASSERT_EQ(d.ui.messages.size(), 1u);
+
+    // A record larger than a handheld record can be: its reason, and still one font.
+    engine.face.metrics[120] = scriptedMetrics(120, 96, 32, 255, 120);
+    engine.face.metrics[240] = scriptedMetrics(240, 192, 32, 255, 240);
+    engine.face.defaultGlyph = {{0, 100, 1}, true};
+    details.highDensity = 1;
+    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 120, details, d.ui), nullptr);
+    EXPECT_EQ(d.doc.Fonts().Count(), 1u);
+    ASSERT_EQ(d.ui.messages.size(), 2u);
+    EXPECT_NE(d.ui.messages[1].text.find("too large for a handheld record"), std::string::npos) << d.ui.messages[1].text;
 }
 
 TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
