@@ -42,7 +42,9 @@ std::string readText(ByteReader& r) {
     return text;
 }
 
-std::optional<FontRecordSummary> summaryOf(std::span<const std::uint8_t> record) {
+}  // namespace
+
+std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record) {
     if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;
     FontRecordSummary s;
     s.header = readRecordHeader(record.data());
@@ -53,6 +55,7 @@ std::optional<FontRecordSummary> summaryOf(std::span<const std::uint8_t> record)
     return s;
 }
 
+namespace {
 void putU16(std::uint8_t*& p, std::uint16_t v) {
     qz_gen::storeU16BE(p, v);
     p += 2;
@@ -140,12 +143,8 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
     return out;
 }
 
-std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record) {
-    return summaryOf(record);
-}
-
 std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
-    const auto summary = summaryOf(record);
+    const auto summary = ParseHeaderOnly(record);
     if (!summary) return std::nullopt;
     CFontRecord font;
     font.header = summary->header;

@@ -140,7 +140,6 @@ bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) 
             cell.rightPad = abc.abcC > 1 ? 1 : 0;
             startX = std::abs(abc.abcA) + abc.abcA;
         }
-        cell.abcC = abc.abcC;
         if (!surface.drawAndCapture(font, std::abs(abc.abcA), byte, startX, cell)) continue;
         cells[ch] = std::move(cell);
     }

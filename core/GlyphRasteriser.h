@@ -14,7 +14,6 @@ struct GlyphCell {
     int height = 0;    // rows: the font's tmHeight, more where the ink reaches past its ascent or descent
     int leftPad = 0;   // blank columns before the image in the Palm cell
     int rightPad = 0;  // blank columns after it
-    int abcC = 0;      // as measured, for fitting the double-size cell
     int baseline = 0;  // rows of the cell above the baseline
     int inkAbove = 0;  // rows from the highest ink down to the baseline; 0 without ink above it
     int inkBelow = 0;  // rows from the baseline down to the lowest ink; 0 without ink below it
