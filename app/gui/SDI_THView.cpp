@@ -191,7 +191,10 @@ void SDI_THView::OnAddFont() {
     DocumentChanged();
 }
 
-void SDI_THView::OnAddGroup() {}
+void SDI_THView::OnAddGroup() {
+    bool RunAddGroup(SDI_THView & view, MainFrm & frame);  // AddFontWizard.h
+    RunAddGroup(*this, frame_);
+}
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;
