@@ -1,6 +1,6 @@
 // GatedFontEngine.h: a scripted font engine whose nth font request waits at a gate until the
 // test opens it, so that a test can act while a conversion is in hand; it can also raise a
-// converter error on a chosen request.
+// converter error on a chosen request and refuse faces that are listed but cannot be opened.
 #pragma once
 
 #include "core/qz_fileio/Exception.h"
@@ -9,6 +9,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <set>
+#include <string>
 
 class GatedFontEngine final : public gdi::FontEngine {
 public:
@@ -24,6 +26,7 @@ public:
             }
         }
         if (call == throwAt) throw new qz_gen::CException(std::string("Font file damaged"), 0);
+        if (unopenable.count(description.lfFaceName)) return nullptr;
         return inner.CreateFontIndirect(description);
     }
     std::vector<gdi::EnumeratedFont> EnumFontFamiliesEx() override { return inner.EnumFontFamiliesEx(); }
@@ -46,6 +49,7 @@ public:
     ScriptedFontEngine inner;
     int gateAt = -1;   // the request (0 first) that waits at the gate
     int throwAt = -1;  // the request that raises a converter error
+    std::set<std::string> unopenable;  // faces that are listed but cannot be opened
 
 private:
     std::mutex mutex_;
