@@ -10,6 +10,8 @@
 namespace {
 constexpr const char* kUnknownException = "Unknown exception";
 
+thread_local DocumentUi* t_workerUi = nullptr;
+
 // Runs the batch; a converter error or any other exception ends it as a failure whose text
 // nobody has shown yet.
 BatchResult RunCatching(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
@@ -70,6 +72,7 @@ void BatchWorker::PostStatus(BatchStatus status, std::string failure, bool failu
 }
 
 void BatchWorker::Work() {
+    t_workerUi = this;
     const auto stepped = [this](std::size_t, std::size_t) {
         std::lock_guard lock(lock_);
         if (!cancel_) PostStatus(BatchStatus::Step);
@@ -112,6 +115,22 @@ void BatchWorker::AnswerMessage(int buttonId) {
     if (!waitingForAnswer_) return;
     answer_ = buttonId;
     answered_.notify_all();
+}
+
+DocumentUi* WorkerMessageUi() { return t_workerUi; }
+
+int WorkerAwareUi::MessageBox(const std::string& text, std::uint32_t type) {
+    if (DocumentUi* worker = WorkerMessageUi()) return worker->MessageBox(text, type);
+    return ui_.MessageBox(text, type);
+}
+
+std::optional<std::string> WorkerAwareUi::AskSavePath(const std::string& proposedName) {
+    if (WorkerMessageUi()) return std::nullopt;
+    return ui_.AskSavePath(proposedName);
+}
+
+void WorkerAwareUi::ShowWaitCursor(bool on) {
+    if (!WorkerMessageUi()) ui_.ShowWaitCursor(on);
 }
 
 bool ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,

@@ -102,6 +102,22 @@ private:
     std::thread thread_;
 };
 
+// The message relay of the worker whose thread this is; null on any other thread.
+DocumentUi* WorkerMessageUi();
+
+// The DocumentUi of a list a worker fills: on a worker's thread a message goes through that
+// worker to the window's thread (a window must not be made on the worker's); elsewhere to ui.
+class WorkerAwareUi final : public DocumentUi {
+public:
+    explicit WorkerAwareUi(DocumentUi& ui) : ui_(ui) {}
+    int MessageBox(const std::string& text, std::uint32_t type) override;
+    std::optional<std::string> AskSavePath(const std::string& proposedName) override;
+    void ShowWaitCursor(bool on) override;
+
+private:
+    DocumentUi& ui_;
+};
+
 // The single-combination case on the calling thread: the same conversion as the worker's, with
 // a converter error shown through ui as the worker's failure would be. True when every
 // combination was converted.

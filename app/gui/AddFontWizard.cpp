@@ -147,9 +147,11 @@ bool RunAddGroup(SDI_THView& view, MainFrm& frame) {
     view.repaint();
     context.settings.Save(context.store);
 
-    // The batch goes into a list of its own; the document sees only a batch that completed.
+    // The batch goes into a list of its own; the document sees only a batch that completed. The
+    // worker fills it, so its messages must reach the window's thread.
     ConverterDocumentUi ui;
-    CFontList batch(ui);
+    WorkerAwareUi batchUi(ui);
+    CFontList batch(batchUi);
     batch.SetCodePage(context.codePage);
     if (!batch.New()) return false;
     if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame)) return false;

@@ -182,3 +182,33 @@ TEST(BatchWorkerThread, DestroyingARunningWorkerCancelsAndWaits) {
     EXPECT_GE(f.batch.Count(), 1u);
     EXPECT_LT(f.batch.Count(), 4u);
 }
+
+TEST(BatchWorkerThread, TargetListMessagesFromTheWorkerReachTheWindowsThread) {
+    // A font engine that has the target list's DocumentUi speak, as a full list does.
+    struct TalkingEngine final : gdi::FontEngine {
+        TalkingEngine(DocumentUi& ui, gdi::FontEngine& inner) : ui(ui), inner(inner) {}
+        std::unique_ptr<gdi::Font> CreateFontIndirect(const gdi::LOGFONT& description) override {
+            ui.MessageBox("The list is full", win::MB_OK);
+            return inner.CreateFontIndirect(description);
+        }
+        std::vector<gdi::EnumeratedFont> EnumFontFamiliesEx() override { return {}; }
+        DocumentUi& ui;
+        gdi::FontEngine& inner;
+    };
+    Fixture f;
+    ScriptedDocumentUi windowUi;
+    WorkerAwareUi listUi(windowUi);
+    CFontList list(listUi);
+    ASSERT_TRUE(list.New());
+    TalkingEngine engine(listUi, f.engine);
+    BatchWorker worker(engine, list, planOf({9, 12}), false, f.receiver);
+    worker.Start();
+    const Seen seen = runWindow(worker, f.receiver);
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"message:The list is full", "step", "message:The list is full",
+                                                     "step", "finished"}));
+    EXPECT_TRUE(windowUi.messages.empty());
+    // On any other thread the list speaks directly.
+    listUi.MessageBox("here", win::MB_OK);
+    ASSERT_EQ(windowUi.messages.size(), 1u);
+    EXPECT_EQ(windowUi.messages[0].text, "here");
+}

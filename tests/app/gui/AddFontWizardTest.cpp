@@ -215,6 +215,16 @@ private slots:
         QCOMPARE(desk->settings.script, 0u);  // the stored 0 is the Western character set
     }
 
+    void fontInstalledLaterIsNotOffered() {
+        desk->settings.script = 1;
+        desk->engine.inner.families.push_back(listed("Installed Later", 0, "Western"));
+        AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        QCOMPARE(wizard.Fonts()->Fonts()->count(), 5);
+        QVERIFY(wizard.Fonts()->Fonts()->findItems("Installed", Qt::MatchStartsWith).isEmpty());
+    }
+
     void oneCombinationConvertsWithoutTheProgressDialog() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 12;
         ConverterDocumentUi ui;
