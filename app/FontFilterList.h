@@ -58,6 +58,8 @@ public:
     // units (equal names keep catalog order). Entries whose font cannot be made are left out.
     void Fill(const std::vector<FontCatalogEntry>& catalog, std::uint32_t code, std::uint32_t codePage,
               const Measure& measure);
+    // The entries point into the catalog, so it cannot be a temporary.
+    void Fill(std::vector<FontCatalogEntry>&& catalog, std::uint32_t, std::uint32_t, const Measure&) = delete;
     void Clear();
 
     const std::vector<Entry>& Entries() const { return entries_; }

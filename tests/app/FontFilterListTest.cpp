@@ -74,8 +74,9 @@ TEST(ScriptList, StoredScriptSelectsByNamePrefix) {
 }
 
 TEST(FontFilter, AllListsEveryFaceWithItsScriptSortedWithoutRegardToCase) {
+    const auto catalog = sampleCatalog();
     FontFilterList list;
-    list.Fill(sampleCatalog(), 1, 1252, fixedSize(10, 12));
+    list.Fill(catalog, 1, 1252, fixedSize(10, 12));
     EXPECT_EQ(names(list), (std::vector<std::string>{"Arial (Central European)", "Arial (Cyrillic)", "arial (Western)",
                                                      "Bodoni (Greek)", "Courier (Western)", "Verdana (Cyrillic)",
                                                      "Verdana (Western)", "Wingbats"}));
@@ -85,11 +86,12 @@ TEST(FontFilter, AllListsEveryFaceWithItsScriptSortedWithoutRegardToCase) {
 }
 
 TEST(FontFilter, OneScriptListsBareFaceNames) {
+    const auto catalog = sampleCatalog();
     FontFilterList list;
-    list.Fill(sampleCatalog(), kCyrillic, 1252, fixedSize(10, 12));
+    list.Fill(catalog, kCyrillic, 1252, fixedSize(10, 12));
     EXPECT_EQ(names(list), (std::vector<std::string>{"Arial", "Verdana"}));
     for (const auto& e : list.Entries()) EXPECT_EQ(e.font->charSet, kCyrillic);
-    list.Fill(sampleCatalog(), kShiftJis, 1252, fixedSize(10, 12));
+    list.Fill(catalog, kShiftJis, 1252, fixedSize(10, 12));
     EXPECT_TRUE(list.Entries().empty());
     EXPECT_EQ(list.Tallest(), -1);
     EXPECT_EQ(list.Widest(), -1);
@@ -111,8 +113,9 @@ TEST(FontFilter, DoubleByteNamesSortByTheirCharacters) {
 }
 
 TEST(FontFilter, FacesWithoutAFontAreLeftOutAndSizesComeFromTheRest) {
+    const auto catalog = sampleCatalog();
     FontFilterList list;
-    list.Fill(sampleCatalog(), 1, 1252, [](const FontFilterList::Entry& e) -> std::optional<PreviewSize> {
+    list.Fill(catalog, 1, 1252, [](const FontFilterList::Entry& e) -> std::optional<PreviewSize> {
         if (e.font->faceName == "Arial" || e.font->faceName == "arial") return std::nullopt;
         return PreviewSize{static_cast<int>(e.displayName.size()) * 7, e.font->faceName == "Bodoni" ? 27 : 19, 16};
     });
