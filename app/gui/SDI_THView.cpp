@@ -1,6 +1,7 @@
 // SDI_THView.cpp: the font list, its buttons and the preview.
 #include "SDI_THView.h"
 
+#include "AddFontWizard.h"
 #include "AppMessageBox.h"
 #include "FontChooser.h"
 #include "FontDetailsDlg.h"
@@ -191,7 +192,7 @@ void SDI_THView::OnAddFont() {
     DocumentChanged();
 }
 
-void SDI_THView::OnAddGroup() {}
+void SDI_THView::OnAddGroup() { RunAddGroup(*this, frame_); }
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;

@@ -30,6 +30,10 @@ constexpr qz_gen::StringResource kStrings[] = {
     {kStrNameTooLong, "The font name can not exceed 63 characters!"},
     {kStrStyleTooLong, "The font style can not exceed 31 characters!"},
     {kStrAll, "All"},
+    {kStrStyleRegular, "Regular"},
+    {kStrStyleBold, "Bold"},
+    {kStrStyleItalic, "Italic"},
+    {kStrStyleBoldItalic, "Bold Italic"},
     {kStrSelectFontsToExport, "Please select fonts to be exported!"},
     {kStrAddFonts, "Add Fonts"},
     {kStrNoDefaultStyles, "There are no default font styles to be exported. Please select the font styles to "

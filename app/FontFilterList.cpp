@@ -1,0 +1,81 @@
+// FontFilterList.cpp
+#include "FontFilterList.h"
+
+#include "ConverterSettings.h"
+#include "core/MultibyteCompare.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+std::vector<ScriptChoice> BuildScriptList(const std::vector<FontCatalogEntry>& catalog) {
+    std::array<bool, 256> seen{};
+    std::vector<ScriptChoice> scripts;
+    for (const auto& entry : catalog) {
+        if (seen[entry.charSet]) continue;
+        seen[entry.charSet] = true;
+        scripts.push_back({entry.scriptName, entry.charSet});
+    }
+    return scripts;
+}
+
+std::vector<ScriptItem> ScriptDropDownItems(const std::vector<ScriptChoice>& scripts) {
+    std::vector<ScriptItem> items{{converter::LoadConverterString(converter::kStrAll), ConverterSettings::kAllScripts}};
+    for (const auto& script : scripts)
+        if (!script.name.empty()) items.push_back({script.name, script.charSet});
+    return items;
+}
+
+namespace {
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+    if (prefix.size() > text.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+}  // namespace
+
+std::size_t SelectScriptItem(const std::vector<ScriptItem>& items, const std::vector<ScriptChoice>& scripts,
+                             std::uint32_t storedScript) {
+    const auto script = std::find_if(scripts.begin(), scripts.end(),
+                                     [&](const ScriptChoice& s) { return s.charSet == storedScript; });
+    if (script == scripts.end()) return 0;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (startsWithNoCase(items[i].text, script->name)) return i;
+    return 0;
+}
+
+std::string DisplayName(const FontCatalogEntry& font, bool allScripts) {
+    if (!allScripts || font.scriptName.empty()) return font.faceName;
+    return font.faceName + " (" + font.scriptName + ")";
+}
+
+void FontFilterList::Clear() {
+    entries_.clear();
+    tallest_ = -1;
+    widest_ = -1;
+}
+
+void FontFilterList::Fill(const std::vector<FontCatalogEntry>& catalog, std::uint32_t code, std::uint32_t codePage,
+                          const Measure& measure) {
+    Clear();
+    const bool all = code == ConverterSettings::kAllScripts;
+    for (const auto& font : catalog)
+        if (all || font.charSet == code) entries_.push_back({DisplayName(font, all), &font, {}});
+    std::stable_sort(entries_.begin(), entries_.end(), [codePage](const Entry& a, const Entry& b) {
+        return compareNoCase(a.displayName, b.displayName, codePage) < 0;
+    });
+    std::vector<Entry> kept;
+    kept.reserve(entries_.size());
+    for (auto& entry : entries_) {
+        const std::optional<PreviewSize> size = measure ? measure(entry) : PreviewSize{};
+        if (!size) continue;
+        entry.preview = *size;
+        tallest_ = std::max(tallest_, size->height);
+        widest_ = std::max(widest_, size->width);
+        kept.push_back(std::move(entry));
+    }
+    entries_ = std::move(kept);
+}

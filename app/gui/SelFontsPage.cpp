@@ -1,0 +1,204 @@
+// SelFontsPage.cpp: the fonts page, its owner-drawn list and the icon strip's image.
+#include "SelFontsPage.h"
+
+#include "app/ConverterSettings.h"
+#include "app/FontCatalog.h"
+#include "platform/gdi/FontEngine.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOption>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+constexpr int kEntryRole = Qt::UserRole;
+constexpr int kMinimumRowHeight = 15;
+
+// Image 0 of the icon strip: a page with a bold "T", 15 pixels wide, on a transparent ground.
+const QPixmap& FontIcon() {
+    static const QPixmap icon = [] {
+        QPixmap pixmap(15, 13);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setPen(QColor(0x40, 0x40, 0x40));
+        p.setBrush(Qt::white);
+        p.drawRect(1, 0, 12, 12);
+        p.fillRect(4, 3, 7, 2, QColor(0x00, 0x50, 0x9e));
+        p.fillRect(6, 3, 3, 7, QColor(0x00, 0x50, 0x9e));
+        return pixmap;
+    }();
+    return icon;
+}
+
+// Each name in its own typeface: the focus rectangle, the selection, the icon and the name.
+class FontItemDelegate final : public QStyledItemDelegate {
+public:
+    explicit FontItemDelegate(const FontsPage& page) : QStyledItemDelegate(nullptr), page_(page) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette& palette = option.palette;
+        painter->save();
+        painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
+        if (option.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.rect = option.rect;
+            focus.state = option.state;
+            focus.backgroundColor = selected ? palette.highlight().color() : palette.base().color();
+            QWidget* widget = const_cast<QWidget*>(option.widget);
+            (widget ? widget->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+        painter->drawPixmap(option.rect.left() + FontsPage::kIconLeft, option.rect.top() + FontsPage::kIconTop, FontIcon());
+        painter->setFont(index.data(Qt::FontRole).value<QFont>());
+        painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
+        const QRect text = option.rect.adjusted(FontsPage::kTextIndent, 0, 0, 0);
+        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, index.data(Qt::DisplayRole).toString());
+        painter->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+        return {page_.ColumnWidth(), page_.RowHeight()};
+    }
+
+private:
+    const FontsPage& page_;
+};
+
+QFont PreviewFont(const FontFilterList::Entry& entry) {
+    QFont font(QString::fromStdString(entry.font->faceName));
+    font.setPixelSize(std::max(1, entry.preview.fontPixels));
+    font.setWeight(QFont::Normal);
+    font.setStyleStrategy(QFont::PreferMatch);
+    return font;
+}
+}  // namespace
+
+FontsPage::FontsPage(ConverterSettings& settings, const FontCatalog& catalog, gdi::FontEngine& engine,
+                     std::uint32_t codePage, QWidget* parent)
+    : QWizardPage(parent), settings_(settings), catalog_(catalog), engine_(engine), codePage_(codePage) {
+    setObjectName("dialog209");
+    auto* scriptLabel = new QLabel(tr("Script:"), this);
+    scripts_ = new QComboBox(this);
+    scripts_->setObjectName(QString::number(IDC_SCRIPT));
+    scripts_->setMinimumWidth(180);
+    scriptLabel->setBuddy(scripts_);
+
+    fonts_ = new QListWidget(this);
+    fonts_->setObjectName(QString::number(IDC_FONT_LIST));
+    fonts_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fonts_->setUniformItemSizes(true);
+    fonts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    fonts_->setItemDelegate(new FontItemDelegate(*this));
+    fonts_->itemDelegate()->setParent(fonts_);
+
+    auto* hint = new QLabel(tr("Hold the Ctrl key down while clicking to select multiple items. Hold the Shift key "
+                               "down to select a range of items."),
+                            this);
+    hint->setWordWrap(true);
+
+    auto* scriptRow = new QHBoxLayout;
+    scriptRow->addWidget(scriptLabel);
+    scriptRow->addWidget(scripts_);
+    scriptRow->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(scriptRow);
+    layout->addWidget(fonts_, 1);
+    layout->addWidget(hint);
+
+    connect(scripts_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0) FillFontList(scripts_->itemData(index).toUInt());
+    });
+}
+
+void FontsPage::initializePage() {
+    if (initialised_) return;
+    initialised_ = true;
+    const std::vector<ScriptChoice> scripts = BuildScriptList(catalog_.Entries());
+    const std::vector<ScriptItem> items = ScriptDropDownItems(scripts);
+    scripts_->clear();
+    for (const auto& item : items) scripts_->addItem(QString::fromStdString(item.text), QVariant::fromValue(item.data));
+    const std::size_t selected = SelectScriptItem(items, scripts, settings_.script);
+    scripts_->setCurrentIndex(static_cast<int>(selected));
+    FillFontList(items[selected].data);
+}
+
+std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry& entry) const {
+    // The face must be one the font engine can open, or it could not be converted either.
+    gdi::LOGFONT description =
+        gdi::makeLogFont(entry.font->faceName, kPreviewHeight, gdi::FW_NORMAL, false, entry.font->charSet);
+    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
+    const auto font = engine_.CreateFontIndirect(description);
+    if (!font) return std::nullopt;
+    const gdi::TEXTMETRIC metrics = font->GetTextMetrics();
+    // A positive height is the character cell's; the typeface's pixel size leaves out the
+    // internal leading.
+    PreviewSize size;
+    size.fontPixels = metrics.tmHeight - metrics.tmInternalLeading;
+    if (size.fontPixels <= 0) size.fontPixels = kPreviewHeight;
+    FontFilterList::Entry measured = entry;
+    measured.preview = size;
+    const QFontMetrics fm(PreviewFont(measured));
+    size.width = fm.horizontalAdvance(QString::fromStdString(entry.displayName));
+    size.height = fm.height();
+    return size;
+}
+
+void FontsPage::FillFontList(std::uint32_t code) {
+    filter_.Fill(catalog_.Entries(), code, codePage_,
+                 [this](const FontFilterList::Entry& entry) { return MeasurePreview(entry); });
+    if (rowHeight_ < 0) {
+        // The first fill sets the rows and the column for good.
+        rowHeight_ = std::max(kMinimumRowHeight, filter_.Tallest());
+        columnWidth_ = filter_.Widest() + kTextIndent;
+    }
+    fonts_->setUpdatesEnabled(false);
+    fonts_->clear();
+    for (std::size_t i = 0; i < filter_.Entries().size(); ++i) {
+        const auto& entry = filter_.Entries()[i];
+        auto* item = new QListWidgetItem(QString::fromStdString(entry.displayName), fonts_);
+        item->setData(kEntryRole, QVariant::fromValue(static_cast<qulonglong>(i)));
+        item->setData(Qt::FontRole, PreviewFont(entry));
+    }
+    WidenColumn();
+    fonts_->setUpdatesEnabled(true);
+    if (fonts_->count() > 0) {
+        fonts_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+        fonts_->scrollToTop();
+    }
+}
+
+void FontsPage::WidenColumn() {
+    // The column reaches at least to the list's right edge.
+    columnWidth_ = std::max(columnWidth_, fonts_->viewport()->width() - 1);
+    fonts_->doItemsLayout();
+}
+
+void FontsPage::showEvent(QShowEvent* event) {
+    QWizardPage::showEvent(event);
+    // The list has its real size only now.
+    WidenColumn();
+}
+
+std::vector<FontCatalogEntry> FontsPage::SelectedFonts() const {
+    std::vector<FontCatalogEntry> selected;
+    for (int row = 0; row < fonts_->count(); ++row) {
+        const QListWidgetItem* item = fonts_->item(row);
+        if (!item->isSelected()) continue;
+        const auto index = static_cast<std::size_t>(item->data(kEntryRole).toULongLong());
+        if (index < filter_.Entries().size()) selected.push_back(*filter_.Entries()[index].font);
+    }
+    return selected;
+}
+
+std::optional<std::uint32_t> FontsPage::SelectedScript() const {
+    if (scripts_->currentIndex() < 0) return std::nullopt;
+    return scripts_->currentData().toUInt();
+}
