@@ -108,12 +108,16 @@ int runDelete(const std::string& file, const std::vector<unsigned>& indexes) {
 }
 
 int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
+    // Every input is checked before the output is touched.
+    for (const auto& input : inputs) {
+        const int rc = runReportingErrors(input, [&] {
+            requireInput(input, Expected::TypeholdFile);
+            return 0;
+        });
+        if (rc != 0) return rc;
+        if (sameFile(input, out)) return runReportingErrors(out, [] () -> int { throw CommandError("cannot merge a file into itself"); });
+    }
     return runReportingErrors(out, [&] {
-        // Every input is checked before the output is touched.
-        for (const auto& input : inputs) {
-            requireInput(input, Expected::TypeholdFile, true);
-            if (sameFile(input, out)) throw CommandError("cannot merge a file into itself");
-        }
         CommandLineUi ui(out);
         CFontDoc doc(ui);
         std::error_code ec;
