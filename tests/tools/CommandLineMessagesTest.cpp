@@ -227,3 +227,51 @@ TEST(PictconvDecode, TakesThePictureOutOfAPictureDatabase) {
                       "the picture database holds " + std::to_string(record.size() - 100) + " of the " +
                           std::to_string(record.size()) + " bytes of its picture"}});
 }
+
+TEST(CommandLineMessages, CommandsSayWhatTheyDid) {
+    Scene scene;
+    const auto& d = scene.dir;
+    ToolRun r = run(HOTSYNC_BIN, std::string("register ") + RECORDING_CONDUIT, d);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "registered recording_conduit.so for TeSt\n");
+
+    // A file that is not a database stays queued until it is withdrawn.
+    const std::string queue = d.path() + "/palmdesk/Users/Ann/Install";
+    fs::create_directories(queue);
+    writeWholeFile(queue + "/junk.pdb", {1, 2, 3});
+    ASSERT_EQ(run(HOTSYNC_BIN, "sync --user Ann", d).exitCode, 0);
+    EXPECT_EQ(run(HOTSYNC_BIN, "queue --user Ann", d).out, "junk.pdb\n");
+    r = run(HOTSYNC_BIN, "queue --user Ann --remove junk.pdb", d);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "withdrew junk.pdb from the queue of Ann\n");
+    EXPECT_EQ(run(HOTSYNC_BIN, "queue --user Ann", d).out, "");
+
+    r = run(HOTSYNC_BIN, "unregister " + std::string(RECORDING_CONDUIT), d);
+    EXPECT_EQ(r.out, "unregistered recording_conduit.so for TeSt\n");
+
+    // The lock files of the registry, the INI files and the synchronisation are all in one folder.
+    std::vector<std::string> lockFiles;
+    for (const auto& entry : fs::recursive_directory_iterator(d.path()))
+        if (entry.path().extension() == ".lock") lockFiles.push_back(fs::relative(entry.path(), d.path()).string());
+    ASSERT_FALSE(lockFiles.empty());
+    for (const auto& file : lockFiles) EXPECT_EQ(file.rfind("palmdesk/.locks/", 0), 0u) << file;
+    EXPECT_TRUE(fs::exists(d.path() + "/palmdesk/.locks/Users%2FAnn%2F.hotsync.lock"));
+}
+
+TEST(CommandLineMessages, FontsHaveHeadingsAndCharacterSetsHaveNames) {
+    TempDir dir;
+    const ToolRun byNumber = run(TYPEHOLD_BIN, "fonts --charset 204", dir);
+    ASSERT_EQ(byNumber.exitCode, 0) << byNumber.err;
+    EXPECT_EQ(byNumber.out.rfind("FACE ", 0), 0u);
+    EXPECT_NE(byNumber.out.find("DejaVu Sans                     Cyrillic               204"), std::string::npos);
+    for (const char* name : {"cyrillic", "Cyrillic", "CYRILLIC"}) EXPECT_EQ(run(TYPEHOLD_BIN, std::string("fonts --charset ") + name, dir).out, byNumber.out);
+    EXPECT_EQ(run(TYPEHOLD_BIN, "fonts --charset 'central european'", dir).out,
+              run(TYPEHOLD_BIN, "fonts --charset central-european", dir).out);
+    EXPECT_NE(run(TYPEHOLD_BIN, "fonts --charset central-european", dir).out.find("Central European       238"),
+              std::string::npos);
+
+    const ToolRun one = run(TYPEHOLD_BIN, "convert " + dir.file("one.pdb") + " --font 'DejaVu Sans' --charset western "
+                                          "--sizes 9 --styles regular --no-hires", dir);
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_EQ(one.out, "converted 1 font into " + dir.file("one.pdb") + "\n");
+}
