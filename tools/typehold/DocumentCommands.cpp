@@ -115,7 +115,8 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
             return 0;
         });
         if (rc != 0) return rc;
-        if (sameFile(input, out)) return runReportingErrors(out, [] () -> int { throw CommandError("cannot merge a file into itself"); });
+        if (sameFile(input, out))
+            return runReportingErrors(out, []() -> int { throw CommandError("cannot merge a file into itself"); });
     }
     return runReportingErrors(out, [&] {
         CommandLineUi ui(out);
