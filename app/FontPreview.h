@@ -25,6 +25,9 @@ inline constexpr std::string_view kPreviewSample = "The quick brown fox jumps ov
 // handheld pixel as zoom x zoom picture pixels, with a margin of zoom pixels all round.
 GreyImage DrawFontText(const CFontRecord& font, int density, int zoom, std::string_view text = kPreviewSample);
 
-// The strikes side by side at their own sizes, and below them the sample text in each density,
-// the single-density line twice as large so that both lines stand at the same size.
+// A picture a person can read, each part with a caption: the font's name, style and size; for
+// each strike a grid of its characters, 16 to a row, with the code points on the margin (the
+// single-density strike drawn twice as large, so both grids stand at the same size; characters
+// the font lacks are shaded); and sample text as the handheld shows it on a 160 x 160 screen
+// (single density, shown at 2x) and on a 320 x 320 screen (double density, shown at 1x).
 GreyImage DrawFontPreview(const CFontRecord& font);

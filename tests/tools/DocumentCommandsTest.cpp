@@ -116,7 +116,9 @@ TEST(TypeholdMerge, RefusesAnInputThatIsNotATypeholdFile) {
     writeWholeFile(dir.file("junk.pdb"), std::vector<std::uint8_t>(100, 0));
     const ToolRun run = typehold("merge " + out + " " + dir.file("junk.pdb"), dir);
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "typehold: " + dir.file("junk.pdb") + ": The file is not a valid Typehold database!\n");
+    EXPECT_EQ(run.err, "typehold: " + dir.file("junk.pdb") +
+                           ": not a Typehold file: a Palm database of type ????, creator ???? (a Typehold file has type "
+                           "xFnt, creator FMGR)\n");
     EXPECT_EQ(readWholeFile(out), before);
 }
 

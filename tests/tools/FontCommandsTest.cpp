@@ -111,10 +111,12 @@ TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
     const auto png = readWholeFile(dir.file("p.png"));
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4), (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
+    const int width = png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19];
     const int height = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
-    // Strikes, then the two sample lines: 15 rows (14 of the font's cell and one that its
-    // accented capitals rise into) at double size.
-    EXPECT_EQ(height, 8 + 30 + 8 + 30 + 8 + 30 + 8);
+    // Two framed 320 x 320 screens side by side below the character grids.
+    EXPECT_GE(width, 2 * 322 + 3 * 8);
+    EXPECT_GT(height, 322 + 16 * 22);
+    EXPECT_LT(width, 1600);
     EXPECT_EQ(typehold("preview " + pdb + " --entry 3 -o " + dir.file("q.png"), dir).err,
               "typehold: " + pdb + ": no font at index 3 (the file lists 1)\n");
 }

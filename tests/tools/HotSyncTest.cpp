@@ -29,7 +29,7 @@ TEST(HotSyncSync, DeliversTheQueueByteForByteAndKeepsInvalidFiles) {
     writeWholeFile(d.queue() + "/junk.pdb", {1, 2, 3});
     const ToolRun run = hotsync("sync --user Ann", d.dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(run.out.find("HotSync: junk.pdb is not a Palm database; it stays queued."), std::string::npos);
+    EXPECT_NE(run.out.find("HotSync: junk.pdb is not a Palm database; it stays queued (hotsync queue --user \"Ann\" --remove \"junk.pdb\" withdraws it)."), std::string::npos);
     EXPECT_EQ(hotsync("queue --user Ann", d.dir).out, "junk.pdb\n");
     ASSERT_EQ(hotsync("store --user Ann --export 'Typehold Sample' -o " + d.dir.file("out.pdb"), d.dir).exitCode, 0);
     EXPECT_EQ(readWholeFile(d.dir.file("out.pdb")), readWholeFile(pdb));

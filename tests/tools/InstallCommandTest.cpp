@@ -42,13 +42,15 @@ TEST(TypeholdInstall, RefusesWithoutTheAideOrWithoutUsers) {
     ToolRun run = typehold("install " + pdb, dir);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "typehold: " + pdb +
-                           ": Can not load the Instaide.dll. The program can not run. Please contact your program vendor.\n");
+                           ": Can not load the Instaide.dll. The program can not run. Please contact your program vendor. "
+                           "Run hotsync init first to set up the Palm desktop.\n");
     ASSERT_EQ(hotsync("init", dir).exitCode, 0);
     ASSERT_EQ(hotsync("user add Template --profile", dir).exitCode, 0);
     run = typehold("install " + pdb, dir);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "typehold: " + pdb +
-                           ": There are no any Palm users. Please check the users in your Palm desktop manager.\n");
+                           ": There are no any Palm users. Please check the users in your Palm desktop manager. "
+                           "Add one with hotsync user add NAME.\n");
 }
 
 TEST(Hotsync, RefusesUserNamesThatAreNotFolderNames) {

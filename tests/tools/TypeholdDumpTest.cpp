@@ -74,9 +74,9 @@ TEST(TypeholdDump, ErrorsAreOneLineNamingTheFile) {
         std::string line;
     };
     const Case cases[] = {
-        {"dump " + dir.file("absent.pdb"), "typehold: " + dir.file("absent.pdb") + ": fileNotFound\n"},
-        {"dump " + dir.file("short.pdb"), "typehold: " + dir.file("short.pdb") + ": File IO read error\n"},
-        {"dump " + dir.file("empty.pdb"), "typehold: " + dir.file("empty.pdb") + ": the file is empty (result 4378)\n"},
+        {"dump " + dir.file("absent.pdb"), "typehold: " + dir.file("absent.pdb") + ": no such file\n"},
+        {"dump " + dir.file("short.pdb"), "typehold: " + dir.file("short.pdb") + ": not a Palm database: it is shorter than a database header\n"},
+        {"dump " + dir.file("empty.pdb"), "typehold: " + dir.file("empty.pdb") + ": not a Palm database: it is empty\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -96,7 +96,8 @@ TEST(TypeholdSample, WritesThroughASymbolicLinkAndRefusesAReadOnlyFile) {
     const auto link = dir.file("link.pdb");
     writeWholeFile(target, {1, 2, 3});
     ASSERT_EQ(::symlink("real.pdb", link.c_str()), 0);
-    ASSERT_EQ(typehold("sample " + link, dir).exitCode, 0);
+    EXPECT_EQ(typehold("sample " + link, dir).exitCode, 1);  // an existing file only with --overwrite
+    ASSERT_EQ(typehold("sample " + link + " --overwrite", dir).exitCode, 0);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     const ToolRun run = typehold("dump " + target, dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -105,7 +106,7 @@ TEST(TypeholdSample, WritesThroughASymbolicLinkAndRefusesAReadOnlyFile) {
     const auto readOnly = dir.file("readonly.pdb");
     writeWholeFile(readOnly, {1, 2, 3});
     ::chmod(readOnly.c_str(), 0444);
-    const ToolRun refused = typehold("sample " + readOnly, dir);
+    const ToolRun refused = typehold("sample " + readOnly + " --overwrite", dir);
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.err, "typehold: " + readOnly + ": accessDenied\n");
     EXPECT_EQ(readWholeFile(readOnly), (std::vector<std::uint8_t>{1, 2, 3}));

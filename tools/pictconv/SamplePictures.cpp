@@ -33,12 +33,12 @@ void drawMoon(gdi::Bitmap& b) {
 }
 }  // namespace
 
-bool writeSamplePicture(const std::string& name, const std::string& path) {
+bool writeSamplePicture(const std::string& name, const std::string& path, bool overwrite) {
     auto bitmap = gdi::CreateCompatibleBitmap(kSide, kSide);
     if (!bitmap) return false;
     if (name == "sunset") drawSunset(*bitmap);
     else if (name == "moon") drawMoon(*bitmap);
     else return false;
     const auto dib = bitmapToPackedDib(*bitmap);
-    return dib && writeBmpFile(path, *dib, true);
+    return dib && writeBmpFile(path, *dib, overwrite);
 }

@@ -4,5 +4,5 @@
 #include <string>
 
 // Draws the picture called name ("sunset" or "moon") as a 24-bit .bmp at path; false for an
-// unknown name or a file that cannot be written.
-bool writeSamplePicture(const std::string& name, const std::string& path);
+// unknown name, a file that cannot be written, or an existing file without overwrite.
+bool writeSamplePicture(const std::string& name, const std::string& path, bool overwrite);

@@ -4,6 +4,7 @@
 
 #include "CommandError.h"
 #include "CommandLineUi.h"
+#include "InputFiles.h"
 #include "TextForJson.h"
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <set>
 
@@ -24,7 +26,7 @@ constexpr int kReported = 1;
 
 // Opens file as the converter's Open does, with the fonts in their listed order.
 bool openDocument(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
-    if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
+    requireInput(file, Expected::TypeholdFile);
     if (!doc.OnOpenDocument(file)) {
         if (!ui.HasReported()) throw CommandError("cannot open the file");
         return false;
@@ -106,18 +108,29 @@ int runDelete(const std::string& file, const std::vector<unsigned>& indexes) {
 }
 
 int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
+    // Every input is checked before the output is touched.
+    for (const auto& input : inputs) {
+        const int rc = runReportingErrors(input, [&] {
+            requireInput(input, Expected::TypeholdFile);
+            return 0;
+        });
+        if (rc != 0) return rc;
+        if (sameFile(input, out))
+            return runReportingErrors(out, []() -> int { throw CommandError("cannot merge a file into itself"); });
+    }
     return runReportingErrors(out, [&] {
         CommandLineUi ui(out);
         CFontDoc doc(ui);
-        if (qz_gen::CFile::Exists(out)) {
+        std::error_code ec;
+        if (std::filesystem::exists(out, ec)) {
             if (!openDocument(doc, ui, out)) return kReported;
-        } else if (!doc.OnNewDocument(fileTitle(out))) {
-            throw CommandError("out of memory");
+        } else {
+            requireNewOutput(out, false);
+            if (!doc.OnNewDocument(fileTitle(out))) throw CommandError("out of memory");
         }
         for (const auto& input : inputs) {
             ui.SetSubject(input);
             CFontList source(ui);
-            if (!qz_gen::CFile::Exists(input)) throw CommandError(input + ": no such file");
             if (!source.Load(input)) return kReported;
             ui.SetSubject(out);
             for (std::size_t i = 0; i < source.Count(); ++i) {

@@ -2,6 +2,7 @@
 #include "DumpCommand.h"
 
 #include "CommandError.h"
+#include "InputFiles.h"
 #include "TextForJson.h"
 #include "core/FontRecord.h"
 #include "core/qz_fileio/DbResult.h"
@@ -120,6 +121,7 @@ const qz_gen::CDbRecord& recordInSlot(const CPalmDb& db, unsigned slot) {
 
 int runDump(const DumpOptions& options) {
     return runReportingErrors(options.file, [&] {
+        requireInput(options.file, Expected::PalmDatabase);
         CPalmDb db;
         readDatabase(options.file, db);
         if (options.fontSlot) {

@@ -1,8 +1,10 @@
 // FontCommands.cpp
 #include "FontCommands.h"
 
+#include "CharSetNames.h"
 #include "CommandError.h"
 #include "CommandLineUi.h"
+#include "InputFiles.h"
 #include "TextForJson.h"
 #include "app/ConversionBatch.h"
 #include "app/ConverterSettings.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <unistd.h>
 
@@ -54,20 +57,27 @@ int runFonts(std::optional<int> charSet, bool json) {
         gdi::FreeTypeFontEngine engine;
         FontCatalog catalog;
         catalog.Enumerate(engine);
+        bool headed = false;
         for (const auto& e : catalog.Entries()) {
             if (charSet && e.charSet != *charSet) continue;
+            const std::string script = e.scriptName.empty() ? charSetScript(e.charSet) : e.scriptName;
             if (json) {
                 std::cout << nlohmann::ordered_json{{"face", latin1ToUtf8(e.faceName)},
-                                                    {"script", e.scriptName},
+                                                    {"script", script},
                                                     {"charSet", e.charSet},
                                                     {"pitchAndFamily", e.pitchAndFamily}}
                                  .dump()
                           << '\n';
             } else {
-                std::printf("%-31s %-18s %3u  0x%02X\n", e.faceName.c_str(), e.scriptName.c_str(), unsigned(e.charSet),
+                if (!headed) std::printf("%-31s %-18s %7s  %s\n", "FACE", "SCRIPT", "CHARSET", "PITCH&FAMILY");
+                headed = true;
+                std::printf("%-31s %-18s %7u  0x%02X\n", e.faceName.c_str(), script.c_str(), unsigned(e.charSet),
                             unsigned(e.pitchAndFamily));
             }
         }
+        if (!headed && !json)
+            std::fprintf(stderr, "typehold: no installed TrueType font%s\n",
+                         charSet ? (" with character set " + std::to_string(*charSet)).c_str() : "");
         std::fflush(stdout);
         return 0;
     });
@@ -108,6 +118,10 @@ ConverterSettings effectiveSettings(const ConvertOptions& options, RegistryStore
 int runConvert(const ConvertOptions& options) {
     return runReportingErrors(options.out, [&] {
         if (options.faces.empty()) throw CommandError("no --font given");
+        // The file is added to when it exists; either way a wrong one is refused before converting.
+        std::error_code ec;
+        if (std::filesystem::exists(options.out, ec)) requireInput(options.out, Expected::TypeholdFile);
+        else requireNewOutput(options.out, false);
         for (const int size : options.sizes)
             if (size < 1 || size > 255) throw CommandError("size " + std::to_string(size) + " is not 1 to 255 points");
         RegistryStore store("Corvane", "Typehold");
@@ -164,7 +178,8 @@ int runConvert(const ConvertOptions& options) {
         doc.Fonts().Sort();
         doc.MarkModified(true);
         if (!doc.DoSave(options.out, true)) return 1;
-        std::printf("converted %zu fonts into %s\n", result.converted, options.out.c_str());
+        std::printf("converted %zu font%s into %s\n", result.converted, result.converted == 1 ? "" : "s",
+                    options.out.c_str());
         return 0;
     });
 }

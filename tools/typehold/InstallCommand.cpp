@@ -5,6 +5,7 @@
 
 #include "CommandError.h"
 #include "CommandLineUi.h"
+#include "InputFiles.h"
 #include "app/InstallAide.h"
 #include "app/PalmUser.h"
 #include "core/FontDoc.h"
@@ -38,17 +39,22 @@ public:
 
 int runInstall(const std::string& file, const std::optional<std::string>& userName) {
     return runReportingErrors(file, [&] {
-        if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
+        requireInput(file, Expected::TypeholdFile);
         const AideLoadResult aide = LoadInstallAide();
         if (!aide.module) {
             std::string text = converter::FormatConverterString(converter::kStrCannotLoad, kInstallAideName);
             if (aide.systemText) text = *aide.systemText + text;
-            throw CommandError(text);
+            // The converter's text says what failed; on the command line, say what to run.
+            if (!text.empty() && text.back() != ' ') text += ' ';
+            throw CommandError(text + (aide.systemText ? "Run hotsync init again to record where the HotSync manager is."
+                                                       : "Run hotsync init first to set up the Palm desktop."));
         }
         const std::unique_ptr<win::ModuleHandle, bool (*)(win::HMODULE)> owned(aide.module, win::FreeLibrary);
         PalmUserList users;
         ReadPalmUsers(aide.module, users);
-        if (users.empty()) throw CommandError(converter::LoadConverterString(converter::kStrNoPalmUsers));
+        if (users.empty())
+            throw CommandError(converter::LoadConverterString(converter::kStrNoPalmUsers) +
+                               " Add one with hotsync user add NAME.");
 
         const std::string path = std::filesystem::absolute(file).lexically_normal().string();
         CommandLineUi ui(file);

@@ -3,6 +3,7 @@
 
 #include "CommandError.h"
 #include "CommandLineUi.h"
+#include "InputFiles.h"
 #include "PngWriter.h"
 #include "app/FontPreview.h"
 #include "core/FontDoc.h"
@@ -12,11 +13,12 @@
 
 #include <cstdio>
 
-int runPreview(const std::string& file, unsigned entry, const std::string& out) {
+int runPreview(const std::string& file, unsigned entry, const std::string& out, bool overwrite) {
     return runReportingErrors(file, [&] {
+        requireInput(file, Expected::TypeholdFile);
+        requireNewOutput(out, overwrite, true);
         CommandLineUi ui(file);
         CFontDoc doc(ui);
-        if (!qz_gen::CFile::Exists(file)) throw CommandError("no such file");
         if (!doc.OnOpenDocument(file)) return 1;
         doc.Fonts().Sort();
         if (entry >= doc.Fonts().Count())

@@ -2,6 +2,7 @@
 #include "SampleCommand.h"
 
 #include "CommandError.h"
+#include "InputFiles.h"
 #include "core/FontRecord.h"
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/ByteOrder.h"
@@ -78,8 +79,9 @@ constexpr std::uint32_t fourCC(const char (&c)[5]) {
 }
 }  // namespace
 
-int runSample(const std::string& outPath) {
+int runSample(const std::string& outPath, bool overwrite) {
     return runReportingErrors(outPath, [&] {
+        requireNewOutput(outPath, overwrite);
         qz_gen::CPalmDb db;
         std::uint32_t uniqueID = 1;
         for (const bool two : {false, true}) {

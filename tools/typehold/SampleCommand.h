@@ -4,4 +4,5 @@
 
 #include <string>
 
-int runSample(const std::string& outPath);
+// An existing file at outPath is replaced only with overwrite.
+int runSample(const std::string& outPath, bool overwrite = false);

@@ -13,10 +13,14 @@
 #include "platform/win/WholeFile.h"
 #include "platform/win/PrivateProfile.h"
 #include "platform/win/WindowsPath.h"
+#include "tools/common/CommandLine.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unistd.h>
 
@@ -96,7 +100,8 @@ void installQueue(const std::string& user) {
         const std::string path = users.InstallFolder(user) + "/" + file;
         const auto db = readDatabase(path);
         if (!db) {
-            log("HotSync: " + file + " is not a Palm database; it stays queued.");
+            log("HotSync: " + file + " is not a Palm database; it stays queued (hotsync queue --user \"" + user +
+                "\" --remove \"" + file + "\" withdraws it).");
             continue;
         }
         if (!store.Store(*db)) {
@@ -150,22 +155,52 @@ std::string ActionName(int syncType) {
 }
 
 int RegisterModule(const std::string& module, bool unregister) {
+    const std::string file = module.substr(module.find_last_of('/') + 1);
+    if (const auto why = cli::cannotRead(module)) return fail(module + ": " + *why);
     win::HMODULE handle = win::LoadLibrary(module);
-    if (!handle) return fail("cannot load " + module);
+    if (!handle) return fail(module + ": cannot be loaded as a conduit (not a shared library of this system)");
     const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
     auto function = reinterpret_cast<std::int32_t (*)()>(win::GetProcAddress(handle, entry));
     if (!function) {
         win::FreeLibrary(handle);
-        return fail(module + " has no " + entry);
+        return fail(module + ": not a conduit (it has no " + entry + ")");
     }
+    const auto before = ConduitRegistry().List();
     const std::int32_t result = function();
     win::FreeLibrary(handle);
-    std::printf("%s returned %d\n", entry, result);
-    return result == 1 ? 0 : 1;
+    const auto after = ConduitRegistry().List();
+    if (result != 1) return fail(module + ": " + entry + " failed (it answered " + std::to_string(result) + ")");
+    // The creators the call added or changed, or took away.
+    const auto changed = [](const std::vector<ConduitRegistration>& from, const std::vector<ConduitRegistration>& to) {
+        std::string creators;
+        for (const auto& r : from) {
+            const auto same = std::find_if(to.begin(), to.end(), [&](const ConduitRegistration& o) {
+                return o.creator == r.creator && o.libraryFile == r.libraryFile && o.folder == r.folder && o.type == r.type;
+            });
+            if (same == to.end()) creators += (creators.empty() ? "" : ", ") + r.creator;
+        }
+        return creators;
+    };
+    if (unregister) {
+        const std::string creators = changed(before, after);
+        if (creators.empty()) std::printf("%s was not registered\n", file.c_str());
+        else std::printf("unregistered %s for %s\n", file.c_str(), creators.c_str());
+    } else {
+        std::string creators = changed(after, before);
+        if (creators.empty()) {
+            // Registered again as it was: name what it holds.
+            for (const auto& r : after)
+                if (win::ModuleFileFor(r.libraryFile) == file) creators += (creators.empty() ? "" : ", ") + r.creator;
+        }
+        std::printf("registered %s for %s\n", file.c_str(), creators.empty() ? "(no creator)" : creators.c_str());
+    }
+    return 0;
 }
 
 int ListConduits() {
-    for (const auto& r : ConduitRegistry().List())
+    const auto conduits = ConduitRegistry().List();
+    if (conduits.empty()) std::fprintf(stderr, "hotsync: no conduits are registered (see hotsync register MODULE)\n");
+    for (const auto& r : conduits)
         std::printf("%s  type %d  %s  folder \"%s\"  \"%s\"\n", r.creator.c_str(), r.type, r.libraryFile.c_str(),
                     r.folder.c_str(), r.title.c_str());
     return 0;
@@ -173,7 +208,9 @@ int ListConduits() {
 
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next) {
-    if (!UserStore().Find(user)) return fail("no user \"" + user + "\"");
+    if (!UserStore().Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!ConduitRegistry().Find(creator))
+        return fail("no conduit is registered for the creator \"" + creator + "\" (see hotsync conduits)");
     for (const auto& [key, value] : {std::pair{"Permanent", permanent}, std::pair{"Next", next}}) {
         if (!value) continue;
         const bool known = *value == "sync" || *value == "pc-overwrites" || *value == "hh-overwrites" || *value == "nothing";
@@ -190,7 +227,7 @@ int SetAction(const std::string& creator, const std::string& user, const std::op
 
 int ListStore(const std::string& user) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
     const auto fourCC = [](std::uint32_t v) {
         std::string s(4, ' ');
         for (int i = 0; i < 4; ++i) {
@@ -207,30 +244,55 @@ int ListStore(const std::string& user) {
 
 int ImportDatabases(const std::string& user, const std::vector<std::string>& files) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\"");
-    HandheldStore store(users.HandheldFolder(user));
+    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    std::vector<std::unique_ptr<qz_gen::CPalmDb>> databases;
     for (const auto& file : files) {
-        const auto db = readDatabase(file);
-        if (!db) return fail(file + " is not a Palm database");
-        if (!store.Store(*db)) return fail("cannot store " + file);
-        std::printf("imported \"%s\"\n", db->GetName().c_str());
+        if (const auto why = cli::cannotRead(file)) return fail(file + ": " + *why + "; nothing was imported");
+        const auto bytes = win::ReadWholeFile(file);
+        auto db = bytes ? ParsePalmDatabase(*bytes) : nullptr;
+        if (!db) {
+            const std::string seems = bytes ? cli::describeContent(*bytes) : std::string();
+            return fail(file + ": not a Palm database" + (seems.empty() ? "" : " (" + seems + ")") +
+                        "; nothing was imported");
+        }
+        databases.push_back(std::move(db));
+    }
+    HandheldStore store(users.HandheldFolder(user));
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!store.Store(*databases[i])) return fail(files[i] + ": cannot be stored on the handheld of " + user);
+        std::printf("imported \"%s\"\n", databases[i]->GetName().c_str());
     }
     return 0;
 }
 
-int ExportDatabase(const std::string& user, const std::string& name, const std::string& out) {
+int ExportDatabase(const std::string& user, const std::string& name, const std::string& out, bool overwrite) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (const auto why = cli::cannotCreate(out, overwrite)) return fail(out + ": " + *why);
     const auto db = HandheldStore(users.HandheldFolder(user)).Load(name);
-    if (!db) return fail("no database \"" + name + "\" on the handheld of " + user);
+    if (!db) return fail("no database \"" + name + "\" on the handheld of " + user + " (see hotsync store --user NAME)");
     const auto bytes = db->ToBytes();
-    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, true)) return fail("cannot write " + out);
+    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, overwrite)) return fail(out + ": cannot be written");
+    std::printf("exported \"%s\" to %s\n", name.c_str(), out.c_str());
+    return 0;
+}
+
+int WithdrawQueued(const std::string& user, const std::string& file) {
+    UserStore users;
+    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    const auto queued = users.Queue(user);
+    // Only a name the queue lists, so that no path reaches outside the queue.
+    if (std::find(queued.begin(), queued.end(), file) == queued.end())
+        return fail("\"" + file + "\" is not queued for " + user + " (see hotsync queue --user NAME)");
+    const std::string path = users.InstallFolder(user) + "/" + file;
+    if (std::remove(path.c_str()) != 0) return fail(path + ": cannot be removed: " + std::strerror(errno));
+    std::printf("withdrew %s from the queue of %s\n", file.c_str(), user.c_str());
     return 0;
 }
 
 int RunSync(const std::string& user, const std::optional<int>& type) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\"");
+    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
     const win::FileLock lock(users.UserFolder(user) + "/.hotsync.lock", true, win::FileLock::Wait::No);
     if (!lock.Held()) return fail("a synchronisation of " + user + " is running");
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";

@@ -20,13 +20,20 @@ int Fail(const std::string& text);
 std::string HotSyncExecutable();
 std::string ActionName(int syncType);
 
+// Calls the module's DllRegisterServer (or DllUnregisterServer) and says which creators it
+// registered (or unregistered).
 int RegisterModule(const std::string& module, bool unregister);
 int ListConduits();
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next);
 int ListStore(const std::string& user);
+// Every file is checked before any is imported: one that is missing or not a Palm database stops
+// the command with nothing imported.
 int ImportDatabases(const std::string& user, const std::vector<std::string>& files);
-int ExportDatabase(const std::string& user, const std::string& name, const std::string& out);
+// An existing file at out is replaced only with overwrite.
+int ExportDatabase(const std::string& user, const std::string& name, const std::string& out, bool overwrite);
+// Takes file out of the user's install queue.
+int WithdrawQueued(const std::string& user, const std::string& file);
 // Holds the user's handheld for the whole synchronisation: installs the queued files, runs every
 // registered conduit with its sync type, and prints the log.
 int RunSync(const std::string& user, const std::optional<int>& type);

@@ -4,8 +4,7 @@
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
-
-#include <CLI/CLI.hpp>
+#include "tools/common/CommandLine.h"
 
 #include <cstdio>
 
@@ -39,21 +38,27 @@ int addUser(const std::string& name, bool profile) {
 }
 
 int listUsers() {
-    for (const auto& user : palmdesk::UserStore().List())
+    const auto users = palmdesk::UserStore().List();
+    // The note goes to stderr, so that the list on stdout stays a list.
+    if (users.empty()) std::fprintf(stderr, "hotsync: no Palm users (add one with hotsync user add NAME)\n");
+    for (const auto& user : users)
         std::printf("%-31s %10u%s\n", user.name.c_str(), user.id, user.profile ? "  profile" : "");
     return 0;
 }
 
 int showQueue(const std::string& name) {
     palmdesk::UserStore store;
-    if (!store.Find(name)) return Fail("no user \"" + name + "\"");
-    for (const auto& file : store.Queue(name)) std::printf("%s\n", file.c_str());
+    if (!store.Find(name)) return Fail("no user \"" + name + "\" (see hotsync user list)");
+    const auto queued = store.Queue(name);
+    if (queued.empty()) std::fprintf(stderr, "hotsync: nothing is queued for %s\n", name.c_str());
+    for (const auto& file : queued) std::printf("%s\n", file.c_str());
     return 0;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"hotsync: the HotSync manager of the stand-in Palm desktop"};
+    CLI::App app{"hotsync: the HotSync manager of the stand-in Palm desktop", "hotsync"};
+    app.footer("Exit codes: 0 done, 1 failed (the message names the file and the cause), 2 wrong command line.");
     app.require_subcommand(1);
     app.add_subcommand("init", "make the desktop root and record this HotSync manager in the registry");
     auto* user = app.add_subcommand("user", "Palm users");
@@ -66,6 +71,8 @@ int main(int argc, char** argv) {
     user->add_subcommand("list", "list the Palm users");
     auto* queue = app.add_subcommand("queue", "list a user's install queue");
     queue->add_option("--user", name, "the user")->required();
+    std::optional<std::string> withdrawn;
+    queue->add_option("--remove", withdrawn, "withdraw a queued file, by its name as the queue lists it");
 
     std::string module;
     auto* reg = app.add_subcommand("register", "register a conduit (calls its DllRegisterServer)");
@@ -94,8 +101,10 @@ int main(int argc, char** argv) {
     store->add_option("--import", imports, "Palm database files to put on the handheld");
     auto* exportOption = store->add_option("--export", exportName, "a database to copy out");
     store->add_option("-o", exportOut, "the file the exported database goes to")->needs(exportOption);
+    bool overwrite = false;
+    store->add_flag("--overwrite", overwrite, "replace an existing file with the exported database")->needs(exportOption);
 
-    CLI11_PARSE(app, argc, argv);
+    if (const auto exit = cli::parse(app, argc, argv)) return *exit;
     if (reg->parsed()) return palmdesk::RegisterModule(module, false);
     if (unreg->parsed()) return palmdesk::RegisterModule(module, true);
     if (app.got_subcommand("conduits")) return palmdesk::ListConduits();
@@ -108,14 +117,14 @@ int main(int argc, char** argv) {
     if (store->parsed()) {
         if (!imports.empty()) return palmdesk::ImportDatabases(name, imports);
         if (!exportName.empty()) {
-            if (exportOut.empty()) return Fail("--export needs -o FILE");
-            return palmdesk::ExportDatabase(name, exportName, exportOut);
+            if (exportOut.empty()) return cli::usageError(app, "--export needs -o FILE");
+            return palmdesk::ExportDatabase(name, exportName, exportOut, overwrite);
         }
         return palmdesk::ListStore(name);
     }
     if (app.got_subcommand("init")) return init();
     if (add->parsed()) return addUser(name, profile);
     if (user->got_subcommand("list")) return listUsers();
-    if (queue->parsed()) return showQueue(name);
-    return 2;
+    if (queue->parsed()) return withdrawn ? palmdesk::WithdrawQueued(name, *withdrawn) : showQueue(name);
+    return cli::kUsage;
 }

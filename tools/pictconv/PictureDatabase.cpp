@@ -1,0 +1,47 @@
+// PictureDatabase.cpp
+#include "PictureDatabase.h"
+
+#include "core/qz_fileio/PalmDb.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::uint32_t kCreatorDrAw = 0x44724177;
+constexpr std::uint32_t kTypeBpmf = 0x62706D66;
+constexpr std::uint32_t kTypeBpmc = 0x62706D63;
+constexpr std::size_t kInfoLength = 6;
+}  // namespace
+
+bool isPictureDatabase(const qz_gen::CPalmDb& db) {
+    const auto& h = db.Header();
+    return h.creator == kCreatorDrAw && (h.type == kTypeBpmf || h.type == kTypeBpmc);
+}
+
+std::optional<std::vector<std::uint8_t>> pictureRecordOf(const qz_gen::CPalmDb& db, std::string& why) {
+    const auto info = db.AppInfo();
+    if (info.size() < kInfoLength) {
+        why = "the picture database has no picture length in its application-info block";
+        return std::nullopt;
+    }
+    const std::uint32_t length = std::uint32_t(info[2]) << 24 | std::uint32_t(info[3]) << 16 |
+                                 std::uint32_t(info[4]) << 8 | info[5];
+    if (length == 0) {
+        why = "the picture database holds an empty picture";
+        return std::nullopt;
+    }
+    // The records' own lengths bound the copy, never the announced length.
+    std::vector<std::uint8_t> picture;
+    for (std::uint32_t slot = 0; slot < db.UsedLength() && picture.size() < length; ++slot) {
+        const auto* record = db.RecordAt(slot);
+        if (record == nullptr) continue;
+        const auto bytes = record->Bytes();
+        const std::size_t take = std::min<std::size_t>(bytes.size(), length - picture.size());
+        picture.insert(picture.end(), bytes.begin(), bytes.begin() + std::ptrdiff_t(take));
+    }
+    if (picture.size() < length) {
+        why = "the picture database holds " + std::to_string(picture.size()) + " of the " + std::to_string(length) +
+              " bytes of its picture";
+        return std::nullopt;
+    }
+    return picture;
+}

@@ -1,0 +1,68 @@
+// InputFiles.cpp
+#include "InputFiles.h"
+
+#include "CommandError.h"
+#include "core/qz_fileio/Exception.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "platform/win/WholeFile.h"
+#include "tools/common/CommandLine.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace {
+constexpr std::uint32_t kTypeholdType = 0x78466E74;     // xFnt
+constexpr std::uint32_t kTypeholdCreator = 0x464D4752;  // FMGR
+
+std::string fourCharCode(std::uint32_t v) {
+    std::string s;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>(v >> shift);
+        s += (c >= 0x20 && c < 0x7F) ? c : '?';
+    }
+    return s;
+}
+
+}  // namespace
+
+std::optional<std::string> whyNotReadable(const std::string& path, Expected expected) {
+    if (auto why = cli::cannotRead(path)) return why;
+    const auto bytes = win::ReadWholeFile(path);
+    if (!bytes) return std::string("cannot be read");
+    qz_gen::CPalmDb db;
+    bool parsed = false;
+    try {
+        parsed = !bytes->empty() && db.ReadFromBytes(*bytes) == 0;
+    } catch (qz_gen::CException* caught) {
+        std::unique_ptr<qz_gen::CException> e(caught);
+    } catch (const std::bad_alloc&) {
+        return std::string("out of memory");
+    }
+    if (!parsed) {
+        const char* what = expected == Expected::TypeholdFile ? "not a Typehold file (a Palm database)"
+                                                              : "not a Palm database";
+        std::string seems = cli::describeContent(*bytes);
+        if (seems.empty())
+            seems = bytes->size() < qz_gen::CPalmDb::kHeaderSize ? "it is shorter than a database header"
+                                                                  : "its record list does not fit the file";
+        return std::string(what) + ": " + seems;
+    }
+    if (expected == Expected::TypeholdFile &&
+        (db.Header().type != kTypeholdType || db.Header().creator != kTypeholdCreator))
+        return "not a Typehold file: a Palm database of type " + fourCharCode(db.Header().type) + ", creator " +
+               fourCharCode(db.Header().creator) + " (a Typehold file has type xFnt, creator FMGR)";
+    return std::nullopt;
+}
+
+void requireInput(const std::string& path, Expected expected, bool nameFile) {
+    if (const auto why = whyNotReadable(path, expected)) throw CommandError(nameFile ? path + ": " + *why : *why);
+}
+
+void requireNewOutput(const std::string& path, bool overwrite, bool nameFile) {
+    if (const auto why = cli::cannotCreate(path, overwrite)) throw CommandError(nameFile ? path + ": " + *why : *why);
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec) && !ec;
+}
