@@ -29,6 +29,9 @@ int RegisterModule(const std::string& module, bool unregister);
 int ListConduits();
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next);
+// Opens the configuration of the conduit registered for creator (its CfgConduit) with the user's
+// actions, and stores the action chosen there: for the next synchronisation, or as the permanent one.
+int Configure(const std::string& creator, const std::string& user);
 int ListStore(const std::string& user);
 int ImportDatabases(const std::string& user, const std::vector<std::string>& files);
 int ExportDatabase(const std::string& user, const std::string& name, const std::string& out);

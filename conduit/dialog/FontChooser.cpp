@@ -1,0 +1,30 @@
+// FontChooser.cpp
+#include "FontChooser.h"
+
+#include "resources/conduit/ConduitDialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+#include <memory>
+
+QFileDialog* MakeFontFileDialog(QWidget* owner, const QString& folder) {
+    using namespace conduit::dialog_text;
+    auto* dialog = new QFileDialog(owner, QStringLiteral("Open"), folder);
+    // The toolkit's own dialog on every desktop, so that the filter matches the same way everywhere.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setNameFilter(QStringLiteral("%1 (%2)").arg(QLatin1String(kFontFilter), QLatin1String(kFontPattern)));
+    // Without QDir::CaseSensitive the pattern also matches "Fancy.ttf".
+    dialog->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDot);
+    return dialog;
+}
+
+std::optional<std::vector<std::string>> FontChooser::choose(const std::string& folder) {
+    std::unique_ptr<QFileDialog> dialog(MakeFontFileDialog(owner_, QString::fromStdString(folder)));
+    if (dialog->exec() != QDialog::Accepted) return std::nullopt;
+    std::vector<std::string> paths;
+    for (const QString& file : dialog->selectedFiles()) paths.push_back(QDir::toNativeSeparators(file).toStdString());
+    return paths;
+}
