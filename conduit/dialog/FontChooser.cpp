@@ -16,8 +16,7 @@ QFileDialog* MakeFontFileDialog(QWidget* owner, const QString& folder) {
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setNameFilter(QStringLiteral("%1 (%2)").arg(QLatin1String(kFontFilter), QLatin1String(kFontPattern)));
-    // Without QDir::CaseSensitive the pattern also matches "Fancy.ttf".
-    dialog->setFilter(QDir::AllDirs | QDir::Files | QDir::NoDot);
+    // The dialog's filter leaves out QDir::CaseSensitive, so the pattern also matches "Fancy.ttf".
     return dialog;
 }
 
