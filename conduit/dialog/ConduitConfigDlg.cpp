@@ -34,6 +34,13 @@ using namespace conduit::dialog_text;
 QString qs(const char* text) { return QString::fromUtf8(text); }
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
+// A folder box shows the start of its text, as a fresh edit box does.
+void showFolder(QWidget* box, const QString& folder) {
+    auto* edit = static_cast<QLineEdit*>(box);
+    edit->setText(folder);
+    edit->setCursorPosition(0);
+}
+
 // The picture with its light grey ground in the button colour of palette.
 QPixmap mappedPicture(int bitmapId, const QPalette& palette) {
     const auto pixels = MapPictureColour(ActionPicture(bitmapId), kPictureGround, palette.color(QPalette::Button).rgb() & 0xFFFFFF);
@@ -181,8 +188,8 @@ void ConduitConfigDlg::showInitial() {
     const auto s = model_.initial();
     setWindowTitle(qs(s.caption));
     static_cast<QGroupBox*>(item(kIdActionGroup))->setTitle(qs(s.actionGroup));
-    static_cast<QLineEdit*>(item(kIdSyncFolder))->setText(qs(s.syncFolder));
-    static_cast<QLineEdit*>(item(kIdFontFolder))->setText(qs(s.fontFolder));
+    showFolder(item(kIdSyncFolder), qs(s.syncFolder));
+    showFolder(item(kIdFontFolder), qs(s.fontFolder));
     static_cast<QCheckBox*>(item(kIdDensity))->setChecked(s.density);
     static_cast<QCheckBox*>(item(kIdDepth))->setChecked(s.depth);
     static_cast<QCheckBox*>(item(kIdCompression))->setChecked(s.compression);
@@ -209,13 +216,13 @@ void ConduitConfigDlg::browseSyncFolder() {
     const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdSyncFolder))->text().toStdString()));
     const QString chosen = browseFolder_(this, qs(kBrowseSyncFolder), start);
     const std::string shown = model_.syncFolderBrowsed(QDir::toNativeSeparators(chosen).toStdString());
-    static_cast<QLineEdit*>(item(kIdSyncFolder))->setText(qs(shown));
+    showFolder(item(kIdSyncFolder), qs(shown));
 }
 
 void ConduitConfigDlg::browseFontFolder() {
     const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString()));
     const QString chosen = QDir::toNativeSeparators(browseFolder_(this, qs(kBrowseFontFolder), start));
-    if (model_.fontFolderBrowsed(chosen.toStdString())) static_cast<QLineEdit*>(item(kIdFontFolder))->setText(chosen);
+    if (model_.fontFolderBrowsed(chosen.toStdString())) showFolder(item(kIdFontFolder), chosen);
 }
 
 void ConduitConfigDlg::installFonts() {

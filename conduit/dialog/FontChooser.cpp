@@ -5,6 +5,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 
 #include <memory>
 
@@ -15,6 +17,14 @@ QFileDialog* MakeFontFileDialog(QWidget* owner, const QString& folder) {
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFiles);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->resize(760, 460);
+    // The detail columns as wide as what they show, the names taking the rest.
+    if (auto* details = dialog->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
     dialog->setNameFilter(QStringLiteral("%1 (%2)").arg(QLatin1String(kFontFilter), QLatin1String(kFontPattern)));
     // The dialog's filter leaves out QDir::CaseSensitive, so the pattern also matches "Fancy.ttf".
     return dialog;

@@ -3,6 +3,7 @@
 #include "ConfigurationDialog.h"
 
 #include "ConduitConfigDlg.h"
+#include "MessageWindow.h"
 #include "conduit/ConduitMessages.h"
 #include "conduit/ConduitSettings.h"
 #include "resources/conduit/ConduitStrings.h"
@@ -17,9 +18,9 @@ namespace {
 QPointer<QWidget> messageOwner;
 
 void showInWindow(const std::string& text, const std::string& caption) {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::Ok,
-                    messageOwner);
-    box.exec();
+    const std::unique_ptr<QMessageBox> box(
+        MakeConduitMessageBox(messageOwner, QString::fromStdString(text), QString::fromStdString(caption)));
+    box->exec();
 }
 
 // Without a display the toolkit would end the process; a platform named outright is trusted.

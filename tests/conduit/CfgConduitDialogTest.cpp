@@ -4,11 +4,13 @@
 #include "platform/palmdesk/ConduitRecords.h"
 #include "platform/win/PrivateProfile.h"
 #include "support/DesktopSandbox.h"
+#include "support/ToolRunner.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,17 +27,25 @@ using CfgConduitFunction = std::int32_t (*)(std::int32_t, void*, std::uint32_t*)
 // What to do with the dialog once it is up; taken by the first application that starts.
 std::function<void(QWidget*)> driver;
 
-void driveWhenModal() {
+// Runs step on the first modal window that `wanted` accepts.
+void whenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> step) {
     auto* timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
+    QObject::connect(timer, &QTimer::timeout, [timer, wanted, step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && wanted(modal)) {
             timer->stop();
             timer->deleteLater();
-            if (auto step = std::exchange(driver, {})) step(modal);
+            step(modal);
         }
     });
     timer->start();
+}
+
+void driveWhenModal() {
+    whenModal([](QWidget*) { return true; }, [](QWidget* modal) {
+        if (auto step = std::exchange(driver, {})) step(modal);
+    });
 }
 
 void startDriving() {
@@ -119,4 +129,38 @@ TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
     EXPECT_EQ(QCoreApplication::instance(), &app);
     EXPECT_EQ(record.newAction, -7);
     EXPECT_EQ(record.preference, 0);
+}
+
+TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TempDir scratch;
+    const auto hotsync = [&](const std::string& args) { return runTool(HOTSYNC_BIN, args, scratch.path()); };
+    ASSERT_EQ(hotsync("init").exitCode, 0);
+    ASSERT_EQ(hotsync("user add Ann").exitCode, 0);
+    const std::string previousRoot = std::getenv("PALMDESK_ROOT") ? std::getenv("PALMDESK_ROOT") : "";
+    ::setenv("PALMDESK_ROOT", (scratch.path() + "/palmdesk").c_str(), 1);
+    writeWholeFile(scratch.file("Fancy.ttf"), std::vector<std::uint8_t>(5000, 3));
+    writeWholeFile(scratch.file("Plain.TTF"), std::vector<std::uint8_t>(10, 4));
+    Pictsync pictsync;
+    qAddPreRoutine(&startDriving);
+    driver = [&](QWidget* dialog) {
+        whenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, [&](QWidget* w) {
+            auto* chooser = static_cast<QFileDialog*>(w);
+            chooser->setDirectory(QString::fromStdString(scratch.path()));
+            chooser->selectFile("\"Fancy.ttf\" \"Plain.TTF\"");
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        control<QPushButton>(dialog, "1015")->click();
+        control<QPushButton>(dialog, "2")->click();
+    };
+    ConfigurationRecord record = annsRecord();
+    std::uint32_t size = sizeof record;
+    EXPECT_EQ(pictsync.cfg()(0, &record, &size), 0);
+    if (previousRoot.empty()) ::unsetenv("PALMDESK_ROOT");
+    else ::setenv("PALMDESK_ROOT", previousRoot.c_str(), 1);
+    EXPECT_EQ(hotsync("queue --user Ann").out, "Fancy.ttf.pdb\nPlain.TTF.pdb\n");
+    ASSERT_EQ(hotsync("sync --user Ann --type nothing").exitCode, 0);
+    const std::string store = hotsync("store --user Ann").out;
+    EXPECT_NE(store.find("Fancy.ttf                       ttfn TTFt 0x0080      2 records"), std::string::npos) << store;
+    EXPECT_NE(store.find("Plain.TTF                       ttfn TTFt 0x0080      1 records"), std::string::npos) << store;
 }
