@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTreeView>
 
@@ -12,7 +13,9 @@
 
 QFileDialog* MakeFontFileDialog(QWidget* owner, const QString& folder) {
     using namespace conduit::dialog_text;
-    auto* dialog = new QFileDialog(owner, QStringLiteral("Open"), folder);
+    auto* dialog = new QFileDialog(owner, QStringLiteral("Open"));
+    // A font folder that does not exist leaves the dialog in the current folder, with no name typed.
+    dialog->setDirectory(!folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::currentPath());
     // The toolkit's own dialog on every desktop, so that the filter matches the same way everywhere.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setFileMode(QFileDialog::ExistingFiles);

@@ -29,7 +29,7 @@ std::function<void(QWidget*)> driver;
 
 // Runs step on the first modal window that `wanted` accepts.
 void whenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> step) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QCoreApplication::instance());  // gone with the application at the latest
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, wanted, step] {
         QWidget* modal = QApplication::activeModalWidget();

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -45,7 +46,7 @@ void setIni(const char* key, const char* value) { ASSERT_TRUE(win::WritePrivateP
 
 // Runs `step` once the next modal window is up (a dialog opened by a click).
 void whenModal(std::function<void(QWidget*)> step) {
-    auto* timer = new QTimer;
+    auto* timer = new QTimer(QCoreApplication::instance());  // gone with the application at the latest
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, step] {
         if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -307,8 +308,25 @@ TEST_F(ConduitDialogWindow, InstallFontsQueuesTheFilesChosenInTheOpenDialog) {
 TEST_F(ConduitDialogWindow, CancellingTheOpenDialogQueuesNothing) {
     open();
     FontChooser chooser(dialog.get());
-    whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-    EXPECT_EQ(chooser.choose(sandbox.root()), std::nullopt);
+    const struct {
+        std::string folder;
+        QString shown;
+    } cases[] = {
+        {sandbox.root(), QString::fromStdString(sandbox.root())},
+        {sandbox.root() + "/missing", QDir::currentPath()},  // no name typed for the user either
+    };
+    for (const auto& c : cases) {
+        whenModal([&](QWidget* modal) {
+            auto* files = qobject_cast<QFileDialog*>(modal);
+            ASSERT_TRUE(files);
+            EXPECT_EQ(files->directory().absolutePath(), c.shown);
+            auto* name = files->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_TRUE(name);
+            EXPECT_EQ(name->text(), "");
+            files->reject();
+        });
+        EXPECT_EQ(chooser.choose(c.folder), std::nullopt);
+    }
 }
 
 int main(int argc, char** argv) {
