@@ -1,4 +1,4 @@
-// PalmUser.cpp
+// PalmUser.cpp: reading the Palm users through the install aide and queuing files for them.
 #include "PalmUser.h"
 
 #include "InstallAide.h"
@@ -9,6 +9,7 @@
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -86,4 +87,18 @@ bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE ai
     } catch (...) {
     }
     return false;
+}
+
+std::optional<PalmUser> UserForChoice(const PalmUserList& users, const std::string& selectedName) {
+    for (const PalmUser& user : users)
+        if (user.name == selectedName) return user;
+    if (users.empty()) return std::nullopt;
+    return users.front();
+}
+
+std::vector<std::string> SortedUserNames(const PalmUserList& users) {
+    std::vector<std::string> names;
+    for (const PalmUser& user : users) names.push_back(user.name);
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -22,6 +22,12 @@ public:
     virtual std::optional<PalmUser> Choose(const PalmUserList& users) = 0;
 };
 
+// The user dialog's answer: the entry whose name equals the selected text exactly (case
+// counts), else the first user; none only for an empty list.
+std::optional<PalmUser> UserForChoice(const PalmUserList& users, const std::string& selectedName);
+// The names the user dialog offers, in alphabetical (byte) order.
+std::vector<std::string> SortedUserNames(const PalmUserList& users);
+
 // Fills users with every user (not profile) the aide enumerates; returns their number.
 int ReadPalmUsers(win::HMODULE aide, PalmUserList& users);
 

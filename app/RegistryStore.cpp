@@ -65,6 +65,28 @@ bool RegistryStore::SetBinary(const std::string& name, const std::uint8_t* data,
     return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_BINARY, data, length) == win::ERROR_SUCCESS;
 }
 
+bool RegistryStore::GetSectionString(const std::string& name, std::string& text, std::uint32_t capacity) {
+    if (!section_) return false;
+    std::vector<std::uint8_t> bytes(capacity + 1, 0);
+    win::DWORD size = capacity;
+    win::DWORD type = 0;
+    if (win::RegQueryValueEx(section_, name.c_str(), nullptr, &type, bytes.data(), &size) != win::ERROR_SUCCESS ||
+        type != win::REG_SZ)
+        return false;
+    text.assign(reinterpret_cast<const char*>(bytes.data()));  // up to the terminating zero
+    return true;
+}
+
+bool RegistryStore::SetSectionString(const std::string& name, const std::string& text) {
+    if (!section_) return false;
+    return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_SZ, reinterpret_cast<const std::uint8_t*>(text.c_str()),
+                              static_cast<win::DWORD>(text.size() + 1)) == win::ERROR_SUCCESS;
+}
+
+bool RegistryStore::DeleteSectionValue(const std::string& name) {
+    return section_ && win::RegDeleteValue(section_, name.c_str()) == win::ERROR_SUCCESS;
+}
+
 bool RegistryStore::GetString(const std::string& name, std::string& text) {
     win::HKEY app = OpenAppKey();
     if (!app) return false;

@@ -26,6 +26,10 @@ public:
     bool SetDword(const std::string& name, std::uint32_t value);
     bool GetBinary(const std::string& name, std::uint8_t* buffer, std::uint32_t capacity, std::uint32_t* length = nullptr);
     bool SetBinary(const std::string& name, const std::uint8_t* data, std::uint32_t length);
+    // A REG_SZ of at most capacity bytes with its terminating zero; a longer one fails.
+    bool GetSectionString(const std::string& name, std::string& text, std::uint32_t capacity);
+    bool SetSectionString(const std::string& name, const std::string& text);
+    bool DeleteSectionValue(const std::string& name);
 
     // On the application key itself.
     bool GetString(const std::string& name, std::string& text);

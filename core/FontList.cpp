@@ -5,6 +5,7 @@
 #include "FontRecord.h"
 #include "MultibyteCompare.h"
 #include "PathNames.h"
+#include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/Exception.h"
@@ -16,6 +17,8 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <utility>
 
 using qz_gen::CDbRecord;
 using qz_gen::CPalmDb;
@@ -34,16 +37,29 @@ std::string databaseNameFor(const std::string& path) {
 }
 
 bool hasUniqueID(const CPalmDb& db, std::uint32_t id) { return db.SlotOfUniqueID(id) >= 0; }
+
+// The file keeps the low 24 bits of a unique ID.
+constexpr std::uint32_t kFileIDMask = 0xFFFFFF;
+
+// "Fonts.pdb was not saved: out of memory."
+std::string failureText(const std::string& path, const char* what, const char* cause) {
+    return fileNameOf(path) + " was not " + what + ": " + cause + ".";
+}
+
+constexpr const char* kTextListFull = "A Typehold file holds at most 65,535 records; no more fonts can be added.";
 }  // namespace
 
-// Runs a file operation: a qz_gen exception shows its text and gives false, any other gives false.
+// Runs a file operation on path: a qz_gen exception shows its text and running out of memory
+// says so ("... was not <what>: out of memory."); both give false, as does any other exception.
 template <typename Operation>
-bool CFontList::ReportingFileErrors(Operation operation) {
+bool CFontList::ReportingFileErrors(const std::string& path, const char* what, Operation operation) {
     try {
         return operation();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
         ShowException(e->GetMessage());
+    } catch (const std::bad_alloc&) {
+        ui_.MessageBox(failureText(path, what, qz_gen::DbResultText(qz_gen::kDbOutOfMemory)), win::MB_OK);
     } catch (...) {
     }
     return false;
@@ -81,12 +97,18 @@ bool CFontList::Load(const std::string& path) {
         return false;
     }
     path_ = path;
-    return ReportingFileErrors([&] {
+    const bool loaded = ReportingFileErrors(path, "opened", [&] {
+        std::int32_t rc;
         {
             qz_gen::CFile file;
             file.Open(path, qz_gen::CFile::modeRead);
-            // The result code is not consulted: the type test below decides.
-            db_->Read(file);
+            rc = db_->Read(file);
+        }
+        // A database read only in part must never be listed: its next save would drop every record
+        // that was not read. An empty file is left to the type test.
+        if (rc != qz_gen::kDbOk && rc != qz_gen::kDbFileEmpty) {
+            ui_.MessageBox(failureText(path, "opened", qz_gen::DbResultText(rc)), win::MB_OK);
+            return false;
         }
         if (!IsFontDatabase()) {
             ui_.MessageBox(converter::LoadConverterString(converter::kStrNotTypeholdDatabase), win::MB_OK);
@@ -113,6 +135,9 @@ bool CFontList::Load(const std::string& path) {
         }
         return true;
     });
+    // Nothing half-read stays behind to be saved by mistake.
+    if (!loaded) Clear();
+    return loaded;
 }
 
 bool CFontList::IsFontDatabase() const {
@@ -124,22 +149,65 @@ std::uint32_t CFontList::MaxUniqueID() const {
     if (!db_) return highest;
     for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
         const CDbRecord* r = db_->RecordAt(slot);
-        if (r == nullptr || r->HasFlag(CDbRecord::kFlagDeleted) || r->GetUniqueID() == CDbRecord::kUnassigned)
-            continue;
+        if (r == nullptr || r->GetUniqueID() == CDbRecord::kUnassigned) continue;
         highest = std::max(highest, r->GetUniqueID());
     }
     return highest;
 }
 
+void CFontList::AssignUniqueIDs() {
+    // The 24-bit IDs already held, each by the first record in slot order that has it; a later
+    // record with the same 24 bits needs a new ID as much as a record without one.
+    qz_gen::AllocationPoint();
+    std::vector<std::pair<std::uint32_t, CDbRecord*>> held;
+    held.reserve(db_->LiveCount());
+    for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
+        CDbRecord* r = db_->RecordAt(slot);
+        if (r != nullptr && r->GetUniqueID() != CDbRecord::kUnassigned)
+            held.emplace_back(r->GetUniqueID() & kFileIDMask, r);
+    }
+    std::stable_sort(held.begin(), held.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::uint32_t> used;
+    used.reserve(held.size());
+    for (const auto& [id, record] : held) {
+        if (!used.empty() && used.back() == id) record->SetUniqueID(CDbRecord::kUnassigned);
+        else used.push_back(id);
+    }
+
+    // Above the highest ID while the 24 bits last, then the lowest free ones from 1 (everything
+    // above the highest held ID has been given out by then).
+    const std::uint32_t highest = used.empty() ? 0 : used.back();
+    std::uint32_t next = highest + 1;
+    bool wrapped = false;
+    auto usedAbove = used.begin();
+    const auto nextFree = [&]() -> std::optional<std::uint32_t> {
+        if (!wrapped && next <= kFileIDMask) return next++;
+        if (!wrapped) {
+            wrapped = true;
+            next = 1;
+        }
+        for (; next < highest; ++next) {
+            usedAbove = std::lower_bound(usedAbove, used.end(), next);
+            if (*usedAbove != next) return next++;
+        }
+        return std::nullopt;  // only with more records than a file can hold, which Write refuses
+    };
+    const auto give = [&](CDbRecord* r) {
+        if (r == nullptr || r->GetUniqueID() != CDbRecord::kUnassigned) return;
+        const auto id = nextFree();
+        if (!id) return;
+        r->SetUniqueID(*id);
+        r->SetFlag(CDbRecord::kFlagNew, true);
+    };
+    // Listed fonts first, in list order, so that a new document's first font gets ID 1.
+    for (const auto& entry : entries_) give(entry->record);
+    for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) give(db_->RecordAt(slot));
+}
+
 bool CFontList::Save(const std::string& path) {
     if (!db_) return false;
-    return ReportingFileErrors([&] {
-        std::uint32_t id = MaxUniqueID();
-        for (const auto& entry : entries_) {
-            if (entry->record->GetUniqueID() != CDbRecord::kUnassigned) continue;
-            entry->record->SetUniqueID(++id);
-            entry->record->SetFlag(CDbRecord::kFlagNew, true);
-        }
+    return ReportingFileErrors(path, "saved", [&] {
+        AssignUniqueIDs();
         auto& header = db_->Header();
         header = qz_gen::PalmDbHeader();
         db_->SetName(databaseNameFor(path));
@@ -148,7 +216,7 @@ bool CFontList::Save(const std::string& path) {
         header.creator = kCreatorFmgr;
         // Record count, and the places of an info block kept from another program's file.
         db_->SetLayoutFields();
-        qz_gen::WriteFileAtomically(path, [&](qz_gen::CFile& file) { db_->Write(file); });
+        qz_gen::WriteDatabaseFile(path, *db_);
         return true;
     });
 }
@@ -162,8 +230,14 @@ int CFontList::AppendEntry(std::unique_ptr<FontEntry> entry) {
     return static_cast<int>(entries_.size() - 1);
 }
 
+bool CFontList::RefuseWhenFull() {
+    if (db_->LiveCount() < CPalmDb::kMaxRecords) return false;
+    ui_.MessageBox(kTextListFull, win::MB_OK);
+    return true;
+}
+
 int CFontList::AddConverted(const CFontRecord& font) {
-    if (!db_) return -1;
+    if (!db_ || RefuseWhenFull()) return -1;
     const auto bytes = Serialise(font);
     if (!bytes) return -1;
     CDbRecord record;
@@ -179,7 +253,7 @@ int CFontList::AddConverted(const CFontRecord& font) {
 }
 
 int CFontList::AddCopy(const FontEntry& source) {
-    if (!db_ || source.record == nullptr) return -1;
+    if (!db_ || source.record == nullptr || RefuseWhenFull()) return -1;
     CDbRecord copy;
     if (copy.SetData(source.record->GetLength(), source.record->GetData()) != qz_gen::kDbOk) return -1;
     // Two records of one database must not share an ID; a copy whose ID is taken gets a new

@@ -32,24 +32,30 @@ public:
     bool New();
     void Clear();
     // Reads the Typehold file at path. Shows "The file is not a valid Typehold database!" for
-    // another kind of database and the exception's text for a file error; false then.
+    // another kind of database, the exception's text for a file error, and what happened when the
+    // file cannot be read whole (out of memory); false then, and the list is left empty.
     bool Load(const std::string& path);
-    // Writes every record of the database to path, new records getting the next unique IDs.
-    // The file at path is replaced only once the whole database is written; a failure shows the
-    // error's text and returns false.
+    // Writes every record of the database to path, records without a unique ID (or sharing the
+    // file's 24 bits of one with another record) getting new ones. The file at path is replaced
+    // only once the whole database is written (see AtomicWrite.h); a failure shows the error's
+    // text, leaves the file as it was and returns false.
     bool Save(const std::string& path);
     bool IsFontDatabase() const;
 
-    // Adds the serialised record of font; the new entry's index, or -1.
+    // Adds the serialised record of font; the new entry's index, or -1. A database that already
+    // holds 65,535 records (the most a file can) refuses with a message through the list's
+    // DocumentUi, so a list filled on a worker thread needs a DocumentUi that may be called there.
     int AddConverted(const CFontRecord& font);
-    // Adds a copy of another list's entry and its record; the new entry's index, or -1.
+    // Adds a copy of another list's entry and its record; the new entry's index, or -1. Refuses
+    // past 65,535 records as AddConverted does.
     int AddCopy(const FontEntry& entry);
     bool Delete(FontEntry* entry);
     // Replaces name and style in the entry and its record (carriage returns are dropped there).
     bool Rename(FontEntry* entry, const std::string& name, const std::string& style);
     // By name, then style (both without regard to case), then size.
     void Sort();
-    // The largest assigned unique ID of a record not flagged deleted; 0 when there is none.
+    // The largest assigned unique ID of any record, deleted ones included (they stay in the file
+    // and keep their IDs); 0 when there is none.
     std::uint32_t MaxUniqueID() const;
 
     std::size_t Count() const { return entries_.size(); }
@@ -66,7 +72,10 @@ private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
     void ShowException(const char* text);
     template <typename Operation>
-    bool ReportingFileErrors(Operation operation);
+    bool ReportingFileErrors(const std::string& path, const char* what, Operation operation);
+    void AssignUniqueIDs();
+    // Shows why and answers true when the database cannot take another record.
+    bool RefuseWhenFull();
 
     DocumentUi& ui_;
     std::vector<std::unique_ptr<FontEntry>> entries_;

@@ -1,13 +1,19 @@
-// AtomicWrite.cpp: temporary file beside the target, then rename.
+// AtomicWrite.cpp: temporary file beside the target, then rename; in place when the folder
+// refuses the temporary file.
 #include "AtomicWrite.h"
 
+#include "DbResult.h"
 #include "Exception.h"
 #include "File.h"
+#include "PalmDb.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/Win32Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +21,28 @@ namespace qz_gen {
 
 namespace {
 void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
+
+[[noreturn]] void throwErrno(int errnoValue, const std::string& path) {
+    const std::uint32_t error = win::errorFromErrnoForPath(errnoValue, path);
+    win::SetLastError(error);
+    ThrowFileException(OsErrorToCause(error), error, path);
+}
+
+// The file a save replaces: path itself, or the file a symbolic link at path leads to (through
+// any chain of links, and also when that file does not exist yet), so that the link survives.
+std::string replacedFile(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the system counts before giving up with a loop
+    std::filesystem::path file = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file.string();
+        if (hops == kMaxLinks) throwErrno(ELOOP, path);
+        std::error_code ec;
+        const auto to = std::filesystem::read_symlink(file, ec);
+        if (ec) throwErrno(ec.value(), path);
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+}
 
 // Refuses, as Windows would, to replace a read-only file, a folder, or a file that another
 // program holds open (a sharing violation).
@@ -28,30 +56,94 @@ void checkReplaceable(const std::string& path) {
     CFile probe;
     probe.Open(path, CFile::modeReadWrite | CFile::shareExclusive);
 }
-}  // namespace
 
-void WriteFileAtomically(const std::string& path, const std::function<void(CFile&)>& write) {
-    checkReplaceable(path);
-    const std::string temporary = win::TemporaryNameBeside(path);
+// Gives the replacement the owner and group of the file it replaces where the process may (a
+// user may still pass the file on to one of their own groups), then its permission bits, which
+// a change of owner may have cleared.
+void keepOwnerAndMode(const std::string& temporary, const struct stat& old) {
+    if (::chown(temporary.c_str(), old.st_uid, old.st_gid) != 0 &&
+        ::chown(temporary.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither is allowed: the replacement stays the saving user's.
+    }
+    ::chmod(temporary.c_str(), old.st_mode & 07777);
+}
+
+void writeAll(CFile& file, std::span<const std::uint8_t> bytes) {
+    constexpr std::size_t kChunk = std::size_t(1) << 30;
+    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
+        file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
+}
+
+// The whole file is rewritten from its start. The space is reserved first, so a full disk stops
+// the save before the first byte of the old contents is overwritten.
+void writeInPlace(const std::string& target, std::span<const std::uint8_t> bytes) {
     CFile file;
-    file.Open(temporary, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoInherit);
+    file.Open(target, CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
+    const auto length = static_cast<std::int64_t>(bytes.size());
+    file.Reserve(length);
+    file.Seek(0, CFile::begin);
+    writeAll(file, bytes);
+    file.SetLength(length);
+    file.Flush();
+}
+
+// Whether a failure to create the temporary file beside target is the folder's alone: the
+// folder denies it, and target is a file this process may write.
+bool onlyTheFolderRefuses(const CException& e, const std::string& target) {
+    const auto* fileError = dynamic_cast<const CFileException*>(&e);
+    struct stat st {};
+    return fileError != nullptr && fileError->GetCause() == kCauseAccessDenied &&
+           ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(target.c_str(), W_OK) == 0;
+}
+
+// inPlace, when given, writes the file in place if the temporary file cannot be created only
+// because the folder refuses it.
+void replace(const std::string& path, const std::function<void(CFile&)>& write,
+             const std::function<void(const std::string&)>& inPlace) {
+    const std::string target = replacedFile(path);
+    checkReplaceable(target);
+    const std::string temporary = win::TemporaryNameBeside(target);
+    CFile file;
     try {
-        // The replacement keeps the permissions of the file it replaces.
+        file.Open(temporary, CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoInherit);
+    } catch (CException* caught) {
+        std::unique_ptr<CException> e(caught);
+        if (!inPlace || !onlyTheFolderRefuses(*e, target)) throw e.release();
+        inPlace(target);
+        return;
+    }
+    try {
         struct stat old {};
-        if (::stat(path.c_str(), &old) == 0) ::chmod(temporary.c_str(), old.st_mode & 07777);
+        if (::stat(target.c_str(), &old) == 0) keepOwnerAndMode(temporary, old);
         write(file);
         file.Flush();
         file.Close();
-        if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-            const std::uint32_t error = win::errorFromErrnoForPath(errno, path);
-            win::SetLastError(error);
-            ThrowFileException(OsErrorToCause(error), error, path);
-        }
+        if (std::rename(temporary.c_str(), target.c_str()) != 0) throwErrno(errno, target);
     } catch (...) {
         file.Close();
         removeQuietly(temporary);
         throw;
     }
+}
+}  // namespace
+
+void WriteFileAtomically(const std::string& path, const std::function<void(CFile&)>& write) {
+    replace(path, write, nullptr);
+}
+
+void ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
+    replace(path, [&](CFile& file) { writeAll(file, bytes); },
+            [&](const std::string& target) { writeInPlace(target, bytes); });
+}
+
+void WriteDatabaseFile(const std::string& path, CPalmDb& db) {
+    std::vector<std::uint8_t> image;
+    if (const auto rc = db.BuildImage(image); rc != kDbOk) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        throw new CException(name + " was not saved: " + DbResultText(rc) + ".", rc);
+    }
+    ReplaceFileContents(path, image);
+    db.ClearChanged();
 }
 
 }  // namespace qz_gen

@@ -1,6 +1,7 @@
 // DbRecord.cpp: record data handling and comparison.
 #include "DbRecord.h"
 
+#include "AllocationFaults.h"
 #include "DbResult.h"
 
 #include <algorithm>
@@ -21,6 +22,7 @@ int CDbRecord::Compare(const CDbRecord& other) const {
 
 std::int32_t CDbRecord::SetData(std::uint32_t size, const std::uint8_t* bytes) {
     try {
+        AllocationPoint();
         if (bytes == nullptr) data_.assign(size, 0);
         else data_.assign(bytes, bytes + size);
     } catch (const std::bad_alloc&) {

@@ -19,6 +19,7 @@ const char* DbResultText(std::int32_t code) {
     case kDbNoInfoBlock: return "no application-info or sort-info block present";
     case kDbOrderUnknownID: return "the new record order names an unknown unique ID";
     case kDbOrderWrongCount: return "the new record order has the wrong number of entries";
+    case kDbTooManyRecords: return "more than 65,535 records";
     default: return "unknown database error";
     }
 }

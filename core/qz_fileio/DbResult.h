@@ -20,6 +20,7 @@ enum DbResult : std::int32_t {
     kDbNoInfoBlock = 4385,
     kDbOrderUnknownID = 4391,     // a new record order names a unique ID that no record has
     kDbOrderWrongCount = 4392,    // a new record order has the wrong number of entries
+    kDbTooManyRecords = 4393,     // more than the 65,535 records a file's count can hold
 };
 
 }  // namespace qz_gen

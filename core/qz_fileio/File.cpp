@@ -142,6 +142,13 @@ std::int64_t CFile::GetLength() {
     return length;
 }
 
+void CFile::Reserve(std::int64_t length) {
+    if (length <= 0) return;
+    if (::fallocate(handle_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        throwLastErrno(errno, filePath_);
+}
+
 void CFile::Remove(const std::string& path) {
     if (::unlink(path.c_str()) != 0) {
         const std::uint32_t error = win::errorFromErrnoForPath(errno, path);

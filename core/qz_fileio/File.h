@@ -53,6 +53,10 @@ public:
     virtual bool IsOpen() const { return handle_ != kClosed; }
     virtual void SetLength(std::int64_t length);
     virtual std::int64_t GetLength();
+    // Reserves disk space for the first length bytes without changing the file's length, so that
+    // writes within them cannot run out of space; a full disk throws diskFull. Skipped where the
+    // file system cannot reserve.
+    void Reserve(std::int64_t length);
 
     const std::string& GetFilePath() const { return filePath_; }
 

@@ -1,6 +1,7 @@
 // PalmDb.cpp: reading and writing the Palm database file layout.
 #include "PalmDb.h"
 
+#include "AllocationFaults.h"
 #include "ByteReader.h"
 #include "DbResult.h"
 #include "Exception.h"
@@ -70,17 +71,20 @@ void readParts(std::span<const std::uint8_t> file, std::uint64_t floor, const st
         const std::uint64_t end = i + 1 < list.size() ? list[i + 1].offset : file.size();
         const auto part = partOf(file, floor, list[i].offset, end);
         floor = list[i].offset;
+        AllocationPoint();
         auto record = std::make_unique<CDbRecord>();
+        AllocationPoint();
         record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
         describe(list[i], *record);
         add(std::move(record));
     }
 }
 
-std::int32_t copyInfoBlock(std::span<const std::uint8_t> part, std::vector<std::uint8_t>& into) {
-    if (part.size() > CPalmDb::kInfoCapacity) return kDbAppInfoTooLarge;
+// An info block read from a file is kept whole, however long: other programs write blocks past
+// the 65,520 bytes SetAppInfo accepts, and refusing them would lose the records behind them.
+void copyInfoBlock(std::span<const std::uint8_t> part, std::vector<std::uint8_t>& into) {
+    AllocationPoint();
     into.assign(part.begin(), part.end());
-    return kDbOk;
 }
 
 std::int32_t copyOut(const std::vector<std::uint8_t>& block, std::uint8_t* buffer, std::uint32_t* length) {
@@ -99,6 +103,7 @@ std::int32_t copyIn(std::uint32_t size, const std::uint8_t* bytes, std::vector<s
     if (bytes == nullptr) return kDbNullArgument;
     if (size > CPalmDb::kInfoCapacity) return kDbAppInfoTooLarge;
     try {
+        AllocationPoint();
         block.assign(bytes, bytes + size);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
@@ -142,6 +147,7 @@ std::int32_t CPalmDb::Read(CFile& file) {
     if (length == 0) return kDbFileEmpty;
     std::vector<std::uint8_t> bytes;
     try {
+        AllocationPoint();
         bytes.resize(static_cast<std::size_t>(length));
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
@@ -167,7 +173,10 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
         // Parts may start right after the list: some writers leave out the two-byte gap.
         const std::uint64_t listEnd = kHeaderSize + n * ListEntrySize();
         const std::uint8_t* entry = list->data();
-        const auto adopt = [this](std::unique_ptr<CDbRecord> record) { AdoptRecord(std::move(record)); };
+        // Growing the array is the only way adding can fail.
+        const auto adopt = [this](std::unique_ptr<CDbRecord> record) {
+            if (AdoptRecord(std::move(record)) != kDbOk) throw std::bad_alloc();
+        };
 
         if (IsResourceDb()) {
             for (std::size_t i = 0; i < n; ++i, entry += kResourceEntrySize)
@@ -185,14 +194,11 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
         std::uint64_t floor = listEnd;
         if (header_.appInfoID != 0) {
             const std::uint64_t end = header_.sortInfoID != 0 ? header_.sortInfoID : firstPart;
-            if (const auto rc = copyInfoBlock(partOf(bytes, floor, header_.appInfoID, end), appInfo_); rc != kDbOk)
-                return rc;
+            copyInfoBlock(partOf(bytes, floor, header_.appInfoID, end), appInfo_);
             floor = header_.appInfoID;
         }
         if (header_.sortInfoID != 0) {
-            if (const auto rc = copyInfoBlock(partOf(bytes, floor, header_.sortInfoID, firstPart), sortInfo_);
-                rc != kDbOk)
-                return rc;
+            copyInfoBlock(partOf(bytes, floor, header_.sortInfoID, firstPart), sortInfo_);
             floor = header_.sortInfoID;
         }
         readParts(bytes, floor, recordList_, [](const RecordListEntry& e, CDbRecord& r) {
@@ -230,6 +236,7 @@ std::vector<std::uint8_t> CPalmDb::ToBytes() const {
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
         if (const auto* r = RecordAt(slot)) total += r->GetLength();
 
+    AllocationPoint();
     std::vector<std::uint8_t> out(total, 0);
     storeHeader(header_, out.data());
     std::uint8_t* entry = out.data() + kHeaderSize;
@@ -259,13 +266,19 @@ std::vector<std::uint8_t> CPalmDb::ToBytes() const {
     return out;
 }
 
-std::int32_t CPalmDb::Write(CFile& file) {
-    std::vector<std::uint8_t> bytes;
+std::int32_t CPalmDb::BuildImage(std::vector<std::uint8_t>& image) const {
+    if (LiveCount() > kMaxRecords) return kDbTooManyRecords;
     try {
-        bytes = ToBytes();
+        image = ToBytes();
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
     }
+    return kDbOk;
+}
+
+std::int32_t CPalmDb::Write(CFile& file) {
+    std::vector<std::uint8_t> bytes;
+    if (const auto rc = BuildImage(bytes); rc != kDbOk) return rc;
     constexpr std::size_t kChunk = std::size_t(1) << 30;
     for (std::size_t done = 0; done < bytes.size(); done += kChunk)
         file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));

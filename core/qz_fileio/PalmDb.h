@@ -65,6 +65,8 @@ public:
     static constexpr std::size_t kResourceEntrySize = 10;
     static constexpr std::size_t kGapSize = 2;
     static constexpr std::uint32_t kInfoCapacity = 65520;
+    // The record count is a 16-bit field.
+    static constexpr std::uint32_t kMaxRecords = 65535;
 
     // Database attribute bits.
     static constexpr std::uint16_t kAttrResource = 0x0001;
@@ -84,17 +86,23 @@ public:
     virtual void Reset();
 
     // Reads the whole database from file. Returns kDbFileEmpty for an empty file and kDbOutOfMemory
-    // or kDbAppInfoTooLarge where those apply. A file that ends early, or whose list puts a part
-    // before the end of the list, before the part ahead of it or past the end of the file, raises
-    // "File IO read error" (a CException thrown by pointer); the records read so far stay.
+    // when memory runs out part-way; the database then holds only part of the file and must not be
+    // written back. Info blocks are kept whole whatever their length. A file that ends early, or
+    // whose list puts a part before the end of the list, before the part ahead of it or past the
+    // end of the file, raises "File IO read error" (a CException thrown by pointer); the records
+    // read so far stay.
     virtual std::int32_t Read(CFile& file);
     // The same over bytes already in memory.
     std::int32_t ReadFromBytes(std::span<const std::uint8_t> bytes);
 
     // Writes the database to file: the header as held, then the list, gap, info blocks (record
-    // databases only) and records of the non-empty slots. File errors raise CFileException.
+    // databases only) and records of the non-empty slots. The whole image is built before the
+    // first byte is written, so kDbOutOfMemory and kDbTooManyRecords (more than 65,535 records)
+    // leave the file untouched. File errors raise CFileException.
     virtual std::int32_t Write(CFile& file);
-    // The bytes Write writes.
+    // The bytes Write writes, or the reason there are none (kDbOutOfMemory, kDbTooManyRecords).
+    std::int32_t BuildImage(std::vector<std::uint8_t>& image) const;
+    // The bytes Write writes, without the record-count check; std::bad_alloc when memory runs out.
     std::vector<std::uint8_t> ToBytes() const;
 
     // Sets numRecords to the live count and appInfoID / sortInfoID to where Write places the

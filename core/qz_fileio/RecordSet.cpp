@@ -1,6 +1,7 @@
 // RecordSet.cpp: slot management, lookups and reordering of records.
 #include "RecordSet.h"
 
+#include "AllocationFaults.h"
 #include "DbResult.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@ namespace qz_gen {
 
 std::int32_t CRecordSet::Grow() {
     try {
+        AllocationPoint();
         slots_.resize(slots_.size() + kGrowBy);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
@@ -19,7 +21,9 @@ std::int32_t CRecordSet::Grow() {
 }
 
 std::int32_t CRecordSet::StoreInFirstFreeSlot(std::unique_ptr<CDbRecord> record) {
-    auto free = std::find(slots_.begin(), slots_.end(), nullptr);
+    // Every slot below firstFree_ is taken, so the search starts there.
+    auto free = std::find(slots_.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(firstFree_, slots_.size())),
+                          slots_.end(), nullptr);
     if (free == slots_.end()) {
         const auto firstNew = slots_.size();
         if (const auto rc = Grow(); rc != kDbOk) return rc;
@@ -28,6 +32,7 @@ std::int32_t CRecordSet::StoreInFirstFreeSlot(std::unique_ptr<CDbRecord> record)
     const auto slot = static_cast<std::uint32_t>(free - slots_.begin());
     record->SetIndex(slot);
     *free = std::move(record);
+    firstFree_ = slot + 1;
     ++liveCount_;
     usedLength_ = std::max(usedLength_, slot + 1);
     return kDbOk;
@@ -36,6 +41,7 @@ std::int32_t CRecordSet::StoreInFirstFreeSlot(std::unique_ptr<CDbRecord> record)
 std::int32_t CRecordSet::AddRecord(CDbRecord& record) {
     std::unique_ptr<CDbRecord> copy;
     try {
+        AllocationPoint();
         copy = std::make_unique<CDbRecord>(record);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
@@ -63,13 +69,14 @@ std::int32_t CRecordSet::AdoptRecord(std::unique_ptr<CDbRecord> record) {
 std::int32_t CRecordSet::RemoveRecordAt(std::uint32_t slot) {
     if (slot >= slots_.size() || !slots_[slot]) return kDbRemoveNotFound;
     slots_[slot].reset();
+    firstFree_ = std::min(firstFree_, slot);
     --liveCount_;
     changed_ = true;
     return kDbOk;
 }
 
 std::int32_t CRecordSet::RemoveRecord(const CDbRecord* record) {
-    if (record == nullptr) return kDbNullArgument;
+    if (record == nullptr) return kDbRemoveNotFound;
     const auto it = std::find_if(slots_.begin(), slots_.end(),
                                  [record](const auto& held) { return held.get() == record; });
     if (it == slots_.end()) return kDbRemoveNotFound;
@@ -125,6 +132,7 @@ void CRecordSet::PlaceInOrder(std::vector<std::unique_ptr<CDbRecord>> records) {
         slots_[i] = std::move(records[i]);
     }
     usedLength_ = static_cast<std::uint32_t>(records.size());
+    firstFree_ = usedLength_;
     changed_ = true;
 }
 
@@ -174,6 +182,7 @@ std::int32_t CRecordSet::ReorderByUniqueIDs(std::span<const std::uint32_t> uniqu
 
 void CRecordSet::DeleteAllRecords() {
     slots_.clear();
+    firstFree_ = 0;
     liveCount_ = 0;
     usedLength_ = 0;
 }

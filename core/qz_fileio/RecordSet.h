@@ -37,6 +37,7 @@ public:
     // As AddRecord, taking the record over without copying its data.
     std::int32_t AdoptRecord(std::unique_ptr<CDbRecord> record);
     virtual std::int32_t RemoveRecordAt(std::uint32_t slot);
+    // kDbRemoveNotFound for a null record or one this set does not hold.
     virtual std::int32_t RemoveRecord(const CDbRecord* record);
     virtual std::int32_t RemoveRecordByUniqueID(std::uint32_t uniqueID);
     // Slot of the record with uniqueID, or -1.
@@ -61,6 +62,8 @@ public:
     // One past the highest slot ever filled.
     std::uint32_t UsedLength() const { return usedLength_; }
     bool IsChanged() const { return changed_; }
+    // After the records have been written out.
+    void ClearChanged() { changed_ = false; }
 
 protected:
     std::int32_t Grow();
@@ -70,6 +73,7 @@ protected:
     std::vector<std::unique_ptr<CDbRecord>> slots_;
     std::uint32_t liveCount_ = 0;
     std::uint32_t usedLength_ = 0;
+    std::uint32_t firstFree_ = 0;  // no empty slot lies below it
     bool changed_ = false;
 };
 

@@ -16,9 +16,15 @@ constexpr qz_gen::StringResource kStrings[] = {
     {kStrNotTypeholdDatabase, "The file is not a valid Typehold database!"},
     {kStrUnknownFontError, "Unknown font error"},
     {kStrAppName, "Typehold Converter"},
+    {kStrFileFilterName, "Typehold file"},
+    {kStrFileExtension, "pdb"},
+    {kStrMakerAddress, "http://www.corvane.example/"},
     {kStrSaveChanges, "Save changes to %s?"},
     {kStrWillBeInstalled, "The font file \"%s\" will be installed on your handheld during the next HotSync!"},
     {kStrUntitled, "Untitled"},
+    {kStrColumnName, "Name"},
+    {kStrColumnStyle, "Style"},
+    {kStrColumnSize, "Size"},
     {kStrSelectFontFirst, "Please select a font record first!"},
     {kStrConfirmDelete, "The font(s) will be deleted. Are you sure?"},
     {kStrNameTooLong, "The font name can not exceed 63 characters!"},
@@ -33,6 +39,11 @@ constexpr qz_gen::StringResource kStrings[] = {
     {kStrAboutText, "Great software for your Palm OS compatible device."},
     {kStrInstallExported, "Install exported fonts"},
     {kStrReady, "Ready"},
+    // Status-bar description, then the tooltip after the newline.
+    {kStrCommandNew, "Start a new Typehold file\nNew"},
+    {kStrCommandOpen, "Open an existing Typehold file\nOpen"},
+    {kStrCommandSave, "Save the Typehold file\nSave"},
+    {kStrCommandAbout, "Show the program's version\nAbout"},
 };
 
 constexpr const char* kSource = "ConverterStrings.cpp";

@@ -16,9 +16,15 @@ enum StringId : std::uint32_t {
     kStrNotTypeholdDatabase = 133,
     kStrUnknownFontError = 134,
     kStrAppName = 135,
+    kStrFileFilterName = 136,
+    kStrFileExtension = 137,
+    kStrMakerAddress = 138,
     kStrSaveChanges = 140,
     kStrWillBeInstalled = 141,
     kStrUntitled = 142,
+    kStrColumnName = 143,
+    kStrColumnStyle = 144,
+    kStrColumnSize = 145,
     kStrSelectFontFirst = 146,
     kStrConfirmDelete = 147,
     kStrNameTooLong = 148,
@@ -30,7 +36,11 @@ enum StringId : std::uint32_t {
     kStrNoDefaultSizes = 158,
     kStrAboutText = 159,
     kStrInstallExported = 213,
-    kStrReady = 345,
+    kStrReady = 57345,
+    kStrCommandNew = 57600,
+    kStrCommandOpen = 57601,
+    kStrCommandSave = 57603,
+    kStrCommandAbout = 57664,
 };
 
 // The text of id; an empty text (and an assertion report) when the table has no such string.

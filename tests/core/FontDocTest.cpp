@@ -2,11 +2,14 @@
 #include "core/FontDoc.h"
 
 #include "core/FontRecord.h"
+#include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/ByteOrder.h"
+#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/MessageBoxTypes.h"
+#include "support/CraftedDatabases.h"
 #include "support/SampleFonts.h"
 #include "support/ScriptedDocumentUi.h"
 #include "support/TempDir.h"
@@ -17,6 +20,7 @@
 #include <filesystem>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using qz_gen::CDbRecord;
 using qz_gen::CPalmDb;
@@ -348,4 +352,182 @@ TEST(CFontListSave, InfoBlocksCategoriesAndPrivateRecordsOfAForeignFileSurvive) 
     // Only the header's name and dates change; the list, the blocks and the records stay.
     EXPECT_TRUE(std::equal(original.begin() + 52, original.begin() + 60, saved.begin() + 52));
     EXPECT_TRUE(std::equal(original.begin() + 60, original.end(), saved.begin() + 60));
+}
+
+namespace {
+std::size_t filesIn(const std::string& folder) {
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++files;
+    return files;
+}
+
+// Fails the allocation points of operation one after the other, from the first, until one run
+// passes them all; check sees each failed run, and the run that passed ends the loop. Returns
+// how many runs failed.
+template <typename Operation, typename Check>
+int failEachAllocation(Operation operation, Check check) {
+    for (std::uint64_t n = 1;; ++n) {
+        SCOPED_TRACE(n);
+        qz_gen::FailAllocationAt(n);
+        const bool result = operation();
+        const bool failed = qz_gen::AllocationFailed();
+        qz_gen::FailAllocationAt(0);
+        if (!failed) {
+            EXPECT_TRUE(result);
+            return static_cast<int>(n - 1);
+        }
+        EXPECT_FALSE(result);
+        check();
+    }
+}
+}  // namespace
+
+TEST(CFontListSave, RunningOutOfMemoryAnywhereLeavesTheFileAndSaysSo) {
+    Fixture f;
+    const auto path = f.dir.file("keep.pdb");
+    f.doc.OnNewDocument("x");
+    f.doc.Fonts().AddConverted(tinyFont(false, "Keep"));
+    ASSERT_TRUE(f.doc.DoSave(path, true));
+    const Bytes before = readWholeFile(path);
+    f.doc.Fonts().AddConverted(tinyFont(true, "New"));
+    f.doc.MarkModified(true);
+
+    const int failures = failEachAllocation([&] { return f.doc.DoFileSave(); }, [&] {
+        EXPECT_EQ(readWholeFile(path), before);
+        EXPECT_EQ(filesIn(f.dir.path()), 1u);  // no temporary file left
+        ASSERT_FALSE(f.ui.messages.empty());
+        EXPECT_EQ(f.ui.messages.back().text, "keep.pdb was not saved: out of memory.");
+        EXPECT_TRUE(f.doc.IsModified());
+    });
+    EXPECT_GE(failures, 2);  // the unique IDs and the file image
+    EXPECT_FALSE(f.doc.IsModified());
+    EXPECT_EQ(uniqueIDsInFile(path), (std::vector<std::uint32_t>{1, 2}));
+}
+
+TEST(CFontListLoad, RunningOutOfMemoryAnywhereOpensNothingAndSaysSo) {
+    TempDir dir;
+    const auto path = dir.file("big.pdb");
+    writeWholeFile(path, typeholdFile({fontRecordWithID("A", 1), fontRecordWithID("B", 2)}, 65521));
+    ScriptedDocumentUi ui;
+    const int failures = failEachAllocation(
+        [&] {
+            CFontDoc doc(ui);
+            const bool opened = doc.OnOpenDocument(path);
+            EXPECT_EQ(doc.Fonts().Count(), opened ? 2u : 0u);
+            return opened;
+        },
+        [&] {
+            ASSERT_FALSE(ui.messages.empty());
+            EXPECT_EQ(ui.messages.back().text, "big.pdb was not opened: out of memory.");
+        });
+    EXPECT_GE(failures, 5);  // the file, the block, and each record and its bytes
+}
+
+TEST(CFontListSave, AnAppInfoBlockPastItsBufferSurvivesOpenAndSave) {
+    Fixture f;
+    const auto path = f.dir.file("block.pdb");
+    writeWholeFile(path, typeholdFile({fontRecordWithID("A", 1), fontRecordWithID("B", 2)}, 65521));
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_EQ(f.doc.Fonts().Count(), 2u);
+    f.doc.Fonts().AddConverted(tinyFont(false, "C"));
+    ASSERT_TRUE(f.doc.DoFileSave());
+    CPalmDb back;
+    ASSERT_EQ(back.ReadFromBytes(readWholeFile(path)), qz_gen::kDbOk);
+    EXPECT_EQ(Bytes(back.AppInfo().begin(), back.AppInfo().end()), craftedAppInfo(65521));
+    EXPECT_EQ(uniqueIDsInFile(path), (std::vector<std::uint32_t>{1, 2, 3}));
+}
+
+TEST(CFontListSave, NewIDsAreUniqueInTheTwentyFourBitsTheFileKeeps) {
+    struct Case {
+        const char* what;
+        std::vector<CDbRecord> records;
+        std::vector<std::uint32_t> ids;  // in the file after two fonts are added
+    };
+    const Case cases[] = {
+        {"a deleted record holds the highest ID",
+         {fontRecordWithID("A", 5), fontRecordWithID("B", 9), deletedRecordWithID(10)},
+         {5, 9, 10, 11, 12}},
+        {"the highest 24-bit ID is taken", {fontRecordWithID("A", 1), fontRecordWithID("B", 0xFFFFFF)},
+         {1, 0xFFFFFF, 2, 3}},
+        {"one ID left above the highest", {deletedRecordWithID(0xFFFFFE), fontRecordWithID("A", 2)},
+         {0xFFFFFE, 2, 0xFFFFFF, 1}},
+        {"the lowest free IDs fill gaps",
+         {fontRecordWithID("A", 1), deletedRecordWithID(3), fontRecordWithID("B", 0xFFFFFF)},
+         {1, 3, 0xFFFFFF, 2, 4}},
+        {"two records of a foreign file share an ID", {fontRecordWithID("A", 7), fontRecordWithID("B", 7)},
+         {7, 8, 9, 10}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Fixture f;
+        const auto path = f.dir.file("ids.pdb");
+        writeWholeFile(path, typeholdFile(c.records));
+        ASSERT_TRUE(f.doc.OnOpenDocument(path));
+        f.doc.Fonts().AddConverted(tinyFont(false, "C"));
+        f.doc.Fonts().AddConverted(tinyFont(false, "D"));
+        ASSERT_TRUE(f.doc.DoFileSave());
+        EXPECT_EQ(uniqueIDsInFile(path), c.ids);
+    }
+}
+
+TEST(CFontListLoad, MaxUniqueIDCountsDeletedRecords) {
+    Fixture f;
+    const auto path = f.dir.file("deleted.pdb");
+    writeWholeFile(path, typeholdFile({fontRecordWithID("A", 5), deletedRecordWithID(10), fontRecordWithID("B", 9)}));
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    EXPECT_EQ(f.doc.Fonts().MaxUniqueID(), 10u);
+}
+
+TEST(CFontListLimits, A65535RecordFileTakesNoMoreAndSavesWhole) {
+    // A handheld backup's worth of deleted records: the file is full though it lists no font.
+    Fixture f;
+    std::vector<CDbRecord> records;
+    for (std::uint32_t id = 1; id <= CPalmDb::kMaxRecords; ++id) records.push_back(deletedRecordWithID(id));
+    const auto path = f.dir.file("full.pdb");
+    writeWholeFile(path, typeholdFile(records));
+    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    auto& fonts = f.doc.Fonts();
+    EXPECT_EQ(fonts.Count(), 0u);
+
+    ScriptedDocumentUi otherUi;
+    CFontList other(otherUi);
+    other.New();
+    other.AddConverted(tinyFont(false, "Other"));
+    EXPECT_EQ(fonts.AddConverted(tinyFont(false, "One too many")), -1);
+    EXPECT_EQ(fonts.AddCopy(*other.At(0)), -1);
+    EXPECT_EQ(fonts.Count(), 0u);
+    EXPECT_EQ(fonts.Database()->LiveCount(), CPalmDb::kMaxRecords);
+    ASSERT_EQ(f.ui.messages.size(), 2u);
+    for (const auto& m : f.ui.messages)
+        EXPECT_EQ(m.text, "A Typehold file holds at most 65,535 records; no more fonts can be added.");
+
+    ASSERT_TRUE(f.doc.DoFileSave());
+    CPalmDb back;
+    ASSERT_EQ(back.ReadFromBytes(readWholeFile(path)), qz_gen::kDbOk);
+    EXPECT_EQ(back.Header().numRecords, CPalmDb::kMaxRecords);
+    EXPECT_EQ(back.LiveCount(), CPalmDb::kMaxRecords);
+
+    // One more record, added behind the list's back, is refused at the write.
+    const Bytes before = readWholeFile(path);
+    CDbRecord extra = deletedRecordWithID(0x10000);
+    ASSERT_EQ(fonts.Database()->AddRecord(extra), qz_gen::kDbOk);
+    EXPECT_FALSE(f.doc.DoSave(path, true));
+    EXPECT_EQ(f.ui.messages.back().text, "full.pdb was not saved: more than 65,535 records.");
+    EXPECT_EQ(readWholeFile(path), before);
+    EXPECT_EQ(filesIn(f.dir.path()), 1u);
+}
+
+TEST(CFontDocSave, ThroughASymbolicLinkTheLinkStaysAndItsTargetGetsTheFonts) {
+    Fixture f;
+    const auto target = f.dir.file("real.pdb");
+    const auto link = f.dir.file("link.pdb");
+    writeWholeFile(target, typeholdFile({fontRecordWithID("A", 1)}));
+    ASSERT_EQ(::symlink("real.pdb", link.c_str()), 0);
+    ASSERT_TRUE(f.doc.OnOpenDocument(link));
+    f.doc.Fonts().AddConverted(tinyFont(false, "B"));
+    ASSERT_TRUE(f.doc.DoFileSave());
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(std::filesystem::read_symlink(link), "real.pdb");
+    EXPECT_EQ(uniqueIDsInFile(target), (std::vector<std::uint32_t>{1, 2}));
+    EXPECT_EQ(filesIn(f.dir.path()), 2u);
 }

@@ -39,7 +39,7 @@ void fillHeader(CPalmDb& db, const char* name, std::uint16_t attributes) {
 
 void write(CPalmDb& db, const std::string& path) {
     db.SetLayoutFields();
-    WriteFileAtomically(path, [&](CFile& f) { db.Write(f); });
+    WriteDatabaseFile(path, db);
 }
 }  // namespace
 

@@ -1,4 +1,6 @@
 // Tests of `typehold list`, `rename`, `delete` and `merge` on real files.
+#include "core/qz_fileio/PalmDb.h"
+#include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -116,4 +118,40 @@ TEST(TypeholdMerge, RefusesAnInputThatIsNotATypeholdFile) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "typehold: " + dir.file("junk.pdb") + ": The file is not a valid Typehold database!\n");
     EXPECT_EQ(readWholeFile(out), before);
+}
+
+TEST(TypeholdMerge, MergeAndConvertStopBeforeTheFileWouldPass65535Records) {
+    TempDir dir;
+    std::vector<qz_gen::CDbRecord> records;
+    for (std::uint32_t id = 1; id <= qz_gen::CPalmDb::kMaxRecords; ++id) records.push_back(deletedRecordWithID(id));
+    const auto out = dir.file("full.pdb");
+    writeWholeFile(out, typeholdFile(records));
+    const auto before = readWholeFile(out);
+    const std::string commands[] = {
+        "merge " + out + " " + sample(dir),
+        "convert " + out + " --font 'DejaVu Sans' --sizes 9 --styles regular --no-hires",
+    };
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command);
+        const ToolRun run = typehold(command, dir);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_NE(run.err.find("typehold: " + out +
+                               ": A Typehold file holds at most 65,535 records; no more fonts can be added.\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(readWholeFile(out), before);
+    }
+}
+
+TEST(TypeholdMerge, KeepsAnAppInfoBlockPastItsBuffer) {
+    TempDir dir;
+    const auto out = dir.file("block.pdb");
+    writeWholeFile(out, typeholdFile({fontRecordWithID("A", 1), fontRecordWithID("B", 2)}, 65521));
+    const ToolRun run = typehold("merge " + out + " " + sample(dir), dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto fonts = listJson(out, dir);
+    EXPECT_EQ(fonts.size(), 4u);
+    qz_gen::CPalmDb back;
+    ASSERT_EQ(back.ReadFromBytes(readWholeFile(out)), 0);
+    EXPECT_EQ(std::vector<std::uint8_t>(back.AppInfo().begin(), back.AppInfo().end()), craftedAppInfo(65521));
 }

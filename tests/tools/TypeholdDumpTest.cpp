@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 ToolRun typehold(const std::string& args, const TempDir& dir) { return runTool(TYPEHOLD_BIN, args, dir.path()); }
@@ -84,4 +88,25 @@ TEST(TypeholdDump, ErrorsAreOneLineNamingTheFile) {
     const auto pdb = dir.file("sample.pdb");
     ASSERT_EQ(typehold("sample " + pdb, dir).exitCode, 0);
     EXPECT_EQ(typehold("dump " + pdb + " --font 5", dir).err, "typehold: " + pdb + ": no record in slot 5\n");
+}
+
+TEST(TypeholdSample, WritesThroughASymbolicLinkAndRefusesAReadOnlyFile) {
+    TempDir dir;
+    const auto target = dir.file("real.pdb");
+    const auto link = dir.file("link.pdb");
+    writeWholeFile(target, {1, 2, 3});
+    ASSERT_EQ(::symlink("real.pdb", link.c_str()), 0);
+    ASSERT_EQ(typehold("sample " + link, dir).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    const ToolRun run = typehold("dump " + target, dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["numRecords"], 2);
+
+    const auto readOnly = dir.file("readonly.pdb");
+    writeWholeFile(readOnly, {1, 2, 3});
+    ::chmod(readOnly.c_str(), 0444);
+    const ToolRun refused = typehold("sample " + readOnly, dir);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "typehold: " + readOnly + ": accessDenied\n");
+    EXPECT_EQ(readWholeFile(readOnly), (std::vector<std::uint8_t>{1, 2, 3}));
 }

@@ -119,10 +119,14 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
             CFontList source(ui);
             if (!qz_gen::CFile::Exists(input)) throw CommandError(input + ": no such file");
             if (!source.Load(input)) return kReported;
-            for (std::size_t i = 0; i < source.Count(); ++i)
-                if (doc.Fonts().AddCopy(*source.At(i)) < 0) throw CommandError(input + ": out of memory");
+            ui.SetSubject(out);
+            for (std::size_t i = 0; i < source.Count(); ++i) {
+                if (doc.Fonts().AddCopy(*source.At(i)) >= 0) continue;
+                // A full file has said so; nothing is saved either way.
+                if (ui.HasReported()) return kReported;
+                throw CommandError(input + ": out of memory");
+            }
         }
-        ui.SetSubject(out);
         doc.Fonts().Sort();
         return save(doc, out);
     });

@@ -148,7 +148,12 @@ int runConvert(const ConvertOptions& options) {
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
                                result.failure);
         }
-        for (std::size_t i = 0; i < batch.Count(); ++i) doc.Fonts().AddCopy(*batch.At(i));
+        for (std::size_t i = 0; i < batch.Count(); ++i) {
+            if (doc.Fonts().AddCopy(*batch.At(i)) >= 0) continue;
+            // A full file has said so; nothing is saved either way.
+            if (ui.HasReported()) return 1;
+            throw CommandError("out of memory");
+        }
         doc.Fonts().Sort();
         doc.MarkModified(true);
         if (!doc.DoSave(options.out, true)) return 1;

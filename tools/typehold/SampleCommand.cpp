@@ -5,6 +5,7 @@
 #include "core/FontRecord.h"
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/ByteOrder.h"
+#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
@@ -91,9 +92,10 @@ int runSample(const std::string& outPath) {
             const auto bytes = Serialise(sampleFont(two));
             if (!bytes) throw CommandError("the sample font does not serialise");
             qz_gen::CDbRecord record;
-            record.SetData(static_cast<std::uint32_t>(bytes->size()), bytes->data());
             record.SetUniqueID(uniqueID++);
-            db.AddRecord(record);
+            if (record.SetData(static_cast<std::uint32_t>(bytes->size()), bytes->data()) != qz_gen::kDbOk ||
+                db.AddRecord(record) != qz_gen::kDbOk)
+                throw CommandError("out of memory");
         }
         db.SetName("Typehold Sample");
         auto& h = db.Header();
@@ -101,7 +103,7 @@ int runSample(const std::string& outPath) {
         h.type = fourCC("xFnt");
         h.creator = fourCC("FMGR");
         db.SetLayoutFields();
-        qz_gen::WriteFileAtomically(outPath, [&](qz_gen::CFile& file) { db.Write(file); });
+        qz_gen::WriteDatabaseFile(outPath, db);
         std::printf("wrote %s\n", outPath.c_str());
         return 0;
     });

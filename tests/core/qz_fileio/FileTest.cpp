@@ -8,9 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using qz_gen::CFile;
 
@@ -150,4 +154,128 @@ TEST(WriteFileAtomically, MissingFolderIsBadPath) {
         [&] { qz_gen::WriteFileAtomically(dir.file("gone/doc.pdb"), [](CFile&) {}); });
     ASSERT_TRUE(e);
     EXPECT_STREQ(e->GetMessage(), "badPath");
+}
+
+namespace {
+using Bytes = std::vector<std::uint8_t>;
+
+std::size_t entriesIn(const std::string& folder) {
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++entries;
+    return entries;
+}
+
+constexpr uid_t kNobody = 65534;
+
+// Runs body as a user without privileges, so that folder permissions apply: in a child process
+// that gives up root when the tests run as root. True when body returned true.
+bool asUnprivilegedUser(const std::function<bool()>& body) {
+    if (::geteuid() != 0) return body();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool ok = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body();
+        std::_Exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+}  // namespace
+
+TEST(ReplaceFileContents, FollowsSymbolicLinksAndKeepsThem) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // link name, what it points at
+        const char* saved;                                       // the name saved through
+        const char* target;                                      // the file that gets the bytes
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"a link to a file", {{"link.pdb", "real.pdb"}}, "link.pdb", "real.pdb", true},
+        {"a chain of links", {{"one.pdb", "two.pdb"}, {"two.pdb", "real.pdb"}}, "one.pdb", "real.pdb", true},
+        {"a link into a folder", {{"link.pdb", "sub/real.pdb"}}, "link.pdb", "sub/real.pdb", true},
+        {"a link to no file yet", {{"link.pdb", "new.pdb"}}, "link.pdb", "new.pdb", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        std::filesystem::create_directory(dir.file("sub"));
+        if (c.targetExists) writeWholeFile(dir.file(c.target), {1, 2, 3});
+        for (const auto& [name, to] : c.links) ASSERT_EQ(::symlink(to.c_str(), dir.file(name).c_str()), 0);
+        const std::size_t before = entriesIn(dir.path()) + entriesIn(dir.file("sub"));
+        qz_gen::ReplaceFileContents(dir.file(c.saved), Bytes{'n', 'e', 'w'});
+        EXPECT_EQ(readWholeFile(dir.file(c.target)), (Bytes{'n', 'e', 'w'}));
+        for (const auto& [name, to] : c.links) {
+            EXPECT_TRUE(std::filesystem::is_symlink(dir.file(name)));
+            EXPECT_EQ(std::filesystem::read_symlink(dir.file(name)), to);
+        }
+        EXPECT_EQ(entriesIn(dir.path()) + entriesIn(dir.file("sub")), before + (c.targetExists ? 0 : 1));
+    }
+    TempDir dir;
+    ::symlink("loop.pdb", dir.file("loop.pdb").c_str());
+    EXPECT_TRUE(catchFileException([&] { qz_gen::ReplaceFileContents(dir.file("loop.pdb"), Bytes{1}); }));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("loop.pdb")));
+}
+
+TEST(ReplaceFileContents, KeepsOwnerGroupAndPermissions) {
+    if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+    TempDir dir;
+    const auto path = dir.file("doc.pdb");
+    writeWholeFile(path, {1});
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    qz_gen::ReplaceFileContents(path, Bytes{2, 3});
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(readWholeFile(path), (Bytes{2, 3}));
+}
+
+TEST(ReplaceFileContents, WritesInPlaceOnlyWhenTheFolderAloneRefusesATemporaryFile) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const auto folder = dir.file("locked");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    const auto path = folder + "/doc.pdb";
+    const auto readOnly = folder + "/readonly.pdb";
+    writeWholeFile(path, Bytes(100, 1));
+    writeWholeFile(readOnly, Bytes{4, 4});
+    ::chmod(path.c_str(), 0666);
+    ::chmod(readOnly.c_str(), 0444);
+    ::chmod(folder.c_str(), 0555);
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+
+    const bool asExpected = asUnprivilegedUser([&] {
+        // The image is complete in memory: written over the file, which shrinks to it.
+        if (catchException([&] { qz_gen::ReplaceFileContents(path, Bytes{'n', 'e', 'w'}); })) return false;
+        // A file the user may not write is refused as before.
+        const auto denied = catchFileException([&] { qz_gen::ReplaceFileContents(readOnly, Bytes{9}); });
+        // A writer that builds the file as it goes never writes in place.
+        const auto streamed = catchFileException(
+            [&] { qz_gen::WriteFileAtomically(path, [](CFile& f) { f.Write("x", 1); }); });
+        return denied && denied->GetCause() == qz_gen::kCauseAccessDenied && streamed &&
+               streamed->GetCause() == qz_gen::kCauseAccessDenied;
+    });
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(asExpected);
+    EXPECT_EQ(readWholeFile(path), (Bytes{'n', 'e', 'w'}));
+    EXPECT_EQ(readWholeFile(readOnly), (Bytes{4, 4}));
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, written in place
+    EXPECT_EQ(entriesIn(folder), 2u);
+}
+
+TEST(CFileReserve, LeavesTheLengthAndContents) {
+    TempDir dir;
+    const auto path = dir.file("r");
+    writeWholeFile(path, {1, 2});
+    CFile file;
+    file.Open(path, CFile::modeReadWrite);
+    file.Reserve(1 << 20);
+    EXPECT_EQ(file.GetLength(), 2);
+    file.Close();
+    EXPECT_EQ(readWholeFile(path), (Bytes{1, 2}));
 }

@@ -1,6 +1,7 @@
 // Tests of the Palm database container: exact file bytes, reading back, and refusing bad files.
 #include "core/qz_fileio/PalmDb.h"
 
+#include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/ByteOrder.h"
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
@@ -9,6 +10,8 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace qz_gen;
 using Bytes = std::vector<std::uint8_t>;
@@ -253,14 +256,20 @@ TEST(PalmDbRead, EveryPrefixOfAValidFileIsReadOrRefusedCleanly) {
     }
 }
 
-TEST(PalmDbRead, InfoBlockOverItsBufferIsRefused) {
-    Bytes file = concat({header("App", 0, 0, 0, 0, 80), {0, 0}});
-    file.resize(80 + CPalmDb::kInfoCapacity + 1, 1);
+TEST(PalmDbRead, InfoBlockOverItsBufferIsKeptWholeAndWrittenBack) {
+    // 65,521 bytes of app info, one past the buffer SetAppInfo accepts, then one record.
+    const std::uint32_t recordAt = 88 + CPalmDb::kInfoCapacity + 1;
+    Bytes file = concat({header("App", 0, kXFnt, kFmgr, 1, 88), {0, 0, 0, 0, 0, 0, 0, 5}, {0, 0}});
+    storeU32BE(&file[78], recordAt);
+    file.resize(recordAt, 1);
+    file.insert(file.end(), {7, 7, 7});
     CPalmDb db;
-    EXPECT_EQ(readBytes(db, file), kDbAppInfoTooLarge);
-    file.resize(80 + CPalmDb::kInfoCapacity);
-    EXPECT_EQ(readBytes(db, file), kDbOk);
-    EXPECT_EQ(db.AppInfoLength(), CPalmDb::kInfoCapacity);
+    ASSERT_EQ(readBytes(db, file), kDbOk);
+    EXPECT_EQ(db.AppInfoLength(), CPalmDb::kInfoCapacity + 1);
+    ASSERT_EQ(db.LiveCount(), 1u);
+    EXPECT_EQ(db.RecordAt(0)->GetLength(), 3u);
+    db.SetLayoutFields();
+    EXPECT_EQ(db.ToBytes(), file);
 }
 
 TEST(PalmDbRead, FromAFileAndAnEmptyFile) {
@@ -308,4 +317,62 @@ TEST(PalmDbName, KeepsAtMostThirtyOneBytes) {
     db.SetName("0123456789012345678901234567890123456789");
     EXPECT_EQ(db.GetName(), "0123456789012345678901234567890");
     EXPECT_EQ(db.Header().name[31], 0);
+}
+
+TEST(PalmDbWrite, MoreRecordsThanTheCountHoldsAreRefusedBeforeAnyByte) {
+    TempDir dir;
+    CPalmDb db;
+    CDbRecord r = makeRecord({}, 1);
+    for (std::uint32_t i = 0; i < CPalmDb::kMaxRecords; ++i) ASSERT_EQ(db.AddRecord(r), kDbOk);
+    Bytes image;
+    ASSERT_EQ(db.BuildImage(image), kDbOk);
+    EXPECT_EQ(image.size(), 80u + 8u * CPalmDb::kMaxRecords);
+    ASSERT_EQ(db.AddRecord(r), kDbOk);
+    EXPECT_EQ(db.BuildImage(image), kDbTooManyRecords);
+    writeWholeFile(dir.file("a.pdb"), {1, 2, 3});
+    CFile out;
+    out.Open(dir.file("a.pdb"), CFile::modeReadWrite | CFile::modeCreate | CFile::modeNoTruncate);
+    EXPECT_EQ(db.Write(out), kDbTooManyRecords);
+    out.Close();
+    EXPECT_EQ(readWholeFile(dir.file("a.pdb")), (Bytes{1, 2, 3}));
+}
+
+TEST(PalmDbMemory, EveryFailedAllocationIsOutOfMemory) {
+    CPalmDb db;
+    for (auto r : {makeRecord({1, 2, 3}, 1), makeRecord({4}, 2)}) add(db, r);
+    const Bytes app{9, 9};
+    db.SetAppInfo(2, app.data());
+    db.SetLayoutFields();
+    const Bytes file = db.ToBytes();
+    CDbRecord one = makeRecord({1}, 1);
+    const std::function<std::int32_t()> operations[] = {
+        [&] { CPalmDb back; return back.ReadFromBytes(file); },
+        [&] {
+            TempDir dir;
+            writeWholeFile(dir.file("f.pdb"), file);
+            CFile in;
+            in.Open(dir.file("f.pdb"), CFile::modeRead);
+            CPalmDb back;
+            return back.Read(in);
+        },
+        [&] { Bytes image; return db.BuildImage(image); },
+        [&] { CDbRecord r; return r.SetData(4, nullptr); },
+        [&] { CPalmDb other; return other.AddRecord(one); },
+        [&] { CPalmDb other; return other.SetSortInfo(2, app.data()); },
+    };
+    for (std::size_t i = 0; i < std::size(operations); ++i) {
+        for (std::uint64_t n = 1;; ++n) {
+            SCOPED_TRACE(testing::Message() << "operation " << i << ", allocation " << n);
+            FailAllocationAt(n);
+            const auto rc = operations[i]();
+            const bool failed = AllocationFailed();
+            FailAllocationAt(0);
+            if (!failed) {
+                EXPECT_EQ(rc, kDbOk);
+                EXPECT_GT(n, 1u);
+                break;
+            }
+            EXPECT_EQ(rc, kDbOutOfMemory);
+        }
+    }
 }

@@ -73,7 +73,7 @@ TEST(CRecordSet, LookupsSkipEmptySlots) {
     }
     ASSERT_EQ(set.RemoveRecordAt(1), kDbOk);
     EXPECT_EQ(set.RemoveRecordAt(1), kDbRemoveNotFound);
-    EXPECT_EQ(set.RemoveRecord(nullptr), kDbNullArgument);
+    EXPECT_EQ(set.RemoveRecord(nullptr), kDbRemoveNotFound);
     CDbRecord stranger;
     EXPECT_EQ(set.RemoveRecord(&stranger), kDbRemoveNotFound);
     EXPECT_EQ(set.SlotOfUniqueID(30), 2);

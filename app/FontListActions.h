@@ -1,0 +1,55 @@
+// FontListActions.h: what the font list view's buttons do to the document, without windows:
+// adding one font, deleting the selected fonts, choosing the font to edit, the details dialog's
+// checks, and installing the saved document.
+#pragma once
+
+#include "PalmUser.h"
+#include "platform/gdi/FontEngine.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CFontDoc;
+class DocumentUi;
+struct FontEntry;
+
+// What the details dialog shows and hands back.
+struct FontDetails {
+    bool canChange = true;   // false: the High-density box is disabled
+    int highDensity = 1;     // 0 or 1; a value outside 0..2 shows unchecked
+    std::string size;        // the point size as "%d"
+    std::string name;
+    std::string style;
+};
+
+// The details a new font is proposed with: the face name, "B" for a weight above 400 and "I"
+// for italic, the size, High-density checked and changeable.
+FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize);
+
+// The details dialog's OK: the name is checked first (63 characters), then the style (31).
+enum class DetailsProblem { None, NameTooLong, StyleTooLong };
+DetailsProblem CheckDetails(const std::string& name, const std::string& style);
+
+// The point size of the font dialog's size in tenths of a point (made positive).
+int PointSizeFromTenths(int tenths);
+
+// Add Font: builds the record (two densities when highDensity), names it from details and adds
+// it. The new entry, or null after a message (the failure's reason, or "Unknown font error");
+// the document is unchanged then.
+FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
+                         const FontDetails& details, DocumentUi& ui);
+
+// Delete: refuses with message 146 when nothing is selected and asks message 147; then deletes
+// every selected entry the document lets go of. The positions in selected of the entries
+// deleted, or none when nothing was selected or the answer was not Yes.
+std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::vector<FontEntry*>& selected,
+                                                    DocumentUi& ui);
+
+// Edit: the first selected entry that the document holds; message 146 when nothing is selected.
+FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, DocumentUi& ui);
+
+// Install: runs the Save command first; a cancelled or failed save installs nothing.
+bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, const PalmUserList& users,
+                     win::HMODULE aide, UserChooser& chooser, DocumentUi& ui);

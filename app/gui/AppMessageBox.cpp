@@ -1,0 +1,110 @@
+// AppMessageBox.cpp: Win32 box types over QMessageBox, and the Save dialog.
+#include "AppMessageBox.h"
+
+#include "app/DocumentCommands.h"
+#include "app/MessageBoxStyle.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWindow>
+
+namespace {
+std::string g_caption;
+QPointer<QWidget> g_owner;
+
+QMessageBox::Icon iconOf(std::uint32_t type) {
+    switch (type & win::MB_ICONMASK) {
+    case win::MB_ICONHAND: return QMessageBox::Critical;
+    case win::MB_ICONQUESTION: return QMessageBox::Question;
+    case win::MB_ICONEXCLAMATION: return QMessageBox::Warning;
+    case win::MB_ICONASTERISK: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+struct ButtonSet {
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton escape;
+};
+
+ButtonSet buttonsOf(std::uint32_t type) {
+    switch (type & win::MB_TYPEMASK) {
+    case win::MB_OKCANCEL: return {QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel};
+    case win::MB_ABORTRETRYIGNORE: return {QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore, QMessageBox::NoButton};
+    case win::MB_YESNOCANCEL: return {QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel};
+    case win::MB_YESNO: return {QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton};
+    case win::MB_RETRYCANCEL: return {QMessageBox::Retry | QMessageBox::Cancel, QMessageBox::Cancel};
+    default: return {QMessageBox::Ok, QMessageBox::Ok};
+    }
+}
+
+int idOf(int button) {
+    switch (button) {
+    case QMessageBox::Ok: return win::IDOK;
+    case QMessageBox::Cancel: return win::IDCANCEL;
+    case QMessageBox::Abort: return win::IDABORT;
+    case QMessageBox::Retry: return win::IDRETRY;
+    case QMessageBox::Ignore: return win::IDIGNORE;
+    case QMessageBox::Yes: return win::IDYES;
+    case QMessageBox::No: return win::IDNO;
+    default: return win::IDCANCEL;
+    }
+}
+
+std::string captionNow() {
+    if (!g_caption.empty()) return g_caption;
+    return QCoreApplication::applicationFilePath().toStdString();
+}
+}  // namespace
+
+void SetMessageBoxCaption(const std::string& caption) { g_caption = caption; }
+void SetMessageBoxOwner(QWidget* owner) { g_owner = owner; }
+
+int AppMessageBox(const std::string& text, std::uint32_t type) {
+    type = WithConverterIcon(type);
+    const ButtonSet set = buttonsOf(type);
+    // The box is a window of its own, so that disabling the owner leaves the box usable; it stays
+    // above the owner and in its middle.
+    QMessageBox box(iconOf(type), QString::fromStdString(captionNow()), QString::fromStdString(text), set.buttons);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (set.escape != QMessageBox::NoButton) box.setEscapeButton(set.escape);
+    QWidget* owner = g_owner.data();
+    if (owner) {
+        box.winId();
+        if (box.windowHandle() && owner->window()->windowHandle())
+            box.windowHandle()->setTransientParent(owner->window()->windowHandle());
+        box.adjustSize();
+        box.move(owner->window()->frameGeometry().center() - box.rect().center());
+        owner->setEnabled(false);
+    }
+    const int pressed = box.exec();
+    if (owner && g_owner) owner->setEnabled(true);
+    return idOf(pressed);
+}
+
+int AppMessageBox(std::uint32_t stringId, std::uint32_t type) {
+    return AppMessageBox(converter::LoadConverterString(stringId), type);
+}
+
+QString TypeholdFileFilter() {
+    const QString extension = QString::fromStdString(converter::LoadConverterString(converter::kStrFileExtension));
+    return QString::fromStdString(converter::LoadConverterString(converter::kStrFileFilterName)) + " (*." + extension + ")";
+}
+
+std::optional<std::string> ConverterDocumentUi::AskSavePath(const std::string& proposedName) {
+    QFileDialog dialog(g_owner.data(), QString(), QString(), TypeholdFileFilter());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QString::fromStdString(converter::LoadConverterString(converter::kStrFileExtension)));
+    if (!proposedName.empty()) dialog.selectFile(QString::fromStdString(proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return PathFittingBuffer(dialog.selectedFiles().front().toStdString(), kSaveDialogBuffer);
+}
+
+void ConverterDocumentUi::ShowWaitCursor(bool on) {
+    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
+}

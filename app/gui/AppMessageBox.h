@@ -1,0 +1,36 @@
+// AppMessageBox.h: every message box of the converter. It takes the Win32 box types (MB_OK,
+// MB_YESNOCANCEL, icon bits) and answers the Win32 button IDs (IDOK, IDYES, ...); plain boxes get
+// the exclamation icon; the caption is the application name (the program's path before the name
+// is loaded); the main window, once it exists, owns the box and is disabled while it is up.
+#pragma once
+
+#include "core/DocumentUi.h"
+#include "platform/win/MessageBoxTypes.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include <QString>
+
+class QWidget;
+
+int AppMessageBox(const std::string& text, std::uint32_t type);
+int AppMessageBox(std::uint32_t stringId, std::uint32_t type);
+
+// The caption and the owner of the boxes to come (the owner may be null).
+void SetMessageBoxCaption(const std::string& caption);
+void SetMessageBoxOwner(QWidget* owner);
+
+// The document's messages and Save dialog as the converter's windows.
+class ConverterDocumentUi final : public DocumentUi {
+public:
+    int MessageBox(const std::string& text, std::uint32_t type) override { return AppMessageBox(text, type); }
+    // The Save dialog with the Typehold filter, the proposed name and the overwrite question; a
+    // path that does not fit the dialog's 512-character buffer counts as Cancel.
+    std::optional<std::string> AskSavePath(const std::string& proposedName) override;
+    void ShowWaitCursor(bool on) override;
+};
+
+// The one filter of the converter's file dialogs: "Typehold file (*.pdb)".
+QString TypeholdFileFilter();

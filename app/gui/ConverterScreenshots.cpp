@@ -1,0 +1,154 @@
+// ConverterScreenshots.cpp: glyphsmith-screenshots OUT_DIR HOTSYNC: renders the converter's
+// windows to PNG files on a desktop of its own (made in a temporary folder, with HOTSYNC as the
+// HotSync manager whose folder holds the install aide): the two start-up refusals, the main
+// window empty and with fonts, the About box, the save question, the Delete question, the
+// details dialog in both modes and the user dialog.
+#include "AppMessageBox.h"
+#include "ConverterApp.h"
+#include "FontDetailsDlg.h"
+#include "MainFrm.h"
+#include "SDI_THView.h"
+#include "UserDlg.h"
+#include "WhenModal.h"
+#include "aboutdlg.h"
+#include "app/ConversionBatch.h"
+#include "core/FontBuilder.h"
+#include "core/FontDoc.h"
+#include "platform/palmdesk/UserStore.h"
+#include "platform/win/Registry.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+QString g_out;
+
+void save(QWidget* widget, const char* name) {
+    const QString path = g_out + "/" + name + ".png";
+    if (!widget->grab().save(path)) std::fprintf(stderr, "glyphsmith-screenshots: cannot write %s\n", qPrintable(path));
+    else std::printf("%s\n", qPrintable(path));
+}
+
+// Saves the next modal window as name and closes it with Cancel (or No, or OK).
+void saveNextModal(const char* name) {
+    WhenModal([name](QWidget* modal) {
+        save(modal, name);
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+                if (box->button(button)) {
+                    box->button(button)->click();
+                    return;
+                }
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    });
+}
+
+// A fresh desktop root; with the HotSync manager recorded when hotsync is given.
+void freshDesktop(const std::string& hotsync) {
+    char pattern[] = "/tmp/glyphsmith-shots-XXXXXX";
+    const char* root = ::mkdtemp(pattern);
+    if (!root) std::exit(1);
+    ::setenv("PALMDESK_ROOT", root, 1);
+    if (hotsync.empty()) return;
+    win::HKEY key = nullptr;
+    win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
+                        win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(hotsync.c_str()),
+                       static_cast<win::DWORD>(hotsync.size() + 1));
+    win::RegCloseKey(key);
+}
+
+void addFonts(MainFrm& frame) {
+    ConverterContext& context = frame.Context();
+    const auto face = context.catalog.Find("DejaVu Sans", std::nullopt);
+    if (!face) return;
+    CFontDoc& doc = *frame.Document();
+    for (int size : {9, 12, 14})
+        for (FontStyle style : {FontStyle::Regular, FontStyle::Bold}) {
+            const gdi::LOGFONT description = DescribeCombination({*face, size, style});
+            ConverterDocumentUi ui;
+            ConvertOne(context.engine, doc.Fonts(), true, size, description, ui);
+        }
+    doc.MarkModified(true);
+    frame.View()->RefreshList();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: glyphsmith-screenshots OUT_DIR HOTSYNC\n");
+        return 2;
+    }
+    g_out = QString::fromLocal8Bit(argv[1]);
+    std::filesystem::create_directories(argv[1]);
+    const std::string hotsync = argv[2];
+
+    {  // No install aide, then no Palm user: the two refusals.
+        freshDesktop(std::string());
+        saveNextModal("startup-no-install-aide");
+        ConverterApp().Start();
+        freshDesktop(hotsync);
+        saveNextModal("startup-no-palm-users");
+        ConverterApp().Start();
+    }
+
+    freshDesktop(hotsync);
+    palmdesk::UserStore users;
+    users.Add("Demo User", false);
+    users.Add("Ann", false);
+    ConverterApp app;
+    if (!app.Start()) return 1;
+    MainFrm& frame = *app.MainWindow();
+    frame.showNormal();
+    frame.resize(900, 600);
+    QApplication::processEvents();
+    save(&frame, "main-window");
+
+    CAboutDlg about(&frame);
+    about.show();
+    save(&about, "about-box");
+    about.close();
+
+    addFonts(frame);
+    SDI_THView& view = *frame.View();
+    if (view.List()->topLevelItemCount() > 2) {
+        view.List()->topLevelItem(2)->setSelected(true);
+    }
+    QApplication::processEvents();
+    save(&frame, "main-window-fonts");
+
+    // The details dialog as Add Font and as Edit show it, and the user dialog of Install.
+    FontDetails fresh;
+    fresh.name = "DejaVu Sans";
+    fresh.style = "B";
+    fresh.size = "12";
+    FontDetailsDlg add(fresh, &frame);
+    add.show();
+    save(&add, "font-details-add");
+    add.close();
+    fresh.canChange = false;
+    FontDetailsDlg edit(fresh, &frame);
+    edit.show();
+    save(&edit, "font-details-edit");
+    edit.close();
+    CUserDlg chooser(frame.Context().users, &frame);
+    chooser.show();
+    save(&chooser, "install-user");
+    chooser.close();
+
+    saveNextModal("delete-question");
+    view.OnDelete();
+    saveNextModal("save-changes-question");
+    frame.close();
+    frame.Document()->MarkModified(false);
+    return 0;
+}

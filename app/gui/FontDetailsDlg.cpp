@@ -1,0 +1,84 @@
+// FontDetailsDlg.cpp: the font details dialog.
+#include "FontDetailsDlg.h"
+
+#include "AppMessageBox.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QIntValidator>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QDialog(parent), details_(details) {
+    setObjectName("dialog133");
+    setWindowTitle(tr("Font details"));
+
+    name_ = new QLineEdit(this);
+    name_->setObjectName(QString::number(IDC_NAME));
+    style_ = new QLineEdit(this);
+    style_->setObjectName(QString::number(IDC_STYLE));
+    size_ = new QLineEdit(this);
+    size_->setObjectName(QString::number(IDC_SIZE));
+    size_->setReadOnly(true);
+    size_->setValidator(new QIntValidator(0, 9999, size_));
+    highDensity_ = new QCheckBox(tr("High-density"), this);
+    highDensity_->setObjectName(QString::number(IDC_HIGH_DENSITY));
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("Name:"), name_);
+    form->addRow(tr("Style:"), style_);
+    form->addRow(tr("Size:"), size_);
+    form->addRow(QString(), highDensity_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
+    connect(buttons, &QDialogButtonBox::accepted, this, &FontDetailsDlg::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(320);
+
+    // Into the controls in the order High-density box, size, name, style.
+    highDensity_->setChecked(details_.highDensity == 1 || details_.highDensity == 2);
+    size_->setText(QString::fromStdString(details_.size));
+    name_->setText(QString::fromStdString(details_.name));
+    style_->setText(QString::fromStdString(details_.style));
+    highDensity_->setEnabled(details_.canChange);
+}
+
+void FontDetailsDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+}
+
+void FontDetailsDlg::accept() {
+    FontDetails back = details_;
+    back.highDensity = highDensity_->isChecked() ? 1 : 0;
+    back.size = size_->text().toStdString();
+    back.name = name_->text().toStdString();
+    back.style = style_->text().toStdString();
+    switch (CheckDetails(back.name, back.style)) {
+    case DetailsProblem::NameTooLong:
+        AppMessageBox(converter::kStrNameTooLong, win::MB_OK);
+        QApplication::beep();
+        name_->setFocus();
+        return;
+    case DetailsProblem::StyleTooLong:
+        AppMessageBox(converter::kStrStyleTooLong, win::MB_OK);
+        QApplication::beep();
+        style_->setFocus();
+        return;
+    case DetailsProblem::None: break;
+    }
+    details_ = back;
+    QDialog::accept();
+}

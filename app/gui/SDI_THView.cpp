@@ -1,0 +1,241 @@
+// SDI_THView.cpp: the font list, its buttons and the preview.
+#include "SDI_THView.h"
+
+#include "AppMessageBox.h"
+#include "FontChooser.h"
+#include "FontDetailsDlg.h"
+#include "FontPreviewPane.h"
+#include "MainFrm.h"
+#include "UserDlg.h"
+#include "app/FontListActions.h"
+#include "core/FontDoc.h"
+#include "resources/converter/ConverterStrings.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace {
+constexpr int kEntryRole = Qt::UserRole;
+
+FontEntry* entryOf(const QTreeWidgetItem* item) {
+    return item ? reinterpret_cast<FontEntry*>(item->data(0, kEntryRole).value<quintptr>()) : nullptr;
+}
+
+QString text(std::uint32_t id) { return QString::fromStdString(converter::LoadConverterString(id)); }
+
+// The wait cursor for the length of a scope.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+}  // namespace
+
+SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
+    setObjectName("form129");
+    list_ = new QTreeWidget(this);
+    list_->setObjectName(QString::number(IDC_LIST));
+    list_->setColumnCount(3);
+    list_->setHeaderLabels({text(converter::kStrColumnName), text(converter::kStrColumnStyle), text(converter::kStrColumnSize)});
+    list_->setRootIsDecorated(false);
+    list_->setItemsExpandable(false);
+    list_->setUniformRowHeights(true);
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setAllColumnsShowFocus(true);
+    list_->header()->setSectionsMovable(false);
+    list_->header()->setStretchLastSection(true);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { OnEdit(); });
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, &SDI_THView::ShowSelectedPreview);
+
+    struct ButtonSpec {
+        int id;
+        const char* label;
+        void (SDI_THView::*handler)();
+    };
+    const ButtonSpec specs[] = {
+        {IDC_ADD_FONT, "Add Font", &SDI_THView::OnAddFont}, {IDC_ADD_GROUP, "Add Group", &SDI_THView::OnAddGroup},
+        {IDC_DELETE, "Delete", &SDI_THView::OnDelete},      {IDC_EDIT, "Edit", &SDI_THView::OnEdit},
+        {IDC_INSTALL, "&Install", &SDI_THView::OnInstall},
+    };
+    auto* buttons = new QVBoxLayout;
+    for (const ButtonSpec& spec : specs) {
+        auto* button = new QPushButton(tr(spec.label), this);
+        button->setObjectName(QString::number(spec.id));
+        button->setMinimumWidth(96);
+        connect(button, &QPushButton::clicked, this, spec.handler);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch();
+
+    preview_ = new FontPreviewPane(this);
+    auto* left = new QVBoxLayout;
+    left->addWidget(list_, 1);
+    left->addWidget(preview_);
+    // The list takes every change of size; the buttons keep their distance from the right edge.
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(buttons);
+}
+
+QPushButton* SDI_THView::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
+
+void SDI_THView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (columnsSized_) return;
+    // Name and Style take four tenths of the list's width each, Size the rest.
+    columnsSized_ = true;
+    QTimer::singleShot(0, this, [this] {
+        const int w = list_->viewport()->width() / 10;
+        list_->setColumnWidth(0, 4 * w);
+        list_->setColumnWidth(1, 4 * w);
+    });
+}
+
+void SDI_THView::SetDocument(CFontDoc* document) {
+    doc_ = document;
+    RefreshList();
+}
+
+void SDI_THView::RefreshList() {
+    list_->setUpdatesEnabled(false);
+    list_->clear();
+    if (doc_) {
+        CFontList& fonts = doc_->Fonts();
+        fonts.Sort();
+        QList<QTreeWidgetItem*> items;
+        for (std::size_t i = 0; i < fonts.Count(); ++i) {
+            FontEntry* entry = fonts.At(i);
+            auto* item = new QTreeWidgetItem({QString::fromStdString(entry->name), QString::fromStdString(entry->style),
+                                              QString::number(entry->size)});
+            item->setData(0, kEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
+            items.push_back(item);
+        }
+        list_->addTopLevelItems(items);
+    }
+    list_->setUpdatesEnabled(true);
+    ShowSelectedPreview();
+}
+
+QTreeWidgetItem* SDI_THView::ItemOf(const FontEntry* entry) const {
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        if (entryOf(list_->topLevelItem(i)) == entry) return list_->topLevelItem(i);
+    return nullptr;
+}
+
+void SDI_THView::SelectRecord(const FontEntry* entry) {
+    QTreeWidgetItem* item = ItemOf(entry);
+    if (!item) return;
+    item->setSelected(true);
+    list_->setCurrentItem(item, 0, QItemSelectionModel::Select);
+    list_->scrollToItem(item);
+}
+
+std::vector<FontEntry*> SDI_THView::SelectedEntries() const {
+    std::vector<FontEntry*> entries;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+        if (list_->topLevelItem(i)->isSelected()) entries.push_back(entryOf(list_->topLevelItem(i)));
+    return entries;
+}
+
+void SDI_THView::ShowSelectedPreview() {
+    const std::vector<FontEntry*> selected = SelectedEntries();
+    preview_->ShowEntry(selected.empty() ? nullptr : selected.front());
+}
+
+void SDI_THView::DocumentChanged() {
+    if (doc_) doc_->MarkModified(true);
+    frame_.RefreshCommandStates();
+}
+
+void SDI_THView::OnAddFont() {
+    if (!doc_) return;
+    const std::optional<QFont> chosen = ChooseCatalogFont(window(), frame_.Context().catalog);
+    if (!chosen) return;
+    const QFont& font = *chosen;
+    const int size = PointSizeFromTenths(qRound(font.pointSizeF() * 10));
+
+    ConverterDocumentUi ui;
+    // Only the TrueType faces the converter enumerated at start-up can be drawn.
+    const auto known = frame_.Context().catalog.Find(font.family().toStdString(), std::nullopt);
+    if (!known || size <= 0) {
+        ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
+        return;
+    }
+    gdi::LOGFONT description;
+    std::strncpy(description.lfFaceName, known->faceName.c_str(), gdi::LF_FACESIZE - 1);
+    description.lfCharSet = known->charSet;
+    description.lfPitchAndFamily = known->pitchAndFamily;
+    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
+    description.lfHeight = size;
+    description.lfWeight = font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL;
+    description.lfItalic = font.italic() ? 1 : 0;
+
+    FontDetailsDlg details(ProposedDetails(description, size), window());
+    if (details.exec() != QDialog::Accepted) return;
+    repaint();
+    FontEntry* added = nullptr;
+    {
+        WaitCursor wait;
+        added = AddSingleFont(frame_.Context().engine, *doc_, description, size, details.Details(), ui);
+    }
+    if (!added) return;
+    RefreshList();
+    SelectRecord(added);
+    DocumentChanged();
+}
+
+void SDI_THView::OnAddGroup() {}
+
+void SDI_THView::OnDelete() {
+    if (!doc_) return;
+    ConverterDocumentUi ui;
+    std::vector<QTreeWidgetItem*> items;
+    std::vector<FontEntry*> selected;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = list_->topLevelItem(i);
+        if (!item->isSelected()) continue;
+        items.push_back(item);
+        selected.push_back(entryOf(item));
+    }
+    const auto deleted = DeleteFonts(*doc_, selected, ui);
+    if (!deleted) return;
+    // Only the deleted items leave the list; the others keep their order.
+    for (std::size_t position : *deleted) delete items[position];
+    DocumentChanged();
+}
+
+void SDI_THView::OnEdit() {
+    if (!doc_) return;
+    ConverterDocumentUi ui;
+    FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), ui);
+    if (!entry) return;
+    FontDetails current;
+    current.canChange = false;
+    current.highDensity = entry->highDensity != 0 ? 1 : 0;
+    current.size = std::to_string(entry->size);
+    current.name = entry->name;
+    current.style = entry->style;
+    FontDetailsDlg details(current, window());
+    if (details.exec() != QDialog::Accepted) return;
+    doc_->Fonts().Rename(entry, details.Details().name, details.Details().style);
+    RefreshList();
+    SelectRecord(entry);
+    DocumentChanged();
+}
+
+void SDI_THView::OnInstall() {
+    if (!doc_) return;
+    ConverterDocumentUi ui;
+    DialogUserChooser chooser(window());
+    ConverterContext& context = frame_.Context();
+    InstallDocument([this] { return frame_.RunCommand(MainFrm::ID_FILE_SAVE); }, *doc_, context.users, context.aide,
+                    chooser, ui);
+    frame_.RefreshCommandStates();
+}

@@ -1,0 +1,208 @@
+// Tests of what the font list view's buttons do: Delete, Edit, the details checks, Add Font with
+// a scripted engine, and Install through the desktop's install aide.
+#include "app/FontListActions.h"
+
+#include "app/DocumentCommands.h"
+#include "app/InstallAide.h"
+#include "app/RecentFileList.h"
+#include "app/RegistryStore.h"
+#include "core/FontDoc.h"
+#include "platform/palmdesk/UserStore.h"
+#include "platform/win/MessageBoxTypes.h"
+#include "platform/win/Registry.h"
+#include "support/DesktopSandbox.h"
+#include "support/SampleFonts.h"
+#include "support/ScriptedDocumentUi.h"
+#include "support/ScriptedFontEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+const std::string kSelectFirst = "Please select a font record first!";
+const std::string kConfirmDelete = "The font(s) will be deleted. Are you sure?";
+
+struct Doc {
+    ScriptedDocumentUi ui;
+    CFontDoc doc{ui};
+    explicit Doc(int count) {
+        EXPECT_TRUE(doc.OnNewDocument("Untitled"));
+        for (int i = 0; i < count; ++i) EXPECT_GE(doc.Fonts().AddConverted(tinyFont(false, "F" + std::to_string(i))), 0);
+        doc.Fonts().Sort();
+    }
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        for (std::size_t i = 0; i < doc.Fonts().Count(); ++i) out.push_back(doc.Fonts().At(i)->name);
+        return out;
+    }
+};
+
+struct ScriptedChooser final : UserChooser {
+    std::optional<PalmUser> Choose(const PalmUserList& users) override {
+        ++asked;
+        return users.back();
+    }
+    int asked = 0;
+};
+}  // namespace
+
+TEST(FontListActions, DeleteRemovesExactlyTheSelectedFonts) {
+    Doc d(5);
+    d.ui.answers = {win::IDYES};
+    const std::vector<FontEntry*> selected{d.doc.Fonts().At(0), d.doc.Fonts().At(2), d.doc.Fonts().At(4)};
+    const auto deleted = DeleteFonts(d.doc, selected, d.ui);
+    ASSERT_TRUE(deleted);
+    EXPECT_EQ(*deleted, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_EQ(d.names(), (std::vector<std::string>{"F1", "F3"}));
+    ASSERT_EQ(d.ui.messages.size(), 1u);
+    EXPECT_EQ(d.ui.messages[0].text, kConfirmDelete);
+    EXPECT_EQ(d.ui.messages[0].type, win::MB_YESNO);
+}
+
+TEST(FontListActions, DeleteAndEditNeedASelectionAndDeleteNeedsYes) {
+    Doc d(3);
+    EXPECT_FALSE(DeleteFonts(d.doc, {}, d.ui));
+    EXPECT_EQ(FontToEdit(d.doc, {}, d.ui), nullptr);
+    ASSERT_EQ(d.ui.messages.size(), 2u);
+    EXPECT_EQ(d.ui.messages[0].text, kSelectFirst);
+    EXPECT_EQ(d.ui.messages[1].text, kSelectFirst);
+
+    d.ui.answers = {win::IDNO};
+    EXPECT_FALSE(DeleteFonts(d.doc, {d.doc.Fonts().At(1)}, d.ui));
+    EXPECT_EQ(d.doc.Fonts().Count(), 3u);
+
+    // Edit with several selected edits the first; an entry the document does not hold, nothing.
+    EXPECT_EQ(FontToEdit(d.doc, {d.doc.Fonts().At(2), d.doc.Fonts().At(0)}, d.ui), d.doc.Fonts().At(2));
+    FontEntry stranger;
+    EXPECT_EQ(FontToEdit(d.doc, {&stranger}, d.ui), nullptr);
+}
+
+TEST(FontListActions, DetailsLimitsCheckTheNameBeforeTheStyle) {
+    const struct {
+        std::size_t name, style;
+        DetailsProblem expected;
+    } cases[] = {
+        {63, 31, DetailsProblem::None},        {0, 0, DetailsProblem::None},
+        {64, 31, DetailsProblem::NameTooLong}, {63, 32, DetailsProblem::StyleTooLong},
+        {64, 32, DetailsProblem::NameTooLong},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckDetails(std::string(c.name, 'n'), std::string(c.style, 's')), c.expected) << c.name << "/" << c.style;
+}
+
+TEST(FontListActions, ProposedDetailsNameTheFaceAndItsStyle) {
+    gdi::LOGFONT font;
+    std::strcpy(font.lfFaceName, "DejaVu Sans");
+    const struct {
+        int weight;
+        int italic;
+        const char* style;
+    } cases[] = {{400, 0, ""}, {401, 0, "B"}, {700, 1, "BI"}, {0, 1, "I"}};
+    for (const auto& c : cases) {
+        font.lfWeight = c.weight;
+        font.lfItalic = static_cast<std::uint8_t>(c.italic);
+        const FontDetails details = ProposedDetails(font, 12);
+        EXPECT_EQ(details.name, "DejaVu Sans");
+        EXPECT_EQ(details.style, c.style);
+        EXPECT_EQ(details.size, "12");
+        EXPECT_EQ(details.highDensity, 1);
+        EXPECT_TRUE(details.canChange);
+    }
+    EXPECT_EQ(PointSizeFromTenths(-125), 12);
+    EXPECT_EQ(PointSizeFromTenths(90), 9);
+}
+
+TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocument) {
+    Doc d(0);
+    ScriptedFontEngine engine;
+    engine.face.metrics[9] = scriptedMetrics(9, 7, 32, 126);
+    engine.face.metrics[18] = scriptedMetrics(18, 14, 32, 126);
+    gdi::LOGFONT font;
+    std::strcpy(font.lfFaceName, "Scripted");
+    font.lfHeight = 9;
+    FontDetails details = ProposedDetails(font, 9);
+    details.name = "Mine";
+    details.style = "Plain";
+    FontEntry* added = AddSingleFont(engine, d.doc, font, 9, details, d.ui);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->name, "Mine");
+    EXPECT_EQ(added->style, "Plain");
+    EXPECT_NE(added->highDensity, 0u);
+
+    // A size the engine cannot make: a message, and the document keeps its one font.
+    details.highDensity = 0;
+    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 10, details, d.ui), nullptr);
+    EXPECT_EQ(d.doc.Fonts().Count(), 1u);
+    ASSERT_EQ(d.ui.messages.size(), 1u);
+}
+
+TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
+    DesktopSandbox sandbox;
+    win::HKEY key = nullptr;
+    ASSERT_EQ(win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
+                                  win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              win::ERROR_SUCCESS);
+    const std::string hotsync = std::string(PALMDESK_BIN_DIR) + "/hotsync";
+    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(hotsync.c_str()),
+                       static_cast<win::DWORD>(hotsync.size() + 1));
+    win::RegCloseKey(key);
+    palmdesk::UserStore userStore;
+    for (const char* name : {"Ann", "Bob"}) ASSERT_TRUE(userStore.Add(name, false));
+    const win::HMODULE aide = LoadInstallAide().module;
+    ASSERT_NE(aide, nullptr);
+    PalmUserList users;
+    ASSERT_EQ(ReadPalmUsers(aide, users), 2);
+
+    RegistryStore store("Corvane", "Typehold");
+    RecentFileList recent(store);
+    struct Host final : DocumentHost {
+        std::optional<std::string> AskOpenPath() override { return std::nullopt; }
+        void SetDocument(CFontDoc*) override {}
+        void SetCaption(const std::string&) override {}
+        void RefreshCommandStates() override {}
+        void Beep() override {}
+    } host;
+    ScriptedDocumentUi ui;
+    DocumentCommands commands(ui, host, recent);
+    ASSERT_TRUE(commands.NewDocument());
+    ScriptedChooser chooser;
+    const auto save = [&] { return commands.Save(); };
+    const auto queued = [&](const char* user) {
+        return std::filesystem::exists(sandbox.file(std::string("Users/") + user + "/Install/fonts.pdb"));
+    };
+
+    // An untitled, unmodified document: Save has nothing to do and there is no file to install.
+    EXPECT_FALSE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    // Modified, and the Save dialog cancelled: nothing installed, nobody asked.
+    ASSERT_GE(commands.Current()->Fonts().AddConverted(tinyFont(false)), 0);
+    commands.Current()->MarkModified(true);
+    EXPECT_FALSE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_EQ(chooser.asked, 0);
+
+    ui.savePath = sandbox.file("fonts.pdb");
+    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_TRUE(queued("Bob"));
+    EXPECT_FALSE(queued("Ann"));
+    EXPECT_EQ(ui.messages.back().text,
+              "The font file \"fonts.pdb\" will be installed on your handheld during the next HotSync!");
+
+    // Another document, even of the same file, asks again.
+    ASSERT_TRUE(commands.NewDocument());
+    ASSERT_TRUE(commands.OpenDocumentFile(sandbox.file("fonts.pdb")));
+    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_EQ(chooser.asked, 2);
+    win::FreeLibrary(aide);
+}
+
+TEST(PalmUserChoice, TheUserDialogMatchesNamesExactlyElseTakesTheFirst) {
+    const PalmUserList users{{"bob", 2}, {"Ann", 1}, {"Carl", 3}};
+    EXPECT_EQ(SortedUserNames(users), (std::vector<std::string>{"Ann", "Carl", "bob"}));
+    EXPECT_EQ(UserForChoice(users, "Carl")->id, 3u);
+    EXPECT_EQ(UserForChoice(users, "carl")->id, 2u);  // case counts: no match, the first user
+    EXPECT_EQ(UserForChoice(users, "")->id, 2u);
+    EXPECT_FALSE(UserForChoice({}, "Ann"));
+}

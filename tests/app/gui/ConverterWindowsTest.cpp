@@ -1,0 +1,275 @@
+// Tests of the converter's windows on the offscreen platform: the start-up refusals, the main
+// window's menus, toolbar, Save state and close question, the font list's double click, and the
+// details dialog's limits.
+#include "app/gui/ConverterApp.h"
+#include "app/gui/FontDetailsDlg.h"
+#include "app/gui/FontPreviewPane.h"
+#include "app/gui/MainFrm.h"
+#include "app/gui/SDI_THView.h"
+#include "app/gui/WhenModal.h"
+#include "core/FontDoc.h"
+#include "platform/palmdesk/UserStore.h"
+#include "platform/win/Registry.h"
+#include "support/SampleFonts.h"
+#include "support/TempDir.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace {
+// Answers the next message box with button, keeping its text and caption.
+struct BoxAnswer {
+    QString text, caption;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
+    auto answer = std::make_shared<BoxAnswer>();
+    WhenModal([answer, button](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        if (!box) return;
+        answer->text = box->text();
+        answer->caption = box->windowTitle();
+        answer->icon = box->icon();
+        box->button(button)->click();
+    });
+    return answer;
+}
+
+// A desktop root of its own for the length of a test.
+struct Desktop {
+    TempDir dir;
+    Desktop() { ::setenv("PALMDESK_ROOT", dir.path().c_str(), 1); }
+    ~Desktop() { ::unsetenv("PALMDESK_ROOT"); }
+    void setHotSyncPath(const std::string& folder = PALMDESK_BIN_DIR) const {
+        win::HKEY key = nullptr;
+        win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
+                            win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        const std::string path = folder + "/hotsync";
+        win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(path.c_str()),
+                           static_cast<win::DWORD>(path.size() + 1));
+        win::RegCloseKey(key);
+    }
+    void addUser(const char* name) const { palmdesk::UserStore().Add(name, false); }
+};
+
+// Lets the event loop wait for events once, which is when the window updates its commands.
+void idle() {
+    QEventLoop loop;
+    QTimer::singleShot(20, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QStringList menuTexts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu->actions()) texts << (action->isSeparator() ? QString("-") : action->text());
+    return texts;
+}
+}  // namespace
+
+class ConverterWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startupRefusesWithoutTheInstallAide() {
+        Desktop desktop;
+        auto box = answerNextBox(QMessageBox::Ok);
+        ConverterApp app;
+        QVERIFY(!app.Start());
+        QCOMPARE(box->text, QString("Can not load the Instaide.dll. The program can not run. Please contact your "
+                                    "program vendor. "));
+        QCOMPARE(box->caption, QString("Typehold Converter"));
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QVERIFY(!app.MainWindow());
+    }
+
+    void startupRefusesWithoutPalmUsers() {
+        Desktop desktop;
+        desktop.setHotSyncPath();
+        auto box = answerNextBox(QMessageBox::Ok);
+        ConverterApp app;
+        QVERIFY(!app.Start());
+        QCOMPARE(box->text,
+                 QString("There are no any Palm users. Please check the users in your Palm desktop manager."));
+    }
+
+    void startupShowsTheAidesFailureAndEnds() {
+        Desktop desktop;
+        desktop.setHotSyncPath(BROKEN_AIDE_DIR);
+        auto box = answerNextBox(QMessageBox::Ok);
+        ConverterApp app;
+        QVERIFY(!app.Start());
+        QVERIFY2(box->text.startsWith("The function ") && box->text.contains(" is missing in the Instaide.dll."),
+                 qPrintable(box->text));
+        QVERIFY(!app.MainWindow());
+    }
+
+    void storedPlacementIsRestoredUnlessItLiesOffScreen() {
+        const struct {
+            const char* stored;
+            bool maximized;
+        } cases[] = {{"1,0,-1,-1,-1,-1,40,680,30,510", false},
+                     {"1,0,-1,-1,-1,-1,40,680,30", true},           // nine numbers
+                     {"1,0,-1,-1,-1,-1,9000,9600,30,510", true},    // right of the screen
+                     {"3,0,-1,-1,-1,-1,40,680,30,510", true}};      // stored maximized
+        for (const auto& c : cases) {
+            Desktop desktop;
+            desktop.setHotSyncPath();
+            desktop.addUser("Ann");
+            RegistryStore("Corvane", "Typehold").SetString("App Window", c.stored);
+            ConverterApp app;
+            QVERIFY(app.Start());
+            QCOMPARE(app.MainWindow()->isMaximized(), c.maximized);
+            if (!c.maximized) QCOMPARE(app.MainWindow()->geometry(), QRect(40, 30, 640, 480));
+            app.MainWindow()->Document()->MarkModified(false);
+        }
+    }
+
+    void mainWindowHasTheMenusToolbarAndSaveState() {
+        Desktop desktop;
+        desktop.setHotSyncPath();
+        desktop.addUser("Ann");
+        ConverterApp app;
+        QVERIFY(app.Start());
+        MainFrm* frame = app.MainWindow();
+        QVERIFY(frame);
+        QCOMPARE(frame->windowTitle(), QString("Typehold Converter"));
+
+        const QList<QAction*> menus = frame->menuBar()->actions();
+        QCOMPARE(menus.size(), 3);
+        QCOMPARE(menus[0]->text(), QString("&File"));
+        QCOMPARE(menuTexts(menus[0]->menu()), (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S",
+                                                           "Save &As...", "-", "Recent &Files", "-", "E&xit"}));
+        QCOMPARE(menuTexts(menus[1]->menu()), QStringList{"&Toolbar"});
+        QCOMPARE(menuTexts(menus[2]->menu()), QStringList{"&About Typehold..."});
+        const std::pair<unsigned, const char*> ids[] = {{0xE100, "New"}, {0xE101, "Open"}, {0xE103, "Save"},
+                                                        {0xE104, nullptr}, {0xE141, nullptr}, {0xE800, nullptr},
+                                                        {0xE140, "About"}};
+        for (const auto& [id, tip] : ids) {
+            QVERIFY2(frame->Action(id), qPrintable(QString::number(id, 16)));
+            QCOMPARE(frame->Action(id)->data().toUInt(), id);
+            if (tip) QCOMPARE(frame->Action(id)->toolTip(), QString(tip));
+        }
+
+        // The recent files: "(empty)", grayed, until the registry holds a path.
+        QMenu* recent = menus[0]->menu()->actions()[5]->menu();
+        QCOMPARE(menuTexts(recent), QStringList{"(empty)"});
+        QVERIFY(!recent->actions()[0]->isEnabled());
+
+        // View > Toolbar hides and shows the toolbar and follows with its check mark.
+        QAction* toolbar = frame->Action(MainFrm::ID_VIEW_TOOLBAR);
+        QVERIFY(toolbar->isChecked());
+        frame->RunCommand(MainFrm::ID_VIEW_TOOLBAR);
+        QVERIFY(!frame->ToolBar()->isVisible());
+        QVERIFY(!toolbar->isChecked());
+        frame->RunCommand(MainFrm::ID_VIEW_TOOLBAR);
+        QVERIFY(frame->ToolBar()->isVisible());
+        QVERIFY(toolbar->isChecked());
+        QCOMPARE(frame->ToolBar()->actions().size(), 5);
+
+        // Save is enabled exactly when the document is modified.
+        QVERIFY(!frame->Action(MainFrm::ID_FILE_SAVE)->isEnabled());
+        frame->Document()->MarkModified(true);
+        idle();
+        QVERIFY(frame->Action(MainFrm::ID_FILE_SAVE)->isEnabled());
+
+        // Closing with a modified document: Cancel keeps the window, No closes it and stores the
+        // placement.
+        auto cancel = answerNextBox(QMessageBox::Cancel);
+        QVERIFY(!frame->close());
+        QCOMPARE(cancel->text, QString("Save changes to Untitled?"));
+        QVERIFY(frame->isVisible());
+        answerNextBox(QMessageBox::No);
+        QVERIFY(frame->close());
+        RegistryStore store("Corvane", "Typehold");
+        std::string placement;
+        QVERIFY(store.GetString("App Window", placement));
+        QCOMPARE(std::count(placement.begin(), placement.end(), ','), 9);
+    }
+
+    void doubleClickEditsTheFontWithHighDensityLocked() {
+        Desktop desktop;
+        desktop.setHotSyncPath();
+        desktop.addUser("Ann");
+        ConverterApp app;
+        QVERIFY(app.Start());
+        MainFrm* frame = app.MainWindow();
+        CFontDoc* doc = frame->Document();
+        QVERIFY(doc->Fonts().AddConverted(tinyFont(true, "Alpha", "B", 12)) >= 0);
+        SDI_THView* view = frame->View();
+        view->RefreshList();
+        QTreeWidget* list = view->List();
+        QCOMPARE(list->topLevelItemCount(), 1);
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("Alpha"));
+        QCOMPARE(list->topLevelItem(0)->text(1), QString("B"));
+        QCOMPARE(list->topLevelItem(0)->text(2), QString("12"));
+
+        bool locked = false, readOnly = false;
+        WhenModal([&](QWidget* modal) {
+            auto* details = qobject_cast<FontDetailsDlg*>(modal);
+            if (!details) return;
+            locked = !details->HighDensityBox()->isEnabled() && details->HighDensityBox()->isChecked();
+            readOnly = details->SizeEdit()->isReadOnly();
+            details->NameEdit()->setText("Beta");
+            details->accept();
+        });
+        const QRect rect = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QVERIFY(locked);
+        QVERIFY(readOnly);
+        QCOMPARE(doc->Fonts().At(0)->name, std::string("Beta"));
+        QVERIFY(doc->IsModified());
+        QCOMPARE(list->topLevelItem(0)->text(0), QString("Beta"));
+        QVERIFY(list->topLevelItem(0)->isSelected());
+        // The selected font is previewed in both of its densities.
+        QVERIFY(!view->Preview()->IsEmpty());
+        QVERIFY(view->Preview()->HasDoubleDensity());
+        doc->MarkModified(false);
+    }
+
+    void detailsDialogKeepsTooLongNamesAndStyles() {
+        FontDetails details;
+        details.size = "12";
+        FontDetailsDlg dialog(details);
+        dialog.show();
+        dialog.NameEdit()->setText(QString(64, 'n'));
+        dialog.StyleEdit()->setText(QString(32, 's'));
+        auto first = answerNextBox(QMessageBox::Ok);
+        dialog.accept();
+        QCOMPARE(first->text, QString("The font name can not exceed 63 characters!"));
+        QCOMPARE(dialog.result(), 0);
+        QVERIFY(dialog.isVisible());
+
+        dialog.NameEdit()->setText(QString(63, 'n'));
+        auto second = answerNextBox(QMessageBox::Ok);
+        dialog.accept();
+        QCOMPARE(second->text, QString("The font style can not exceed 31 characters!"));
+        QVERIFY(dialog.isVisible());
+
+        dialog.StyleEdit()->setText(QString(31, 's'));
+        dialog.HighDensityBox()->setChecked(false);
+        dialog.accept();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.Details().name, std::string(63, 'n'));
+        QCOMPARE(dialog.Details().style, std::string(31, 's'));
+        QCOMPARE(dialog.Details().highDensity, 0);
+        QVERIFY(dialog.SizeEdit()->isReadOnly());
+        QVERIFY(dialog.HighDensityBox()->isEnabled());
+    }
+};
+
+QTEST_MAIN(ConverterWindowsTest)
+#include "ConverterWindowsTest.moc"
