@@ -21,7 +21,7 @@ void putWord(std::uint8_t* p, std::uint32_t v) {
 
 ConverterSettings::ConverterSettings() {
     for (std::size_t i = 0; i < kSizeCount; ++i) {
-        sizes[i].size = static_cast<std::uint32_t>(6 + i);
+        sizes[i].size = static_cast<std::uint32_t>(kFirstSize + i);
         sizes[i].checked = (sizes[i].size == 9 || sizes[i].size == 12 || sizes[i].size == 14) ? 1 : 0;
     }
 }
@@ -32,9 +32,15 @@ void ConverterSettings::Load(RegistryStore& store) {
     store.GetDword("Create HiRes", createHiRes);
     std::uint8_t sizeBytes[kSizesBytes];
     std::uint32_t length = 0;
-    // A value of another length is not this program's: it is ignored as a whole.
+    // A value of another length is not this program's: it is ignored as a whole. Within the
+    // value, a pair whose size is not one the list offers (0, 3000, ...) is ignored the same way,
+    // so that the list keeps its 21 sizes in ascending order, each once.
     if (store.GetBinary("L-R Sizes", sizeBytes, kSizesBytes, &length) && length == kSizesBytes)
-        for (std::size_t i = 0; i < kSizeCount; ++i) sizes[i] = {wordAt(sizeBytes + 8 * i), wordAt(sizeBytes + 8 * i + 4)};
+        for (std::size_t i = 0; i < kSizeCount; ++i) {
+            const std::uint32_t size = wordAt(sizeBytes + 8 * i);
+            if (size < kFirstSize || size >= kFirstSize + kSizeCount) continue;
+            sizes[size - kFirstSize].checked = wordAt(sizeBytes + 8 * i + 4) != 0 ? 1 : 0;
+        }
     std::uint8_t styleBytes[kStylesBytes];
     if (store.GetBinary("Styles", styleBytes, kStylesBytes, &length) && length == kStylesBytes)
         for (std::size_t i = 0; i < styles.size(); ++i) styles[i] = wordAt(styleBytes + 4 * i);

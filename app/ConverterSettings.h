@@ -3,7 +3,8 @@
 // "Preferences":
 //   "Script"       REG_DWORD   character set of the chosen script; 1 means all scripts
 //   "Create HiRes" REG_DWORD   0 or 1
-//   "L-R Sizes"    REG_BINARY  168 bytes: 21 pairs of (size, checked), 4-byte little-endian words
+//   "L-R Sizes"    REG_BINARY  168 bytes: 21 pairs of (size, checked), 4-byte little-endian words;
+//                             the sizes are 6 to 26 points
 //   "Styles"       REG_BINARY  16 bytes: Regular, Bold, Italic, Bold Italic flags
 #pragma once
 
@@ -22,11 +23,13 @@ struct SizeChoice {
 class ConverterSettings {
 public:
     static constexpr std::size_t kSizeCount = 21;
+    static constexpr std::uint32_t kFirstSize = 6;  // the sizes offered are 6 to 26 points
     static constexpr std::uint32_t kAllScripts = 1;
 
     ConverterSettings();
 
     // Missing values, and "L-R Sizes" or "Styles" values of any other length, keep the defaults.
+    // A stored size other than 6 to 26 points is ignored, so the sizes stay 6 to 26 in order.
     void Load(RegistryStore& store);
     // Write errors are ignored.
     void Save(RegistryStore& store) const;

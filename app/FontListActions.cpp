@@ -38,7 +38,7 @@ FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGF
     if (built) {
         record.name = details.name;
         record.style = details.style;
-        index = doc.Fonts().AddConverted(record);
+        if (FitsHandheldRecord(record, &why)) index = doc.Fonts().AddConverted(record);
     }
     if (index < 0) {
         ui.MessageBox(why.reason.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : why.reason,

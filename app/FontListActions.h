@@ -36,8 +36,8 @@ DetailsProblem CheckDetails(const std::string& name, const std::string& style);
 int PointSizeFromTenths(int tenths);
 
 // Add Font: builds the record (two densities when highDensity), names it from details and adds
-// it. The new entry, or null after a message (the failure's reason, or "Unknown font error");
-// the document is unchanged then.
+// it. The new entry, or null after a message (the failure's reason, such as a record too large
+// for a handheld, or "Unknown font error"); the document is unchanged then.
 FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
                          const FontDetails& details, DocumentUi& ui);
 

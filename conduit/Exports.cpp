@@ -67,22 +67,26 @@ CONDUIT_EXPORT std::int32_t OpenConduit(void* /*progress*/, const std::int32_t* 
     try {
         const std::int32_t syncType = properties ? properties[0] : -1;
         switch (syncType) {
-        case 0:
-            FetchPictures(kTypeBpmf, false);
-            FetchPictures(kTypeBpmc, false);
-            SendPictures(false);
+        case kSyncFast:
+            if (CheckSyncFolder()) {
+                FetchPictures(kTypeBpmf, false);
+                FetchPictures(kTypeBpmc, false);
+                SendPictures(false);
+            }
             log("Pictaro: sync operation completed successfully.");
             break;
-        case 2:
-            FetchPictures(kTypeBpmf, true);
-            FetchPictures(kTypeBpmc, true);
+        case kSyncHandheldOverwrites:
+            if (CheckSyncFolder()) {
+                FetchPictures(kTypeBpmf, true);
+                FetchPictures(kTypeBpmc, true);
+            }
             log("Pictaro: sync operation completed successfully.");
             break;
-        case 3:
-            SendPictures(true);
+        case kSyncDesktopOverwrites:
+            if (CheckSyncFolder()) SendPictures(true);
             log("Pictaro: sync operation completed successfully.");
             break;
-        case 6:
+        case kSyncNothing:
             log("DrAw configured to do nothing.");
             break;
         default:

@@ -66,13 +66,11 @@ std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const 
 
 void MakeFontDatabase(const std::string& path, const std::string& user) {
     const std::string title = std::filesystem::path(path).filename().string();
-    if (!std::filesystem::is_regular_file(path)) {
-        ConduitMessageBox("File \"" + path + "\" does not exists!", "Not Existing");
-        return;
-    }
-    const auto read = win::ReadWholeFile(path);
+    // Whatever keeps the file from being read (missing, a folder, no permission) is the one
+    // "does not exists!" box.
+    const auto read = std::filesystem::is_regular_file(path) ? win::ReadWholeFile(path) : std::nullopt;
     if (!read) {
-        ConduitMessageBox("The font file \"" + path + "\" could not be read; nothing was installed.", "Cannot read");
+        ConduitMessageBox("File \"" + path + "\" does not exists!", "Not Existing");
         return;
     }
     const std::vector<std::uint8_t>& font = *read;
@@ -89,7 +87,7 @@ void MakeFontDatabase(const std::string& path, const std::string& user) {
     const std::string output = folder + "/" + title + ".pdb";
     const auto bytes = WrapFont(font, title);
     if (!win::writeFileAtomically(output, {std::span<const std::uint8_t>(bytes)}, true)) {
-        ConduitMessageBox("Cannot create file \"" + output + "\"", "Cannot create");
+        ConduitMessageBox("Cannot create file \"" + title + ".pdb\"", "Cannot create");
     } else {
         PltInstallFile(user.c_str(), output.c_str());
     }

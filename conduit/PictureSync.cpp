@@ -2,10 +2,12 @@
 #include "PictureSync.h"
 
 #include "ConduitSettings.h"
+#include "HandheldDatabase.h"
+#include "PictureNames.h"
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "platform/palmdesk/HotSyncLog.h"
-#include "platform/palmdesk/SyncApi.h"
+#include "platform/win/EqualNoCase.h"
 #include "platform/win/WindowsPath.h"
 
 #include <algorithm>
@@ -13,15 +15,18 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 constexpr std::uint16_t kPictureTag = 12;
 constexpr const char* kFormatDb = "PictaroFormatDb";
+constexpr std::uint8_t kReadMode = eDbRead | eDbShowSecret;
 
-void log(const char* text) { LogAddEntry(text, slText, false); }
-
-std::string syncFolder() { return win::ResolveWindowsPath(Settings().syncDir); }
+void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
 
 std::uint32_t bigEndian32(const std::uint8_t* p) {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
@@ -38,138 +43,263 @@ DeviceFormat defaultFormat() {
     return f;
 }
 
-std::int32_t createDatabase(const std::string& name, std::uint32_t type, std::uint8_t& handle) {
+std::int32_t createDatabase(HandheldDatabase& db, const std::string& name, std::uint32_t type) {
     SyncCreateDbParams create{};
     create.creator = kCreatorDrAw;
     create.attributes = 0x0008;
     create.card = 0;
-    std::memcpy(create.name, name.data(), std::min<std::size_t>(name.size(), sizeof create.name - 1));
+    std::memcpy(create.name, name.data(), std::min(name.size(), sizeof create.name - 1));
     create.type = type;
-    return SyncCreateDB(&create, &handle);
+    return db.create(create);
 }
 
-bool isBmp(const std::filesystem::path& p) {
-    std::string ext = p.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext == ".bmp";
+bool isBmp(const fs::path& p) { return win::EqualNoCase(p.extension().string(), ".bmp"); }
+
+// A .bmp file of the sync folder and the handheld name the send pass gives it.
+struct DesktopPicture {
+    fs::path path;
+    std::string name;
+};
+
+// The folder's .bmp files in name order, so that both passes meet the files in the same order.
+std::vector<fs::path> bmpFiles(const std::string& folder) {
+    std::error_code error;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.is_regular_file(error) && isBmp(entry.path())) files.push_back(entry.path());
+    std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    return files;
+}
+
+std::string stemOf(const fs::path& file) {
+    const std::string name = file.filename().string();
+    return name.substr(0, name.size() - 4);
+}
+
+// Each picture database's name on the handheld, of both types.
+std::set<std::string> pictureDatabaseNames() {
+    std::set<std::string> names;
+    for (const std::uint32_t type : {kTypeBpmf, kTypeBpmc})
+        for (bool first = true;; first = false) {
+            SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
+            SyncDatabaseInfo found{};
+            if (SyncFindDbByTypeCreator(&search, &found) != SYNCERR_NONE) break;
+            names.emplace(found.name, strnlen(found.name, sizeof found.name));
+        }
+    return names;
+}
+
+bool handheldHas(const std::string& name) {
+    HandheldDatabase db;
+    return db.open(name, 0, kReadMode) == SYNCERR_NONE;
+}
+
+// The file a fetched picture goes to: the file its name gives; else an existing file that the
+// send pass would send under this name (a longer name, an upper-case extension, a name taken
+// literally); else a file whose name matches without regard to case, as on a Windows folder,
+// unless that file belongs to another database.
+fs::path fetchTarget(const std::string& folder, const std::vector<DesktopPicture>& files, const std::string& name) {
+    const std::string wanted = FileNameForDatabase(name) + ".bmp";
+    const fs::path exact = fs::path(folder) / wanted;
+    std::error_code error;
+    if (fs::exists(exact, error)) return exact;
+    for (const auto& file : files)
+        if (file.name == name) return file.path;
+    for (const auto& file : files)
+        if (win::EqualNoCase(file.path.filename().string(), wanted) && !handheldHas(file.name)) return file.path;
+    return exact;
+}
+
+// The picture of an open database, its records joined; none (with the line logged) when the
+// info block cannot be read or the records do not add up to the length it gives.
+std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db, std::uint32_t records) {
+    std::uint8_t info[6] = {};
+    SyncBlockParams block{info, 6, 6};
+    if (SyncReadDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) {
+        log("Pictaro: failed to read app info block.");
+        return std::nullopt;
+    }
+    if ((info[0] << 8 | info[1]) != kPictureTag) log("Pictaro: app info block is corrupted.");
+    // The length is not trusted: no more is held than the records can carry, and the buffer
+    // grows only with what really arrives.
+    const std::uint32_t length = bigEndian32(info + 2);
+    if (length > std::uint64_t(records) * kPictureChunk) {
+        log("Pictaro: failed to read record.");
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> picture;
+    std::vector<std::uint8_t> chunk(kPictureChunk);
+    for (std::uint32_t index = 0; picture.size() < length; ++index) {
+        SyncRecordParams r{};
+        r.handle = db.handle();
+        r.recordIndex = index;
+        r.buffer = chunk.data();
+        r.bufferSize = static_cast<std::uint32_t>(std::min<std::size_t>(length - picture.size(), kPictureChunk));
+        if (SyncReadRecordByIndex(&r) != SYNCERR_NONE || r.dataLength != r.bufferSize) {
+            log("Pictaro: failed to read record.");
+            return std::nullopt;
+        }
+        picture.insert(picture.end(), chunk.begin(), chunk.begin() + r.bufferSize);
+    }
+    return picture;
+}
+
+void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, const std::vector<DesktopPicture>& files,
+                  bool overwrite) {
+    const std::string name(found.name, strnlen(found.name, sizeof found.name));
+    HandheldDatabase db;
+    if (db.open(name, found.card, kReadMode) != SYNCERR_NONE) {
+        log("Pictaro: failed to open handheld database.");
+        return;
+    }
+    const auto picture = readPicture(db, found.records);
+    if (!picture) return;
+    log("Pictaro: database successfully read from handheld.");
+    db.close();
+    const fs::path path = fetchTarget(folder, files, name);
+    std::error_code error;
+    if (!overwrite && fs::exists(path, error)) return;
+    PictureExporter exporter;
+    if (!exporter.exportPicture(picture->data(), static_cast<std::uint32_t>(picture->size()), path.string(), overwrite))
+        log("Pictaro: failed to write " + path.filename().string() + ": " + exporter.failure() + ".");
 }
 
 // Writes the picture into the open database: the info block, then 4096-byte records.
 enum class WriteOutcome { Written, InfoBlockFailed, RecordFailed };
-WriteOutcome writePicture(std::uint8_t handle, const std::vector<std::uint8_t>& record) {
+WriteOutcome writePicture(const HandheldDatabase& db, const std::vector<std::uint8_t>& record) {
     std::uint8_t info[6] = {0, kPictureTag, static_cast<std::uint8_t>(record.size() >> 24),
                             static_cast<std::uint8_t>(record.size() >> 16), static_cast<std::uint8_t>(record.size() >> 8),
                             static_cast<std::uint8_t>(record.size())};
     SyncBlockParams block{info, 6, 0};
-    if (SyncWriteDBAppInfoBlock(handle, &block) != SYNCERR_NONE) return WriteOutcome::InfoBlockFailed;
+    if (SyncWriteDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) return WriteOutcome::InfoBlockFailed;
     for (std::size_t offset = 0; offset < record.size(); offset += kPictureChunk) {
         SyncRecordParams r{};
-        r.handle = handle;
+        r.handle = db.handle();
         r.buffer = const_cast<std::uint8_t*>(record.data() + offset);
         r.dataLength = static_cast<std::uint32_t>(std::min(kPictureChunk, record.size() - offset));
-        if (SyncWriteRec(&r) != SYNCERR_NONE) {
-            log("Pictaro: failed to write record.");
-            return WriteOutcome::RecordFailed;
-        }
+        if (SyncWriteRec(&r) != SYNCERR_NONE) return WriteOutcome::RecordFailed;
     }
     return WriteOutcome::Written;
 }
-}  // namespace
 
-std::string FileNameForDatabase(const std::string& name) {
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto b = static_cast<unsigned char>(name[i]);
-        if (b < 0x20 || b == 0x7F || name[i] == '/' || name[i] == '\\' || name[i] == '%' || (i == 0 && name[i] == '.')) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", b);
-            out += hex;
-        } else {
-            out += name[i];
-        }
-    }
-    return out;
+struct SendPass {
+    DeviceFormat format;
+    bool replace = false;
+    std::set<std::string> pictures;           // picture databases on the handheld (replace only)
+    std::map<std::string, std::string> taken;  // handheld name -> the file that took it in this pass
+};
+
+void deleteDatabase(HandheldDatabase& db, const std::string& name) {
+    db.close();
+    SyncDeleteDB(name.c_str(), 0);
 }
 
-std::string DatabaseNameFromFile(const std::string& stem) {
-    std::string out;
-    for (std::size_t i = 0; i < stem.size(); ++i) {
-        if (stem[i] == '%' && i + 2 < stem.size() + 0 && std::isxdigit(static_cast<unsigned char>(stem[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(stem[i + 2]))) {
-            out += static_cast<char>(std::stoi(stem.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += stem[i];
+void sendPicture(const fs::path& file, SendPass& pass) {
+    const std::string fileName = file.filename().string();
+    const std::string name = DatabaseNameFromFile(stemOf(file));
+    if (const auto [it, added] = pass.taken.emplace(name, fileName); !added) {
+        log("Pictaro: " + fileName + " is not sent to handheld because " + it->second + " already has its name \"" +
+            name + "\".");
+        return;
+    }
+    const std::uint32_t type = pass.format.compression ? kTypeBpmc : kTypeBpmf;
+    HandheldDatabase db;
+    const std::int32_t rc = createDatabase(db, name, type);
+    bool replacing = false;
+    if (rc == SYNCERR_FILE_ALREADY_EXISTS) {
+        if (!pass.replace) return;
+        // Whatever else bears the name (another application's database, the format database)
+        // is never touched.
+        if (!pass.pictures.contains(name)) {
+            log("Pictaro: failed to create database on handheld.");
+            return;
+        }
+        replacing = true;  // the old picture goes only once the new one is encoded
+    } else if (rc != SYNCERR_NONE) {
+        log("Pictaro: failed to create database on handheld.");
+        return;
+    }
+    std::vector<std::uint8_t> record;
+    std::uint32_t length = 0;
+    buildPictureRecord(file.string(), pass.format, record, length);
+    if (record.empty()) {
+        std::swap(pass.format.maxWidth, pass.format.maxHeight);
+        buildPictureRecord(file.string(), pass.format, record, length);
+    }
+    if (record.empty()) {
+        char line[512];
+        std::snprintf(line, sizeof line,
+                      "Pictaro: Cannot download %s file to handheld because the device supports %d x %d bitmaps with "
+                      "maximum size of %u bytes of raw data",
+                      fileName.c_str(), pass.format.maxWidth, pass.format.maxHeight, pass.format.maxRawSize);
+        log(line);
+        if (!replacing) deleteDatabase(db, name);
+        return;
+    }
+    if (replacing) {
+        SyncDeleteDB(name.c_str(), 0);
+        if (createDatabase(db, name, type) != SYNCERR_NONE) {
+            log("Pictaro: failed to create database on handheld.");
+            return;
         }
     }
-    return out;
+    switch (writePicture(db, record)) {
+    case WriteOutcome::Written:
+        log("Pictaro: database successfully created on handheld.");
+        db.close();
+        break;
+    case WriteOutcome::InfoBlockFailed:
+        log("Pictaro: failed to write app info block.");
+        deleteDatabase(db, name);
+        break;
+    case WriteOutcome::RecordFailed:
+        log("Pictaro: failed to write record.");
+        db.close();
+        log("Pictaro: failed to create database on handheld. Check whethere there is enough free space");
+        deleteDatabase(db, name);
+        break;
+    }
+}
+}  // namespace
+
+std::optional<std::string> SyncFolder() {
+    const std::string& dir = Settings().syncDir;
+    const bool drivePath = dir.size() >= 3 && std::isalpha(static_cast<unsigned char>(dir[0])) && dir[1] == ':' &&
+                           (dir[2] == '\\' || dir[2] == '/');
+    const bool desktopPath = !dir.empty() && dir[0] == '/';
+    if (!drivePath && !desktopPath) return std::nullopt;
+    return win::ResolveWindowsPath(dir);
+}
+
+bool CheckSyncFolder() {
+    if (SyncFolder()) return true;
+    log("Pictaro: the sync folder \"" + Settings().syncDir + "\" is not a full path; no pictures were exchanged.");
+    return false;
 }
 
 void FetchPictures(std::uint32_t type, bool overwrite) {
+    const auto folder = SyncFolder();
+    if (!folder) return;
+    std::vector<DesktopPicture> files;
+    for (auto& path : bmpFiles(*folder)) files.push_back({path, DatabaseNameFromFile(stemOf(path))});
     for (bool first = true;; first = false) {
         SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
         SyncDatabaseInfo found{};
         if (SyncFindDbByTypeCreator(&search, &found) != SYNCERR_NONE) return;
-        const std::string name(found.name, strnlen(found.name, sizeof found.name));
-        std::uint8_t handle = 0;
-        if (SyncOpenDB(name.c_str(), found.card, &handle, eDbRead | eDbShowSecret) != SYNCERR_NONE) {
-            log("Pictaro: failed to open handheld database.");
-            return;
-        }
-        std::uint8_t info[6] = {};
-        SyncBlockParams block{info, 6, 6};
-        if (SyncReadDBAppInfoBlock(handle, &block) != SYNCERR_NONE) {
-            log("Pictaro: failed to read app info block.");
-            SyncCloseDB(handle);
-            return;
-        }
-        if ((info[0] << 8 | info[1]) != kPictureTag) log("Pictaro: app info block is corrupted.");
-        const std::uint32_t length = bigEndian32(info + 2);
-        std::vector<std::uint8_t> picture;
-        try {
-            picture.assign(length, 0);
-        } catch (const std::bad_alloc&) {
-            log("Pictaro: failed to read record.");
-            SyncCloseDB(handle);
-            return;
-        }
-        std::int64_t remaining = length;
-        bool readFailed = false;
-        for (std::uint32_t index = 0; remaining > 0; ++index, remaining -= std::int64_t(kPictureChunk)) {
-            SyncRecordParams r{};
-            r.handle = handle;
-            r.recordIndex = index;
-            r.buffer = picture.data() + std::size_t(index) * kPictureChunk;
-            r.bufferSize = static_cast<std::uint32_t>(std::min<std::int64_t>(remaining, std::int64_t(kPictureChunk)));
-            if (SyncReadRecordByIndex(&r) != SYNCERR_NONE) {
-                readFailed = true;
-                break;
-            }
-        }
-        if (readFailed) {
-            log("Pictaro: failed to read record.");
-            SyncCloseDB(handle);
-            return;
-        }
-        log("Pictaro: database successfully read from handheld.");
-        SyncCloseDB(handle);
-        const std::string path = syncFolder() + "/" + FileNameForDatabase(name) + ".bmp";
-        PictureExporter exporter;
-        exporter.exportPicture(picture.data(), length, path, overwrite);
+        fetchPicture(found, *folder, files, overwrite);
     }
 }
 
 DeviceFormat ReadDeviceFormat() {
-    std::uint8_t handle = 0;
-    if (SyncOpenDB(kFormatDb, 0, &handle, eDbRead | eDbShowSecret) != SYNCERR_NONE) return defaultFormat();
+    HandheldDatabase db;
+    if (db.open(kFormatDb, 0, kReadMode) != SYNCERR_NONE) return defaultFormat();
     std::uint8_t bytes[16] = {};
     SyncRecordParams r{};
-    r.handle = handle;
+    r.handle = db.handle();
     r.buffer = bytes;
     r.bufferSize = sizeof bytes;
     if (SyncReadRecordByIndex(&r) != SYNCERR_NONE) {
         log("Pictaro: failed to read record from format db.");
-        SyncCloseDB(handle);
         return defaultFormat();
     }
     DeviceFormat f;
@@ -182,72 +312,17 @@ DeviceFormat ReadDeviceFormat() {
     if (Settings().acceptedDensity == 72) f.density = 72;
     if (Settings().acceptedDepth < f.depth) f.depth = Settings().acceptedDepth;
     f.compression = Settings().acceptedCompression;
-    SyncCloseDB(handle);
     return f;
 }
 
 void SendPictures(bool replace) {
-    DeviceFormat format = ReadDeviceFormat();
-    std::error_code error;
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(syncFolder(), error))
-        if (entry.is_regular_file(error) && isBmp(entry.path())) files.push_back(entry.path());
-    for (const auto& file : files) {
-        const std::string fileName = file.filename().string();
-        const std::string name = DatabaseNameFromFile(fileName.substr(0, fileName.size() - 4));
-        const std::uint32_t type = format.compression ? kTypeBpmc : kTypeBpmf;
-        std::uint8_t handle = 0;
-        std::int32_t rc = createDatabase(name, type, handle);
-        bool replacing = false;
-        if (rc == SYNCERR_FILE_ALREADY_EXISTS) {
-            if (!replace) continue;
-            replacing = true;  // the old database goes only once the new picture is encoded
-        } else if (rc != SYNCERR_NONE) {
-            log("Pictaro: failed to create database on handheld.");
-            continue;
-        }
-        std::vector<std::uint8_t> record;
-        std::uint32_t length = 0;
-        buildPictureRecord(file.string(), format, record, length);
-        if (record.empty()) {
-            std::swap(format.maxWidth, format.maxHeight);
-            buildPictureRecord(file.string(), format, record, length);
-        }
-        if (record.empty()) {
-            char line[512];
-            std::snprintf(line, sizeof line,
-                          "Pictaro: Cannot download %s file to handheld because the device supports %d x %d bitmaps with "
-                          "maximum size of %u bytes of raw data",
-                          fileName.c_str(), format.maxWidth, format.maxHeight, format.maxRawSize);
-            log(line);
-            if (!replacing) {
-                SyncCloseDB(handle);
-                SyncDeleteDB(name.c_str(), 0);
-            }
-            continue;
-        }
-        if (replacing) {
-            SyncDeleteDB(name.c_str(), 0);
-            if (createDatabase(name, type, handle) != SYNCERR_NONE) {
-                log("Pictaro: failed to create database on handheld.");
-                continue;
-            }
-        }
-        switch (writePicture(handle, record)) {
-        case WriteOutcome::Written:
-            log("Pictaro: database successfully created on handheld.");
-            SyncCloseDB(handle);
-            break;
-        case WriteOutcome::InfoBlockFailed:
-            log("Pictaro: failed to write app info block.");
-            SyncCloseDB(handle);
-            SyncDeleteDB(name.c_str(), 0);
-            break;
-        case WriteOutcome::RecordFailed:
-            SyncCloseDB(handle);
-            log("Pictaro: failed to create database on handheld. Check whethere there is enough free space");
-            SyncDeleteDB(name.c_str(), 0);
-            break;
-        }
-    }
+    const auto folder = SyncFolder();
+    if (!folder) return;
+    SendPass pass;
+    pass.format = ReadDeviceFormat();
+    pass.replace = replace;
+    const auto files = bmpFiles(*folder);
+    if (files.empty()) return;
+    if (replace) pass.pictures = pictureDatabaseNames();
+    for (const auto& file : files) sendPicture(file, pass);
 }

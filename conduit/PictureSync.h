@@ -2,12 +2,14 @@
 // picture databases (creator DrAw, type bpmf or bpmc; application info block: tag 12 and the
 // picture's length, big-endian; the PictureRecord cut into 4096-byte records) into .bmp files of
 // the sync folder; the send pass turns the folder's .bmp files into new databases within the
-// handheld's device format. Every outcome is a line of the HotSync log.
+// handheld's device format. Every outcome is a line of the HotSync log. Names travel as
+// PictureNames.h says.
 #pragma once
 
 #include "picture/DeviceFormat.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr std::uint32_t kCreatorDrAw = 0x44724177;
@@ -15,13 +17,17 @@ inline constexpr std::uint32_t kTypeBpmf = 0x62706D66;
 inline constexpr std::uint32_t kTypeBpmc = 0x62706D63;
 inline constexpr std::size_t kPictureChunk = 4096;
 
+// The sync folder, SyncDir resolved; none when SyncDir is empty or not a full path ("C:\..."),
+// since a relative folder would land wherever the HotSync manager happens to run.
+std::optional<std::string> SyncFolder();
+// True when there is a sync folder; otherwise logs the one line that says no picture moves.
+bool CheckSyncFolder();
+
+// Each unreadable database logs its line and the pass goes on with the next one. A picture that
+// cannot be written to the desktop logs a line naming the file and the reason.
 void FetchPictures(std::uint32_t type, bool overwrite);
+// Only picture databases (creator DrAw, type bpmf or bpmc) are ever replaced. A file whose
+// handheld name an earlier file of the pass already took is logged and skipped.
 void SendPictures(bool replace);
 // Record 0 of "PictaroFormatDb" with the settings applied, or the default format.
 DeviceFormat ReadDeviceFormat();
-
-// A handheld database name as a file name inside the sync folder: "/", "\", "%", control bytes
-// and a leading "." become %XX, so that no name can reach outside the folder; ordinary names stay
-// as they are. DatabaseNameFromFile undoes it.
-std::string FileNameForDatabase(const std::string& name);
-std::string DatabaseNameFromFile(const std::string& fileStem);

@@ -32,8 +32,6 @@ std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const gdi::LOGF
     sized.lfHeight = height;
     return engine.CreateFontIndirect(sized);
 }
-
-int countOf(const CFontRecord& r) { return r.Count(); }
 }  // namespace
 
 bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, BuildFailure* why) {
@@ -98,6 +96,22 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
     return strike;
 }
 
+namespace {
+// The strike of cells framed to above and below rows around the baseline.
+bool composeFramed(CFontRecord& record, GlyphCells& cells, int above, int below, int scale,
+                   const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, BuildFailure* why) {
+    if (!FrameCells(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
+    auto composed = ComposeStrike(record, above + below, 0, scale, cells, tm.tmFirstChar, tm.tmLastChar);
+    if (!composed) return fail(why, "out of memory");
+    strike = std::move(*composed);
+    return true;
+}
+
+bool noCharacters(BuildFailure* why, int pixels) {
+    return fail(why, "no character of the font can be drawn at " + std::to_string(pixels) + " pixels");
+}
+}  // namespace
+
 bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, BuildFailure* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
@@ -105,88 +119,125 @@ bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, con
     if (!font) return fail(why, "the font cannot be created");
     auto cells = std::make_unique<GlyphCells>();
     gdi::TEXTMETRIC tm;
-    RenderStrike(*font, *cells, tm);
+    if (!RenderStrike(*font, *cells, tm) || !AnyCharacterPresent(*cells, tm.tmFirstChar, tm.tmLastChar))
+        return noCharacters(why, size);
     SetMissingSymbol(*cells, tm);
     record.font.firstChar = tm.tmFirstChar;
     record.font.lastChar = tm.tmLastChar;
     if (!BuildTables(record, *cells, tm.tmFirstChar, tm.tmLastChar, why)) return false;
-    const int rows = tm.tmHeight + tm.tmExternalLeading;
-    auto strike = ComposeStrike(record, tm.tmHeight, tm.tmExternalLeading, 1, *cells, tm.tmFirstChar, tm.tmLastChar);
-    if (!strike) return fail(why, "out of memory");
-    record.strike1 = std::move(*strike);
-    const int count = countOf(record);
-    const std::size_t s1 = std::size_t(rows) * record.font.rowWords * 2;
+    // The external leading's rows lie above the ascent; ink that rises past the ascent uses
+    // them first and adds rows beyond them.
+    const InkRows ink = MeasureInk(*cells, tm.tmFirstChar, tm.tmLastChar);
+    const int above = std::max(tm.tmExternalLeading + tm.tmAscent, ink.above);
+    const int below = std::max(tm.tmDescent, ink.below);
+    if (!composeFramed(record, *cells, above, below, 1, tm, record.strike1, why)) return false;
     record.header.flags = CFontRecord::kFlagsSingle;
     record.header.pointSize = static_cast<std::uint16_t>(size);
     record.font.fontType = CFontRecord::kSingleDensityType;
-    record.font.fRectHeight = static_cast<std::uint16_t>(rows);
-    record.font.descent = static_cast<std::uint16_t>(tm.tmDescent);
-    record.font.ascent = static_cast<std::uint16_t>(rows - tm.tmDescent);
-    record.font.owTLoc = static_cast<std::uint16_t>((s1 + 2 * std::size_t(count) + 28 - 16) / 2);
-    record.header.fontDataLength = static_cast<std::uint32_t>(s1 + 4 * std::size_t(count) + 28);
+    record.font.fRectHeight = static_cast<std::uint16_t>(above + below);
+    record.font.ascent = static_cast<std::uint16_t>(above);
+    record.font.descent = static_cast<std::uint16_t>(below);
+    record.SetLayoutFields();
     return true;
+}
+
+std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi::LOGFONT& lf, int size,
+                                             const gdi::TEXTMETRIC& single, int* fittedHeight, BuildFailure* why) {
+    const int lead = std::min(single.tmExternalLeading, 1);
+    const int target = 2 * (single.tmHeight + lead);
+    int height2 = 2 * size;
+    auto font2 = fontOfHeight(engine, lf, -height2);
+    // One pixel of height at a time: up while more than a row short, then down while too tall.
+    int d = font2 ? target - font2->GetTextMetrics().tmHeight : 0;
+    for (int guard = 0; font2 && d > 1 && guard < 4 * size + 16; ++guard) {
+        font2 = fontOfHeight(engine, lf, -++height2);
+        if (font2) d = target - font2->GetTextMetrics().tmHeight;
+    }
+    while (font2 && d < 0 && height2 > 1) {
+        font2 = fontOfHeight(engine, lf, -(--height2));
+        if (font2) d = target - font2->GetTextMetrics().tmHeight;
+    }
+    if (!font2) {
+        fail(why, "the font cannot be created");
+        return nullptr;
+    }
+    if (d < 0) {
+        fail(why, "no double-size font fits the single-size cell");
+        return nullptr;
+    }
+    if (fittedHeight) *fittedHeight = height2;
+    return font2;
 }
 
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, BuildFailure* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
     const auto font1 = fontOfHeight(engine, lf, -size);
-    int height2 = 2 * size;
-    auto font2 = fontOfHeight(engine, lf, -height2);
-    if (!font1 || !font2) return fail(why, "the font cannot be created");
+    if (!font1) return fail(why, "the font cannot be created");
     const gdi::TEXTMETRIC tm1 = font1->GetTextMetrics();
-    const int h1 = tm1.tmHeight;
-    const int lead = std::min(tm1.tmExternalLeading, 1);
-    const int target = 2 * (h1 + lead);
-
-    // Fit the double-size font to twice the single-size cell, one pixel of height at a time.
-    int d = target - font2->GetTextMetrics().tmHeight;
-    for (int guard = 0; d > 1 && guard < 4 * size + 16; ++guard) {
-        font2 = fontOfHeight(engine, lf, -++height2);
-        if (!font2) return fail(why, "the font cannot be created");
-        d = target - font2->GetTextMetrics().tmHeight;
-    }
-    while (d < 0 && height2 > 1) {
-        font2 = fontOfHeight(engine, lf, -(--height2));
-        if (!font2) return fail(why, "the font cannot be created");
-        d = target - font2->GetTextMetrics().tmHeight;
-    }
-    if (d < 0) return fail(why, "no double-size font fits the single-size cell");
-    const gdi::TEXTMETRIC fitted = font2->GetTextMetrics();
-    const int descent = std::abs(fitted.tmDescent) / 2;
+    int height2 = 0;
+    const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, &height2, why);
+    if (!font2) return false;
 
     auto cells1 = std::make_unique<GlyphCells>();
     auto cells2 = std::make_unique<GlyphCells>();
     gdi::TEXTMETRIC m1, m2;
-    RenderStrike(*font1, *cells1, m1);
-    RenderDoubleStrike(*font2, *cells1, *cells2, m2);
+    if (!RenderStrike(*font1, *cells1, m1) || !AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar))
+        return noCharacters(why, size);
+    if (!RenderDoubleStrike(*font2, *cells1, *cells2, m2) || !AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar))
+        return noCharacters(why, height2);
     SetMissingSymbol(*cells1, m1);
     SetMissingSymbol(*cells2, m1);
     record.font.firstChar = m1.tmFirstChar;
     record.font.lastChar = m1.tmLastChar;
     if (!BuildTables(record, *cells1, m1.tmFirstChar, m1.tmLastChar, why)) return false;
-    auto strike1 = ComposeStrike(record, h1, lead, 1, *cells1, m1.tmFirstChar, m1.tmLastChar);
-    auto strike2 = ComposeStrike(record, m2.tmHeight, d, 2, *cells2, m1.tmFirstChar, m1.tmLastChar);
-    if (!strike1 || !strike2) return fail(why, "out of memory");
-    record.strike1 = std::move(*strike1);
-    record.strike2 = std::move(*strike2);
 
-    const int count = countOf(record);
-    const int rows1 = h1 + lead;
-    const std::size_t s1 = std::size_t(rows1) * record.font.rowWords * 2;
+    // One baseline for both strikes: strike 1's rows above it (its leading, ascent and any ink
+    // rising past them) give the ascent, and strike 2 stands on row 2 x ascent. Each side gets
+    // the rows the ink of either strike needs, so that strike 2 keeps exactly twice the rows.
+    const int lead = std::min(m1.tmExternalLeading, 1);
+    const InkRows ink1 = MeasureInk(*cells1, m1.tmFirstChar, m1.tmLastChar);
+    const InkRows ink2 = MeasureInk(*cells2, m1.tmFirstChar, m1.tmLastChar);
+    const int above = std::max({lead + m1.tmAscent, ink1.above, (ink2.above + 1) / 2});
+    const int below = std::max({m1.tmDescent, ink1.below, (ink2.below + 1) / 2});
+    if (!composeFramed(record, *cells1, above, below, 1, m1, record.strike1, why) ||
+        !composeFramed(record, *cells2, 2 * above, 2 * below, 2, m1, record.strike2, why))
+        return false;
+
     record.header.flags = CFontRecord::kFlagsTwoDensity;
     record.header.pointSize = static_cast<std::uint16_t>(size);
     record.font.fontType = CFontRecord::kTwoDensityType;
     record.font.version = 1;
     record.font.densityCount = 2;
-    record.font.fRectHeight = static_cast<std::uint16_t>(rows1);
-    record.font.ascent = static_cast<std::uint16_t>(rows1 - descent);
-    record.font.descent = static_cast<std::uint16_t>(descent);
-    record.font.owTLoc = static_cast<std::uint16_t>((2 * count + 44 - 16) / 2);
-    const auto firstStrike = static_cast<std::uint32_t>(4 * count + 44);
-    record.densities = {DensityEntry{72, firstStrike}, DensityEntry{144, firstStrike + static_cast<std::uint32_t>(s1)}};
-    record.header.fontDataLength = static_cast<std::uint32_t>(44 + 4 * std::size_t(count) + 5 * s1);
+    record.font.fRectHeight = static_cast<std::uint16_t>(above + below);
+    record.font.ascent = static_cast<std::uint16_t>(above);
+    record.font.descent = static_cast<std::uint16_t>(below);
+    record.SetLayoutFields();
     return true;
+}
+
+namespace {
+const char* styleName(const gdi::LOGFONT& lf) {
+    const bool bold = lf.lfWeight > 400, italic = lf.lfItalic != 0;
+    return bold ? (italic ? "Bold Italic" : "Bold") : (italic ? "Italic" : "Regular");
+}
+
+// 67387 as "67,387".
+std::string withThousands(std::size_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = int(digits.size()) - 3; at > 0; at -= 3) digits.insert(std::size_t(at), ",");
+    return digits;
+}
+}  // namespace
+
+std::string TooLargeReason(std::size_t recordSize) {
+    return "the record would be " + withThousands(recordSize) + " bytes, too large for a handheld record (at most " +
+           withThousands(CFontRecord::kMaxHandheldRecordSize) + ")";
+}
+
+bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why) {
+    if (record.RecordSize() <= CFontRecord::kMaxHandheldRecordSize) return true;
+    return fail(why, TooLargeReason(record.RecordSize()));
 }
 
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
@@ -194,6 +245,15 @@ bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int 
     CFontRecord record;
     const bool built = highDensity ? BuildHighDensity(engine, record, size, lf, why)
                                    : BuildLowDensity(engine, record, size, lf, why);
+    // The handheld keeps each record in one memory chunk: a larger font could be written to the
+    // file but never installed.
+    BuildFailure tooLarge;
+    if (built && !FitsHandheldRecord(record, &tooLarge)) {
+        if (why) *why = tooLarge;
+        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge.reason,
+                      win::MB_OK);
+        return false;
+    }
     if (built && list.AddConverted(record) != -1) return true;
     if (built && why) why->reason = "the record cannot be added";
     ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);

@@ -5,6 +5,7 @@
 #include "FontRecord.h"
 #include "GlyphRasteriser.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,14 +29,34 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
                                                        int scale, const GlyphCells& cells, int firstChar,
                                                        int lastChar);
 
-// The single-density font of description at size points.
+// The font at twice size, fitted one pixel of height at a time so that its cell is as tall as
+// twice the single-size cell (with at most one row of its external leading), or at most one row
+// shorter. Its lfHeight magnitude goes to fittedHeight. None (reason set) when no such font can
+// be made.
+std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi::LOGFONT& description, int size,
+                                             const gdi::TEXTMETRIC& single, int* fittedHeight,
+                                             BuildFailure* why = nullptr);
+
+// The single-density font of description at size points. Ink that reaches above the font's
+// ascent (past its external leading) or below its descent adds rows to the strike, so nothing a
+// character draws is cut off. Fails when no character can be drawn.
 bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& description,
                      BuildFailure* why = nullptr);
-// The two-density font: a second font at twice the size, fitted one pixel at a time to twice the
-// single-density cell height.
+// The two-density font: a second font at twice the size (FitDoubleSizeFont). Both strikes share
+// one baseline: the ascent is the row strike 1's characters stand on and strike 2's stand on
+// row 2 x ascent; rows are added at the top and bottom until the ink of both strikes fits, and
+// strike 2 always has twice the rows of strike 1.
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& description,
                       BuildFailure* why = nullptr);
 
-// Builds one font and adds it to list. On failure shows "Unknown font error" through ui.
+// Why a record of recordSize bytes is refused.
+std::string TooLargeReason(std::size_t recordSize);
+// False (reason set) when the record, with its name and style as they are, would be larger than
+// a handheld record can be. Whatever adds a built font to a document checks this last.
+bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why = nullptr);
+
+// Builds one font and adds it to list. A font whose record would be larger than a handheld
+// record can be is refused with a message naming the font, style, size and record size; any
+// other failure shows "Unknown font error". Messages go through ui.
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size,
                 const gdi::LOGFONT& description, DocumentUi& ui, BuildFailure* why = nullptr);

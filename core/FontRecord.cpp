@@ -12,6 +12,8 @@ using qz_gen::ByteReader;
 namespace {
 constexpr std::size_t kSingleHeaderSize = 26;
 constexpr std::size_t kTwoDensityHeaderSize = 30;
+// Font header, both density entries and the location table's extra entry of a two-density font.
+constexpr std::size_t kTwoDensityFontDataBase = 44;
 
 // The font header's fields in file order; the two-density layout adds the last two.
 constexpr std::uint16_t FontHeader::*kHeaderFields[] = {
@@ -40,7 +42,9 @@ std::string readText(ByteReader& r) {
     return text;
 }
 
-std::optional<FontRecordSummary> summaryOf(std::span<const std::uint8_t> record) {
+}  // namespace
+
+std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record) {
     if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;
     FontRecordSummary s;
     s.header = readRecordHeader(record.data());
@@ -51,6 +55,7 @@ std::optional<FontRecordSummary> summaryOf(std::span<const std::uint8_t> record)
     return s;
 }
 
+namespace {
 void putU16(std::uint8_t*& p, std::uint16_t v) {
     qz_gen::storeU16BE(p, v);
     p += 2;
@@ -66,8 +71,25 @@ std::uint8_t* putBytes(std::uint8_t* p, const std::vector<std::uint8_t>& bytes) 
 
 std::size_t CFontRecord::LayoutLength() const {
     const std::size_t count = static_cast<std::size_t>(std::max(Count(), 0));
-    if (IsHighDensity()) return 44 + 4 * count + 5 * StrikeBytes();
+    if (IsHighDensity()) return kTwoDensityFontDataBase + 4 * count + 5 * StrikeBytes();
     return 28 + StrikeBytes() + 4 * count;
+}
+
+void CFontRecord::SetLayoutFields() {
+    const std::size_t count = static_cast<std::size_t>(std::max(Count(), 0));
+    const std::size_t s1 = StrikeBytes();
+    if (IsHighDensity()) {
+        // From owTLoc to the offset/width table: the header's last 14 bytes, the density
+        // entries' 12 and the location table's 2 * (count + 1).
+        font.owTLoc = static_cast<std::uint16_t>(count + 14);
+        const auto firstStrike = static_cast<std::uint32_t>(kTwoDensityFontDataBase + 4 * count);
+        densities = {DensityEntry{72, firstStrike}, DensityEntry{144, firstStrike + static_cast<std::uint32_t>(s1)}};
+    } else {
+        // From owTLoc to the offset/width table: the header's last 10 bytes, the strike and the
+        // location table's 2 * (count + 1).
+        font.owTLoc = static_cast<std::uint16_t>((s1 + 2 * count + 12) / 2);
+    }
+    header.fontDataLength = static_cast<std::uint32_t>(LayoutLength());
 }
 
 std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
@@ -121,12 +143,8 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
     return out;
 }
 
-std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record) {
-    return summaryOf(record);
-}
-
 std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
-    const auto summary = summaryOf(record);
+    const auto summary = ParseHeaderOnly(record);
     if (!summary) return std::nullopt;
     CFontRecord font;
     font.header = summary->header;

@@ -71,6 +71,8 @@ public:
     static constexpr std::uint16_t kTwoDensityType = 0x9200;
     static constexpr std::uint8_t kFlagsSingle = 0;
     static constexpr std::uint8_t kFlagsTwoDensity = 4;
+    // The largest record the handheld's data manager can hold in one chunk.
+    static constexpr std::size_t kMaxHandheldRecordSize = 65505;
 
     bool IsHighDensity() const { return (font.fontType & kHighDensityBit) != 0; }
     // Characters of the range plus the missing-character symbol; 0 or less for a bad range.
@@ -79,6 +81,12 @@ public:
     std::size_t StrikeBytes() const { return std::size_t(font.rowWords) * font.fRectHeight * 2; }
     // The font data length n that the layout of this font needs.
     std::size_t LayoutLength() const;
+    // Bytes of the whole record once the layout fields are set: header, font data, name, style.
+    std::size_t RecordSize() const { return kRecordHeaderSize + LayoutLength() + name.size() + style.size() + 2; }
+    // Sets the fields that follow from the font type, the character range, fRectHeight and
+    // rowWords: owTLoc, the font data length and, for two densities, both density entries (72
+    // and 144 dots per inch with the offsets of their strikes from the font header).
+    void SetLayoutFields();
 
     FontRecordHeader header;
     FontHeader font;

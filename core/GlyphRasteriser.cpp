@@ -3,33 +3,122 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace {
-// The cell's pixels: every pixel of the rectangle that is neither white nor outside the bitmap
-// (what GetPixel would report), read straight from the bitmap's rows.
-void capture(const gdi::Bitmap& bitmap, int startX, GlyphCell& cell) {
-    cell.pixels.assign(std::size_t(cell.width) * std::size_t(cell.height), 0);
-    const int from = std::max(startX, 0);
-    const int to = std::min(startX + cell.width, bitmap.Width());
-    for (int y = 0; y < std::min(cell.height, bitmap.Height()); ++y) {
-        const std::uint8_t* row = bitmap.Row(y);
-        std::uint8_t* ink = cell.pixels.data() + std::size_t(y) * std::size_t(cell.width);
-        for (int x = from; x < to; ++x) {
-            const std::uint8_t* p = row + std::size_t(x) * 3;
-            ink[x - startX] = (p[0] & p[1] & p[2]) != 0xFF;
+// The surface characters are drawn on: 2 x tmMaxCharWidth columns and the tmHeight rows of the
+// font's cell, with room above and below for ink that reaches past the ascent or the descent.
+// When a character's ink touches the surface's top or bottom edge the room is doubled and the
+// character drawn again, so that no ink is lost to the surface's size.
+class Surface {
+public:
+    explicit Surface(const gdi::TEXTMETRIC& metrics) : metrics_(metrics), room_(std::max(2, metrics.tmHeight / 4)) {
+        bitmap_ = make(room_);
+    }
+
+    bool valid() const { return bitmap_ != nullptr; }
+
+    // Draws ch with its baseline at column x and captures columns startX .. startX + cell.width
+    // into cell: the cell's rows of the font and every row above or below them with ink. False
+    // when the character cannot be drawn.
+    bool drawAndCapture(gdi::Font& font, int x, std::uint8_t ch, int startX, GlyphCell& cell) {
+        for (;;) {
+            bitmap_->FillWhite();
+            if (!font.TextOut(*bitmap_, x, baselineY(), ch)) return false;
+            scan(startX, cell.width);
+            const int height = bitmap_->Height();
+            const bool touchesEdge = firstInk_ == 0 || lastInk_ == height - 1;
+            if (!touchesEdge || !grow()) break;
+        }
+        frame(cell);
+        return true;
+    }
+
+private:
+    int baselineY() const { return room_ + metrics_.tmAscent; }
+
+    std::unique_ptr<gdi::Bitmap> make(int room) const {
+        const long height = long(metrics_.tmHeight) + 2L * room;
+        if (height > gdi::kMaxBitmapSide) return nullptr;
+        return gdi::CreateCompatibleBitmap(2 * metrics_.tmMaxCharWidth, static_cast<int>(height));
+    }
+
+    // Twice the room; false (keeping the surface) when no larger surface can be made.
+    bool grow() {
+        auto larger = make(2 * room_);
+        if (!larger) return false;
+        bitmap_ = std::move(larger);
+        room_ *= 2;
+        return true;
+    }
+
+    // The first and last rows with ink in the columns; a row without ink is all white bytes.
+    void scan(int startX, int width) {
+        const gdi::Bitmap& bitmap = *bitmap_;
+        startX_ = startX;
+        width_ = width;
+        firstInk_ = lastInk_ = -1;
+        const int from = std::max(startX, 0);
+        const int to = std::min(startX + width, bitmap.Width());
+        if (to <= from) return;
+        const std::size_t bytes = std::size_t(to - from) * 3;
+        if (white_.size() < bytes) white_.assign(bytes, 0xFF);
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            if (std::memcmp(bitmap.Row(y) + std::size_t(from) * 3, white_.data(), bytes) == 0) continue;
+            if (firstInk_ < 0) firstInk_ = y;
+            lastInk_ = y;
         }
     }
-}
+
+    // The cell: the font's rows, widened to the ink's. Every pixel of the columns that is
+    // neither white nor outside the bitmap (what GetPixel would report) is ink; the bitmap's
+    // rows are read straight.
+    void frame(GlyphCell& cell) const {
+        const gdi::Bitmap& bitmap = *bitmap_;
+        const int base = baselineY();
+        int top = room_;
+        int bottom = room_ + metrics_.tmHeight;
+        cell.inkAbove = cell.inkBelow = 0;
+        if (firstInk_ >= 0) {
+            top = std::min(top, firstInk_);
+            bottom = std::max(bottom, lastInk_ + 1);
+            cell.inkAbove = std::max(0, base - firstInk_);
+            cell.inkBelow = std::max(0, lastInk_ + 1 - base);
+        }
+        cell.baseline = base - top;
+        cell.height = bottom - top;
+        cell.pixels.assign(std::size_t(width_) * std::size_t(cell.height), 0);
+        const int from = std::max(startX_, 0);
+        const int to = std::min(startX_ + width_, bitmap.Width());
+        for (int y = std::max(top, firstInk_); firstInk_ >= 0 && y <= lastInk_; ++y) {
+            const std::uint8_t* row = bitmap.Row(y);
+            std::uint8_t* ink = cell.pixels.data() + std::size_t(y - top) * std::size_t(width_);
+            for (int x = from; x < to; ++x) {
+                const std::uint8_t* p = row + std::size_t(x) * 3;
+                ink[x - startX_] = (p[0] & p[1] & p[2]) != 0xFF;
+            }
+        }
+    }
+
+    const gdi::TEXTMETRIC& metrics_;
+    int room_;
+    std::unique_ptr<gdi::Bitmap> bitmap_;
+    std::vector<std::uint8_t> white_;  // a row of white pixels
+    int startX_ = 0;                   // the last scan's columns
+    int width_ = 0;
+    int firstInk_ = -1;
+    int lastInk_ = -1;
+};
 
 }  // namespace
 
 bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
     metrics = font.GetTextMetrics();
-    auto bitmap = gdi::CreateCompatibleBitmap(2 * metrics.tmMaxCharWidth, metrics.tmHeight);
-    if (!bitmap) return true;  // nothing can be drawn: every cell stays empty
+    Surface surface(metrics);
+    if (!surface.valid()) return false;  // nothing can be drawn: every cell stays empty
     for (unsigned ch = metrics.tmFirstChar; ch <= metrics.tmLastChar; ++ch) {
         const auto byte = static_cast<std::uint8_t>(ch);
-        bitmap->FillWhite();
         std::int32_t charWidth = 0;
         if (!font.GetCharWidth32(byte, charWidth)) charWidth = 0;
         gdi::SIZE extent;
@@ -40,14 +129,10 @@ bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) 
             advance = std::max(abc.abcA, 0) + static_cast<std::int32_t>(abc.abcB) + std::max(abc.abcC, 0);
         else
             abc = {0, static_cast<std::uint32_t>(advance), 0};
-        if (!font.TextOut(*bitmap, std::abs(abc.abcA), metrics.tmAscent, byte)) continue;
-        GlyphCell& cell = cells[ch];
-        cell.height = metrics.tmHeight;
-        cell.abcC = abc.abcC;
+        GlyphCell cell;
         int startX;
         if (abc.abcB == 0) {
             cell.width = advance;
-            cell.leftPad = cell.rightPad = 0;
             startX = 0;
         } else {
             cell.width = static_cast<int>(abc.abcB);
@@ -55,7 +140,8 @@ bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) 
             cell.rightPad = abc.abcC > 1 ? 1 : 0;
             startX = std::abs(abc.abcA) + abc.abcA;
         }
-        capture(*bitmap, startX, cell);
+        if (!surface.drawAndCapture(font, std::abs(abc.abcA), byte, startX, cell)) continue;
+        cells[ch] = std::move(cell);
     }
     return true;
 }
@@ -108,4 +194,40 @@ bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2
         }
     }
     return true;
+}
+
+InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
+    InkRows rows;
+    for (int ch = firstChar; ch <= lastChar + 1 && ch < int(cells.size()); ++ch) {
+        const GlyphCell& cell = cells[std::size_t(ch)];
+        if (!cell.Present() || cell.pixels.empty()) continue;
+        rows.above = std::max(rows.above, cell.inkAbove);
+        rows.below = std::max(rows.below, cell.inkBelow);
+    }
+    return rows;
+}
+
+bool FrameCells(GlyphCells& cells, int above, int below) {
+    for (const GlyphCell& cell : cells)
+        if (!cell.pixels.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
+    for (GlyphCell& cell : cells) {
+        if (cell.pixels.empty() || (cell.baseline == above && cell.height == above + below)) continue;
+        std::vector<std::uint8_t> framed(std::size_t(cell.width) * std::size_t(above + below), 0);
+        for (int r = 0; r < above + below; ++r) {
+            const int from = r - above + cell.baseline;
+            if (from < 0 || from >= cell.height) continue;
+            std::copy_n(cell.pixels.begin() + std::ptrdiff_t(from) * cell.width, cell.width,
+                        framed.begin() + std::ptrdiff_t(r) * cell.width);
+        }
+        cell.pixels = std::move(framed);
+        cell.baseline = above;
+        cell.height = above + below;
+    }
+    return true;
+}
+
+bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar) {
+    for (int ch = std::max(firstChar, 0); ch <= lastChar && ch < int(cells.size()); ++ch)
+        if (cells[std::size_t(ch)].Present()) return true;
+    return false;
 }

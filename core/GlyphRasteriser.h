@@ -11,10 +11,12 @@
 struct GlyphCell {
     std::vector<std::uint8_t> pixels;  // width x height, row-major, 1 = ink; empty: never filled
     int width = 0;     // black box width, or the whole advance for an empty black box; 0: missing
-    int height = 0;    // the font's tmHeight
+    int height = 0;    // rows: the font's tmHeight, more where the ink reaches past its ascent or descent
     int leftPad = 0;   // blank columns before the image in the Palm cell
     int rightPad = 0;  // blank columns after it
-    int abcC = 0;      // as measured, for fitting the double-size cell
+    int baseline = 0;  // rows of the cell above the baseline
+    int inkAbove = 0;  // rows from the highest ink down to the baseline; 0 without ink above it
+    int inkBelow = 0;  // rows from the baseline down to the lowest ink; 0 without ink below it
 
     int Advance() const { return leftPad + width + rightPad; }
     bool Present() const { return width != 0; }
@@ -24,7 +26,9 @@ struct GlyphCell {
 using GlyphCells = std::array<GlyphCell, 257>;
 
 // Draws every character of font's range into cells and returns its metrics in metrics. A
-// character that cannot be drawn keeps an empty cell.
+// character that cannot be drawn keeps an empty cell. Each cell holds the tmHeight rows around the
+// baseline and any rows above or below them that the character inks (hinted accents often rise
+// past tmAscent). False, with every cell empty, when no surface to draw on can be made.
 bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics);
 
 // RenderStrike with the double-size font, then fits each drawn double-size cell to exactly twice
@@ -33,3 +37,19 @@ bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2
 
 // Cell lastChar + 1 := a copy of the default character's cell (empty outside the range).
 void SetMissingSymbol(GlyphCells& cells, const gdi::TEXTMETRIC& metrics);
+
+// The rows above and below the baseline that hold the ink of every drawn cell from firstChar to
+// lastChar + 1.
+struct InkRows {
+    int above = 0;
+    int below = 0;
+};
+InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar);
+
+// Gives every drawn cell exactly above rows over its baseline and below rows from it down,
+// adding or dropping blank rows, so that all cells share one baseline. False, with nothing
+// changed, when that would drop a cell's ink.
+bool FrameCells(GlyphCells& cells, int above, int below);
+
+// Whether any character from firstChar to lastChar was drawn.
+bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar);

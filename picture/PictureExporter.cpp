@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 // Bits of record data one pixel takes at depth; depths read as black take none.
@@ -17,7 +19,13 @@ int bitsReadPerPixel(int depth) {
     return depth == 1 || depth == 2 || depth == 4 || depth == 8 ? depth : 0;
 }
 
-std::size_t bytesPerRow(int width, int depth) { return (std::size_t(width) * bitsReadPerPixel(depth) + 7) / 8; }
+// Bytes a row must hold before the picture is drawn. Depths read as black need no data to draw,
+// but their rows must still hold what they announce (at least a bit a pixel), so that a short
+// record cannot make the decoder build a large picture out of nothing.
+std::size_t bytesPerRow(int width, int depth) {
+    const int bits = bitsReadPerPixel(depth) != 0 ? bitsReadPerPixel(depth) : std::max(depth, 1);
+    return (std::size_t(width) * std::size_t(bits) + 7) / 8;
+}
 
 // A compressed unit stands for at most 127 raw units, so no honest stream expands further.
 constexpr std::size_t kMaxExpansion = 64;
@@ -34,10 +42,13 @@ bool PictureExporter::fail(std::string why) {
 
 bool PictureExporter::draw(std::span<const std::uint8_t> pixels, int width, int height, int depth,
                            std::size_t rowBytes) {
-    if (rowBytes < bytesPerRow(width, depth))
+    // 16-bit rows are counted in whole words: with an odd rowBytes the next row begins
+    // rowBytes div 2 words further on, and the odd byte is not part of the row.
+    const std::size_t stride = depth > 8 ? rowBytes / 2 * 2 : rowBytes;
+    if (stride < bytesPerRow(width, depth))
         return fail("rows of " + std::to_string(rowBytes) + " bytes cannot hold " + std::to_string(width) +
                     " pixels of depth " + std::to_string(depth));
-    if (rowBytes != 0 && pixels.size() / rowBytes < std::size_t(height))
+    if (stride != 0 && pixels.size() / stride < std::size_t(height))
         return fail("the record is shorter than its pixel rows");
     bitmap_ = gdi::CreateCompatibleBitmap(width, height);
     if (!bitmap_) return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
@@ -54,7 +65,7 @@ bool PictureExporter::draw(std::span<const std::uint8_t> pixels, int width, int 
         p[2] = gdi::GetRValue(c);
     };
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = pixels.data() + std::size_t(y) * rowBytes;
+        const std::uint8_t* row = pixels.data() + std::size_t(y) * stride;
         std::uint8_t* out = bitmap_->Row(y);
         if (depth > 8) {
             for (int x = 0; x < width; ++x, out += 3) put(out, rgb565BytesToColor(row[2 * x], row[2 * x + 1]));
@@ -76,7 +87,12 @@ bool PictureExporter::finish(const std::string& bmpPath, bool overwrite) {
     const auto block = bitmapToPackedDib(*bitmap_);
     bitmap_.reset();
     if (!block) return fail("the bitmap cannot be copied out");
-    if (!writeBmpFile(bmpPath, *block, overwrite)) return fail("the file " + bmpPath + " cannot be written");
+    errno = 0;
+    if (!writeBmpFile(bmpPath, *block, overwrite)) {
+        const int error = errno;
+        return fail(error != 0 ? std::string("the file cannot be written: ") + std::strerror(error)
+                               : std::string("the file cannot be written"));
+    }
     return true;
 }
 

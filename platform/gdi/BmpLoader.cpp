@@ -2,8 +2,10 @@
 // the file's own size fields are not trusted.
 #include "BmpLoader.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -159,10 +161,27 @@ COLORREF paletteColor(const Layout& l, std::uint32_t index) {
     return l.palette[index];
 }
 
-void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
-    const std::size_t stride = (std::size_t(l.width) * l.bitCount + 31) / 32 * 4;
+std::size_t rowStride(const Layout& l) { return (std::size_t(l.width) * std::size_t(l.bitCount) + 31) / 32 * 4; }
+
+// A run code (2 bytes) draws at most 255 pixels, so no run-length stream covers more than this.
+constexpr std::size_t kMaxPixelsPerRunLengthByte = 255 / 2 + 1;
+
+// Whether the bytes after the pixel offset can fill the picture at all; checked before the
+// bitmap is allocated, so that a short file cannot make the loader build a large picture.
+void checkPixelDataSize(std::span<const std::uint8_t> f, const Layout& l) {
     const std::size_t available = f.size() - l.pixelOffset;
-    if (available / stride < std::size_t(l.height)) throw Failure{"the pixel rows are cut short"};
+    const std::size_t pixels = std::size_t(l.width) * std::size_t(l.height);
+    if (l.compression == kBiRle8 || l.compression == kBiRle4) {
+        if (pixels / kMaxPixelsPerRunLengthByte > available)
+            throw Failure{"the run-length data of " + std::to_string(available) + " bytes cannot cover a picture of " +
+                          std::to_string(l.width) + " x " + std::to_string(l.height)};
+        return;
+    }
+    if (available / rowStride(l) < std::size_t(l.height)) throw Failure{"the pixel rows are cut short"};
+}
+
+void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
+    const std::size_t stride = rowStride(l);
     const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
     for (int fileRow = 0; fileRow < l.height; ++fileRow) {
         const std::uint8_t* src = &f[l.pixelOffset + std::size_t(fileRow) * stride];
@@ -193,30 +212,55 @@ void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap
     }
 }
 
+void putTriple(std::uint8_t* p, COLORREF c) {
+    p[0] = GetBValue(c);
+    p[1] = GetGValue(c);
+    p[2] = GetRValue(c);
+}
+
+// Fills bytes of p with copies of its first pattern bytes, doubling what is done each time.
+void replicate(std::uint8_t* p, std::size_t pattern, std::size_t bytes) {
+    for (std::size_t done = pattern; done < bytes; done *= 2) std::memcpy(p + done, p, std::min(done, bytes - done));
+}
+
 // RLE8 and RLE4: pairs of (count, value), or an escape 0 followed by 0 (end of line), 1 (end of
 // bitmap), 2 (move by dx, dy) or n >= 3 (n literal pixels, padded to a word). Pixels that no code
 // reaches take palette entry 0, and pixels past the right edge are dropped.
 void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
     const bool four = l.compression == kBiRle4;
     const COLORREF background = paletteColor(l, 0);
-    for (int y = 0; y < l.height; ++y)
-        for (int x = 0; x < l.width; ++x) out.SetPixel(x, y, background);
+    const std::size_t rowBytes = 3 * std::size_t(l.width);
+    if (background != RGB(255, 255, 255)) {
+        std::uint8_t* first = out.Row(0);
+        putTriple(first, background);
+        replicate(first, 3, rowBytes);
+        for (int y = 1; y < l.height; ++y) std::memcpy(out.Row(y), first, rowBytes);
+    }
     std::size_t pos = l.pixelOffset;
     const auto need = [&](std::size_t n) {
         if (f.size() - pos < n) throw Failure{"the run-length data ends before its end-of-bitmap code"};
     };
+    // The column stops at the row's end: pixels past the right edge are dropped, never counted,
+    // so a long run costs nothing and no counter can grow without bound.
     int x = 0, row = 0;  // row 0 is the bottom row
-    const auto put = [&](std::uint32_t index) {
-        const COLORREF c = paletteColor(l, index);
-        if (x < l.width && row < l.height) out.SetPixel(x, l.height - 1 - row, c);
-        ++x;
-    };
+    const auto drawable = [&](int count) { return std::min(count, l.width - x); };
+    const auto put = [&](int at, std::uint32_t index) { out.SetPixel(at, l.height - 1 - row, paletteColor(l, index)); };
     for (;;) {
         need(2);
         const std::uint8_t count = f[pos], value = f[pos + 1];
         pos += 2;
         if (count > 0) {
-            for (int i = 0; i < count; ++i) put(four ? ((i & 1) ? value & 15 : value >> 4) : value);
+            // A run is one colour (RLE8) or two alternating ones (RLE4), written once and copied.
+            const COLORREF even = paletteColor(l, four ? value >> 4 : value);
+            const COLORREF odd = four && count > 1 ? paletteColor(l, value & 15) : even;
+            const int n = drawable(count);
+            if (n > 0) {
+                std::uint8_t* p = out.Row(l.height - 1 - row) + 3 * std::size_t(x);
+                putTriple(p, even);
+                if (n > 1) putTriple(p + 3, odd);
+                replicate(p, std::size_t(std::min(n, 2)) * 3, 3 * std::size_t(n));
+            }
+            x += n;
             continue;
         }
         if (value == 0) {
@@ -226,14 +270,21 @@ void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& o
             return;
         } else if (value == 2) {
             need(2);
-            x += f[pos];
-            row += f[pos + 1];
+            x = std::min(x + f[pos], l.width);
+            row = std::min(row + f[pos + 1], l.height);
             pos += 2;
         } else {
             const std::size_t bytes = four ? (value + 1u) / 2 : value;
             need(bytes + (bytes & 1));
-            for (int i = 0; i < value; ++i)
-                put(four ? ((i & 1) ? f[pos + i / 2] & 15 : f[pos + i / 2] >> 4) : f[pos + i]);
+            const auto index = [&](int i) -> std::uint32_t {
+                return four ? ((i & 1) ? f[pos + i / 2] & 15 : f[pos + i / 2] >> 4) : f[pos + i];
+            };
+            const int n = drawable(value);
+            for (int i = 0; i < value; ++i) {
+                if (i < n) put(x + i, index(i));
+                else paletteColor(l, index(i));
+            }
+            x += n;
             pos += bytes + (bytes & 1);
         }
         // Codes past the top row have nothing left to draw.
@@ -245,6 +296,7 @@ void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& o
 std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, std::string* why) {
     try {
         const Layout layout = readLayout(bytes);
+        checkPixelDataSize(bytes, layout);
         auto bitmap = Bitmap::Create(layout.width, layout.height, layout.bitCount);
         if (!bitmap) throw Failure{"out of memory for the picture"};
         if (layout.compression == kBiRle8 || layout.compression == kBiRle4)

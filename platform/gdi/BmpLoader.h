@@ -18,7 +18,9 @@ inline constexpr std::size_t kMaxBmpFileSize = std::size_t(256) << 20;
 
 // The picture in bytes, or none when they are not a .bmp file this loader reads or are malformed
 // in any way (cut short, impossible sizes, palette index out of range, a picture past the bitmap
-// limits); why, when given, then says what was wrong. Never reads outside bytes.
+// limits, pixel data too short to fill the picture: rows missing, or a run-length stream that
+// could not cover it even in runs of 255); why, when given, then says what was wrong. Never
+// reads outside bytes, and allocates the picture only once its data can fill it.
 std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, std::string* why = nullptr);
 
 // The same for the file at path.

@@ -17,6 +17,14 @@ inline constexpr std::int32_t SYNCERR_READ_ONLY = 0x4007;
 inline constexpr std::int32_t SYNCERR_FILE_ALREADY_EXISTS = 0x400B;
 inline constexpr std::int32_t SYNCERR_NO_USER = 0x400C;             // no synchronisation in progress
 
+// Sync types: the first field of the sync properties that HotSync hands to a conduit's
+// OpenConduit, chosen from the conduit's HotSync action.
+inline constexpr std::int32_t kSyncFast = 0;
+inline constexpr std::int32_t kSyncSlow = 1;
+inline constexpr std::int32_t kSyncHandheldOverwrites = 2;
+inline constexpr std::int32_t kSyncDesktopOverwrites = 3;
+inline constexpr std::int32_t kSyncNothing = 6;
+
 inline constexpr std::uint8_t eDbShowSecret = 0x10;
 inline constexpr std::uint8_t eDbExclusive = 0x20;
 inline constexpr std::uint8_t eDbWrite = 0x40;

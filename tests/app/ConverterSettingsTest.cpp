@@ -55,6 +55,26 @@ TEST(ConverterSettings, ValuesOfAnotherLengthAreIgnoredWhole) {
     }
 }
 
+TEST(ConverterSettings, StoredSizesOutsideTheListAreIgnored) {
+    DesktopSandbox sandbox;
+    RegistryStore store("Corvane", "Typehold");
+    ASSERT_TRUE(store.OpenSection("Preferences"));
+    // Pairs of size and checked; the rest of the 21 are (0, 0).
+    const std::uint32_t pairs[][2] = {{3000, 1}, {0, 1}, {0xFFFFFFFF, 1}, {10, 1}, {9, 0}, {26, 7}, {12, 0}};
+    std::vector<std::uint8_t> value(168, 0);
+    for (std::size_t i = 0; i < std::size(pairs); ++i)
+        for (std::size_t w = 0; w < 2; ++w)
+            for (std::size_t b = 0; b < 4; ++b) value[8 * i + 4 * w + b] = static_cast<std::uint8_t>(pairs[i][w] >> (8 * b));
+    store.SetBinary("L-R Sizes", value.data(), 168);
+    store.CloseSection();
+    ConverterSettings settings;
+    settings.Load(store);
+    for (std::size_t i = 0; i < settings.sizes.size(); ++i) EXPECT_EQ(settings.sizes[i].size, 6 + i);
+    // 10 and 26 checked, 9 and 12 unchecked as stored; 14 keeps its default.
+    EXPECT_EQ(settings.CheckedSizes(), (std::vector<int>{10, 14, 26}));
+    EXPECT_EQ(settings.sizes[20].checked, 1u);
+}
+
 TEST(ConverterSettings, StyleMessageComesBeforeSizeMessage) {
     ConverterSettings settings;
     settings.styles = {0, 0, 0, 0};

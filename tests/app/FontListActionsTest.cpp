@@ -136,18 +136,21 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     EXPECT_EQ(AddSingleFont(engine, d.doc, font, 10, details, d.ui), nullptr);
     EXPECT_EQ(d.doc.Fonts().Count(), 1u);
     ASSERT_EQ(d.ui.messages.size(), 1u);
+
+    // A record larger than a handheld record can be: its reason, and still one font.
+    engine.face.metrics[120] = scriptedMetrics(120, 96, 32, 255, 120);
+    engine.face.metrics[240] = scriptedMetrics(240, 192, 32, 255, 240);
+    engine.face.defaultGlyph = {{0, 100, 1}, true};
+    details.highDensity = 1;
+    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 120, details, d.ui), nullptr);
+    EXPECT_EQ(d.doc.Fonts().Count(), 1u);
+    ASSERT_EQ(d.ui.messages.size(), 2u);
+    EXPECT_NE(d.ui.messages[1].text.find("too large for a handheld record"), std::string::npos) << d.ui.messages[1].text;
 }
 
 TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
     DesktopSandbox sandbox;
-    win::HKEY key = nullptr;
-    ASSERT_EQ(win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
-                                  win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              win::ERROR_SUCCESS);
-    const std::string hotsync = std::string(PALMDESK_BIN_DIR) + "/hotsync";
-    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(hotsync.c_str()),
-                       static_cast<win::DWORD>(hotsync.size() + 1));
-    win::RegCloseKey(key);
+    DesktopSandbox::RecordHotSyncPath(std::string(PALMDESK_BIN_DIR) + "/hotsync");
     palmdesk::UserStore userStore;
     for (const char* name : {"Ann", "Bob"}) ASSERT_TRUE(userStore.Add(name, false));
     const win::HMODULE aide = LoadInstallAide().module;

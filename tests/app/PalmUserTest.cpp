@@ -18,13 +18,7 @@
 
 namespace {
 void setHotSyncPath(const std::string& value, win::DWORD type = win::REG_SZ) {
-    win::HKEY key = nullptr;
-    ASSERT_EQ(win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
-                                  win::KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              win::ERROR_SUCCESS);
-    win::RegSetValueEx(key, "HotSyncPath", 0, type, reinterpret_cast<const win::BYTE*>(value.c_str()),
-                       static_cast<win::DWORD>(value.size() + 1));
-    win::RegCloseKey(key);
+    DesktopSandbox::RecordHotSyncPath(value, type);
 }
 
 struct ScriptedChooser final : UserChooser {

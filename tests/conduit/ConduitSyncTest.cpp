@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -44,24 +46,47 @@ struct Desktop {
             if (line.rfind("HotSync", 0) != 0) lines.push_back(line);
         return lines;
     }
-    void putPicture(const std::string& name, std::uint32_t type, const Bytes& record, std::uint16_t tag = 12) const {
+    // A picture database whose info block declares length (the record's own length by default).
+    void putPicture(const std::string& name, std::uint32_t type, const Bytes& record, std::uint16_t tag = 12,
+                    std::optional<std::uint32_t> declared = std::nullopt) const {
+        const std::uint32_t length = declared.value_or(static_cast<std::uint32_t>(record.size()));
+        const Bytes info = {static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(tag),
+                            static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
+                            static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+        std::vector<Bytes> chunks;
+        for (std::size_t at = 0; at < record.size(); at += 4096)
+            chunks.emplace_back(record.begin() + static_cast<std::ptrdiff_t>(at),
+                                record.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(at + 4096, record.size())));
+        putDatabase(name, type, kDrAw, info, chunks);
+    }
+    void putDatabase(const std::string& name, std::uint32_t type, std::uint32_t creator, const Bytes& info,
+                     const std::vector<Bytes>& records) const {
         qz_gen::CPalmDb db;
         db.SetName(name);
         db.Header().type = type;
-        db.Header().creator = kDrAw;
-        const Bytes info = {static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(tag),
-                            static_cast<std::uint8_t>(record.size() >> 24), static_cast<std::uint8_t>(record.size() >> 16),
-                            static_cast<std::uint8_t>(record.size() >> 8), static_cast<std::uint8_t>(record.size())};
-        db.SetAppInfo(6, info.data());
-        for (std::size_t at = 0; at < record.size(); at += 4096) {
+        db.Header().creator = creator;
+        if (!info.empty()) db.SetAppInfo(static_cast<std::uint32_t>(info.size()), info.data());
+        for (std::size_t i = 0; i < records.size(); ++i) {
             qz_gen::CDbRecord r;
-            const std::size_t n = std::min<std::size_t>(4096, record.size() - at);
-            r.SetData(static_cast<std::uint32_t>(n), record.data() + at);
-            r.SetUniqueID(static_cast<std::uint32_t>(at / 4096 + 1));
+            r.SetData(static_cast<std::uint32_t>(records[i].size()), records[i].data());
+            r.SetUniqueID(static_cast<std::uint32_t>(i + 1));
             db.AddRecord(r);
         }
         db.SetLayoutFields();
         ASSERT_TRUE(store().Store(db));
+    }
+    // The names in the sync folder and on the handheld, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(syncFolder())) out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::vector<std::string> databases() const {
+        std::vector<std::string> out;
+        for (const auto& db : store().List()) out.push_back(db.name);
+        std::sort(out.begin(), out.end());
+        return out;
     }
     void putFormat(std::uint8_t depth, std::int16_t maxWidth, std::int16_t maxHeight, std::uint16_t density,
                    std::uint32_t maxRaw) const {
@@ -176,6 +201,8 @@ TEST(PictsyncSync, MissingFolderNoBitmapsAndTheOtherSyncTypes) {
     fs::remove_all(d.syncFolder());
     d.putPicture("Sunset", kBpmf, pictureOfSize(40));
     EXPECT_EQ(d.sync(), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                  "Pictaro: failed to write Sunset.bmp: the file cannot be written: No "
+                                                  "such file or directory.",
                                                   "Pictaro: sync operation completed successfully."}));
     EXPECT_FALSE(fs::exists(d.syncFolder()));
     d.putPicture("TTFonts_DB", 0x44415441, pictureOfSize(40));
@@ -189,13 +216,169 @@ TEST(PictsyncSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
     d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
     for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.putPicture(name, kBpmf, pictureOfSize(40));
     d.sync("hh");
-    std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(d.syncFolder())) files.push_back(entry.path().filename().string());
-    std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"%2541.bmp", "%2E.%2Fx.bmp", "%2E..bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
+    EXPECT_EQ(d.files(), (std::vector<std::string>{"%2E..bmp", "%41.bmp", "..%2Fx.bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
     EXPECT_FALSE(fs::exists(d.root() + "/drive_c/x.bmp"));
     // Sent back, the files keep their pictures' names.
     for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.store().Remove(name);
     d.sync("pc");
     for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(d.store().Find(name)) << name;
+}
+
+TEST(PictsyncSync, DesktopOverwritesReplacesOnlyPictureDatabases) {
+    Desktop d;
+    d.putFormat(16, 320, 320, 144, 1048576);
+    d.putDatabase("AddressDB", 0x44415441, 0x61646472, {}, {Bytes{'A', 'n', 'n'}});  // DATA, addr
+    d.putDatabase("Memo", kBpmf, 0x6D656D6F, {}, {Bytes{'m'}});                     // a bpmf of another creator
+    d.putPicture("Sunset", kBpmf, pictureOfSize(40));
+    const auto format = d.store().Load("PictaroFormatDb")->ToBytes();
+    const auto address = d.store().Load("AddressDB")->ToBytes();
+    for (const char* file : {"AddressDB.bmp", "Memo.bmp", "PictaroFormatDb.bmp", "Sunset.bmp"}) d.putBmp(file, 10, 10);
+    EXPECT_EQ(d.sync("pc"), (std::vector<std::string>{"Pictaro: failed to create database on handheld.",
+                                                      "Pictaro: failed to create database on handheld.",
+                                                      "Pictaro: failed to create database on handheld.",
+                                                      "Pictaro: database successfully created on handheld.",
+                                                      "Pictaro: sync operation completed successfully."}));
+    EXPECT_EQ(d.store().Load("PictaroFormatDb")->ToBytes(), format);
+    EXPECT_EQ(d.store().Load("AddressDB")->ToBytes(), address);
+    EXPECT_EQ(d.store().Find("Memo")->creator, 0x6D656D6Fu);
+    EXPECT_EQ(d.store().Find("Sunset")->type, kBpmc);
+}
+
+TEST(PictsyncSync, APictureThatCannotBeWrittenIsLoggedAndNothingIsWritten) {
+    struct Case {
+        const char* what;
+        bool fileInPlace;
+        const char* reason;
+    };
+    for (const Case& c : {Case{"no sync folder", false, "No such file or directory"},
+                          Case{"a file in the folder's place", true, "Not a directory"}}) {
+        SCOPED_TRACE(c.what);
+        Desktop d;
+        fs::remove_all(d.syncFolder());
+        if (c.fileInPlace) writeWholeFile(d.syncFolder(), {1, 2, 3});
+        d.putPicture("Sunset", kBpmf, pictureOfSize(40));
+        EXPECT_EQ(d.sync("hh"), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                          std::string("Pictaro: failed to write Sunset.bmp: the file "
+                                                                      "cannot be written: ") + c.reason + ".",
+                                                          "Pictaro: sync operation completed successfully."}));
+        if (c.fileInPlace) EXPECT_EQ(readWholeFile(d.syncFolder()), (Bytes{1, 2, 3}));
+        else EXPECT_FALSE(fs::exists(d.syncFolder()));
+    }
+}
+
+TEST(PictsyncSync, AnEmptyOrRelativeSyncFolderExchangesNothing) {
+    for (const std::string dir : {"", "Pictaro", "C:Pictaro", "\\Pictaro"}) {
+        SCOPED_TRACE(dir);
+        Desktop d;
+        d.settings("[Pictaro]\r\nSyncDir=" + dir + "\r\n");
+        d.putPicture("PictsyncRootProbe", kBpmf, pictureOfSize(40));
+        const auto databases = d.databases();
+        for (const char* type : {"hh", "fast", "pc"})
+            EXPECT_EQ(d.sync(type), (std::vector<std::string>{"Pictaro: the sync folder \"" + dir +
+                                                                  "\" is not a full path; no pictures were exchanged.",
+                                                              "Pictaro: sync operation completed successfully."}));
+        EXPECT_EQ(d.databases(), databases);
+        EXPECT_FALSE(fs::exists("/PictsyncRootProbe.bmp"));
+        EXPECT_FALSE(fs::exists("PictsyncRootProbe.bmp"));
+    }
+}
+
+TEST(PictsyncSync, NamesRoundTripBothWaysWithoutExtraFiles) {
+    Desktop d;
+    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
+    // Handheld names are bytes of Windows-1252: 0xE9 is "é", 0xFF "ÿ", and 0x81 has no character.
+    const std::vector<std::string> handheld = {"100% sure", "50%2F50", "a/b", "Caf\xE9", "Sm\xFF", "x\x81y", ".hidden"};
+    for (const auto& name : handheld) d.putPicture(name, kBpmf, pictureOfSize(40));
+    const std::string a31(31, 'a'), b32(32, 'b'), c40(40, 'c'), shared(31, 'd');
+    const std::vector<std::string> desktop = {"My%20Photo.bmp", ".dotfile.bmp", "Photo.BMP", a31 + ".bmp",
+                                              b32 + ".bmp", c40 + ".bmp", shared + "-first.bmp", shared + "-second.bmp",
+                                              "Cr\u00e8me br\u00fbl\u00e9e.bmp", "\u65e5\u672c.bmp"};
+    for (const auto& file : desktop) d.putBmp(file, 4, 4);
+
+    std::vector<std::string> files = desktop;
+    files.insert(files.end(), {"100% sure.bmp", "50%252F50.bmp", "a%2Fb.bmp", "Caf\u00e9.bmp", "Sm\u00ff.bmp",
+                               "x%81y.bmp", ".hidden.bmp"});
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> databases = handheld;
+    databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
+                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "\u65e5\u672c"});
+    std::sort(databases.begin(), databases.end());
+    const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
+                                "-first.bmp already has its name \"" + shared + "\".";
+
+    for (const char* type : {"fast", "fast", "hh", "pc"}) {
+        SCOPED_TRACE(type);
+        const auto lines = d.sync(type);
+        EXPECT_EQ(d.files(), files);
+        EXPECT_EQ(d.databases(), databases);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), std::string(type) == "hh" ? 0 : 1);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("failed") != l.npos; }), 0);
+    }
+}
+
+TEST(PictsyncSync, UnreadableDatabasesAreSkippedWithinBoundedMemory) {
+    Desktop d;
+    const Bytes good = pictureOfSize(40);
+    // A length of 1 GiB over one record; records that fall short of the length; no info block.
+    d.putPicture("A huge", kBpmf, good, 12, 0x40000000);
+    d.putDatabase("B short", kBpmf, kDrAw, {0, 12, 0, 0, 0x10, 0x04}, {Bytes(4096, 1), Bytes(2, 1)});
+    d.putDatabase("C no info", kBpmf, kDrAw, {}, {good});
+    d.putPicture("D good", kBpmf, good);
+    // hotsync under an address-space limit far below the declared length (the sanitizers reserve
+    // more address space than any limit allows, so there the limit is left out).
+    std::string limit = "sh -c 'ulimit -v 393216 && exec \"$0\" \"$@\"' ";
+#if defined(__SANITIZE_ADDRESS__)
+    limit.clear();
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    limit.clear();
+#endif
+#endif
+    const ToolRun run = runTool(limit + HOTSYNC_BIN, "sync --user Ann --type hh", d.dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Pictaro: failed to read record.\nPictaro: failed to read record.\n"
+                           "Pictaro: failed to read app info block.\n"
+                           "Pictaro: database successfully read from handheld.\n"
+                           "Pictaro: sync operation completed successfully.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(d.files(), std::vector<std::string>{"D good.bmp"});
+}
+
+TEST(PictsyncSync, SentPicturesOf4096And4097BytesTakeOneAndTwoRecords) {
+    struct Case {
+        int width, height;
+        bool twoColours;  // two distinct pixels at the top left add a literal of 3 bytes
+        std::uint32_t length;
+        std::vector<std::uint32_t> records;
+    };
+    // Uniform 8-bit rows compress to 2 bytes per 127 pixels after the 32-byte header.
+    for (const Case& c : {Case{500, 516, false, 4096, {4096}}, Case{320, 806, true, 4097, {4096, 1}}}) {
+        SCOPED_TRACE(c.length);
+        Desktop d;
+        d.settings("[Pictaro]\r\nAcceptedDepth=8\r\nAcceptedDensity=72\r\n");
+        BmpLayout s;
+        s.width = c.width;
+        s.height = c.height;
+        s.bitCount = 24;
+        s.pixels.assign(std::size_t(c.width) * 3 * std::size_t(c.height), 0x80);
+        if (c.twoColours) {
+            std::uint8_t* top = &s.pixels[std::size_t(c.width) * 3 * std::size_t(c.height - 1)];
+            top[2] = 0xFF;  // red, then blue
+            top[3] = 0xFF;
+        }
+        writeWholeFile(d.syncFolder() + "/Edge.bmp", buildBmp(s));
+        EXPECT_EQ(d.sync("pc").front(), "Pictaro: database successfully created on handheld.");
+        const auto db = d.store().Load("Edge");
+        ASSERT_TRUE(db);
+        const auto info = db->AppInfo();
+        ASSERT_EQ(info.size(), 6u);
+        EXPECT_EQ(std::uint32_t(info[2]) << 24 | info[3] << 16 | info[4] << 8 | info[5], c.length);
+        std::vector<std::uint32_t> records;
+        for (std::uint32_t slot = 0; slot < db->UsedLength(); ++slot)
+            if (const auto* r = db->RecordAt(slot)) records.push_back(r->GetLength());
+        EXPECT_EQ(records, c.records);
+        // And back: the picture is read whole.
+        EXPECT_EQ(d.sync("hh").front(), "Pictaro: database successfully read from handheld.");
+    }
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using Bytes = std::vector<std::uint8_t>;
 using qz_gen::loadU16BE;
 using qz_gen::loadU32BE;
@@ -87,4 +89,23 @@ TEST(MakeFontDatabase, QueuesTheWrappedFileAndReportsAVanishedOne) {
     EXPECT_EQ(shown[0], "Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!");
     EXPECT_EQ(users.Queue("Ann"), std::vector<std::string>{"Fancy.ttf.pdb"});
     EXPECT_EQ(readWholeFile(users.InstallFolder("Ann") + "/Fancy.ttf.pdb"), WrapFont(Bytes(5000, 3), "Fancy.ttf"));
+}
+
+TEST(MakeFontDatabase, UnreadableFontsAndUncreatableOutputsNameTheirFiles) {
+    DesktopSandbox sandbox;
+    palmdesk::UserStore users;
+    ASSERT_TRUE(users.Add("Ann", false));
+    const std::string folder = sandbox.file("Folder.ttf");
+    std::filesystem::create_directory(folder);
+    // A title so long that the wrapped file cannot be written beside its temporary name.
+    const std::string title = std::string(247, 'l') + ".ttf";
+    writeWholeFile(sandbox.file(title), Bytes(100, 3));
+    const auto previous = SetConduitMessageHandler(&record);
+    shown.clear();
+    MakeFontDatabase(folder, "Ann");
+    MakeFontDatabase(sandbox.file(title), "Ann");
+    SetConduitMessageHandler(previous);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + folder + "\" does not exists!",
+                                               "Cannot create|Cannot create file \"" + title + ".pdb\""}));
+    EXPECT_TRUE(users.Queue("Ann").empty());
 }

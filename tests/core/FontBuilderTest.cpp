@@ -3,6 +3,7 @@
 #include "core/FontBuilder.h"
 
 #include "core/FontList.h"
+#include "core/qz_fileio/DbRecord.h"
 #include "support/ScriptedDocumentUi.h"
 #include "support/ScriptedFontEngine.h"
 
@@ -146,14 +147,111 @@ TEST(BuildHighDensity, SecondStrikeHasTwiceTheRowsAndRowWords) {
     EXPECT_EQ(engine.created.back().lfHeight, -20);
     EXPECT_EQ(record.style, "BI");
     EXPECT_EQ(record.Count(), 96);
-    EXPECT_EQ(record.font.fRectHeight, 12);  // 11 rows and 1 of leading
+    // 11 rows and 1 of leading; strike 2's boxes reach 5 rows below its baseline, which takes
+    // 3 rows below strike 1's.
+    EXPECT_EQ(record.font.fRectHeight, 13);
     EXPECT_EQ(record.strike2.size(), 4 * record.strike1.size());
-    EXPECT_EQ(record.font.descent, 2);       // 5 / 2
+    EXPECT_EQ(record.font.ascent, 10);
+    EXPECT_EQ(record.font.descent, 3);
     const auto bytes = Serialise(record);
     ASSERT_TRUE(bytes);
     const auto back = Parse(*bytes);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->densities[1].glyphBitsOffset, back->densities[0].glyphBitsOffset + record.strike1.size());
+}
+
+namespace {
+int inkBits(const std::vector<std::uint8_t>& strike) {
+    int n = 0;
+    for (const auto byte : strike) n += __builtin_popcount(byte);
+    return n;
+}
+
+// The first and last rows with ink in columns from .. to of a strike.
+std::pair<int, int> inkRows(const CFontRecord& f, int scale, int from, int to) {
+    const auto& strike = scale == 1 ? f.strike1 : f.strike2;
+    const int rowBytes = f.font.rowWords * 2 * scale;
+    int first = -1, last = -1;
+    for (int r = 0; r < f.font.fRectHeight * scale; ++r)
+        for (int x = from; x < to; ++x)
+            if (strike[std::size_t(r * rowBytes + x / 8)] & (0x80 >> (x % 8))) {
+                if (first < 0) first = r;
+                last = r;
+            }
+    return {first, last};
+}
+}  // namespace
+
+TEST(BuildFonts, InkPastTheAscentOrDescentAddsRowsAndKeepsOneBaseline) {
+    // 'A' is a box from the ascent to the descent; 'B' reaches as far as the case says. The
+    // single-size font has 7 rows above the baseline and 2 below, the double-size one 14 and 4.
+    struct Case {
+        const char* what;
+        bool high;
+        int leading;
+        int above1, below1;  // 'B' at single size
+        int above2, below2;  // 'B' at double size
+        int ascent, descent;
+    };
+    const Case cases[] = {
+        {"ink that fits changes nothing", false, 0, 7, 2, 14, 4, 7, 2},
+        {"a glyph rising two rows", false, 0, 9, 2, 14, 4, 9, 2},
+        {"a rise the leading's row holds", false, 1, 8, 2, 14, 4, 8, 2},
+        {"a glyph one row below the descent", false, 0, 5, 3, 14, 4, 7, 3},
+        {"two densities that fit", true, 0, 7, 2, 14, 4, 7, 2},
+        {"single size rising two rows", true, 0, 9, 2, 14, 4, 9, 2},
+        {"double size rising three rows: half rounded up", true, 0, 7, 2, 17, 4, 9, 2},
+        {"double size two rows below its descent", true, 0, 7, 2, 14, 6, 7, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedFontEngine engine;
+        engine.face.metrics[9] = scriptedMetrics(9, 7, 'A', 'B', 8, c.leading);
+        engine.face.metrics[18] = scriptedMetrics(18, 14, 'A', 'B', 16);
+        engine.face.glyphs[9]['B'] = {{0, 3, 1}, true, c.above1, c.below1};
+        engine.face.glyphs[18]['B'] = {{0, 6, 2}, true, c.above2, c.below2};
+        CFontRecord f;
+        ASSERT_TRUE(c.high ? BuildHighDensity(engine, f, 9, face()) : BuildLowDensity(engine, f, 9, face()));
+        EXPECT_EQ(f.font.ascent, c.ascent);
+        EXPECT_EQ(f.font.descent, c.descent);
+        EXPECT_EQ(f.font.fRectHeight, c.ascent + c.descent);
+        // Nothing is cut: 'A' twice (once as the missing-character symbol) and 'B' whole.
+        EXPECT_EQ(inkBits(f.strike1), 2 * 2 * 9 + 3 * (c.above1 + c.below1));
+        // 'A' stands on the baseline row ascent - 1, and on 2 x ascent - 1 at double size.
+        EXPECT_EQ(inkRows(f, 1, 0, 3), std::make_pair(c.ascent - 7, c.ascent + 1));
+        if (!c.high) continue;
+        EXPECT_EQ(f.strike2.size(), 4 * f.strike1.size());
+        EXPECT_EQ(inkBits(f.strike2), 2 * 2 * 18 + 6 * (c.above2 + c.below2));
+        EXPECT_EQ(inkRows(f, 2, 0, 6), std::make_pair(2 * c.ascent - 14, 2 * c.ascent + 3));
+        const auto back = Parse(Serialise(f).value());
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->strike2, f.strike2);
+    }
+}
+
+TEST(BuildFonts, AFontWithoutOneDrawnCharacterFails) {
+    struct Case {
+        const char* what;
+        bool drawable;
+        int maxCharWidth;  // 0: no surface to draw on can be made
+        bool high;
+    };
+    const Case cases[] = {
+        {"no character can be drawn", false, 8, false},
+        {"no surface", true, 0, false},
+        {"two densities, no character", false, 8, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedFontEngine engine;
+        engine.face.metrics[9] = scriptedMetrics(9, 7, 'A', 'Z', c.maxCharWidth);
+        engine.face.metrics[18] = scriptedMetrics(18, 14, 'A', 'Z', c.maxCharWidth);
+        engine.face.defaultGlyph.drawable = c.drawable;
+        CFontRecord f;
+        BuildFailure why;
+        EXPECT_FALSE(c.high ? BuildHighDensity(engine, f, 9, face(), &why) : BuildLowDensity(engine, f, 9, face(), &why));
+        EXPECT_EQ(why.reason, "no character of the font can be drawn at 9 pixels");
+    }
 }
 
 TEST(BuildTables, RangeAndLimits) {
@@ -174,6 +272,34 @@ TEST(BuildTables, RangeAndLimits) {
     EXPECT_NE(why.reason.find("at most 255"), std::string::npos);
     // 257 cells of at most 255 columns never pass 65,535 bits, so the advance limit is the one
     // that can be met.
+}
+
+TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
+    // 225 cells of 8 columns: rows of 113 words. A two-density record of r rows then takes
+    // 10 + 44 + 4 x 225 + 5 x 226 r bytes and 3 of name and style: 65,367 at 57 rows, 66,497 at 58.
+    for (const int rows : {57, 58}) {
+        SCOPED_TRACE(rows);
+        ScriptedFontEngine engine;
+        engine.face.metrics[9] = scriptedMetrics(rows, rows - 10, 32, 255);
+        engine.face.metrics[18] = scriptedMetrics(2 * rows, 2 * rows - 20, 32, 255, 16);
+        engine.face.defaultGlyph = {{0, 7, 1}, true};
+        ScriptedDocumentUi ui;
+        CFontList list(ui);
+        list.New();
+        BuildFailure why;
+        const bool converted = ConvertOne(engine, list, true, 9, face(), ui, &why);
+        if (rows == 57) {
+            EXPECT_TRUE(converted);
+            ASSERT_EQ(list.Count(), 1u);
+            EXPECT_EQ(list.At(0)->record->Bytes().size(), 65367u);
+            continue;
+        }
+        EXPECT_FALSE(converted);
+        EXPECT_EQ(list.Count(), 0u);
+        EXPECT_EQ(why.reason, "the record would be 66,497 bytes, too large for a handheld record (at most 65,505)");
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "S Regular 9 pt: " + why.reason);
+    }
 }
 
 TEST(ConvertOne, FailureShowsUnknownFontErrorAndAddsNothing) {

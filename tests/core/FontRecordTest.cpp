@@ -167,3 +167,41 @@ TEST(RenameFontRecord, KeepsTheFontDataAndReplacesTheStrings) {
     EXPECT_EQ(*renamed, expected);
     EXPECT_FALSE(RenameFontRecord(std::span(kTinySingle.data(), 20), "A", ""));
 }
+
+TEST(FontRecordLayout, FieldsPointAtTheTablesAndStrikesTheyName) {
+    struct Case {
+        bool two;
+        int first, last, rows, rowWords;
+    };
+    const Case cases[] = {{false, 'A', 'A', 2, 1}, {false, 32, 255, 13, 57}, {true, 'A', 'A', 2, 1}, {true, 30, 255, 11, 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.two) + " " + std::to_string(c.last) + " " + std::to_string(c.rows));
+        CFontRecord f = tinyFont(c.two);
+        f.font.firstChar = static_cast<std::uint16_t>(c.first);
+        f.font.lastChar = static_cast<std::uint16_t>(c.last);
+        f.font.fRectHeight = static_cast<std::uint16_t>(c.rows);
+        f.font.rowWords = static_cast<std::uint16_t>(c.rowWords);
+        const std::size_t count = std::size_t(f.Count());
+        f.locationTable.assign(count + 1, 0);
+        f.offsetWidth.assign(2 * count, 0x5A);
+        f.strike1.assign(f.StrikeBytes(), 0x11);
+        if (c.two) f.strike2.assign(4 * f.StrikeBytes(), 0x22);
+        f.SetLayoutFields();
+        const auto bytes = Serialise(f);
+        ASSERT_TRUE(bytes);
+        EXPECT_EQ(bytes->size(), f.RecordSize());
+        EXPECT_EQ(f.header.fontDataLength + 10 + 3, bytes->size());
+        // owTLoc counts words from its own field (record offset 26) to the offset/width table.
+        const std::size_t table = 26 + 2 * std::size_t(f.font.owTLoc);
+        EXPECT_EQ(Bytes(bytes->begin() + std::ptrdiff_t(table), bytes->begin() + std::ptrdiff_t(table + 2 * count)),
+                  f.offsetWidth);
+        if (!c.two) continue;
+        // The density entries' offsets count from the font header (record offset 10).
+        EXPECT_EQ(f.densities[0].density, 72);
+        EXPECT_EQ(f.densities[1].density, 144);
+        EXPECT_EQ((*bytes)[10 + f.densities[0].glyphBitsOffset], 0x11);
+        EXPECT_EQ((*bytes)[10 + f.densities[1].glyphBitsOffset - 1], 0x11);
+        EXPECT_EQ((*bytes)[10 + f.densities[1].glyphBitsOffset], 0x22);
+        EXPECT_EQ(Parse(*bytes)->densities[1].glyphBitsOffset, f.densities[1].glyphBitsOffset);
+    }
+}

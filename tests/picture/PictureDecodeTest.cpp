@@ -100,7 +100,7 @@ TEST(PictureDecode, ColourTablesAndTheSixteenBitForm) {
         {"4-bit value 1", v1(1, 1, 4, {0x10}), RGB(238, 238, 238)},
         {"1-bit set", v1(1, 1, 1, {0x80}), RGB(0, 0, 0)},
         {"depth 3 is black", v1(1, 1, 3, {0x00}), RGB(0, 0, 0)},
-        {"depth 0 is black", v1(1, 1, 0, {}), RGB(0, 0, 0)},
+        {"depth 0 is black", v1(1, 1, 0, {0x00}), RGB(0, 0, 0)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,6 +142,18 @@ TEST(PictureDecode, RowBytesComeFromTheRecordLength) {
     }
 }
 
+TEST(PictureDecode, SixteenBitRowsStepInWholeWords) {
+    // 1 x 2 at depth 16 in 16 bytes: rowBytes is 3, so the second row begins one word (2 bytes)
+    // after the first, not 3 bytes; the record's last byte belongs to no row.
+    const auto d = decode(v1(1, 2, 16, {0xF8, 0x00, 0x00, 0x1F, 0x07, 0xE0}));
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.pixels, (std::vector<gdi::COLORREF>{RGB(248, 0, 0), RGB(0, 0, 248)}));
+    // The same in version 2, where rowBytes comes from rawSize (6 / 2 = 3).
+    const auto v = decode(v2(1, 2, 16, false, 6, {0xF8, 0x00, 0x00, 0x1F, 0x07, 0xE0}));
+    ASSERT_TRUE(v.ok);
+    EXPECT_EQ(v.pixels, (std::vector<gdi::COLORREF>{RGB(248, 0, 0), RGB(0, 0, 248)}));
+}
+
 TEST(PictureDecode, FirstRecordRowIsTheLastRowOfTheFile) {
     const auto d = decode(v1(1, 2, 8, {125, 0, 0, 0, 95, 0, 0, 0}));  // red above blue
     ASSERT_TRUE(d.ok);
@@ -179,6 +191,11 @@ TEST(PictureDecode, MalformedRecordsFailAndWriteNothing) {
         {"stream ends early", v2(2, 1, 8, true, 4, {0x02, 1})},
         {"absurd raw size", v2(100, 100, 8, true, 0x7FFFFFFF, {0x7F, 1})},
         {"raw size smaller than the rows", v2(4, 2, 8, true, 4, {0x04, 1})},
+        // Short records that claim large pictures fail before any picture is allocated.
+        {"250 x 250 at 8 bits in 100 bytes", v1(250, 250, 8, Bytes(90, 0))},
+        {"250 x 250 at depth 3 with no rows", v1(250, 250, 3, {})},
+        {"250 x 250 at depth 0 with no rows", v1(250, 250, 0, {})},
+        {"compressed 250 x 250 from 2 bytes", v2(250, 250, 8, true, 62500, {0x7F, 1})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -20,15 +20,11 @@ CFontRecord tinyFont(bool twoDensities, const std::string& name, const std::stri
     f.style = style;
     if (twoDensities) {
         f.header.flags = CFontRecord::kFlagsTwoDensity;
-        f.font.owTLoc = 16;
         f.font.version = 1;
         f.font.densityCount = 2;
-        f.densities = {DensityEntry{72, 52}, DensityEntry{144, 56}};
         f.strike2 = std::vector<std::uint8_t>(16, 0);
         f.strike2[0] = 0xC0;
-    } else {
-        f.font.owTLoc = 10;
     }
-    f.header.fontDataLength = static_cast<std::uint32_t>(f.LayoutLength());
+    f.SetLayoutFields();
     return f;
 }

@@ -24,10 +24,12 @@ public:
         abc = glyph(ch).abc;
         return true;
     }
-    bool TextOut(gdi::Bitmap& bitmap, int x, int, std::uint8_t ch) override {
+    bool TextOut(gdi::Bitmap& bitmap, int x, int baseline, std::uint8_t ch) override {
         const auto& g = glyph(ch);
         if (!g.drawable) return false;
-        for (int y = 0; y < tm_.tmHeight; ++y)
+        const int above = g.above < 0 ? tm_.tmAscent : g.above;
+        const int below = g.below < 0 ? tm_.tmDescent : g.below;
+        for (int y = baseline - above; y < baseline + below; ++y)
             for (unsigned c = 0; c < g.abc.abcB; ++c) bitmap.SetPixel(x + g.abc.abcA + static_cast<int>(c), y, 0);
         return true;
     }

@@ -1,5 +1,6 @@
 // ScriptedFontEngine.h: a font engine for tests that answers with given metrics and widths and
-// draws each character as a solid box of its black-box width.
+// draws each character as a solid box of its black-box width, from the font's ascent down to its
+// descent unless the glyph says otherwise.
 #pragma once
 
 #include "platform/gdi/FontEngine.h"
@@ -10,6 +11,8 @@
 struct ScriptedGlyph {
     gdi::ABC abc;
     bool drawable = true;
+    int above = -1;  // rows inked above the baseline; -1: the font's tmAscent
+    int below = -1;  // rows inked from the baseline down; -1: the font's tmDescent
 };
 
 struct ScriptedFace {

@@ -57,6 +57,22 @@ TEST(TypeholdConvert, MakesSortedRecordsAndAddsToAnExistingFile) {
     EXPECT_EQ(fonts[4]["uniqueID"], 5);
 }
 
+TEST(TypeholdConvert, ConvertsSizesInAscendingOrderAndRepeatsNothing) {
+    TempDir dir;
+    const auto pdb = dir.file("fonts.pdb");
+    const ToolRun run =
+        typehold("convert " + pdb + " --font 'DejaVu Sans' --font 'dejavu sans' --sizes 12,9,12,9 --styles regular --no-hires", dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "converted 2 fonts into " + pdb + "\n");
+    const auto fonts = jsonLines(typehold("list " + pdb + " --json", dir).out);
+    ASSERT_EQ(fonts.size(), 2u);
+    // Records take their unique IDs in the order they were converted.
+    EXPECT_EQ(fonts[0]["size"], 9);
+    EXPECT_EQ(fonts[0]["uniqueID"], 1);
+    EXPECT_EQ(fonts[1]["size"], 12);
+    EXPECT_EQ(fonts[1]["uniqueID"], 2);
+}
+
 TEST(TypeholdConvert, RefusalsNameTheirCauseAndLeaveTheFile) {
     TempDir dir;
     const auto pdb = dir.file("fonts.pdb");
@@ -71,6 +87,9 @@ TEST(TypeholdConvert, RefusalsNameTheirCauseAndLeaveTheFile) {
         {"--font 'DejaVu Sans' --sizes 255 --styles regular --no-hires",
          "DejaVu Sans 255 pt Regular: character 137 is 316 pixels wide; a Palm font holds at most 255"},
         {"--font 'DejaVu Sans' --styles heavy", "unknown style \"heavy\" (regular, bold, italic, bolditalic)"},
+        {"--font 'DejaVu Sans' --sizes 24,25 --styles bolditalic",
+         "DejaVu Sans 25 pt Bold Italic: the record would be 69,677 bytes, too large for a handheld record (at most "
+         "65,505)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -93,7 +112,9 @@ TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4), (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
     const int height = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
-    EXPECT_EQ(height, 8 + 28 + 8 + 28 + 8 + 28 + 8);  // strikes, then the two sample lines
+    // Strikes, then the two sample lines: 15 rows (14 of the font's cell and one that its
+    // accented capitals rise into) at double size.
+    EXPECT_EQ(height, 8 + 30 + 8 + 30 + 8 + 30 + 8);
     EXPECT_EQ(typehold("preview " + pdb + " --entry 3 -o " + dir.file("q.png"), dir).err,
               "typehold: " + pdb + ": no font at index 3 (the file lists 1)\n");
 }

@@ -92,7 +92,10 @@ ConverterSettings effectiveSettings(const ConvertOptions& options, RegistryStore
     for (std::size_t i = 0; i < 4; ++i)
         if (settings.styles[i]) styles.push_back(kStyleOrder[i]);
     if (!options.sizes.empty()) {
+        // In ascending order and each once, as the wizard's list gives them.
         sizes = options.sizes;
+        std::sort(sizes.begin(), sizes.end());
+        sizes.erase(std::unique(sizes.begin(), sizes.end()), sizes.end());
         for (auto& choice : settings.sizes)
             choice.checked = std::find(sizes.begin(), sizes.end(), int(choice.size)) != sizes.end() ? 1 : 0;
     } else {
@@ -128,7 +131,11 @@ int runConvert(const ConvertOptions& options) {
                 throw CommandError("no installed TrueType font \"" + face + "\"" +
                                    (charSet ? " with character set " + std::to_string(*charSet) : std::string()) +
                                    " (see typehold fonts)");
-            fonts.push_back(*entry);
+            // A face given twice (by name in another case, say) is converted once.
+            const bool repeated = std::any_of(fonts.begin(), fonts.end(), [&](const FontCatalogEntry& f) {
+                return f.faceName == entry->faceName && f.charSet == entry->charSet;
+            });
+            if (!repeated) fonts.push_back(*entry);
         }
 
         CFontDoc doc(ui);

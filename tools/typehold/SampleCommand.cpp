@@ -59,20 +59,14 @@ CFontRecord sampleFont(bool twoDensities) {
     for (int i = 0; i <= count; ++i) f.locationTable.push_back(static_cast<std::uint16_t>(i * kAdvance));
     for (int i = 0; i < count; ++i) f.offsetWidth.insert(f.offsetWidth.end(), {0, kAdvance});
     f.strike1 = drawStrike(f.font.rowWords, 1);
-    const std::size_t s1 = f.StrikeBytes();
     if (twoDensities) {
         f.header.flags = CFontRecord::kFlagsTwoDensity;
         f.strike2 = drawStrike(f.font.rowWords, 2);
         f.font.version = 1;
         f.font.densityCount = 2;
-        f.font.owTLoc = static_cast<std::uint16_t>(count + 14);
-        const auto firstStrike = static_cast<std::uint32_t>(44 + 4 * count);
-        f.densities = {DensityEntry{72, firstStrike}, DensityEntry{144, firstStrike + static_cast<std::uint32_t>(s1)}};
-    } else {
-        f.font.owTLoc = static_cast<std::uint16_t>((s1 + 2 * count + 12) / 2);
     }
     f.header.pointSize = kCellRows;
-    f.header.fontDataLength = static_cast<std::uint32_t>(f.LayoutLength());
+    f.SetLayoutFields();
     f.name = "Sample Digits";
     f.style = twoDensities ? "B" : "";
     return f;

@@ -2,18 +2,13 @@
 // the handheld store, and a synchronisation.
 #pragma once
 
+#include "platform/palmdesk/SyncApi.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace palmdesk {
-
-// Sync types a conduit receives as the first field of its sync properties.
-inline constexpr int kSyncFast = 0;
-inline constexpr int kSyncSlow = 1;
-inline constexpr int kSyncHandheldOverwrites = 2;
-inline constexpr int kSyncDesktopOverwrites = 3;
-inline constexpr int kSyncNothing = 6;
 
 // "fast", "slow", "hh", "pc", "nothing" (a --type), or the action names "sync", "hh-overwrites",
 // "pc-overwrites", "nothing"; none for anything else.

@@ -11,7 +11,7 @@
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
-#include "support/TempDir.h"
+#include "support/DesktopSandbox.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -51,20 +51,21 @@ std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
 
 // A desktop root of its own for the length of a test.
 struct Desktop {
-    TempDir dir;
-    Desktop() { ::setenv("PALMDESK_ROOT", dir.path().c_str(), 1); }
-    ~Desktop() { ::unsetenv("PALMDESK_ROOT"); }
+    DesktopSandbox sandbox;
     void setHotSyncPath(const std::string& folder = PALMDESK_BIN_DIR) const {
-        win::HKEY key = nullptr;
-        win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
-                            win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        const std::string path = folder + "/hotsync";
-        win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(path.c_str()),
-                           static_cast<win::DWORD>(path.size() + 1));
-        win::RegCloseKey(key);
+        DesktopSandbox::RecordHotSyncPath(folder + "/hotsync");
     }
     void addUser(const char* name) const { palmdesk::UserStore().Add(name, false); }
 };
+
+// The application started on a desktop with the user Ann.
+std::unique_ptr<ConverterApp> startedApp(const Desktop& desktop) {
+    desktop.setHotSyncPath();
+    desktop.addUser("Ann");
+    auto app = std::make_unique<ConverterApp>();
+    if (!app->Start()) return nullptr;
+    return app;
+}
 
 // Lets the event loop wait for events once, which is when the window updates its commands.
 void idle() {
@@ -126,25 +127,19 @@ private slots:
                      {"3,0,-1,-1,-1,-1,40,680,30,510", true}};      // stored maximized
         for (const auto& c : cases) {
             Desktop desktop;
-            desktop.setHotSyncPath();
-            desktop.addUser("Ann");
             RegistryStore("Corvane", "Typehold").SetString("App Window", c.stored);
-            ConverterApp app;
-            QVERIFY(app.Start());
-            QCOMPARE(app.MainWindow()->isMaximized(), c.maximized);
-            if (!c.maximized) QCOMPARE(app.MainWindow()->geometry(), QRect(40, 30, 640, 480));
-            app.MainWindow()->Document()->MarkModified(false);
+            const auto app = startedApp(desktop);
+            QVERIFY(app);
+            QCOMPARE(app->MainWindow()->isMaximized(), c.maximized);
+            if (!c.maximized) QCOMPARE(app->MainWindow()->geometry(), QRect(40, 30, 640, 480));
         }
     }
 
     void mainWindowHasTheMenusToolbarAndSaveState() {
         Desktop desktop;
-        desktop.setHotSyncPath();
-        desktop.addUser("Ann");
-        ConverterApp app;
-        QVERIFY(app.Start());
-        MainFrm* frame = app.MainWindow();
-        QVERIFY(frame);
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
         QCOMPARE(frame->windowTitle(), QString("Typehold Converter"));
 
         const QList<QAction*> menus = frame->menuBar()->actions();
@@ -201,11 +196,9 @@ private slots:
 
     void doubleClickEditsTheFontWithHighDensityLocked() {
         Desktop desktop;
-        desktop.setHotSyncPath();
-        desktop.addUser("Ann");
-        ConverterApp app;
-        QVERIFY(app.Start());
-        MainFrm* frame = app.MainWindow();
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
         CFontDoc* doc = frame->Document();
         QVERIFY(doc->Fonts().AddConverted(tinyFont(true, "Alpha", "B", 12)) >= 0);
         SDI_THView* view = frame->View();

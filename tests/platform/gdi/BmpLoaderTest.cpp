@@ -162,6 +162,10 @@ TEST(LoadImage, RefusesMalformedFiles) {
          }()},
         {"JPEG compression", spoiled([](BmpLayout& s) { s.compression = 4; })},
         {"header size 20", spoiled([](BmpLayout& s) { s.headerSize = 20; })},
+        // Pictures whose data cannot fill them are refused before they are allocated.
+        {"4096 x 4096 rows in 100 bytes", spoiled([](BmpLayout& s) { s.width = 4096; s.height = 4096; s.pixels.resize(100); })},
+        {"RLE of 4096 x 4096 in 4 bytes", spoiled([](BmpLayout& s) {
+             s.compression = 1; s.width = 4096; s.height = 4096; s.pixels = {0, 0, 0, 1}; })},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -179,5 +183,27 @@ TEST(LoadImage, EveryPrefixOfAValidFileIsRefused) {
             SCOPED_TRACE(n);
             EXPECT_FALSE(gdi::LoadImageFromBytes(std::span(full.data(), n)));
         }
+    }
+}
+
+TEST(LoadImage, LongRunsStopAtTheRowsEnd) {
+    // 18 MB of FF 01 pairs: runs of 255 pixels of entry 1, all on the bottom row of a 64 x 4
+    // picture. Drawing stops at the row's end and the column counter never runs past it.
+    BmpLayout s;
+    s.width = 64;
+    s.height = 4;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.palette = kPalette;
+    s.colorsUsed = 4;
+    s.pixels.reserve(18u << 20);
+    for (std::size_t i = 0; i < (9u << 20); ++i) s.pixels.insert(s.pixels.end(), {0xFF, 0x01});
+    s.pixels.insert(s.pixels.end(), {0x00, 0x00, 0x02, 0x02, 0x00, 0x01});  // next row: two of entry 2
+    const auto bitmap = gdi::LoadImageFromBytes(buildBmp(s));
+    ASSERT_TRUE(bitmap);
+    for (int x = 0; x < 64; ++x) {
+        EXPECT_EQ(bitmap->GetPixel(x, 3), kGreen) << x;
+        EXPECT_EQ(bitmap->GetPixel(x, 2), x < 2 ? kBlue : kRed) << x;
+        EXPECT_EQ(bitmap->GetPixel(x, 0), kRed) << x;
     }
 }
