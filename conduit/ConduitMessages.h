@@ -1,5 +1,6 @@
-// ConduitMessages.h: the conduit's message boxes (text, caption, OK). Until the configuration
-// dialog has windows of its own, a message goes to stderr; tests install a handler to see them.
+// ConduitMessages.h: the conduit's message boxes (text, caption, OK). While the configuration
+// dialog is open its window shows them; otherwise a message goes to stderr. Tests install a
+// handler to see them.
 #pragma once
 
 #include <string>

@@ -2,7 +2,9 @@
 // HotSync calls. Nothing may escape an export: every one returns its 32-bit result.
 #include "ConduitSettings.h"
 #include "PictureSync.h"
+#include "dialog/ConfigurationDialog.h"
 #include "platform/palmdesk/CondMgr.h"
+#include "platform/palmdesk/ConduitRecords.h"
 #include "platform/palmdesk/HotSyncLog.h"
 #include "platform/palmdesk/SyncApi.h"
 #include "resources/conduit/ConduitStrings.h"
@@ -30,29 +32,6 @@ constexpr std::int32_t kErrNoConfigSize = 0x1078;
 constexpr std::int32_t kErrBadConfigType = 0x1079;
 constexpr std::int32_t kErrBadConfigSize = 0x107A;
 constexpr std::int32_t kErrBadConfigVersion = 0x107B;
-
-#pragma pack(push, 1)
-struct ConduitRequest {
-    std::uint32_t version;
-    std::uint32_t size;
-    std::uint32_t creator;
-    std::uint32_t userId;
-    char userName[64];
-};
-struct ConfigurationRecord {
-    std::uint32_t version;
-    std::uint32_t size;
-    std::uint32_t creator;
-    std::uint32_t userId;
-    char userName[64];
-    char pathName[256];
-    std::int32_t permanentAction;
-    std::int32_t temporaryAction;
-    std::int32_t newAction;
-    std::int32_t preference;
-};
-#pragma pack(pop)
-static_assert(sizeof(ConduitRequest) == 80 && sizeof(ConfigurationRecord) == 352);
 
 // The module's own state, kept from the first load. The path lives in a function so that it
 // exists before the load hook runs, whatever order the module's initialisers take.
@@ -163,7 +142,12 @@ CONDUIT_EXPORT std::int32_t CfgConduit(std::int32_t configType, void* record, st
     char name[256];
     std::uint32_t nameSize = sizeof name;
     if (const std::int32_t rc = GetConduitInfo(0, &request, name, &nameSize); rc != 0) return rc;
-    // The configuration dialog comes with the conduit's windows; until then there is nothing to show.
+    // The dialog works on the caller's record (byte-packed, so any address will do).
+    try {
+        RunConfigurationDialog(*static_cast<ConfigurationRecord*>(record), modulePath());
+    } catch (...) {
+        // The dialog's result is not reported, and nothing may reach HotSync.
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "SyncSession.h"
 
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/palmdesk/ConduitRecords.h"
 #include "platform/palmdesk/ConduitRegistry.h"
 #include "platform/palmdesk/HandheldStore.h"
 #include "platform/palmdesk/HotSyncLog.h"
@@ -74,6 +75,12 @@ int syncTypeFor(const std::string& user, const std::string& creator, const std::
 }
 
 void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
+
+void printActions(const std::string& creator, const std::string& user) {
+    std::printf("%s for %s: permanent %s, next %s\n", creator.c_str(), user.c_str(),
+                storedAction(user, creator, "Permanent").value_or("sync").c_str(),
+                storedAction(user, creator, "Next").value_or("(none)").c_str());
+}
 
 // The file a registered library name stands for: in the HotSync manager's folder, else in the
 // registered folder.
@@ -219,9 +226,58 @@ int SetAction(const std::string& creator, const std::string& user, const std::op
         if (!win::WritePrivateProfileString(creator.c_str(), key, value->c_str(), actionsFile(user).c_str()))
             return fail("cannot write " + actionsFile(user));
     }
-    std::printf("%s for %s: permanent %s, next %s\n", creator.c_str(), user.c_str(),
-                storedAction(user, creator, "Permanent").value_or("sync").c_str(),
-                storedAction(user, creator, "Next").value_or("(none)").c_str());
+    printActions(creator, user);
+    return 0;
+}
+
+int Configure(const std::string& creator, const std::string& user) {
+    const auto account = UserStore().Find(user);
+    if (!account) return fail("no user \"" + user + "\"");
+    const auto registration = ConduitRegistry().Find(creator);
+    if (!registration) return fail("no conduit is registered for " + creator);
+    const std::string path = modulePath(*registration);
+    win::HMODULE module = win::LoadLibrary(path);
+    if (!module) return fail("the conduit " + creator + " (" + path + ") cannot be loaded");
+    using CfgConduitFunction = std::int32_t (*)(std::int32_t, void*, std::uint32_t*);
+    auto configure = reinterpret_cast<CfgConduitFunction>(win::GetProcAddress(module, "CfgConduit"));
+    if (!configure) {
+        win::FreeLibrary(module);
+        return fail("the conduit " + creator + " has no CfgConduit");
+    }
+    ConfigurationRecord record{};
+    record.version = 1;
+    record.size = sizeof record;
+    for (std::size_t i = 0; i < 4 && i < creator.size(); ++i)
+        record.creator |= std::uint32_t(static_cast<unsigned char>(creator[i])) << (24 - 8 * i);
+    record.userId = account->id;
+    std::snprintf(record.userName, sizeof record.userName, "%s", user.c_str());
+    std::snprintf(record.pathName, sizeof record.pathName, "%s/", UserStore().UserFolder(user).c_str());
+    const auto typeOf = [&](const char* which) -> std::optional<int> {
+        if (const auto name = storedAction(user, creator, which)) return SyncTypeFromName(*name);
+        return std::nullopt;
+    };
+    record.permanentAction = typeOf("Permanent").value_or(kSyncFast);
+    record.temporaryAction = typeOf("Next").value_or(record.permanentAction);
+    record.newAction = record.temporaryAction;
+    record.preference = 0;  // stays 0 when the user leaves the dialog without choosing
+    std::uint32_t size = sizeof record;
+    const std::int32_t result = configure(0, &record, &size);
+    win::FreeLibrary(module);
+    if (result != 0) return fail("CfgConduit of " + creator + " answered " + std::to_string(result));
+    const std::string file = actionsFile(user);
+    const std::string action = ActionName(record.newAction);
+    bool written = true;
+    if (record.preference == kPreferencePermanent) {
+        // A new default also replaces a next action chosen before.
+        written = win::WritePrivateProfileString(creator.c_str(), "Permanent", action.c_str(), file.c_str()) &&
+                  win::WritePrivateProfileString(creator.c_str(), "Next", nullptr, file.c_str());
+    } else if (record.preference == kPreferenceTemporary) {
+        written = win::WritePrivateProfileString(creator.c_str(), "Next", action.c_str(), file.c_str());
+    } else {
+        std::printf("no action chosen\n");
+    }
+    if (!written) return fail("cannot write " + file);
+    printActions(creator, user);
     return 0;
 }
 

@@ -26,6 +26,9 @@ int RegisterModule(const std::string& module, bool unregister);
 int ListConduits();
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next);
+// Opens the configuration of the conduit registered for creator (its CfgConduit) with the user's
+// actions, and stores the action chosen there: for the next synchronisation, or as the permanent one.
+int Configure(const std::string& creator, const std::string& user);
 int ListStore(const std::string& user);
 // Every file is checked before any is imported: one that is missing or not a Palm database stops
 // the command with nothing imported.

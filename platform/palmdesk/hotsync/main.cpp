@@ -89,6 +89,10 @@ int main(int argc, char** argv) {
     action->add_option("--permanent", permanent, "sync, pc-overwrites, hh-overwrites or nothing");
     action->add_option("--next", next, "the same, for the next synchronisation only");
 
+    auto* configure = app.add_subcommand("configure", "open a conduit's configuration for a user (its CfgConduit)");
+    configure->add_option("CREATOR", creator, "the conduit's creator")->required();
+    configure->add_option("--user", name, "the user")->required();
+
     std::string typeName;
     auto* sync = app.add_subcommand("sync", "synchronise a user's handheld");
     sync->add_option("--user", name, "the user")->required();
@@ -109,6 +113,7 @@ int main(int argc, char** argv) {
     if (unreg->parsed()) return palmdesk::RegisterModule(module, true);
     if (app.got_subcommand("conduits")) return palmdesk::ListConduits();
     if (action->parsed()) return palmdesk::SetAction(creator, name, permanent, next);
+    if (configure->parsed()) return palmdesk::Configure(creator, name);
     if (sync->parsed()) {
         std::optional<int> type;
         if (!typeName.empty()) type = palmdesk::SyncTypeFromName(typeName);

@@ -1,0 +1,133 @@
+// ConduitDialogModel.cpp
+#include "ConduitDialogModel.h"
+
+#include "ConduitSettings.h"
+#include "platform/palmdesk/ConduitRecords.h"
+#include "platform/win/PrivateProfile.h"
+#include "resources/conduit/ConduitDialog.h"
+#include "resources/conduit/ConduitStrings.h"
+
+#include <cstring>
+
+namespace {
+std::string text(std::uint32_t id) { return conduit::LoadConduitString(id).value_or(""); }
+
+// String 8004 with the user's name in place of its "%s".
+std::string userLine(const std::string& name) {
+    std::string line = text(conduit::kStrCurrentSettings);
+    if (const auto at = line.find("%s"); at != std::string::npos) line.replace(at, 2, name);
+    return line;
+}
+}  // namespace
+
+std::string PictaroIni::read(const char* key, const std::string& fallback) const {
+    char value[conduit::kFolderTextLimit + 1];
+    win::GetPrivateProfileString(kSettingsSection, key, fallback.c_str(), value, sizeof value, kSettingsFile);
+    return value;
+}
+
+bool PictaroIni::write(const char* key, const std::string& value) {
+    return win::WritePrivateProfileString(kSettingsSection, key, value.c_str(), kSettingsFile);
+}
+
+ConduitDialogModel::ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file)
+    : record_(record), settings_(settings), file_(file) {}
+
+ConduitDialogModel::Initial ConduitDialogModel::initial() const {
+    Initial s;
+    s.caption = text(conduit::kStrConduitName);
+    s.actionGroup = text(conduit::kStrActionGroup);
+    s.syncFolder = settings_.syncDir;
+    s.fontFolder = settings_.fontDir;
+    s.density = settings_.acceptedDensity == 144;
+    s.depth = settings_.acceptedDepth == 16;
+    s.compression = settings_.acceptedCompression == 1;
+    s.actionButton = buttonForAction(record_.temporaryAction);
+    if (record_.creator != 0) {
+        s.temporaryText = actionText(record_.temporaryAction);
+        s.permanentText = actionText(record_.permanentAction);
+        s.userLine = userLine(userName());
+    }
+    return s;
+}
+
+void ConduitDialogModel::depthClicked(bool checked) {
+    settings_.acceptedDepth = checked ? 16 : 8;
+    file_.write("AcceptedDepth", std::to_string(settings_.acceptedDepth));
+}
+
+void ConduitDialogModel::densityClicked(bool checked) {
+    settings_.acceptedDensity = checked ? 144 : 72;
+    file_.write("AcceptedDensity", std::to_string(settings_.acceptedDensity));
+}
+
+void ConduitDialogModel::compressionClicked(bool checked) {
+    settings_.acceptedCompression = checked ? 1 : 0;
+    file_.write("AcceptedCompression", std::to_string(settings_.acceptedCompression));
+}
+
+std::string ConduitDialogModel::syncFolderBrowsed(const std::string& chosen) {
+    if (!chosen.empty()) settings_.syncDir = chosen;
+    file_.write("SyncDir", settings_.syncDir);
+    return settings_.syncDir;
+}
+
+bool ConduitDialogModel::fontFolderBrowsed(const std::string& chosen) {
+    if (chosen.empty()) return false;
+    file_.write("TTFontDirectory", chosen);
+    return true;
+}
+
+std::optional<ConduitDialogModel::Refusal> ConduitDialogModel::ok(int actionButton, bool setAsDefault,
+                                                                  const std::string& syncText, const std::string& fontText) {
+    using namespace conduit::dialog_text;
+    record_.newAction = actionForButton(actionButton);
+    record_.preference = setAsDefault ? kPreferencePermanent : kPreferenceTemporary;
+    const auto limited = [](const std::string& s) { return s.substr(0, conduit::kFolderTextLimit); };
+    if (syncText.empty()) return Refusal{kInvalidSyncPath, kInvalidPathCaption};
+    settings_.syncDir = limited(syncText);
+    if (fontText.empty()) return Refusal{kInvalidFontPath, kInvalidPathCaption};
+    settings_.fontDir = limited(fontText);
+    file_.write("SyncDir", settings_.syncDir);
+    file_.write("TTFontDirectory", settings_.fontDir);
+    return std::nullopt;
+}
+
+std::string ConduitDialogModel::userName() const {
+    return std::string(record_.userName, strnlen(record_.userName, sizeof record_.userName));
+}
+
+std::optional<std::string> ConduitDialogModel::helpFile(const std::string& modulePath) {
+    const auto cut = modulePath.find_last_of('/');
+    if (cut == std::string::npos || cut == 0) return std::nullopt;
+    return modulePath.substr(0, cut + 1) + conduit::kHelpFileName;
+}
+
+int ConduitDialogModel::buttonForAction(std::int32_t syncType) {
+    switch (syncType) {
+    case 0:
+    case 1: return conduit::kIdActionSync;
+    case 2: return conduit::kIdActionHandheldOverwrites;
+    case 3: return conduit::kIdActionDesktopOverwrites;
+    default: return conduit::kIdActionNothing;
+    }
+}
+
+std::int32_t ConduitDialogModel::actionForButton(int button) {
+    switch (button) {
+    case conduit::kIdActionSync: return 0;
+    case conduit::kIdActionDesktopOverwrites: return 3;
+    case conduit::kIdActionHandheldOverwrites: return 2;
+    default: return 6;
+    }
+}
+
+std::string ConduitDialogModel::actionText(std::int32_t syncType) {
+    switch (syncType) {
+    case 0:
+    case 1: return text(conduit::kStrActionSync);
+    case 2: return text(conduit::kStrActionHandheldOverwrites);
+    case 3: return text(conduit::kStrActionDesktopOverwrites);
+    default: return text(conduit::kStrActionNothing);
+    }
+}

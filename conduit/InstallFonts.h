@@ -1,0 +1,37 @@
+// InstallFonts.h: choosing TrueType files to install on the handheld. The open-file dialog
+// hands back its choice in a name buffer of 3000 bytes: one zero-terminated full path, or the
+// folder followed by each chosen name, the list ending in an empty string. A choice that does not
+// fit is refused as a whole ("Too many files selected!").
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+inline constexpr std::size_t kFontSelectionBufferSize = 3000;
+
+// The open-file dialog that picks TrueType files (pattern "*.TTF", matched without regard to
+// case), starting in folder: the full paths chosen, or none when the user cancelled.
+class FontFileChooser {
+public:
+    virtual ~FontFileChooser() = default;
+    virtual std::optional<std::vector<std::string>> choose(const std::string& folder) = 0;
+};
+
+// The name buffer the dialog fills for these files (which share a folder, as one dialog's choice
+// does); none when it needs more than capacity bytes.
+std::optional<std::vector<char>> PackFontSelection(const std::vector<std::string>& paths,
+                                                   std::size_t capacity = kFontSelectionBufferSize);
+// The full paths a name buffer names, in order. Reads nothing past the buffer, whether or not it
+// ends in its two zeros.
+std::vector<std::string> ParseFontSelection(std::span<const char> buffer);
+
+// Whether a file name matches "*.TTF" without regard to case.
+bool IsTrueTypeFileName(const std::string& name);
+
+// Rereads TTFontDirectory into the in-memory settings, lets the user choose files there, and wraps
+// and queues each chosen file for user in the order chosen (MakeFontDatabase). A file that cannot
+// be handled is reported by its own message and the next one is still handled.
+void InstallFonts(FontFileChooser& chooser, const std::string& user);

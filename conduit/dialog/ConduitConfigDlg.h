@@ -1,0 +1,67 @@
+// ConduitConfigDlg.h: dialog 101, the conduit's configuration dialog. It shows and edits the
+// settings in Pictaro.ini and the HotSync action of the record HotSync passed; what each control
+// does is decided by ConduitDialogModel, the window only lays out, connects and displays.
+#pragma once
+
+#include "conduit/ConduitDialogModel.h"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class FontFileChooser;
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+class ConduitConfigDlg : public QDialog {
+    Q_OBJECT
+public:
+    // The folder browser: owner, title, folder to start in; the chosen folder, empty when cancelled.
+    using FolderBrowser = std::function<QString(QWidget*, const QString&, const QString&)>;
+
+    // record and settings must outlive the dialog; modulePath locates the help page.
+    ConduitConfigDlg(ConfigurationRecord& record, PictaroSettings& settings, std::string modulePath,
+                     QWidget* parent = nullptr);
+    ~ConduitConfigDlg() override;
+
+    // The control with this identifier (as GetDlgItem finds it), or null.
+    QWidget* item(int id) const;
+
+    void setFolderBrowser(FolderBrowser browser);
+    // The chooser Install Fonts uses; null restores the open-file dialog. Not owned.
+    void setFontChooser(FontFileChooser* chooser);
+
+    // The help window, once Help has opened it.
+    QWidget* helpWindow() const;
+
+    // OK: ends the dialog unless the model refuses, whose message is shown.
+    void accept() override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void build();
+    void showInitial();
+    void loadPictures();
+    void browseSyncFolder();
+    void browseFontFolder();
+    void installFonts();
+    void showHelp();
+    int selectedAction() const;
+
+    PictaroIni ini_;
+    ConduitDialogModel model_;
+    std::string modulePath_;
+    FolderBrowser browseFolder_;
+    std::unique_ptr<FontFileChooser> ownChooser_;
+    FontFileChooser* chooser_ = nullptr;
+    std::map<int, QWidget*> items_;
+    QButtonGroup* actions_ = nullptr;
+    QPointer<QWidget> help_;
+};

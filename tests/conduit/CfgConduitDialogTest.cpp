@@ -1,0 +1,166 @@
+// Tests of CfgConduit's dialog as HotSync calls it: pictsync loaded with dlopen, driven while its
+// dialog is up, in a process with no GUI application of its own (the conduit brings one for the
+// dialog's lifetime) and in one that has one.
+#include "platform/palmdesk/ConduitRecords.h"
+#include "platform/win/PrivateProfile.h"
+#include "support/DesktopSandbox.h"
+#include "support/ToolRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <cstring>
+#include <dlfcn.h>
+#include <functional>
+
+namespace {
+using CfgConduitFunction = std::int32_t (*)(std::int32_t, void*, std::uint32_t*);
+
+// What to do with the dialog once it is up; taken by the first application that starts.
+std::function<void(QWidget*)> driver;
+
+// Runs step on the first modal window that `wanted` accepts.
+void whenModal(std::function<bool(QWidget*)> wanted, std::function<void(QWidget*)> step) {
+    auto* timer = new QTimer(QCoreApplication::instance());  // gone with the application at the latest
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, wanted, step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && wanted(modal)) {
+            timer->stop();
+            timer->deleteLater();
+            step(modal);
+        }
+    });
+    timer->start();
+}
+
+void driveWhenModal() {
+    whenModal([](QWidget*) { return true; }, [](QWidget* modal) {
+        if (auto step = std::exchange(driver, {})) step(modal);
+    });
+}
+
+void startDriving() {
+    if (driver) driveWhenModal();
+}
+
+struct Pictsync {
+    Pictsync() : handle(dlopen(PICTSYNC_MODULE, RTLD_NOW | RTLD_LOCAL)) {}
+    ~Pictsync() {
+        if (handle) dlclose(handle);
+    }
+    CfgConduitFunction cfg() const { return reinterpret_cast<CfgConduitFunction>(dlsym(handle, "CfgConduit")); }
+    void* handle;
+};
+
+ConfigurationRecord annsRecord() {
+    ConfigurationRecord r{};
+    r.version = 1;
+    r.size = sizeof r;
+    r.creator = 0x44724177;
+    std::strcpy(r.userName, "Ann");
+    r.temporaryAction = 2;
+    r.newAction = -7;
+    return r;
+}
+
+template <typename W>
+W* control(QWidget* dialog, const char* id) {
+    auto* w = dialog->findChild<W*>(id);
+    EXPECT_TRUE(w) << id;
+    return w;
+}
+}  // namespace
+
+TEST(CfgConduitDialog, BringsItsOwnApplicationForTheDialogsLifetime) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    DesktopSandbox sandbox;
+    ASSERT_TRUE(win::WritePrivateProfileString("Pictaro", "SyncDir", "/srv/pictures", "Pictaro.ini"));
+    Pictsync pictsync;  // loaded after the INI is in place: its settings come from there
+    ASSERT_TRUE(pictsync.handle) << dlerror();
+    ASSERT_EQ(QCoreApplication::instance(), nullptr);
+    qAddPreRoutine(&startDriving);
+    std::string seen;
+    driver = [&](QWidget* dialog) {
+        seen = dialog->windowTitle().toStdString() + "|" + control<QGroupBox>(dialog, "1006")->title().toStdString() + "|" +
+               control<QLineEdit>(dialog, "1010")->text().toStdString() + "|" +
+               (control<QRadioButton>(dialog, "406")->isChecked() ? "406" : "?");
+        control<QRadioButton>(dialog, "405")->click();
+        control<QCheckBox>(dialog, "411")->click();
+        control<QPushButton>(dialog, "1")->click();
+    };
+    ConfigurationRecord record = annsRecord();
+    std::uint32_t size = sizeof record;
+    EXPECT_EQ(pictsync.cfg()(0, &record, &size), 0);
+    EXPECT_EQ(seen, "Generic DrAw Conduit|Ann's Current Settings:|/srv/pictures|406");
+    EXPECT_EQ(record.newAction, 3);
+    EXPECT_EQ(record.preference, kPreferencePermanent);
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);  // gone with the dialog
+    char folder[64];
+    win::GetPrivateProfileString("Pictaro", "TTFontDirectory", "", folder, sizeof folder, "Pictaro.ini");
+    EXPECT_STREQ(folder, "c:\\program files\\ferrowind\\pictaro");
+}
+
+TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    DesktopSandbox sandbox;
+    Pictsync pictsync;
+    int argc = 1;
+    char name[] = "host";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    driver = [](QWidget* dialog) {
+        control<QRadioButton>(dialog, "407")->click();
+        control<QPushButton>(dialog, "2")->click();
+    };
+    driveWhenModal();
+    ConfigurationRecord record = annsRecord();
+    std::uint32_t size = sizeof record;
+    EXPECT_EQ(pictsync.cfg()(0, &record, &size), 0);
+    EXPECT_FALSE(driver);  // the dialog was up
+    EXPECT_EQ(QCoreApplication::instance(), &app);
+    EXPECT_EQ(record.newAction, -7);
+    EXPECT_EQ(record.preference, 0);
+}
+
+TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    TempDir scratch;
+    const auto hotsync = [&](const std::string& args) { return runTool(HOTSYNC_BIN, args, scratch.path()); };
+    ASSERT_EQ(hotsync("init").exitCode, 0);
+    ASSERT_EQ(hotsync("user add Ann").exitCode, 0);
+    const std::string previousRoot = std::getenv("PALMDESK_ROOT") ? std::getenv("PALMDESK_ROOT") : "";
+    ::setenv("PALMDESK_ROOT", (scratch.path() + "/palmdesk").c_str(), 1);
+    writeWholeFile(scratch.file("Fancy.ttf"), std::vector<std::uint8_t>(5000, 3));
+    writeWholeFile(scratch.file("Plain.TTF"), std::vector<std::uint8_t>(10, 4));
+    Pictsync pictsync;
+    qAddPreRoutine(&startDriving);
+    driver = [&](QWidget* dialog) {
+        whenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, [&](QWidget* w) {
+            auto* chooser = static_cast<QFileDialog*>(w);
+            chooser->setDirectory(QString::fromStdString(scratch.path()));
+            chooser->selectFile("\"Fancy.ttf\" \"Plain.TTF\"");
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        control<QPushButton>(dialog, "1015")->click();
+        control<QPushButton>(dialog, "2")->click();
+    };
+    ConfigurationRecord record = annsRecord();
+    std::uint32_t size = sizeof record;
+    EXPECT_EQ(pictsync.cfg()(0, &record, &size), 0);
+    if (previousRoot.empty()) ::unsetenv("PALMDESK_ROOT");
+    else ::setenv("PALMDESK_ROOT", previousRoot.c_str(), 1);
+    EXPECT_EQ(hotsync("queue --user Ann").out, "Fancy.ttf.pdb\nPlain.TTF.pdb\n");
+    ASSERT_EQ(hotsync("sync --user Ann --type nothing").exitCode, 0);
+    const std::string store = hotsync("store --user Ann").out;
+    EXPECT_NE(store.find("Fancy.ttf                       ttfn TTFt 0x0080      2 records"), std::string::npos) << store;
+    EXPECT_NE(store.find("Plain.TTF                       ttfn TTFt 0x0080      1 records"), std::string::npos) << store;
+}
