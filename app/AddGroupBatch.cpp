@@ -1,4 +1,5 @@
-// AddGroupBatch.cpp
+// AddGroupBatch.cpp: the batch behind Add Group apart from its windows: the combinations the
+// settings ask for, and the copy of a completed batch into the document's list.
 #include "AddGroupBatch.h"
 
 #include "ConverterSettings.h"

@@ -1,4 +1,5 @@
-// BatchWorker.cpp
+// BatchWorker.cpp: the conversion worker of an add-font batch and what it shares with the progress
+// window.
 #include "BatchWorker.h"
 
 #include "core/qz_fileio/Exception.h"

@@ -1,4 +1,6 @@
-// ConverterSettings.cpp
+// ConverterSettings.cpp: the add-font choices the converter remembers per user (point sizes and
+// which are converted, script, styles, double density), kept in the registry under "Preferences":
+// "Script" REG_DWORD character set of the chosen script.
 #include "ConverterSettings.h"
 
 #include "RegistryStore.h"

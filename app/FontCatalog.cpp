@@ -1,4 +1,5 @@
-// FontCatalog.cpp
+// FontCatalog.cpp: the installed TrueType faces the converter offers, one entry per face and
+// character set, as the font engine enumerates them.
 #include "FontCatalog.h"
 
 #include "platform/win/EqualNoCase.h"

@@ -1,4 +1,6 @@
-// FontFilterList.cpp
+// FontFilterList.cpp: what the add-font wizard's first page offers: the scripts of the installed
+// faces in order of first appearance, the script drop-down with the stored script selected, and the
+// faces of one script (or of every script) under their display names, sorted and measured.
 #include "FontFilterList.h"
 
 #include "ConverterSettings.h"

@@ -1,4 +1,5 @@
-// InstallAide.cpp
+// InstallAide.cpp: finding and loading the Palm Desktop install aide, "Instaide.dll", from the
+// folder of the HotSync manager that the registry names (HotSyncPath).
 #include "InstallAide.h"
 
 #include "platform/win/Registry.h"

@@ -1,4 +1,5 @@
-// RegistryStore.cpp
+// RegistryStore.cpp: the converter's corner of the registry, the key <company>\<product> under
+// HKEY_CURRENT_USER\software, with one open section (subkey) at a time.
 #include "RegistryStore.h"
 
 #include <vector>

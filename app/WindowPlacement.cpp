@@ -1,4 +1,6 @@
-// WindowPlacement.cpp
+// WindowPlacement.cpp: the main window's stored placement, the text "App Window": ten decimal
+// numbers separated by commas: show command, flags, minimized x, y, maximized x, y, and the normal
+// rectangle's left, right, top, bottom (right before top).
 #include "WindowPlacement.h"
 
 #include <cstdio>

@@ -1,4 +1,6 @@
-// WizardChoices.cpp
+// WizardChoices.cpp: the add-font wizard's rules apart from its windows: what Next does on each
+// page, the Next button's label on the way to the last page and back, and what Finish writes into
+// the settings.
 #include "WizardChoices.h"
 
 #include "ConverterSettings.h"

@@ -1,4 +1,4 @@
-// ConduitMessages.cpp
+// ConduitMessages.cpp: the conduit's message boxes (text, caption, OK).
 #include "ConduitMessages.h"
 
 #include <cstdio>

@@ -1,4 +1,5 @@
-// ConduitSettings.cpp
+// ConduitSettings.cpp: the conduit's settings in "Pictaro.ini" (the Windows folder), section
+// "Pictaro", held process-wide and read again at every load of the module.
 #include "ConduitSettings.h"
 
 #include "platform/win/PrivateProfile.h"

@@ -1,4 +1,6 @@
-// FontWrapper.cpp
+// FontWrapper.cpp: a TrueType file wrapped unchanged for the handheld, as a Palm database of type
+// ttfn and creator TTFt whose records are stream blocks ("DBLK", two zero bytes, a 16-bit length,
+// up to 4096 bytes of the font), queued for a user's next HotSync.
 #include "FontWrapper.h"
 
 #include "ConduitMessages.h"

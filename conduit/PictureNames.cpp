@@ -1,4 +1,4 @@
-// PictureNames.cpp
+// PictureNames.cpp: the names a picture has on both sides.
 #include "PictureNames.h"
 
 #include "platform/gdi/CodePages.h"

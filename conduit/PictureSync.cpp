@@ -1,4 +1,4 @@
-// PictureSync.cpp
+// PictureSync.cpp: the picture passes of a synchronisation.
 #include "PictureSync.h"
 
 #include "ConduitSettings.h"

@@ -1,4 +1,4 @@
-// FontDoc.cpp
+// FontDoc.cpp: CFontDoc, the converter's document: one font list stored as one Typehold file.
 #include "FontDoc.h"
 
 #include "core/qz_fileio/File.h"

@@ -1,4 +1,5 @@
-// GlyphRasteriser.cpp
+// GlyphRasteriser.cpp: drawing a font's characters through the font engine and capturing each as a
+// GlyphCell, at one size or at two sizes whose advances are kept in a ratio of exactly two.
 #include "GlyphRasteriser.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
-// MultibyteCompare.cpp
+// MultibyteCompare.cpp: case-insensitive comparison of 8-bit text in a Windows code page, where the
+// two bytes of a double-byte character (code pages 932, 936, 949, 950) compare as one unit.
 #include "MultibyteCompare.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// PathNames.cpp
+// PathNames.cpp: the parts of a path the document shows and proposes.
 #include "PathNames.h"
 
 std::string fileNameOf(std::string_view path) {

@@ -1,4 +1,5 @@
-// BmpFile.cpp
+// BmpFile.cpp: the packed device-independent bitmap of a drawn picture, and the .bmp file that
+// holds it.
 #include "BmpFile.h"
 
 #include "platform/gdi/Bitmap.h"

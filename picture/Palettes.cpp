@@ -1,4 +1,4 @@
-// Palettes.cpp
+// Palettes.cpp: the fixed colour tables of picture depths 1, 2, 4 and 8, and the 16-bit form.
 #include "Palettes.h"
 
 #include "SwapBytes.h"

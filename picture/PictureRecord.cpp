@@ -1,4 +1,4 @@
-// PictureRecord.cpp
+// PictureRecord.cpp: the paint application's picture record, a header and pixel rows.
 #include "PictureRecord.h"
 
 #include "SwapBytes.h"

@@ -1,4 +1,5 @@
-// HiResPage.cpp
+// HiResPage.cpp: the add-font wizard's last page (dialog 203): whether double-density strikes are
+// made too.
 #include "HiResPage.h"
 
 #include "app/ConverterSettings.h"

@@ -1,4 +1,5 @@
-// SizesPage.cpp
+// SizesPage.cpp: the add-font wizard's sizes page (dialog 202): the 21 point sizes of the settings
+// with check marks.
 #include "SizesPage.h"
 
 #include "app/ConverterSettings.h"

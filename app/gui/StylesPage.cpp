@@ -1,4 +1,5 @@
-// StylesPage.cpp
+// StylesPage.cpp: the add-font wizard's styles page (dialog 201): Regular, Bold, Italic and Bold
+// Italic with check marks.
 #include "StylesPage.h"
 
 #include "app/ConverterSettings.h"

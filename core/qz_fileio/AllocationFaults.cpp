@@ -1,4 +1,6 @@
-// AllocationFaults.cpp
+// AllocationFaults.cpp: the allocations of the database container and of the font document pass
+// through AllocationPoint, so that a test can make any one of them fail as though memory had run
+// out and check that nothing is lost.
 #include "AllocationFaults.h"
 
 #include <atomic>

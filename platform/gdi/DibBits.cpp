@@ -1,4 +1,4 @@
-// DibBits.cpp
+// DibBits.cpp: describing a bitmap and copying it out as a device-independent bitmap.
 #include "DibBits.h"
 
 #include <cstring>

@@ -1,4 +1,6 @@
-// FontEngine.cpp
+// FontEngine.cpp: the font engine as GDI offers it to the converter: fonts made from a LOGFONT,
+// their text metrics and character widths, drawing one byte onto a white memory bitmap, and the
+// enumeration of installed font families.
 #include "FontEngine.h"
 
 #include <algorithm>

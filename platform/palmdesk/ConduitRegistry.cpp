@@ -1,4 +1,5 @@
-// ConduitRegistry.cpp
+// ConduitRegistry.cpp: conduit registrations of the stand-in HotSync manager, by creator, kept in
+// the registry under HKEY_CURRENT_USER\Software\U.S.
 #include "ConduitRegistry.h"
 
 #include "platform/win/Registry.h"

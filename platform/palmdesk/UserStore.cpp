@@ -1,4 +1,5 @@
-// UserStore.cpp
+// UserStore.cpp: the Palm users of the stand-in desktop: folders under $PALMDESK_ROOT/Users/, each
+// with its 32-bit user ID, its install queue (Install/) and its handheld (Handheld/card0/).
 #include "UserStore.h"
 
 #include "platform/win/AtomicFile.h"

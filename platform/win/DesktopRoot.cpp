@@ -1,4 +1,6 @@
-// DesktopRoot.cpp
+// DesktopRoot.cpp: the folder that holds everything the emulated desktop keeps (registry, Windows
+// folder, Palm users, drives): $PALMDESK_ROOT, else $XDG_DATA_HOME/palmdesk, else
+// ~/.local/share/palmdesk.
 #include "DesktopRoot.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// FileLock.cpp
+// FileLock.cpp: an advisory lock between processes on a lock file, held for the life of the object.
 #include "FileLock.h"
 
 #include "DesktopRoot.h"

@@ -1,4 +1,6 @@
-// IniFile.cpp
+// IniFile.cpp: the text of an INI file, edited as the private-profile functions do: sections and
+// keys compare without regard to case, values lose surrounding blanks and one pair of quotes, and a
+// rewrite keeps every other line (comments, blank lines, other sections) as it was.
 #include "IniFile.h"
 
 #include "EqualNoCase.h"

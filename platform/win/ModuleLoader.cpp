@@ -1,4 +1,4 @@
-// ModuleLoader.cpp
+// ModuleLoader.cpp: LoadLibrary, GetProcAddress and FreeLibrary over dlopen.
 #include "ModuleLoader.h"
 
 #include "Win32Error.h"

@@ -1,4 +1,5 @@
-// PrivateProfile.cpp
+// PrivateProfile.cpp: GetPrivateProfileString, GetPrivateProfileInt and WritePrivateProfileString
+// over INI files.
 #include "PrivateProfile.h"
 
 #include "AtomicFile.h"

@@ -1,4 +1,5 @@
-// Registry.cpp
+// Registry.cpp: the registry functions of HKEY_CURRENT_USER over the text file
+// $PALMDESK_ROOT/user.reg.
 #include "Registry.h"
 
 #include "AtomicFile.h"

@@ -1,4 +1,4 @@
-// WindowsPath.cpp
+// WindowsPath.cpp: Windows paths on this machine.
 #include "WindowsPath.h"
 
 #include "DesktopRoot.h"

@@ -1,4 +1,4 @@
-// ConduitStrings.cpp
+// ConduitStrings.cpp: the pictsync conduit's string table.
 #include "ConduitStrings.h"
 
 namespace conduit {

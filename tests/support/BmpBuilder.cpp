@@ -1,4 +1,4 @@
-// BmpBuilder.cpp
+// BmpBuilder.cpp: hand-made .bmp files for tests, one header field at a time.
 #include "BmpBuilder.h"
 
 namespace {

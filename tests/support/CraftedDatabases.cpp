@@ -1,4 +1,5 @@
-// CraftedDatabases.cpp
+// CraftedDatabases.cpp: Typehold files as other programs and handhelds write them, built in the
+// test rather than kept as files.
 #include "CraftedDatabases.h"
 
 #include "SampleFonts.h"

@@ -1,4 +1,5 @@
-// ExceptionCapture.cpp
+// ExceptionCapture.cpp: runs code that throws qz_gen exceptions by pointer and hands the caught
+// object to the test, owned.
 #include "ExceptionCapture.h"
 
 std::unique_ptr<qz_gen::CException> catchException(const std::function<void()>& call) {

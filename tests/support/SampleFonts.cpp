@@ -1,4 +1,4 @@
-// SampleFonts.cpp
+// SampleFonts.cpp: small, valid font records for tests.
 #include "SampleFonts.h"
 
 CFontRecord tinyFont(bool twoDensities, const std::string& name, const std::string& style,

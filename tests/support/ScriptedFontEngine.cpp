@@ -1,4 +1,6 @@
-// ScriptedFontEngine.cpp
+// ScriptedFontEngine.cpp: a font engine for tests that answers with given metrics and widths and
+// draws each character as a solid box of its black-box width, from the font's ascent down to its
+// descent unless the glyph says otherwise.
 #include "ScriptedFontEngine.h"
 
 #include <cstdlib>

@@ -1,4 +1,4 @@
-// ToolRunner.cpp
+// ToolRunner.cpp: runs a command-line tool of the project and captures what it printed.
 #include "ToolRunner.h"
 
 #include "TempDir.h"

@@ -1,4 +1,4 @@
-// SamplePictures.cpp
+// SamplePictures.cpp: small pictures drawn by the program itself, for demonstrations.
 #include "SamplePictures.h"
 
 #include "picture/BmpFile.h"

@@ -1,4 +1,4 @@
-// CommandLineUi.cpp
+// CommandLineUi.cpp: the document's messages on the command line.
 #include "CommandLineUi.h"
 
 #include "platform/win/MessageBoxTypes.h"

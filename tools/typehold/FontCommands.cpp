@@ -1,4 +1,4 @@
-// FontCommands.cpp
+// FontCommands.cpp: `typehold fonts` and `typehold convert`, installed fonts to Typehold files.
 #include "FontCommands.h"
 
 #include "CharSetNames.h"
