@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -20,6 +21,16 @@ namespace cli {
 // Exit codes shared by the tools: 0 done, 1 failed, 2 the command line was wrong.
 inline constexpr int kFailed = 1;
 inline constexpr int kUsage = 2;
+
+// A four-character code as text for a message, '?' standing for a byte that is not printable.
+inline std::string fourCharCode(std::uint32_t code) {
+    std::string text;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        const char c = static_cast<char>(code >> shift);
+        text += (c >= 0x20 && c < 0x7F) ? c : '?';
+    }
+    return text;
+}
 
 // "program sub sub" of the deepest subcommand the command line chose.
 inline std::string commandPath(const CLI::App& app) {

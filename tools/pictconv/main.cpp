@@ -35,15 +35,6 @@ std::unique_ptr<qz_gen::CPalmDb> asDatabase(const std::vector<std::uint8_t>& byt
     return db;
 }
 
-std::string fourCharCode(std::uint32_t v) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const char c = static_cast<char>(v >> shift);
-        s += (c >= 0x20 && c < 0x7F) ? c : '?';
-    }
-    return s;
-}
-
 // A picture record file, or a picture database holding one (as hotsync store --export writes).
 int decode(const std::string& inputPath, const std::string& out, bool overwrite) {
     if (const auto why = cli::cannotRead(inputPath)) return error(inputPath, *why);
@@ -53,8 +44,8 @@ int decode(const std::string& inputPath, const std::string& out, bool overwrite)
     std::vector<std::uint8_t> record = *read;
     if (const auto db = asDatabase(record)) {
         if (!isPictureDatabase(*db))
-            return error(inputPath, "a Palm database of type " + fourCharCode(db->Header().type) + ", creator " +
-                                        fourCharCode(db->Header().creator) +
+            return error(inputPath, "a Palm database of type " + cli::fourCharCode(db->Header().type) + ", creator " +
+                                        cli::fourCharCode(db->Header().creator) +
                                         ", not a picture database (type bpmf or bpmc, creator DrAw)");
         std::string why;
         auto picture = pictureRecordOf(*db, why);

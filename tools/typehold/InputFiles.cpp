@@ -2,6 +2,7 @@
 #include "InputFiles.h"
 
 #include "CommandError.h"
+#include "core/FontList.h"
 #include "core/qz_fileio/Exception.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/WholeFile.h"
@@ -9,21 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-
-namespace {
-constexpr std::uint32_t kTypeholdType = 0x78466E74;     // xFnt
-constexpr std::uint32_t kTypeholdCreator = 0x464D4752;  // FMGR
-
-std::string fourCharCode(std::uint32_t v) {
-    std::string s;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        const char c = static_cast<char>(v >> shift);
-        s += (c >= 0x20 && c < 0x7F) ? c : '?';
-    }
-    return s;
-}
-
-}  // namespace
 
 std::optional<std::string> whyNotReadable(const std::string& path, Expected expected) {
     if (auto why = cli::cannotRead(path)) return why;
@@ -48,9 +34,9 @@ std::optional<std::string> whyNotReadable(const std::string& path, Expected expe
         return std::string(what) + ": " + seems;
     }
     if (expected == Expected::TypeholdFile &&
-        (db.Header().type != kTypeholdType || db.Header().creator != kTypeholdCreator))
-        return "not a Typehold file: a Palm database of type " + fourCharCode(db.Header().type) + ", creator " +
-               fourCharCode(db.Header().creator) + " (a Typehold file has type xFnt, creator FMGR)";
+        (db.Header().type != CFontList::kTypeXFnt || db.Header().creator != CFontList::kCreatorFmgr))
+        return "not a Typehold file: a Palm database of type " + cli::fourCharCode(db.Header().type) + ", creator " +
+               cli::fourCharCode(db.Header().creator) + " (a Typehold file has type xFnt, creator FMGR)";
     return std::nullopt;
 }
 

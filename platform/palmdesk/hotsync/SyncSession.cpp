@@ -284,17 +284,9 @@ int Configure(const std::string& creator, const std::string& user) {
 int ListStore(const std::string& user) {
     UserStore users;
     if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
-    const auto fourCC = [](std::uint32_t v) {
-        std::string s(4, ' ');
-        for (int i = 0; i < 4; ++i) {
-            const char c = static_cast<char>(v >> (24 - 8 * i));
-            s[std::size_t(i)] = (c >= 0x20 && c < 0x7F) ? c : '?';
-        }
-        return s;
-    };
     for (const auto& db : HandheldStore(users.HandheldFolder(user)).List())
-        std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), fourCC(db.type).c_str(),
-                    fourCC(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
+        std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), cli::fourCharCode(db.type).c_str(),
+                    cli::fourCharCode(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
     return 0;
 }
 
