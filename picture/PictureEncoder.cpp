@@ -82,16 +82,17 @@ void codeRow(const std::uint8_t* bgr, int width, int depth, std::uint8_t* row) {
         row[x] = static_cast<std::uint8_t>(colorToIndex(gdi::RGB(bgr[2], bgr[1], bgr[0]), 8));
 }
 
-// The pixel rows of the record, y = 0 the top row, coded a row at a time as they are read.
-// False when a row cannot be read: the picture does not load after all.
-bool fillPixels(const Prepared& p, std::uint8_t* out) {
+// The pixel rows of the record, y = 0 the top row, coded a row at a time as they are read and
+// handed to take(row), which may move row on. False when a row cannot be read: the picture does not load after all.
+template <typename Take>
+bool forEachRow(const Prepared& p, std::uint8_t* row, Take take) {
     std::unique_ptr<std::uint8_t[]> bgr(new std::uint8_t[3 * std::size_t(p.picture->Width())]);
     for (int y = 0; y < p.height; ++y) {
         if (!p.picture->ReadRow(y, bgr.get())) return false;
-        std::uint8_t* row = out + std::size_t(y) * p.rowBytes;
         codeRow(bgr.get(), p.width, p.depth, row);
-        // An odd width of 8-bit pixels leaves a pad byte, kept 0.
-        std::fill(row + std::size_t(p.width) * (p.depth / 8), row + p.rowBytes, std::uint8_t{0});
+        // The padding of a row is kept 0.
+        std::fill(row + std::size_t(p.width) * std::size_t(p.depth / 8), row + p.rowBytes, std::uint8_t{0});
+        take(row);
     }
     return true;
 }
@@ -138,7 +139,8 @@ void buildPictureRecord(const std::string& bmpPath, const DeviceFormat& format, 
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
     record.resize(PictureRecord::kVersion1HeaderSize + raw);
-    if (!fillPixels(*prepared, record.data() + PictureRecord::kVersion1HeaderSize)) {
+    std::uint8_t* row = record.data() + PictureRecord::kVersion1HeaderSize;
+    if (!forEachRow(*prepared, row, [&](std::uint8_t*& at) { at += prepared->rowBytes; })) {
         record.clear();
         if (why) *why = EncodeRefusal::CannotLoad;
         return;
@@ -152,15 +154,18 @@ void buildCompressedPictureRecord(const std::string& bmpPath, const DeviceFormat
     const auto prepared = start(bmpPath, format, record, length, why);
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
-    // Every byte is written by fillPixels, so the buffer is not cleared first.
-    std::unique_ptr<std::uint8_t[]> pixels(new std::uint8_t[raw]);
-    if (!fillPixels(*prepared, pixels.get())) {
+    // The block grows with the compressed data, which may be longer than the raw data. The rows
+    // are compressed as they are coded, so the raw pixels are never held whole.
+    record.assign(PictureRecord::kVersion2HeaderSize, 0);
+    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, prepared->depth == 16 ? 2 : 1));
+    RunLengthEncoder encoder(prepared->depth == 16 ? 2 : 1, record);
+    std::vector<std::uint8_t> row(prepared->rowBytes);
+    if (!forEachRow(*prepared, row.data(), [&](std::uint8_t*& at) { encoder.Append({at, prepared->rowBytes}); })) {
+        record.clear();
         if (why) *why = EncodeRefusal::CannotLoad;
         return;
     }
-    // The block grows with the compressed data, which may be longer than the raw data.
-    record.assign(PictureRecord::kVersion2HeaderSize, 0);
-    compressRunLength({pixels.get(), raw}, prepared->depth == 16 ? 2 : 1, record);
+    encoder.Finish();
     PictureRecord header = headerFor(*prepared, format, true);
     header.compressed = 1;
     header.rawSize = static_cast<std::uint32_t>(raw);
