@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
 #include <unistd.h>
 
@@ -151,12 +152,30 @@ bool HandheldStore::Store(const qz_gen::CPalmDb& db) const {
     return true;
 }
 
-bool HandheldStore::Commit() const {
-    const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT;  // no handheld folder yet: nothing was written
-    // One flush of the file system, then of the folder, for every file renamed into it.
-    const bool flushed = ::syncfs(fd) == 0 && ::fsync(fd) == 0;
-    ::close(fd);
+bool HandheldStore::Commit(std::int64_t since) const {
+    const int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return errno == ENOENT;  // no handheld folder yet: nothing was written
+    std::vector<std::string> written;
+    for (const auto& file : databaseFiles(folder_)) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && info.st_mtim.tv_sec >= since) written.push_back(file.string());
+    }
+    // Writing back every file is started first and waited for after, so that one journal commit
+    // of the file system serves them all rather than one commit a file.
+    for (const auto& path : written)
+        if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            ::close(fd);
+        }
+    bool flushed = true;
+    for (const auto& path : written) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;  // gone meanwhile
+        flushed = ::fsync(fd) == 0 && flushed;
+        ::close(fd);
+    }
+    flushed = ::fsync(folder) == 0 && flushed;
+    ::close(folder);
     return flushed;
 }
 

@@ -56,8 +56,9 @@ public:
     // Within a synchronisation the databases are flushed to the disk together at its end (Commit)
     // rather than one by one: each still appears only when complete.
     void DeferFlush() { deferFlush_ = true; }
-    // Flushes to the disk everything written to the store's file system; false when it cannot.
-    bool Commit() const;
+    // Flushes to the disk the databases written since `since` (seconds of the Unix epoch), and
+    // the folder; false when one cannot be flushed.
+    bool Commit(std::int64_t since) const;
 
     // Name -> file as the index holds it (built now if it was not yet), for checks against List.
     std::map<std::string, std::string> IndexedFiles() const;

@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <climits>
+#include <ctime>
 #include <filesystem>
 #include <thread>
 #include <cstdio>
@@ -282,6 +283,8 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
     std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
     ::setenv(kSyncUserVariable, user.c_str(), 1);
+    // A second early, as file times may lag the clock a little.
+    const std::int64_t started = static_cast<std::int64_t>(std::time(nullptr)) - 1;
     const std::string session = std::to_string(::getpid()) + "-" +
                                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     ::setenv(kSyncSessionVariable, session.c_str(), 1);
@@ -289,7 +292,7 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
     installQueue(user);
     runConduits(user, type);
     // The Sync API leaves the flush of what it wrote during the session to here.
-    if (!HandheldStore(users.HandheldFolder(user)).Commit())
+    if (!HandheldStore(users.HandheldFolder(user)).Commit(started))
         log("HotSync: the handheld of " + user + " could not be flushed to the disk.");
     log("HotSync completed.");
     ::unsetenv(kSyncSessionVariable);
