@@ -58,12 +58,19 @@ void Bitmap::DrawMask(int x, int y, const std::uint8_t* mask, int width, int row
     for (int row = r0; row < r1; ++row) {
         const std::uint8_t* bits = mask + std::size_t(row) * std::size_t(pitch);
         std::uint8_t* out = pixelAt(0, y + row);
-        for (int col = c0; col < c1; ++col) {
-            if ((bits[col >> 3] & (0x80 >> (col & 7))) == 0) continue;
-            std::uint8_t* p = out + std::size_t(x + col) * 3;
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
+        for (int col = c0; col < c1;) {
+            const std::uint8_t byte = bits[col >> 3];
+            if (byte == 0) {  // eight blank pixels (or what is left of them) at once
+                col = (col | 7) + 1;
+                continue;
+            }
+            if ((byte & (0x80 >> (col & 7))) != 0) {
+                std::uint8_t* p = out + std::size_t(x + col) * 3;
+                p[0] = b;
+                p[1] = g;
+                p[2] = r;
+            }
+            ++col;
         }
     }
 }
