@@ -154,7 +154,12 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
     };
     std::vector<std::jthread> workers;
     workers.reserve(workerCount);
-    for (std::size_t i = 0; i < workerCount; ++i) workers.emplace_back(work);
+    try {
+        for (std::size_t i = 0; i < workerCount; ++i) workers.emplace_back(work);
+    } catch (...) {
+        queue.Stop();  // lets the workers already started end, so that they can be joined
+        throw;
+    }
     // Declared after the workers, so it stops the queue before they are joined on every way out.
     struct StopOnExit {
         BuildQueue& queue;
