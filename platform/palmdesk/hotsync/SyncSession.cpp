@@ -119,13 +119,15 @@ public:
     ProgressLine(const std::string& user, const std::string& label) {
         if (!::isatty(STDERR_FILENO)) return;
         const std::string log = UserStore().UserFolder(user) + "/HotSync.log";
-        thread_ = std::jthread([this, log, label](std::stop_token stop) {
-            std::uintmax_t seen = 0;
+        // Taken before the conduit starts, so that none of its entries is missed.
+        std::error_code missing;
+        std::uintmax_t start = std::filesystem::file_size(log, missing);
+        if (missing) start = 0;
+        thread_ = std::jthread([this, log, label, start](std::stop_token stop) {
+            std::uintmax_t seen = start;
             std::size_t lines = 0;
-            std::error_code ignored;
-            const auto start = std::filesystem::file_size(log, ignored);
-            if (!ignored) seen = start;
-            while (!stop.stop_requested()) {
+            for (bool last = false; !last;) {
+                last = stop.stop_requested();  // one more look once the conduit is done
                 // Only what was added since the last look is read.
                 if (FILE* f = std::fopen(log.c_str(), "r")) {
                     std::fseek(f, static_cast<long>(seen), SEEK_SET);
@@ -135,7 +137,7 @@ public:
                 std::fprintf(stderr, "\rHotSync: %s: %zu entries logged", label.c_str(), lines);
                 std::fflush(stderr);
                 shown_ = true;
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                if (!last) std::this_thread::sleep_for(std::chrono::milliseconds(100));
             }
         });
     }
