@@ -124,6 +124,12 @@ std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& n
     const auto file = indexedFile(name);
     if (!file) return std::nullopt;
     if (auto db = readFile(*file); db && db->GetName() == name) return Located{describe(*db, *file), std::move(db)};
+    // The file's header holds the name but the rest does not read: another file holding the
+    // name may (rare enough that looking at every header costs nothing that matters).
+    for (const auto& other : databaseFiles(folder_)) {
+        if (other.string() == *file || headerName(other.string()) != name) continue;
+        if (auto db = readFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other), std::move(db)};
+    }
     return std::nullopt;
 }
 

@@ -82,3 +82,17 @@ TEST(HandheldStoreIndex, TheFileTheNameGivesWinsOverACopyUnderAnotherName) {
     EXPECT_EQ(store.Find("Twice")->file, store.FileFor("Twice"));
     EXPECT_EQ(store.Find("Twice")->type, 0x62706D66u);
 }
+
+TEST(HandheldStoreIndex, ACopyThatReadsStandsInForADamagedFileOfTheName) {
+    TempDir dir;
+    const std::string folder = dir.path();
+    auto bytes = database("Twice")->ToBytes();
+    bytes[76] = 0x7F;  // a record count whose list runs past the end of the file
+    palmdesk::HandheldStore maker(folder);
+    writeWholeFile(maker.FileFor("Twice"), bytes);
+    writeWholeFile(folder + "/copy.pdb", database("Twice", 0x62706D63)->ToBytes());
+    palmdesk::HandheldStore store(folder);
+    ASSERT_TRUE(store.Find("Twice"));
+    EXPECT_EQ(store.Find("Twice")->file, folder + "/copy.pdb");
+    EXPECT_EQ(scanned(folder).at("Twice"), folder + "/copy.pdb");
+}
