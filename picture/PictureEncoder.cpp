@@ -88,8 +88,9 @@ template <typename Take>
 bool forEachRow(const Prepared& p, std::uint8_t* row, Take take) {
     std::unique_ptr<std::uint8_t[]> bgr(new std::uint8_t[3 * std::size_t(p.picture->Width())]);
     for (int y = 0; y < p.height; ++y) {
-        if (!p.picture->ReadRow(y, bgr.get())) return false;
-        codeRow(bgr.get(), p.width, p.depth, row);
+        const std::uint8_t* triples = p.picture->Row(y, bgr.get());
+        if (triples == nullptr) return false;
+        codeRow(triples, p.width, p.depth, row);
         // The padding of a row is kept 0.
         std::fill(row + std::size_t(p.width) * std::size_t(p.depth / 8), row + p.rowBytes, std::uint8_t{0});
         take(row);

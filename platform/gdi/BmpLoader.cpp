@@ -486,16 +486,20 @@ int BmpRowReader::Height() const { return state_->layout.height; }
 int BmpRowReader::BitsPerPixel() const { return state_->layout.bitCount; }
 
 bool BmpRowReader::ReadRow(int y, std::uint8_t* out, std::string* why) {
+    const std::uint8_t* row = Row(y, out, why);
+    if (row == nullptr) return false;
+    if (row != out) std::memcpy(out, row, 3 * std::size_t(state_->layout.width));
+    return true;
+}
+
+const std::uint8_t* BmpRowReader::Row(int y, std::uint8_t* scratch, std::string* why) {
     State& s = *state_;
     const Layout& l = s.layout;
     if (y < 0 || y >= l.height) {
         if (why) *why = "no such row";
-        return false;
+        return nullptr;
     }
-    if (s.whole) {
-        std::memcpy(out, s.whole->Row(y), 3 * std::size_t(l.width));
-        return true;
-    }
+    if (s.whole) return s.whole->Row(y);
     const int fileRow = l.topDown ? y : l.height - 1 - y;
     try {
         if (fileRow < s.firstRow || fileRow >= s.firstRow + s.rows) {
@@ -506,15 +510,20 @@ bool BmpRowReader::ReadRow(int y, std::uint8_t* out, std::string* why) {
             s.firstRow = l.topDown ? fileRow : std::max(0, fileRow - count + 1);
             s.rows = std::min(count, l.height - s.firstRow);
             s.block.resize(std::size_t(s.rows) * s.stride);
-            if (!readAt(s.file.fd, s.block.data(), s.block.size(), l.pixelOffset + std::size_t(s.firstRow) * s.stride))
+            if (!readAt(s.file.fd, s.block.data(), s.block.size(), l.pixelOffset + std::size_t(s.firstRow) * s.stride)) {
+                s.rows = 0;
                 throw Failure{"cannot read the file"};
+            }
         }
-        s.decoder->decode(s.block.data() + std::size_t(fileRow - s.firstRow) * s.stride, out);
-        return true;
+        const std::uint8_t* src = s.block.data() + std::size_t(fileRow - s.firstRow) * s.stride;
+        // A 24-bit file row already holds blue-green-red triples: it is handed out as it is.
+        if (l.bitCount == 24) return src;
+        s.decoder->decode(src, scratch);
+        return scratch;
     } catch (const Failure& failure) {
         if (why) *why = failure.reason;
     }
-    return false;
+    return nullptr;
 }
 
 }  // namespace gdi

@@ -45,6 +45,10 @@ public:
     // cannot be read or the row holds a palette index past the palette: LoadImage would refuse
     // the file, and so must the caller.
     bool ReadRow(int y, std::uint8_t* out, std::string* why = nullptr);
+    // The same row without a copy where the reader holds it as triples already (24-bit files,
+    // pictures decoded whole); otherwise decoded into scratch (Width() triples). Valid until
+    // the next call; null on failure, as ReadRow.
+    const std::uint8_t* Row(int y, std::uint8_t* scratch, std::string* why = nullptr);
 
 private:
     struct State;
