@@ -2,6 +2,11 @@
 #include "ConversionBatch.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
                                    const std::vector<FontStyle>& styles) {
@@ -50,5 +55,140 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
         if (progress) progress(result.converted, plan.size());
     }
     result.completed = true;
+    return result;
+}
+
+unsigned DefaultBatchThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : cores;
+}
+
+namespace {
+// One combination as a worker left it.
+struct BuiltFont {
+    CFontRecord record;
+    bool built = false;
+    BuildFailure why;
+};
+
+// The combinations handed out to the workers and the fonts they built, kept until the calling
+// thread takes them in plan order. Workers run at most window combinations ahead of it, so a
+// long batch holds only a few records at a time.
+class BuildQueue {
+public:
+    BuildQueue(std::size_t total, std::size_t window, const std::atomic<bool>* cancel)
+        : slots_(total), window_(window), cancel_(cancel) {}
+
+    // The next combination to build; none once the batch has stopped (or been cancelled) or
+    // every one is taken. A combination handed out is always built and put back.
+    std::optional<std::size_t> Take() {
+        std::unique_lock lock(mutex_);
+        space_.wait(lock, [&] { return stopped_ || next_ >= slots_.size() || next_ < consumed_ + window_; });
+        if (cancel_ && cancel_->load()) stopped_ = true;
+        if (stopped_ || next_ >= slots_.size()) {
+            lock.unlock();
+            ready_.notify_all();
+            return std::nullopt;
+        }
+        return next_++;
+    }
+    void Put(std::size_t index, std::unique_ptr<BuiltFont> font) {
+        {
+            std::lock_guard lock(mutex_);
+            slots_[index] = std::move(font);
+        }
+        ready_.notify_all();
+    }
+    // The font of combination index, waiting until it is built; none when the batch stopped
+    // before any worker took it.
+    std::unique_ptr<BuiltFont> Wait(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        ready_.wait(lock, [&] { return slots_[index] != nullptr || (stopped_ && index >= next_); });
+        if (!slots_[index]) return nullptr;
+        auto font = std::move(slots_[index]);
+        consumed_ = index + 1;
+        lock.unlock();
+        space_.notify_all();
+        return font;
+    }
+    // No further combination is handed out; those being built are finished and dropped.
+    void Stop() {
+        {
+            std::lock_guard lock(mutex_);
+            stopped_ = true;
+        }
+        space_.notify_all();
+        ready_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable ready_, space_;
+    std::vector<std::unique_ptr<BuiltFont>> slots_;
+    std::size_t window_;
+    const std::atomic<bool>* cancel_;
+    std::size_t next_ = 0;
+    std::size_t consumed_ = 0;
+    bool stopped_ = false;
+};
+}  // namespace
+
+BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
+                              bool highDensity, DocumentUi& ui, unsigned threads, const std::atomic<bool>* cancel,
+                              const std::function<void(std::size_t, std::size_t)>& progress) {
+    if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, ui, cancel, progress);
+    const std::size_t workerCount = std::min<std::size_t>(threads, plan.size());
+    BuildQueue queue(plan.size(), 2 * workerCount, cancel);
+    const auto work = [&] {
+        while (const auto index = queue.Take()) {
+            auto font = std::make_unique<BuiltFont>();
+            const auto& c = plan[*index];
+            try {
+                font->built = BuildOne(engine, font->record, highDensity, c.size, DescribeCombination(c), &font->why);
+            } catch (const std::bad_alloc&) {
+                font->built = false;
+                font->why.reason.clear();  // reported as running out of memory
+            }
+            queue.Put(*index, std::move(font));
+        }
+    };
+    std::vector<std::jthread> workers;
+    workers.reserve(workerCount);
+    try {
+        for (std::size_t i = 0; i < workerCount; ++i) workers.emplace_back(work);
+    } catch (...) {
+        queue.Stop();  // lets the workers already started end, so that they can be joined
+        throw;
+    }
+    // Declared after the workers, so it stops the queue before they are joined on every way out.
+    struct StopOnExit {
+        BuildQueue& queue;
+        ~StopOnExit() { queue.Stop(); }
+    } stopOnExit{queue};
+
+    // The calling thread adds the fonts in plan order, as RunBatch does, so the list, the messages
+    // and the progress come out the same.
+    BatchResult result;
+    for (std::size_t index = 0; index < plan.size(); ++index) {
+        if (cancel && cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+        const auto font = queue.Wait(index);
+        if (!font) {
+            result.cancelled = true;
+            break;
+        }
+        const auto& c = plan[index];
+        BuildFailure why = font->why;
+        if (!AddBuiltFont(list, font->record, font->built, c.size, DescribeCombination(c), ui, &why)) {
+            result.failure = why.reason.empty() ? "Out of memory" : why.reason;
+            break;
+        }
+        ++result.converted;
+        if (progress) progress(result.converted, plan.size());
+    }
+    // Fonts still in flight are finished and dropped when the workers are joined on return.
+    result.completed = result.converted == plan.size();
     return result;
 }

@@ -49,3 +49,16 @@ struct BatchResult {
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
                      bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel = nullptr,
                      const std::function<void(std::size_t, std::size_t)>& progress = {});
+
+// The threads RunBatchOnThreads uses unless told otherwise: one per core.
+unsigned DefaultBatchThreads();
+
+// RunBatch with the fonts built on a pool of threads (fonts of engine must be usable on several
+// threads at once; each thread draws with fonts of its own). The calling thread adds the built
+// fonts to list in plan order, so the list, the messages through ui and the progress reports are
+// exactly RunBatch's. cancel is read before each font is added and by the workers before each
+// build; fonts in flight when it is set are finished and dropped, and nothing more is added.
+// threads 0 or 1 is RunBatch itself.
+BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
+                              bool highDensity, DocumentUi& ui, unsigned threads, const std::atomic<bool>* cancel = nullptr,
+                              const std::function<void(std::size_t, std::size_t)>& progress = {});

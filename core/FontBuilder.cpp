@@ -240,11 +240,13 @@ bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why) {
     return fail(why, TooLargeReason(record.RecordSize()));
 }
 
-bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
-                DocumentUi& ui, BuildFailure* why) {
-    CFontRecord record;
-    const bool built = highDensity ? BuildHighDensity(engine, record, size, lf, why)
-                                   : BuildLowDensity(engine, record, size, lf, why);
+bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size, const gdi::LOGFONT& lf,
+              BuildFailure* why) {
+    return highDensity ? BuildHighDensity(engine, record, size, lf, why) : BuildLowDensity(engine, record, size, lf, why);
+}
+
+bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                  DocumentUi& ui, BuildFailure* why) {
     // The handheld keeps each record in one memory chunk: a larger font could be written to the
     // file but never installed.
     BuildFailure tooLarge;
@@ -258,4 +260,11 @@ bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int 
     if (built && why) why->reason = "the record cannot be added";
     ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
     return false;
+}
+
+bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
+                DocumentUi& ui, BuildFailure* why) {
+    CFontRecord record;
+    const bool built = BuildOne(engine, record, highDensity, size, lf, why);
+    return AddBuiltFont(list, record, built, size, lf, ui, why);
 }

@@ -55,6 +55,14 @@ std::string TooLargeReason(std::size_t recordSize);
 // a handheld record can be. Whatever adds a built font to a document checks this last.
 bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why = nullptr);
 
+// The building half of ConvertOne: the font at one or two densities into record. Touches no
+// list and no ui, so fonts may be built on several threads at once.
+bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size,
+              const gdi::LOGFONT& description, BuildFailure* why = nullptr);
+// The adding half of ConvertOne: record (built says whether BuildOne succeeded) checked and
+// added to list, with ConvertOne's messages.
+bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
+                  DocumentUi& ui, BuildFailure* why = nullptr);
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
 // record can be is refused with a message naming the font, style, size and record size; any
 // other failure shows "Unknown font error". Messages go through ui.

@@ -4,10 +4,10 @@
 #include "PictureRecord.h"
 #include "RunLength.h"
 #include "platform/gdi/BmpLoader.h"
-#include "platform/gdi/DibBits.h"
-#include "platform/gdi/MemoryDC.h"
 
+#include <algorithm>
 #include <array>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -21,9 +21,9 @@ constexpr std::array<std::uint8_t, 256> makeCellTable() {
 }
 constexpr auto kCell = makeCellTable();
 
-// A loaded picture cut to the handheld's needs, ready to be read pixel by pixel.
+// A picture opened and cut to the handheld's needs, its rows still to be read.
 struct Prepared {
-    std::unique_ptr<gdi::Bitmap> picture;
+    std::unique_ptr<gdi::BmpRowReader> picture;
     int width = 0;
     int height = 0;
     int depth = 8;
@@ -32,22 +32,18 @@ struct Prepared {
 
 std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& format, EncodeRefusal& why) {
     Prepared p;
-    p.picture = gdi::LoadImage(path);
-    gdi::BITMAP description;
-    if (!p.picture || !gdi::GetObject(p.picture.get(), description) || description.bmBitsPixel <= 0) {
+    p.picture = gdi::BmpRowReader::Open(path);
+    if (!p.picture || p.picture->BitsPerPixel() <= 0) {
         why = EncodeRefusal::CannotLoad;
         return std::nullopt;
     }
-    gdi::MemoryDC dc;
-    dc.SelectObject(p.picture.get());
-    gdi::RECT box;
-    dc.GetClipBox(box);
+    int width = p.picture->Width(), height = p.picture->Height();
     if (format.density == 144 || format.density == 626) {
-        if ((box.right - box.left) % 2 != 0) --box.right;
-        if ((box.bottom - box.top) % 2 != 0) --box.bottom;
+        if (width % 2 != 0) --width;
+        if (height % 2 != 0) --height;
     }
-    p.width = box.right - box.left;
-    p.height = box.bottom - box.top;
+    p.width = width;
+    p.height = height;
     // A record without rows would leave the handheld dividing by a height of 0.
     if (p.width <= 0 || p.height <= 0) {
         why = EncodeRefusal::NoPixels;
@@ -61,7 +57,7 @@ std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& for
         why = EncodeRefusal::TooTall;
         return std::nullopt;
     }
-    p.depth = description.bmBitsPixel > 8 ? 16 : 8;
+    p.depth = p.picture->BitsPerPixel() > 8 ? 16 : 8;
     if (format.depth <= 8) p.depth = 8;
     p.rowBytes = recordRowBytes(p.width, p.depth);
     if (std::uint64_t(p.height) * p.rowBytes > format.maxRawSize) {
@@ -71,22 +67,35 @@ std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& for
     return p;
 }
 
-// The pixel rows of the record, y = 0 the top row, read straight from the loaded picture's
-// rows (plain memory) with the same colours GetPixel gives.
-void fillPixels(const Prepared& p, std::uint8_t* out) {
-    for (int y = 0; y < p.height; ++y) {
-        const std::uint8_t* from = p.picture->Row(y);
-        std::uint8_t* row = out + std::size_t(y) * p.rowBytes;
-        for (int x = 0; x < p.width; ++x, from += 3) {
-            const std::uint16_t value = colorToIndex(gdi::RGB(from[2], from[1], from[0]), p.depth);
-            if (p.depth == 8) {
-                row[x] = static_cast<std::uint8_t>(value);
-            } else {
-                row[2 * x] = static_cast<std::uint8_t>(value >> 8);
-                row[2 * x + 1] = static_cast<std::uint8_t>(value);
-            }
+// One row of blue-green-red triples as record pixels: 5-6-5 words, high byte first, or indexes
+// of the 8-bit palette.
+void codeRow(const std::uint8_t* bgr, int width, int depth, std::uint8_t* row) {
+    if (depth == 16) {
+        for (int x = 0; x < width; ++x, bgr += 3) {
+            const unsigned value = unsigned(bgr[2] >> 3) << 11 | unsigned(bgr[1] >> 2) << 5 | unsigned(bgr[0] >> 3);
+            row[2 * x] = static_cast<std::uint8_t>(value >> 8);
+            row[2 * x + 1] = static_cast<std::uint8_t>(value);
         }
+        return;
     }
+    for (int x = 0; x < width; ++x, bgr += 3)
+        row[x] = static_cast<std::uint8_t>(colorToIndex(gdi::RGB(bgr[2], bgr[1], bgr[0]), 8));
+}
+
+// The pixel rows of the record, y = 0 the top row, coded a row at a time as they are read and
+// handed to take(row), which may move row on. False when a row cannot be read: the picture does not load after all.
+template <typename Take>
+bool forEachRow(const Prepared& p, std::uint8_t* row, Take take) {
+    std::unique_ptr<std::uint8_t[]> bgr(new std::uint8_t[3 * std::size_t(p.picture->Width())]);
+    for (int y = 0; y < p.height; ++y) {
+        const std::uint8_t* triples = p.picture->Row(y, bgr.get());
+        if (triples == nullptr) return false;
+        codeRow(triples, p.width, p.depth, row);
+        // The padding of a row is kept 0.
+        std::fill(row + std::size_t(p.width) * std::size_t(p.depth / 8), row + p.rowBytes, std::uint8_t{0});
+        take(row);
+    }
+    return true;
 }
 
 // Both builds begin alike: no record yet, then the picture loaded and checked against the limits.
@@ -130,8 +139,13 @@ void buildPictureRecord(const std::string& bmpPath, const DeviceFormat& format, 
     const auto prepared = start(bmpPath, format, record, length, why);
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
-    record.assign(PictureRecord::kVersion1HeaderSize + raw, 0);
-    fillPixels(*prepared, record.data() + PictureRecord::kVersion1HeaderSize);
+    record.resize(PictureRecord::kVersion1HeaderSize + raw);
+    std::uint8_t* row = record.data() + PictureRecord::kVersion1HeaderSize;
+    if (!forEachRow(*prepared, row, [&](std::uint8_t*& at) { at += prepared->rowBytes; })) {
+        record.clear();
+        if (why) *why = EncodeRefusal::CannotLoad;
+        return;
+    }
     writePictureHeader(headerFor(*prepared, format, false), record.data());
     length = static_cast<std::uint32_t>(record.size());
 }
@@ -141,11 +155,18 @@ void buildCompressedPictureRecord(const std::string& bmpPath, const DeviceFormat
     const auto prepared = start(bmpPath, format, record, length, why);
     if (!prepared) return;
     const std::size_t raw = std::size_t(prepared->height) * prepared->rowBytes;
-    std::vector<std::uint8_t> pixels(raw, 0);
-    fillPixels(*prepared, pixels.data());
-    // The block grows with the compressed data, which may be longer than the raw data.
+    // The block grows with the compressed data, which may be longer than the raw data. The rows
+    // are compressed as they are coded, so the raw pixels are never held whole.
     record.assign(PictureRecord::kVersion2HeaderSize, 0);
-    compressRunLength(pixels, prepared->depth == 16 ? 2 : 1, record);
+    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, prepared->depth == 16 ? 2 : 1));
+    RunLengthEncoder encoder(prepared->depth == 16 ? 2 : 1, record);
+    std::vector<std::uint8_t> row(prepared->rowBytes);
+    if (!forEachRow(*prepared, row.data(), [&](std::uint8_t*& at) { encoder.Append({at, prepared->rowBytes}); })) {
+        record.clear();
+        if (why) *why = EncodeRefusal::CannotLoad;
+        return;
+    }
+    encoder.Finish();
     PictureRecord header = headerFor(*prepared, format, true);
     header.compressed = 1;
     header.rawSize = static_cast<std::uint32_t>(raw);

@@ -50,7 +50,8 @@ bool PictureExporter::draw(std::span<const std::uint8_t> pixels, int width, int 
                     " pixels of depth " + std::to_string(depth));
     if (stride != 0 && pixels.size() / stride < std::size_t(height))
         return fail("the record is shorter than its pixel rows");
-    bitmap_ = gdi::CreateCompatibleBitmap(width, height);
+    // Every pixel is written below, so the bitmap is not whitened first.
+    bitmap_ = gdi::Bitmap::CreateForOverwrite(width, height, gdi::kDisplayBitsPerPixel);
     if (!bitmap_) return fail("a picture of " + std::to_string(width) + " x " + std::to_string(height) + " is too large");
 
     // The bitmap is plain memory: each row is filled in place, three bytes (blue, green, red) a

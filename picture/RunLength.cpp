@@ -18,16 +18,18 @@ void putControl(std::vector<std::uint8_t>& out, int count, int unitSize) {
     if (unitSize == 2) out.push_back(count < 0 ? 0xFF : 0x00);
 }
 
+// Codes segments of raw from unit pos on and returns where it stopped. A segment looks at most
+// kMaxCount + 1 units ahead, so unless final it stops while fewer remain: the units after them,
+// still to come, could change it.
 template <typename Unit>
-void compress(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& out) {
+std::size_t compress(std::span<const std::uint8_t> raw, std::size_t pos, bool final, std::vector<std::uint8_t>& out) {
     const std::size_t n = raw.size() / sizeof(Unit);
     const auto u = [&](std::size_t i) { return unitAt<Unit>(raw, i); };
     const auto putUnits = [&](std::size_t from, std::size_t to) {
         const auto* p = raw.data() + from * sizeof(Unit);
         out.insert(out.end(), p, p + (to - from) * sizeof(Unit));
     };
-    std::size_t pos = 0;
-    while (pos < n) {
+    while (final ? pos < n : n - pos > std::size_t(kMaxCount)) {
         std::size_t j = pos + 1;
         while (j < n && j - pos < kMaxCount && u(j) == u(pos)) ++j;
         if (j - pos >= 2) {
@@ -46,13 +48,33 @@ void compress(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& out)
         putUnits(pos, j);
         pos = j;
     }
+    return pos;
+}
+
+std::size_t compressUnits(std::span<const std::uint8_t> raw, std::size_t pos, bool final, int unitSize,
+                          std::vector<std::uint8_t>& out) {
+    return unitSize == 2 ? compress<std::uint16_t>(raw, pos, final, out) : compress<std::uint8_t>(raw, pos, final, out);
 }
 }  // namespace
 
 void compressRunLength(std::span<const std::uint8_t> raw, int unitSize, std::vector<std::uint8_t>& out) {
     out.reserve(out.size() + maxCompressedSize(raw.size(), unitSize));
-    if (unitSize == 2) compress<std::uint16_t>(raw, out);
-    else compress<std::uint8_t>(raw, out);
+    compressUnits(raw, 0, true, unitSize, out);
+}
+
+RunLengthEncoder::RunLengthEncoder(int unitSize, std::vector<std::uint8_t>& out) : unitSize_(unitSize), out_(out) {}
+
+void RunLengthEncoder::Append(std::span<const std::uint8_t> bytes) {
+    pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+    const std::size_t unit = static_cast<std::size_t>(unitSize_);
+    const std::size_t done = compressUnits(pending_, 0, false, unitSize_, out_);
+    // What is left is shorter than a segment's look-ahead, so moving it down costs little.
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(done * unit));
+}
+
+void RunLengthEncoder::Finish() {
+    compressUnits(pending_, 0, true, unitSize_, out_);
+    pending_.clear();
 }
 
 std::size_t maxCompressedSize(std::size_t rawBytes, int unitSize) {

@@ -17,6 +17,21 @@
 // or more equal units become runs; a literal never holds three equal units in a row.
 void compressRunLength(std::span<const std::uint8_t> raw, int unitSize, std::vector<std::uint8_t>& out);
 
+// compressRunLength fed a piece at a time, so the raw data need never be held whole: the bytes
+// out receives once Finish is called are those compressRunLength gives for all the pieces
+// joined. Pieces are whole units.
+class RunLengthEncoder {
+public:
+    RunLengthEncoder(int unitSize, std::vector<std::uint8_t>& out);
+    void Append(std::span<const std::uint8_t> bytes);
+    void Finish();
+
+private:
+    int unitSize_;
+    std::vector<std::uint8_t>& out_;
+    std::vector<std::uint8_t> pending_;  // units not yet coded: fewer than a segment looks ahead
+};
+
 // The longest compressed form of rawBytes bytes: one more control unit per 127 units.
 std::size_t maxCompressedSize(std::size_t rawBytes, int unitSize);
 

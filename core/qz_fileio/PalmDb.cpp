@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace qz_gen {
@@ -145,17 +146,19 @@ std::int32_t CPalmDb::Read(CFile& file) {
     Reset();
     const std::int64_t length = file.GetLength();
     if (length == 0) return kDbFileEmpty;
-    std::vector<std::uint8_t> bytes;
+    // The file is read whole into memory that is not cleared first: the read fills all of it.
+    std::unique_ptr<std::uint8_t[]> bytes;
+    const auto size = static_cast<std::size_t>(length);
     try {
         AllocationPoint();
-        bytes.resize(static_cast<std::size_t>(length));
+        bytes.reset(new std::uint8_t[size]);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
     }
     constexpr std::size_t kChunk = std::size_t(1) << 30;
-    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
-        file.Read(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
-    return ReadFromBytes(bytes);
+    for (std::size_t done = 0; done < size; done += kChunk)
+        file.Read(bytes.get() + done, static_cast<std::uint32_t>(std::min(kChunk, size - done)));
+    return ReadFromBytes({bytes.get(), size});
 }
 
 std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
@@ -230,14 +233,18 @@ void CPalmDb::SetLayoutFields() {
 std::vector<std::uint8_t> CPalmDb::ToBytes() const {
     const bool resource = IsResourceDb();
     const std::size_t live = LiveCount();
-    std::size_t offset = kHeaderSize + kGapSize + live * ListEntrySize();
+    const std::size_t listBytes = live * ListEntrySize();
+    std::size_t offset = kHeaderSize + kGapSize + listBytes;
     if (!resource) offset += appInfo_.size() + sortInfo_.size();
     std::size_t total = offset;
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
         if (const auto* r = RecordAt(slot)) total += r->GetLength();
 
     AllocationPoint();
-    std::vector<std::uint8_t> out(total, 0);
+    // Built by appending, so that no byte is written twice: header, list and gap, then the parts.
+    std::vector<std::uint8_t> out;
+    out.reserve(total);
+    out.resize(kHeaderSize + listBytes + kGapSize);
     storeHeader(header_, out.data());
     std::uint8_t* entry = out.data() + kHeaderSize;
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot) {
@@ -256,13 +263,12 @@ std::vector<std::uint8_t> CPalmDb::ToBytes() const {
         }
         offset += r->GetLength();
     }
-    std::uint8_t* part = entry + kGapSize;
     if (!resource) {
-        part = std::copy(appInfo_.begin(), appInfo_.end(), part);
-        part = std::copy(sortInfo_.begin(), sortInfo_.end(), part);
+        out.insert(out.end(), appInfo_.begin(), appInfo_.end());
+        out.insert(out.end(), sortInfo_.begin(), sortInfo_.end());
     }
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
-        if (const auto* r = RecordAt(slot)) part = std::copy(r->Bytes().begin(), r->Bytes().end(), part);
+        if (const auto* r = RecordAt(slot)) out.insert(out.end(), r->Bytes().begin(), r->Bytes().end());
     return out;
 }
 

@@ -5,21 +5,44 @@
 
 namespace gdi {
 
-Bitmap::Bitmap(int width, int height, int bitsPerPixel)
+Bitmap::Bitmap(int width, int height, int bitsPerPixel, bool white)
     : width_(width),
       height_(height),
       bitsPerPixel_(bitsPerPixel),
       stride_((std::size_t(width) * 24 + 31) / 32 * 4),
-      bits_(stride_ * std::size_t(height), 0xFF),
+      bits_(new std::uint8_t[stride_ * std::size_t(height)]),
       dirtyLeft_(width),
-      dirtyTop_(height) {}
+      dirtyTop_(height) {
+    const std::size_t size = stride_ * std::size_t(height);
+    if (white) {
+        std::fill_n(bits_.get(), size, std::uint8_t{0xFF});
+        return;
+    }
+    const std::size_t used = std::size_t(width) * 3;
+    if (used == stride_) return;
+    for (std::size_t row = 0; row < size; row += stride_) std::fill(bits_.get() + row + used, bits_.get() + row + stride_, std::uint8_t{0xFF});
+}
+
+namespace {
+bool fitsLimits(int width, int height) {
+    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+           std::int64_t(width) * height <= kMaxBitmapPixels;
+}
+}  // namespace
 
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int reportedBitsPerPixel) {
-    if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide ||
-        std::int64_t(width) * height > kMaxBitmapPixels)
-        return nullptr;
+    if (!fitsLimits(width, height)) return nullptr;
     try {
-        return std::unique_ptr<Bitmap>(new Bitmap(width, height, reportedBitsPerPixel));
+        return std::unique_ptr<Bitmap>(new Bitmap(width, height, reportedBitsPerPixel, true));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<Bitmap> Bitmap::CreateForOverwrite(int width, int height, int reportedBitsPerPixel) {
+    if (!fitsLimits(width, height)) return nullptr;
+    try {
+        return std::unique_ptr<Bitmap>(new Bitmap(width, height, reportedBitsPerPixel, false));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -35,12 +58,19 @@ void Bitmap::DrawMask(int x, int y, const std::uint8_t* mask, int width, int row
     for (int row = r0; row < r1; ++row) {
         const std::uint8_t* bits = mask + std::size_t(row) * std::size_t(pitch);
         std::uint8_t* out = pixelAt(0, y + row);
-        for (int col = c0; col < c1; ++col) {
-            if ((bits[col >> 3] & (0x80 >> (col & 7))) == 0) continue;
-            std::uint8_t* p = out + std::size_t(x + col) * 3;
-            p[0] = b;
-            p[1] = g;
-            p[2] = r;
+        for (int col = c0; col < c1;) {
+            const std::uint8_t byte = bits[col >> 3];
+            if (byte == 0) {  // eight blank pixels (or what is left of them) at once
+                col = (col | 7) + 1;
+                continue;
+            }
+            if ((byte & (0x80 >> (col & 7))) != 0) {
+                std::uint8_t* p = out + std::size_t(x + col) * 3;
+                p[0] = b;
+                p[1] = g;
+                p[2] = r;
+            }
+            ++col;
         }
     }
 }
@@ -48,7 +78,7 @@ void Bitmap::DrawMask(int x, int y, const std::uint8_t* mask, int width, int row
 void Bitmap::FillWhite() {
     if (dirtyLeft_ < dirtyRight_ && dirtyTop_ < dirtyBottom_) {
         for (int y = dirtyTop_; y < dirtyBottom_; ++y) {
-            std::uint8_t* row = bits_.data() + std::size_t(height_ - 1 - y) * stride_;
+            std::uint8_t* row = bits_.get() + std::size_t(height_ - 1 - y) * stride_;
             std::fill(row + std::size_t(dirtyLeft_) * 3, row + std::size_t(dirtyRight_) * 3, std::uint8_t{0xFF});
         }
     }

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <span>
 
 namespace gdi {
 
@@ -27,6 +27,9 @@ class Bitmap {
 public:
     // A white-initialised bitmap; none for sizes of 0 or less or past the limits above.
     static std::unique_ptr<Bitmap> Create(int width, int height, int reportedBitsPerPixel = kDisplayBitsPerPixel);
+    // The same, for a caller that writes every pixel through Row at once: the pixels start
+    // undefined (only the row padding is set, white as in Create).
+    static std::unique_ptr<Bitmap> CreateForOverwrite(int width, int height, int reportedBitsPerPixel);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -64,14 +67,14 @@ public:
         dirtyLeft_ = dirtyTop_ = 0;
         dirtyRight_ = width_;
         dirtyBottom_ = height_;
-        return bits_.data() + std::size_t(height_ - 1 - y) * stride_;
+        return bits_.get() + std::size_t(height_ - 1 - y) * stride_;
     }
-    const std::uint8_t* Row(int y) const { return bits_.data() + std::size_t(height_ - 1 - y) * stride_; }
+    const std::uint8_t* Row(int y) const { return bits_.get() + std::size_t(height_ - 1 - y) * stride_; }
     // Every row, bottom row first.
-    const std::vector<std::uint8_t>& Bits() const { return bits_; }
+    std::span<const std::uint8_t> Bits() const { return {bits_.get(), stride_ * std::size_t(height_)}; }
 
 private:
-    Bitmap(int width, int height, int bitsPerPixel);
+    Bitmap(int width, int height, int bitsPerPixel, bool white);
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     void markDirty(int x, int y) {
         dirtyLeft_ = std::min(dirtyLeft_, x);
@@ -79,14 +82,14 @@ private:
         dirtyTop_ = std::min(dirtyTop_, y);
         dirtyBottom_ = std::max(dirtyBottom_, y + 1);
     }
-    std::uint8_t* pixelAt(int x, int y) { return bits_.data() + std::size_t(height_ - 1 - y) * stride_ + std::size_t(x) * 3; }
+    std::uint8_t* pixelAt(int x, int y) { return bits_.get() + std::size_t(height_ - 1 - y) * stride_ + std::size_t(x) * 3; }
     const std::uint8_t* pixelAt(int x, int y) const { return Row(y) + std::size_t(x) * 3; }
 
     int width_;
     int height_;
     int bitsPerPixel_;
     std::size_t stride_;
-    std::vector<std::uint8_t> bits_;
+    std::unique_ptr<std::uint8_t[]> bits_;  // not cleared when allocated
     // The rectangle written since the last FillWhite (empty when left >= right).
     int dirtyLeft_ = 0, dirtyTop_ = 0, dirtyRight_ = 0, dirtyBottom_ = 0;
 };

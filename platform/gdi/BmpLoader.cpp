@@ -6,9 +6,13 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace gdi {
@@ -62,7 +66,9 @@ struct Channel {
     }
 };
 
-Layout readLayout(std::span<const std::uint8_t> f) {
+// f: the file's first bytes (at least kLayoutBytes of them when the file is that long);
+// fileSize: the file's real length.
+Layout readLayout(std::span<const std::uint8_t> f, std::size_t fileSize) {
     if (f.size() < kFileHeaderSize + 4) throw Failure{"the file is shorter than a .bmp header"};
     if (f[0] != 'B' || f[1] != 'M') throw Failure{"not a .bmp file (no \"BM\" signature)"};
     Layout l;
@@ -150,7 +156,7 @@ Layout readLayout(std::span<const std::uint8_t> f) {
             l.palette.push_back(RGB(e[2], e[1], e[0]));
         }
     }
-    if (l.pixelOffset > f.size()) throw Failure{"the pixel data lies past the end of the file"};
+    if (l.pixelOffset > fileSize) throw Failure{"the pixel data lies past the end of the file"};
     return l;
 }
 
@@ -168,8 +174,8 @@ constexpr std::size_t kMaxPixelsPerRunLengthByte = 255 / 2 + 1;
 
 // Whether the bytes after the pixel offset can fill the picture at all; checked before the
 // bitmap is allocated, so that a short file cannot make the loader build a large picture.
-void checkPixelDataSize(std::span<const std::uint8_t> f, const Layout& l) {
-    const std::size_t available = f.size() - l.pixelOffset;
+void checkPixelDataSize(std::size_t fileSize, const Layout& l) {
+    const std::size_t available = fileSize - l.pixelOffset;
     const std::size_t pixels = std::size_t(l.width) * std::size_t(l.height);
     if (l.compression == kBiRle8 || l.compression == kBiRle4) {
         if (pixels / kMaxPixelsPerRunLengthByte > available)
@@ -180,35 +186,89 @@ void checkPixelDataSize(std::span<const std::uint8_t> f, const Layout& l) {
     if (available / rowStride(l) < std::size_t(l.height)) throw Failure{"the pixel rows are cut short"};
 }
 
+// Converts whole rows of one layout into blue-green-red triples: palettes as triples looked up
+// by index, 16-bit pixels through a table of every value, 24-bit rows copied as they are.
+class RowDecoder {
+public:
+    explicit RowDecoder(const Layout& l) : l_(l) {
+        if (l.bitCount <= 8) {
+            for (const COLORREF c : l.palette) palette_.push_back({GetBValue(c), GetGValue(c), GetRValue(c)});
+        } else if (l.bitCount == 16 && std::size_t(l.width) * std::size_t(l.height) >= kTableWorthPixels) {
+            const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
+            table16_.resize(65536);
+            for (std::uint32_t p = 0; p < 65536; ++p) table16_[p] = {blue.level(p), green.level(p), red.level(p)};
+        }
+    }
+
+    // One row of the file (src) into width triples (dst). A palette index past the palette fails
+    // the picture, naming the first such index of the row.
+    void decode(const std::uint8_t* src, std::uint8_t* dst) const {
+        const int w = l_.width;
+        switch (l_.bitCount) {
+        case 1:
+            for (int x = 0; x < w; ++x) put(dst + 3 * x, (src[x >> 3] >> (7 - (x & 7))) & 1);
+            break;
+        case 4:
+            for (int x = 0; x < w; ++x) put(dst + 3 * x, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+            break;
+        case 8:
+            for (int x = 0; x < w; ++x) put(dst + 3 * x, src[x]);
+            break;
+        case 16:
+            if (!table16_.empty()) {
+                for (int x = 0; x < w; ++x) std::memcpy(dst + 3 * x, table16_[u16(src + 2 * x)].data(), 3);
+            } else {
+                const Channel red(l_.masks[0]), green(l_.masks[1]), blue(l_.masks[2]);
+                for (int x = 0; x < w; ++x) {
+                    const std::uint32_t p = u16(src + 2 * x);
+                    dst[3 * x] = blue.level(p);
+                    dst[3 * x + 1] = green.level(p);
+                    dst[3 * x + 2] = red.level(p);
+                }
+            }
+            break;
+        case 24: std::memcpy(dst, src, 3 * std::size_t(w)); break;
+        case 32: {
+            const Channel red(l_.masks[0]), green(l_.masks[1]), blue(l_.masks[2]);
+            const bool bytes = red.max == 255 && green.max == 255 && blue.max == 255;
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t p = u32(src + 4 * x);
+                if (bytes) {
+                    dst[3 * x] = static_cast<std::uint8_t>((p & blue.mask) >> blue.shift);
+                    dst[3 * x + 1] = static_cast<std::uint8_t>((p & green.mask) >> green.shift);
+                    dst[3 * x + 2] = static_cast<std::uint8_t>((p & red.mask) >> red.shift);
+                } else {
+                    dst[3 * x] = blue.level(p);
+                    dst[3 * x + 1] = green.level(p);
+                    dst[3 * x + 2] = red.level(p);
+                }
+            }
+            break;
+        }
+        }
+    }
+
+private:
+    // Below this many pixels the table of 65,536 colours costs more than it saves.
+    static constexpr std::size_t kTableWorthPixels = 65536;
+
+    void put(std::uint8_t* p, std::uint32_t index) const {
+        if (index >= palette_.size()) paletteColor(l_, index);  // throws
+        std::memcpy(p, palette_[index].data(), 3);
+    }
+
+    const Layout& l_;
+    std::vector<std::array<std::uint8_t, 3>> palette_;
+    std::vector<std::array<std::uint8_t, 3>> table16_;
+};
+
 void decodeUncompressed(std::span<const std::uint8_t> f, const Layout& l, Bitmap& out) {
     const std::size_t stride = rowStride(l);
-    const Channel red(l.masks[0]), green(l.masks[1]), blue(l.masks[2]);
+    const RowDecoder decoder(l);
     for (int fileRow = 0; fileRow < l.height; ++fileRow) {
         const std::uint8_t* src = &f[l.pixelOffset + std::size_t(fileRow) * stride];
         const int y = l.topDown ? fileRow : l.height - 1 - fileRow;
-        std::uint8_t* dst = out.Row(y);
-        for (int x = 0; x < l.width; ++x, dst += 3) {
-            COLORREF c = 0;
-            switch (l.bitCount) {
-            case 1: c = paletteColor(l, (src[x >> 3] >> (7 - (x & 7))) & 1); break;
-            case 4: c = paletteColor(l, (src[x >> 1] >> ((x & 1) ? 0 : 4)) & 15); break;
-            case 8: c = paletteColor(l, src[x]); break;
-            case 16: {
-                const std::uint32_t p = u16(src + 2 * x);
-                c = RGB(red.level(p), green.level(p), blue.level(p));
-                break;
-            }
-            case 24: c = RGB(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
-            case 32: {
-                const std::uint32_t p = u32(src + 4 * x);
-                c = RGB(red.level(p), green.level(p), blue.level(p));
-                break;
-            }
-            }
-            dst[0] = GetBValue(c);
-            dst[1] = GetGValue(c);
-            dst[2] = GetRValue(c);
-        }
+        decoder.decode(src, out.Row(y));
     }
 }
 
@@ -295,11 +355,14 @@ void decodeRunLength(std::span<const std::uint8_t> f, const Layout& l, Bitmap& o
 
 std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, std::string* why) {
     try {
-        const Layout layout = readLayout(bytes);
-        checkPixelDataSize(bytes, layout);
-        auto bitmap = Bitmap::Create(layout.width, layout.height, layout.bitCount);
+        const Layout layout = readLayout(bytes, bytes.size());
+        checkPixelDataSize(bytes.size(), layout);
+        const bool runLength = layout.compression == kBiRle8 || layout.compression == kBiRle4;
+        // Uncompressed rows overwrite every pixel, so the bitmap need not be whitened first.
+        auto bitmap = runLength ? Bitmap::Create(layout.width, layout.height, layout.bitCount)
+                                : Bitmap::CreateForOverwrite(layout.width, layout.height, layout.bitCount);
         if (!bitmap) throw Failure{"out of memory for the picture"};
-        if (layout.compression == kBiRle8 || layout.compression == kBiRle4)
+        if (runLength)
             decodeRunLength(bytes, layout, *bitmap);
         else
             decodeUncompressed(bytes, layout, *bitmap);
@@ -312,24 +375,155 @@ std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, 
     return nullptr;
 }
 
+namespace {
+// An open file descriptor, closed on every way out.
+struct FileHandle {
+    int fd = -1;
+    FileHandle() = default;
+    explicit FileHandle(int f) : fd(f) {}
+    FileHandle(FileHandle&& o) noexcept : fd(std::exchange(o.fd, -1)) {}
+    FileHandle& operator=(FileHandle&& o) noexcept {
+        std::swap(fd, o.fd);
+        return *this;
+    }
+    ~FileHandle() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Reads count bytes at offset; false when the file ends first or cannot be read.
+bool readAt(int fd, std::uint8_t* into, std::size_t count, std::size_t offset) {
+    while (count > 0) {
+        const ssize_t n = ::pread(fd, into, count, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        into += n;
+        offset += static_cast<std::size_t>(n);
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The file opened for reading and its length, or the reason LoadImage gives for it.
+FileHandle openBmp(const std::string& path, std::size_t& size) {
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure{"cannot open the file"};
+    if (static_cast<std::uint64_t>(info.st_size) > kMaxBmpFileSize)
+        throw Failure{"the file is larger than any picture this program reads"};
+    size = static_cast<std::size_t>(info.st_size);
+    return file;
+}
+
+// The most bytes readLayout looks at: the file header, the largest bitmap header, three
+// colour masks after an info header and 256 four-byte palette entries.
+constexpr std::size_t kLayoutBytes = kFileHeaderSize + 124 + 16 + 256 * 4;
+}  // namespace
+
 std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) {
-        if (why) *why = "cannot open the file";
+    try {
+        std::size_t size = 0;
+        const FileHandle file = openBmp(path, size);
+        // One read of the whole file, into memory that is not cleared first.
+        std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size == 0 ? 1 : size]);
+        if (!readAt(file.fd, bytes.get(), size, 0)) throw Failure{"cannot read the file"};
+        return LoadImageFromBytes({bytes.get(), size}, why);
+    } catch (const Failure& failure) {
+        if (why) *why = failure.reason;
+    } catch (const std::bad_alloc&) {
+        if (why) *why = "out of memory";
+    }
+    return nullptr;
+}
+
+struct BmpRowReader::State {
+    FileHandle file;
+    Layout layout;
+    std::size_t stride = 0;
+    std::unique_ptr<Bitmap> whole;  // run-length files, decoded at once
+    std::optional<RowDecoder> decoder;
+    // A block of file rows, read with one read: firstRow .. firstRow + rows - 1 (file order).
+    std::vector<std::uint8_t> block;
+    int firstRow = 0;
+    int rows = 0;
+};
+
+BmpRowReader::BmpRowReader(std::unique_ptr<State> state) : state_(std::move(state)) {}
+BmpRowReader::~BmpRowReader() = default;
+
+std::unique_ptr<BmpRowReader> BmpRowReader::Open(const std::string& path, std::string* why) {
+    try {
+        auto state = std::make_unique<State>();
+        std::size_t size = 0;
+        state->file = openBmp(path, size);
+        std::vector<std::uint8_t> head(std::min(size, kLayoutBytes));
+        if (!readAt(state->file.fd, head.data(), head.size(), 0)) throw Failure{"cannot read the file"};
+        state->layout = readLayout(head, size);
+        const Layout& l = state->layout;
+        checkPixelDataSize(size, l);
+        const bool shortPalette = l.bitCount <= 8 && l.palette.size() < (std::size_t(1) << l.bitCount);
+        if (l.compression == kBiRle8 || l.compression == kBiRle4 || shortPalette) {
+            // Runs may jump anywhere, and a pixel past a short palette fails the whole picture
+            // before anything else is looked at: such files (small ones) are decoded whole.
+            auto whole = LoadImage(path, why);
+            if (!whole) return nullptr;
+            state->whole = std::move(whole);
+        } else {
+            state->stride = rowStride(l);
+            state->decoder.emplace(state->layout);
+        }
+        return std::unique_ptr<BmpRowReader>(new BmpRowReader(std::move(state)));
+    } catch (const Failure& failure) {
+        if (why) *why = failure.reason;
+    } catch (const std::bad_alloc&) {
+        if (why) *why = "out of memory";
+    }
+    return nullptr;
+}
+
+int BmpRowReader::Width() const { return state_->layout.width; }
+int BmpRowReader::Height() const { return state_->layout.height; }
+int BmpRowReader::BitsPerPixel() const { return state_->layout.bitCount; }
+
+bool BmpRowReader::ReadRow(int y, std::uint8_t* out, std::string* why) {
+    const std::uint8_t* row = Row(y, out, why);
+    if (row == nullptr) return false;
+    if (row != out) std::memcpy(out, row, 3 * std::size_t(state_->layout.width));
+    return true;
+}
+
+const std::uint8_t* BmpRowReader::Row(int y, std::uint8_t* scratch, std::string* why) {
+    State& s = *state_;
+    const Layout& l = s.layout;
+    if (y < 0 || y >= l.height) {
+        if (why) *why = "no such row";
         return nullptr;
     }
-    const auto size = static_cast<std::streamoff>(in.tellg());
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxBmpFileSize) {
-        if (why) *why = "the file is larger than any picture this program reads";
-        return nullptr;
+    if (s.whole) return s.whole->Row(y);
+    const int fileRow = l.topDown ? y : l.height - 1 - y;
+    try {
+        if (fileRow < s.firstRow || fileRow >= s.firstRow + s.rows) {
+            // About a megabyte of rows at a time, taken in the direction the rows are asked for
+            // (top first: forwards for top-down files, backwards for bottom-up ones).
+            constexpr std::size_t kBlockBytes = std::size_t(1) << 20;
+            const int count = static_cast<int>(std::clamp<std::size_t>(kBlockBytes / s.stride, 1, std::size_t(l.height)));
+            s.firstRow = l.topDown ? fileRow : std::max(0, fileRow - count + 1);
+            s.rows = std::min(count, l.height - s.firstRow);
+            s.block.resize(std::size_t(s.rows) * s.stride);
+            if (!readAt(s.file.fd, s.block.data(), s.block.size(), l.pixelOffset + std::size_t(s.firstRow) * s.stride)) {
+                s.rows = 0;
+                throw Failure{"cannot read the file"};
+            }
+        }
+        const std::uint8_t* src = s.block.data() + std::size_t(fileRow - s.firstRow) * s.stride;
+        // A 24-bit file row already holds blue-green-red triples: it is handed out as it is.
+        if (l.bitCount == 24) return src;
+        s.decoder->decode(src, scratch);
+        return scratch;
+    } catch (const Failure& failure) {
+        if (why) *why = failure.reason;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-        if (why) *why = "cannot read the file";
-        return nullptr;
-    }
-    return LoadImageFromBytes(bytes, why);
+    return nullptr;
 }
 
 }  // namespace gdi

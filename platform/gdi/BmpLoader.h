@@ -23,7 +23,37 @@ inline constexpr std::size_t kMaxBmpFileSize = std::size_t(256) << 20;
 // reads outside bytes, and allocates the picture only once its data can fill it.
 std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, std::string* why = nullptr);
 
-// The same for the file at path.
+// The same for the file at path, read with one read.
 std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why = nullptr);
+
+// A .bmp file read a row at a time, so that a large picture is never held whole, neither as file
+// bytes nor as a bitmap: uncompressed rows are read from the file in blocks as they are asked
+// for. Run-length files and files whose palette is shorter than their pixels can index are
+// decoded whole when opened. The rows are the ones LoadImage gives.
+class BmpRowReader {
+public:
+    // None (why set) for every file LoadImage refuses before decoding pixels.
+    static std::unique_ptr<BmpRowReader> Open(const std::string& path, std::string* why = nullptr);
+    ~BmpRowReader();
+
+    int Width() const;
+    int Height() const;
+    // The file's own bits per pixel, as the loaded bitmap reports it.
+    int BitsPerPixel() const;
+
+    // Row y (0 = top) as Width() blue-green-red triples into out. False (why set) when the file
+    // cannot be read or the row holds a palette index past the palette: LoadImage would refuse
+    // the file, and so must the caller.
+    bool ReadRow(int y, std::uint8_t* out, std::string* why = nullptr);
+    // The same row without a copy where the reader holds it as triples already (24-bit files,
+    // pictures decoded whole); otherwise decoded into scratch (Width() triples). Valid until
+    // the next call; null on failure, as ReadRow.
+    const std::uint8_t* Row(int y, std::uint8_t* scratch, std::string* why = nullptr);
+
+private:
+    struct State;
+    explicit BmpRowReader(std::unique_ptr<State> state);
+    std::unique_ptr<State> state_;
+};
 
 }  // namespace gdi

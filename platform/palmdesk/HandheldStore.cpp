@@ -8,8 +8,12 @@
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <filesystem>
+#include <unistd.h>
 
 namespace palmdesk {
 
@@ -28,6 +32,27 @@ std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_
 }
 
 namespace {
+// The .pdb files of the folder in file-name order.
+std::vector<fs::path> databaseFiles(const std::string& folder) {
+    std::error_code ignored;
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(folder, ignored))
+        if (entry.is_regular_file(ignored) && entry.path().extension() == ".pdb") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The name a database file's header holds; none when the file is shorter than a header or the
+// name is empty.
+std::optional<std::string> headerName(const std::string& path) {
+    const auto header = win::ReadFileStart(path, qz_gen::CPalmDb::kHeaderSize);
+    if (!header || header->size() < qz_gen::CPalmDb::kHeaderSize) return std::nullopt;
+    const auto begin = header->begin();
+    const auto end = std::find(begin, begin + 32, 0);
+    if (end == begin) return std::nullopt;
+    return std::string(begin, end);
+}
+
 std::unique_ptr<qz_gen::CPalmDb> readFile(const std::string& path) {
     const auto bytes = win::ReadWholeFile(path);
     return bytes ? ParsePalmDatabase(*bytes) : nullptr;
@@ -62,24 +87,49 @@ std::string HandheldStore::FileFor(const std::string& name) const { return folde
 
 std::vector<StoredDatabase> HandheldStore::List() const {
     std::vector<StoredDatabase> out;
-    std::error_code ignored;
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(folder_, ignored))
-        if (entry.is_regular_file(ignored) && entry.path().extension() == ".pdb") files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    for (const auto& file : files) {
+    for (const auto& file : databaseFiles(folder_)) {
         if (const auto db = readFile(file.string())) out.push_back(describe(*db, file));
     }
     return out;
 }
 
+void HandheldStore::buildIndex(Index& index) const {
+    index.files.clear();
+    for (const auto& file : databaseFiles(folder_)) {
+        const auto name = headerName(file.string());
+        if (!name) continue;
+        // Two files may hold one name: the one the name gives wins, else the first in file order.
+        const std::string path = file.string();
+        auto [at, added] = index.files.emplace(*name, path);
+        if (!added && path == FileFor(*name)) at->second = path;
+    }
+    index.built = true;
+}
+
+std::optional<std::string> HandheldStore::indexedFile(const std::string& name) const {
+    std::lock_guard lock(index_->mutex);
+    if (!index_->built) buildIndex(*index_);
+    const auto at = index_->files.find(name);
+    if (at == index_->files.end()) return std::nullopt;
+    return at->second;
+}
+
+std::map<std::string, std::string> HandheldStore::IndexedFiles() const {
+    std::lock_guard lock(index_->mutex);
+    if (!index_->built) buildIndex(*index_);
+    return index_->files;
+}
+
 std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name) const {
-    const std::string expected = FileFor(name);
-    if (auto db = readFile(expected); db && db->GetName() == name)
-        return Located{describe(*db, expected), std::move(db)};
-    for (const auto& entry : List())
-        if (entry.name == name)
-            if (auto db = readFile(entry.file)) return Located{entry, std::move(db)};
+    const auto file = indexedFile(name);
+    if (!file) return std::nullopt;
+    if (auto db = readFile(*file); db && db->GetName() == name) return Located{describe(*db, *file), std::move(db)};
+    // The file's header holds the name but the rest does not read: another file holding the
+    // name may (rare enough that looking at every header costs nothing that matters).
+    for (const auto& other : databaseFiles(folder_)) {
+        if (other.string() == *file || headerName(other.string()) != name) continue;
+        if (auto db = readFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other), std::move(db)};
+    }
     return std::nullopt;
 }
 
@@ -97,18 +147,50 @@ std::unique_ptr<qz_gen::CPalmDb> HandheldStore::Load(const std::string& name) co
 bool HandheldStore::Store(const qz_gen::CPalmDb& db) const {
     if (!win::MakeFolders(folder_)) return false;
     const std::string name = db.GetName();
-    const auto old = Find(name);
+    const auto old = indexedFile(name);
     const std::string target = FileFor(name);
     const auto bytes = db.ToBytes();
-    if (!win::writeFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, true)) return false;
+    if (!win::writeFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, true, !deferFlush_)) return false;
     // A database of that name kept under another file name (made by hand, say) goes.
-    if (old && old->file != target) std::remove(old->file.c_str());
+    if (old && *old != target) std::remove(old->c_str());
+    std::lock_guard lock(index_->mutex);
+    if (index_->built) index_->files[name] = target;
     return true;
+}
+
+bool HandheldStore::Commit(std::int64_t since) const {
+    const int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return errno == ENOENT;  // no handheld folder yet: nothing was written
+    std::vector<std::string> written;
+    for (const auto& file : databaseFiles(folder_)) {
+        struct stat info {};
+        if (::stat(file.c_str(), &info) == 0 && info.st_mtim.tv_sec >= since) written.push_back(file.string());
+    }
+    // Writing back every file is started first and waited for after, so that one journal commit
+    // of the file system serves them all rather than one commit a file.
+    for (const auto& path : written)
+        if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+            ::close(fd);
+        }
+    bool flushed = true;
+    for (const auto& path : written) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;  // gone meanwhile
+        flushed = ::fsync(fd) == 0 && flushed;
+        ::close(fd);
+    }
+    flushed = ::fsync(folder) == 0 && flushed;
+    ::close(folder);
+    return flushed;
 }
 
 bool HandheldStore::Remove(const std::string& name) const {
     const auto found = Find(name);
-    return found && std::remove(found->file.c_str()) == 0;
+    if (!found || std::remove(found->file.c_str()) != 0) return false;
+    std::lock_guard lock(index_->mutex);
+    index_->files.erase(name);
+    return true;
 }
 
 }  // namespace palmdesk

@@ -32,10 +32,31 @@ std::mutex stateMutex;
 std::array<std::unique_ptr<OpenDatabase>, 256> handles;  // handle 0 is never given out
 Searches searches;
 
+// The store of the synchronisation in progress. Within one synchronisation (one value of
+// kSyncSessionVariable) the same store, and so its index of names, serves every call: the HotSync
+// manager holds the user's lock meanwhile. Calls outside a session get a store of their own.
+struct SessionStore {
+    std::mutex mutex;
+    std::string session;
+    std::string folder;
+    std::optional<palmdesk::HandheldStore> store;
+};
+SessionStore sessionStore;
+
 std::optional<palmdesk::HandheldStore> currentStore() {
     const char* user = std::getenv(kSyncUserVariable);
     if (user == nullptr || !palmdesk::UserStore::IsValidName(user)) return std::nullopt;
-    return palmdesk::HandheldStore(palmdesk::UserStore().HandheldFolder(user));
+    std::string folder = palmdesk::UserStore().HandheldFolder(user);
+    const char* session = std::getenv(kSyncSessionVariable);
+    if (session == nullptr || *session == '\0') return palmdesk::HandheldStore(std::move(folder));
+    std::lock_guard lock(sessionStore.mutex);
+    if (!sessionStore.store || sessionStore.session != session || sessionStore.folder != folder) {
+        sessionStore.session = session;
+        sessionStore.folder = folder;
+        sessionStore.store.emplace(folder);
+        sessionStore.store->DeferFlush();  // the HotSync manager commits the store at the end
+    }
+    return sessionStore.store;  // a copy that shares the index
 }
 
 OpenDatabase* openDatabase(std::uint8_t handle) { return handle == 0 ? nullptr : handles[handle].get(); }

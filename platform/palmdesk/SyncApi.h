@@ -97,3 +97,8 @@ std::uint32_t SyncHostToHHDWord(std::uint32_t value);
 
 // The user whose handheld the Sync API works on; the HotSync manager sets it for a synchronisation.
 inline constexpr const char* kSyncUserVariable = "PALMDESK_SYNC_USER";
+// A value unique to one synchronisation, set by the HotSync manager beside the user: while it
+// stays the same, the Sync API keeps what it learnt of the handheld's databases between calls,
+// and leaves flushing the databases it writes to the disk to the HotSync manager, which commits
+// the handheld once the conduits are done.
+inline constexpr const char* kSyncSessionVariable = "PALMDESK_SYNC_SESSION";

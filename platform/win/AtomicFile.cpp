@@ -32,14 +32,14 @@ std::string TemporaryNameBeside(const std::string& path) {
 }
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
-                         bool replace) {
+                         bool replace, bool flush) {
     if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
     const std::string temporary = TemporaryNameBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     bool written = true;
     for (const auto& part : parts) written = written && writeAll(fd, part.data(), part.size());
-    written = written && ::fsync(fd) == 0;
+    written = written && (!flush || ::fsync(fd) == 0);
     written = ::close(fd) == 0 && written;
     bool placed = false;
     if (written) {

@@ -14,7 +14,9 @@ namespace win {
 // A name for a temporary file beside path, unlikely to be taken by anything else.
 std::string TemporaryNameBeside(const std::string& path);
 
+// flush false leaves out the flush to the disk (fsync) for a caller that commits many files at
+// once afterwards (syncfs); the file still appears only when complete.
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
-                         bool replace);
+                         bool replace, bool flush = true);
 
 }  // namespace win

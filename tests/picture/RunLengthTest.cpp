@@ -81,3 +81,32 @@ TEST(RunLength, ExpansionRefusesBadStreamsAndCutsLongCounts) {
     EXPECT_FALSE(expandRunLength(Bytes{0x02, 0x00, 0xF8}, 4, 2));
     EXPECT_FALSE(expandRunLength(Bytes{}, 1, 1));
 }
+
+// Fed in pieces of any size, the encoder must give exactly the bytes of one call over the whole:
+// the pieces below split runs and literals at every kind of place, including across the look-ahead
+// of a segment.
+TEST(RunLengthEncoder, PiecesGiveTheBytesOfTheWhole) {
+    std::vector<std::uint8_t> raw;
+    std::uint32_t state = 12345;
+    for (int block = 0; block < 60; ++block) {
+        state = state * 1103515245 + 12345;
+        const int length = 1 + static_cast<int>(state >> 16) % 300;
+        const bool run = (state >> 8) % 3 == 0;
+        for (int i = 0; i < length; ++i) {
+            state = state * 1103515245 + 12345;
+            raw.push_back(run ? static_cast<std::uint8_t>(block) : static_cast<std::uint8_t>(state >> 24 & 3));
+        }
+    }
+    if (raw.size() % 2) raw.pop_back();
+    for (const int unit : {1, 2})
+        for (const std::size_t piece : {std::size_t(2), std::size_t(6), std::size_t(128), std::size_t(254), std::size_t(1000), raw.size()}) {
+            SCOPED_TRACE(std::to_string(unit) + "-byte units in pieces of " + std::to_string(piece));
+            std::vector<std::uint8_t> whole = {0xAA}, pieces = {0xAA};  // appended to, not replaced
+            compressRunLength(raw, unit, whole);
+            RunLengthEncoder encoder(unit, pieces);
+            for (std::size_t at = 0; at < raw.size(); at += piece)
+                encoder.Append(std::span(raw).subspan(at, std::min(piece, raw.size() - at)));
+            encoder.Finish();
+            EXPECT_EQ(pieces, whole);
+        }
+}

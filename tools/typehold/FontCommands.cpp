@@ -162,8 +162,9 @@ int runConvert(const ConvertOptions& options) {
         CFontList batch(silent);
         if (!batch.New()) throw CommandError("out of memory");
         const auto plan = PlanBatch(fonts, sizes, styles);
-        const auto result = RunBatch(engine, batch, plan, settings.createHiRes != 0, silent, nullptr,
-                                     [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
+        const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();
+        const auto result = RunBatchOnThreads(engine, batch, plan, settings.createHiRes != 0, silent, jobs, nullptr,
+                                              [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
         if (!result.completed) {
             const auto& c = plan[result.converted];
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +

@@ -17,6 +17,7 @@ struct ConvertOptions {
     std::vector<std::string> styles;  // empty: the stored styles
     std::optional<bool> highDensity;
     bool saveSettings = false;        // store the choices, as the wizard's Finish does
+    unsigned jobs = 0;                // threads converting at once; 0: one per core
 };
 
 int runConvert(const ConvertOptions& options);

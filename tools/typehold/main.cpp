@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     convertCommand->add_option("--charset", charSetText, "the character set to convert: " + charSetHelp);
     convertCommand->add_option("--sizes", convert.sizes, "point sizes")->delimiter(',');
     convertCommand->add_option("--styles", convert.styles, "regular, bold, italic, bolditalic")->delimiter(',');
+    convertCommand->add_option("--jobs", convert.jobs, "fonts converted at once (default: one per core)")
+        ->check(CLI::Range(1u, 256u));
     auto* hires = convertCommand->add_flag("--hires", hiresFlag, "make double-density strikes too");
     convertCommand->add_flag("--no-hires", noHires, "single density only")->excludes(hires);
     convertCommand->add_flag("--save-settings", convert.saveSettings, "remember these choices as the defaults");

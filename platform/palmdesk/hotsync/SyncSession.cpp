@@ -18,7 +18,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <ctime>
+#include <filesystem>
+#include <thread>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +124,47 @@ void installQueue(const std::string& user) {
     }
 }
 
+// On a terminal, a line on stderr that follows a conduit's work: the entries it has logged so
+// far, one for each picture or database it handled. Nothing when stderr is no terminal.
+class ProgressLine {
+public:
+    ProgressLine(const std::string& user, const std::string& label) {
+        if (!::isatty(STDERR_FILENO)) return;
+        const std::string log = UserStore().UserFolder(user) + "/HotSync.log";
+        // Taken before the conduit starts, so that none of its entries is missed.
+        std::error_code missing;
+        std::uintmax_t start = std::filesystem::file_size(log, missing);
+        if (missing) start = 0;
+        thread_ = std::jthread([this, log, label, start](std::stop_token stop) {
+            std::uintmax_t seen = start;
+            std::size_t lines = 0;
+            for (bool last = false; !last;) {
+                last = stop.stop_requested();  // one more look once the conduit is done
+                // Only what was added since the last look is read.
+                if (FILE* f = std::fopen(log.c_str(), "r")) {
+                    std::fseek(f, static_cast<long>(seen), SEEK_SET);
+                    for (int c; (c = std::fgetc(f)) != EOF; ++seen) lines += c == '\n';
+                    std::fclose(f);
+                }
+                std::fprintf(stderr, "\rHotSync: %s: %zu entries logged", label.c_str(), lines);
+                std::fflush(stderr);
+                shown_ = true;
+                if (!last) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+        });
+    }
+    ~ProgressLine() {
+        if (!thread_.joinable()) return;
+        thread_.request_stop();
+        thread_.join();
+        if (shown_) std::fputc('\n', stderr);
+    }
+
+private:
+    std::jthread thread_;
+    bool shown_ = false;
+};
+
 void runConduits(const std::string& user, const std::optional<int>& type) {
     for (const auto& r : ConduitRegistry().List()) {
         const std::string label = r.title.empty() ? r.creator : r.title;
@@ -135,7 +180,11 @@ void runConduits(const std::string& user, const std::optional<int>& type) {
             log("HotSync: the conduit " + label + " has no OpenConduit.");
         } else {
             SyncProperties properties{syncTypeFor(user, r.creator, type), {}};
-            const std::int32_t result = open(nullptr, &properties);
+            std::int32_t result = 0;
+            {
+                const ProgressLine progress(user, label);
+                result = open(nullptr, &properties);
+            }
             if (result != 0) log("HotSync: the conduit " + label + " answered " + std::to_string(result) + ".");
         }
         win::FreeLibrary(module);
@@ -346,10 +395,19 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
     std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
     ::setenv(kSyncUserVariable, user.c_str(), 1);
+    // A second early, as file times may lag the clock a little.
+    const std::int64_t started = static_cast<std::int64_t>(std::time(nullptr)) - 1;
+    const std::string session = std::to_string(::getpid()) + "-" +
+                                std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    ::setenv(kSyncSessionVariable, session.c_str(), 1);
     log("HotSync started for " + user + ".");
     installQueue(user);
     runConduits(user, type);
+    // The Sync API leaves the flush of what it wrote during the session to here.
+    if (!HandheldStore(users.HandheldFolder(user)).Commit(started))
+        log("HotSync: the handheld of " + user + " could not be flushed to the disk.");
     log("HotSync completed.");
+    ::unsetenv(kSyncSessionVariable);
     ::unsetenv(kSyncUserVariable);
     if (const auto text = win::ReadWholeFile(logPath)) std::fwrite(text->data(), 1, text->size(), stdout);
     return 0;

@@ -176,3 +176,83 @@ TEST(ConvertWithDejaVu, TwoThreadsGiveTheSameBytesAsOne) {
     EXPECT_EQ(first, alone);
     EXPECT_EQ(second, alone);
 }
+
+namespace {
+struct BatchOutcome {
+    BatchResult result;
+    std::vector<std::vector<std::uint8_t>> records;
+    std::vector<std::string> messages;
+    std::vector<std::size_t> progress;
+};
+
+// threads 0: the sequential RunBatch.
+BatchOutcome runPlan(const std::vector<Combination>& plan, bool high, unsigned threads,
+                     const std::atomic<bool>* cancel = nullptr, std::atomic<bool>* cancelAfterSecond = nullptr) {
+    ScriptedDocumentUi ui;
+    CFontList list(ui);
+    list.New();
+    BatchOutcome out;
+    const auto progress = [&](std::size_t done, std::size_t) {
+        out.progress.push_back(done);
+        if (cancelAfterSecond && done == 2) cancelAfterSecond->store(true);
+    };
+    out.result = threads == 0 ? RunBatch(engine(), list, plan, high, ui, cancel, progress)
+                              : RunBatchOnThreads(engine(), list, plan, high, ui, threads, cancel, progress);
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        out.records.emplace_back(list.At(i)->record->Bytes().begin(), list.At(i)->record->Bytes().end());
+    for (const auto& m : ui.messages) out.messages.push_back(m.text);
+    return out;
+}
+}  // namespace
+
+// The pool must hand the list exactly the records, messages and progress of the sequential loop,
+// whatever the number of threads, including a batch that stops at a font too large to keep.
+TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
+    const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, serif{"DejaVu Serif", "Western", 0, 0x12};
+    struct Case {
+        const char* what;
+        std::vector<Combination> plan;
+        bool high;
+    };
+    const Case cases[] = {
+        {"two faces, high density", PlanBatch({sans, serif}, {7, 10, 13}, {FontStyle::Regular, FontStyle::BoldItalic}), true},
+        {"single density", PlanBatch({sans}, {6, 9, 12, 16}, {FontStyle::Bold, FontStyle::Italic}), false},
+        {"stops at a record too large", PlanBatch({sans}, {9, 60, 12}, {FontStyle::Regular}), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto sequential = runPlan(c.plan, c.high, 0);
+        for (const unsigned threads : {1u, 2u, 3u, 8u}) {
+            SCOPED_TRACE(threads);
+            const auto pooled = runPlan(c.plan, c.high, threads);
+            EXPECT_EQ(pooled.result.completed, sequential.result.completed);
+            EXPECT_EQ(pooled.result.converted, sequential.result.converted);
+            EXPECT_EQ(pooled.result.failure, sequential.result.failure);
+            EXPECT_EQ(pooled.records, sequential.records);
+            EXPECT_EQ(pooled.messages, sequential.messages);
+            EXPECT_EQ(pooled.progress, sequential.progress);
+        }
+    }
+    EXPECT_FALSE(runPlan(cases[2].plan, true, 0).result.completed);
+}
+
+TEST(ConvertWithDejaVu, ThreadPoolCancelledAddsNothingFurther) {
+    const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {8, 9, 10, 11, 12, 13},
+                                {FontStyle::Regular, FontStyle::Bold});
+    const auto sequential = runPlan(plan, false, 0);
+    for (const unsigned threads : {2u, 4u}) {
+        SCOPED_TRACE(threads);
+        std::atomic<bool> cancel = false;
+        const auto pooled = runPlan(plan, false, threads, &cancel, &cancel);
+        EXPECT_TRUE(pooled.result.cancelled);
+        EXPECT_FALSE(pooled.result.completed);
+        EXPECT_EQ(pooled.result.converted, 2u);
+        ASSERT_EQ(pooled.records.size(), 2u);
+        EXPECT_EQ(pooled.records[0], sequential.records[0]);
+        EXPECT_EQ(pooled.records[1], sequential.records[1]);
+        std::atomic<bool> already = true;
+        const auto none = runPlan(plan, false, threads, &already);
+        EXPECT_TRUE(none.result.cancelled);
+        EXPECT_TRUE(none.records.empty());
+    }
+}
