@@ -2,6 +2,7 @@
 #include "PictureNames.h"
 
 #include "platform/gdi/CodePages.h"
+#include "platform/win/PercentEscape.h"
 
 #include <array>
 #include <cstdint>
@@ -47,13 +48,6 @@ std::optional<unsigned char> escapeAt(std::string_view s, std::size_t i) {
     const auto b = static_cast<unsigned char>(high * 16 + low);
     if (!escapable(b)) return std::nullopt;
     return b;
-}
-
-void appendEscape(std::string& out, unsigned char b) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    out += '%';
-    out += kDigits[b >> 4];
-    out += kDigits[b & 15];
 }
 
 void appendUtf8(std::string& out, std::uint32_t c) {
@@ -116,8 +110,8 @@ std::string FileNameForDatabase(const std::string& name) {
     const bool onlyDots = name == "." || name == "..";
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto b = static_cast<unsigned char>(name[i]);
-        if (cannotBeInFileName(b) || (onlyDots && i == 0)) appendEscape(out, b);
-        else if (escapeAt(name, i)) appendEscape(out, '%');
+        if (cannotBeInFileName(b) || (onlyDots && i == 0)) win::AppendPercentEscape(out, b);
+        else if (escapeAt(name, i)) win::AppendPercentEscape(out, '%');
         else appendUtf8(out, byteToUnicode()[b]);
     }
     return out;

@@ -125,7 +125,6 @@ public:
     std::int32_t SetAppInfo(std::uint32_t size, const std::uint8_t* bytes);
     std::int32_t GetAppInfo(std::uint8_t* buffer, std::uint32_t* length) const;
     std::uint32_t AppInfoLength() const { return static_cast<std::uint32_t>(appInfo_.size()); }
-    const std::uint8_t* AppInfoData() const { return appInfo_.data(); }
     std::span<const std::uint8_t> AppInfo() const { return appInfo_; }
 
     // Sort-info block, alike.

@@ -5,6 +5,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/DesktopRoot.h"
+#include "platform/win/PercentEscape.h"
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
@@ -31,6 +32,11 @@ std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_
     return db;
 }
 
+std::unique_ptr<qz_gen::CPalmDb> ReadPalmDatabaseFile(const std::string& path) {
+    const auto bytes = win::ReadWholeFile(path);
+    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
+}
+
 namespace {
 // The .pdb files of the folder in file-name order.
 std::vector<fs::path> databaseFiles(const std::string& folder) {
@@ -53,11 +59,6 @@ std::optional<std::string> headerName(const std::string& path) {
     return std::string(begin, end);
 }
 
-std::unique_ptr<qz_gen::CPalmDb> readFile(const std::string& path) {
-    const auto bytes = win::ReadWholeFile(path);
-    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
-}
-
 StoredDatabase describe(const qz_gen::CPalmDb& db, const fs::path& file) {
     std::error_code ignored;
     return {db.GetName(), file.string(), db.Header().type, db.Header().creator, db.Header().attributes, db.LiveCount(),
@@ -66,17 +67,9 @@ StoredDatabase describe(const qz_gen::CPalmDb& db, const fs::path& file) {
 }  // namespace
 
 std::string EscapeDatabaseName(const std::string& name) {
-    std::string out;
-    for (const char c : name) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b >= 0x7F || std::string_view("/\\%:*?\"<>|").find(c) != std::string_view::npos) {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", b);
-            out += hex;
-        } else {
-            out += c;
-        }
-    }
+    std::string out = win::PercentEscape(name, [](unsigned char b) {
+        return b < 0x20 || b >= 0x7F || std::string_view("/\\%:*?\"<>|").find(static_cast<char>(b)) != std::string_view::npos;
+    });
     if (out.empty() || out[0] == '.') out = "%2E" + out.substr(out.empty() ? 0 : 1);
     return out;
 }
@@ -88,7 +81,7 @@ std::string HandheldStore::FileFor(const std::string& name) const { return folde
 std::vector<StoredDatabase> HandheldStore::List() const {
     std::vector<StoredDatabase> out;
     for (const auto& file : databaseFiles(folder_)) {
-        if (const auto db = readFile(file.string())) out.push_back(describe(*db, file));
+        if (const auto db = ReadPalmDatabaseFile(file.string())) out.push_back(describe(*db, file));
     }
     return out;
 }
@@ -123,12 +116,12 @@ std::map<std::string, std::string> HandheldStore::IndexedFiles() const {
 std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name) const {
     const auto file = indexedFile(name);
     if (!file) return std::nullopt;
-    if (auto db = readFile(*file); db && db->GetName() == name) return Located{describe(*db, *file), std::move(db)};
+    if (auto db = ReadPalmDatabaseFile(*file); db && db->GetName() == name) return Located{describe(*db, *file), std::move(db)};
     // The file's header holds the name but the rest does not read: another file holding the
     // name may (rare enough that looking at every header costs nothing that matters).
     for (const auto& other : databaseFiles(folder_)) {
         if (other.string() == *file || headerName(other.string()) != name) continue;
-        if (auto db = readFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other), std::move(db)};
+        if (auto db = ReadPalmDatabaseFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other), std::move(db)};
     }
     return std::nullopt;
 }

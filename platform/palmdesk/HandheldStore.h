@@ -89,6 +89,8 @@ private:
 
 // The database bytes hold; none when they are not a Palm database with a name.
 std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_t>& bytes);
+// The database a file holds; none when it cannot be read or is not a named Palm database.
+std::unique_ptr<qz_gen::CPalmDb> ReadPalmDatabaseFile(const std::string& path);
 
 // "a/b" -> "a%2Fb": every byte outside printable ASCII, and / \ % : * ? " < > |, as %XX.
 std::string EscapeDatabaseName(const std::string& name);

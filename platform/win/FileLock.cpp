@@ -2,6 +2,7 @@
 #include "FileLock.h"
 
 #include "DesktopRoot.h"
+#include "PercentEscape.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -20,13 +21,7 @@ namespace fs = std::filesystem;
 constexpr std::size_t kMaxName = 200;  // well below the 255 bytes a file name may have
 
 std::string escaped(const std::string& relative) {
-    std::string name;
-    for (const char c : relative) {
-        if (c == '%') name += "%25";
-        else if (c == '/') name += "%2F";
-        else name += c;
-    }
-    return name;
+    return PercentEscape(relative, [](unsigned char b) { return b == '%' || b == '/'; });
 }
 
 // A long name keeps its end, the part that tells files apart, and a hash of the whole.

@@ -1,6 +1,6 @@
 // main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
 // its Palm users and shows their install queues.
-#include "SyncSession.h"
+#include "HotSyncCommands.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"

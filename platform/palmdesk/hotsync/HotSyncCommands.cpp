@@ -1,5 +1,6 @@
-// SyncSession.cpp
-#include "SyncSession.h"
+// HotSyncCommands.cpp: the hotsync commands beyond setting up users: conduit registration, HotSync
+// actions, the synchronisation itself, the handheld store and the log.
+#include "HotSyncCommands.h"
 
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/palmdesk/ConduitRecords.h"
@@ -49,12 +50,6 @@ std::string hotSyncFolder() {
     const std::string path = HotSyncExecutable();
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-// The database a file holds; none when it is unreadable or not a Palm database.
-std::unique_ptr<qz_gen::CPalmDb> readDatabase(const std::string& path) {
-    const auto bytes = win::ReadWholeFile(path);
-    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
 }
 
 std::string actionsFile(const std::string& user) { return UserStore().UserFolder(user) + "/HotSync.ini"; }
@@ -109,7 +104,7 @@ void installQueue(const std::string& user) {
     HandheldStore store(users.HandheldFolder(user));
     for (const auto& file : users.Queue(user)) {
         const std::string path = users.InstallFolder(user) + "/" + file;
-        const auto db = readDatabase(path);
+        const auto db = ReadPalmDatabaseFile(path);
         if (!db) {
             log("HotSync: " + file + " is not a Palm database; it stays queued (hotsync queue --user \"" + user +
                 "\" --remove \"" + file + "\" withdraws it).");

@@ -1,4 +1,4 @@
-// SyncSession.h: what hotsync does beyond setting up users: conduit registration, HotSync actions,
+// HotSyncCommands.h: what hotsync does beyond setting up users: conduit registration, HotSync actions,
 // the handheld store, and a synchronisation.
 #pragma once
 
