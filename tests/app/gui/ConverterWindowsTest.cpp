@@ -40,7 +40,10 @@ std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
     auto answer = std::make_shared<BoxAnswer>();
     WhenModal([answer, button](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) return;
+        if (!box) {  // not the box the test waits for: close it rather than hang
+            if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            return;
+        }
         answer->text = box->text();
         answer->caption = box->windowTitle();
         answer->icon = box->icon();
@@ -212,7 +215,10 @@ private slots:
         bool locked = false, readOnly = false;
         WhenModal([&](QWidget* modal) {
             auto* details = qobject_cast<FontDetailsDlg*>(modal);
-            if (!details) return;
+            if (!details) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                return;
+            }
             locked = !details->HighDensityBox()->isEnabled() && details->HighDensityBox()->isChecked();
             readOnly = details->SizeEdit()->isReadOnly();
             details->NameEdit()->setText("Beta");
