@@ -147,10 +147,9 @@ TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
         whenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, [&](QWidget* w) {
             auto* chooser = static_cast<QFileDialog*>(w);
             chooser->setDirectory(QString::fromStdString(scratch.path()));
-            chooser->selectFile("\"Fancy.ttf\" \"Plain.TTF\"");
-            // As the Open button ends it, without the dialog's own check of a folder it may still
-            // be listing, which could stop at a box no step answers.
-            static_cast<QDialog*>(chooser)->done(QDialog::Accepted);
+            // Typed into the name field: selectFile leaves the field alone while it has the focus.
+            chooser->findChild<QLineEdit*>("fileNameEdit")->setText("\"Fancy.ttf\" \"Plain.TTF\"");
+            QMetaObject::invokeMethod(chooser, "accept");
         });
         control<QPushButton>(dialog, "1015")->click();
         control<QPushButton>(dialog, "2")->click();
