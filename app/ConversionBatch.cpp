@@ -46,9 +46,9 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
             result.cancelled = true;
             return result;
         }
-        BuildFailure why;
+        std::string why;
         if (!ConvertOne(engine, list, highDensity, combination.size, DescribeCombination(combination), ui, &why)) {
-            result.failure = why.reason.empty() ? "Out of memory" : why.reason;
+            result.failure = why.empty() ? "Out of memory" : why;
             return result;
         }
         ++result.converted;
@@ -68,7 +68,7 @@ namespace {
 struct BuiltFont {
     CFontRecord record;
     bool built = false;
-    BuildFailure why;
+    std::string why;
 };
 
 // The combinations handed out to the workers and the fonts they built, kept until the calling
@@ -147,7 +147,7 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
                 font->built = BuildOne(engine, font->record, highDensity, c.size, DescribeCombination(c), &font->why);
             } catch (const std::bad_alloc&) {
                 font->built = false;
-                font->why.reason.clear();  // reported as running out of memory
+                font->why.clear();  // reported as running out of memory
             }
             queue.Put(*index, std::move(font));
         }
@@ -180,9 +180,9 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             break;
         }
         const auto& c = plan[index];
-        BuildFailure why = font->why;
+        std::string why = font->why;
         if (!AddBuiltFont(list, font->record, font->built, c.size, DescribeCombination(c), ui, &why)) {
-            result.failure = why.reason.empty() ? "Out of memory" : why.reason;
+            result.failure = why.empty() ? "Out of memory" : why;
             break;
         }
         ++result.converted;

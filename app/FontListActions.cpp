@@ -31,7 +31,7 @@ int PointSizeFromTenths(int tenths) { return std::abs(tenths) / 10; }
 FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
                          const FontDetails& details, DocumentUi& ui) {
     CFontRecord record;
-    BuildFailure why;
+    std::string why;
     const bool built = details.highDensity == 1 ? BuildHighDensity(engine, record, pointSize, font, &why)
                                                 : BuildLowDensity(engine, record, pointSize, font, &why);
     int index = -1;
@@ -41,7 +41,7 @@ FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGF
         if (FitsHandheldRecord(record, &why)) index = doc.Fonts().AddConverted(record);
     }
     if (index < 0) {
-        ui.MessageBox(why.reason.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : why.reason,
+        ui.MessageBox(why.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : why,
                       win::MB_OK);
         return nullptr;
     }

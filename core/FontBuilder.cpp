@@ -15,8 +15,8 @@ namespace {
 constexpr int kMaxAdvance = 255;
 constexpr int kMaxStrikeBits = 65535;
 
-bool fail(BuildFailure* why, std::string reason) {
-    if (why) why->reason = std::move(reason);
+bool fail(std::string* why, std::string reason) {
+    if (why) *why = std::move(reason);
     return false;
 }
 
@@ -34,7 +34,7 @@ std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const gdi::LOGF
 }
 }  // namespace
 
-bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, BuildFailure* why) {
+bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, std::string* why) {
     const int count = lastChar - firstChar + 2;
     record.offsetWidth.assign(2 * std::size_t(count), 0);
     record.locationTable.assign(std::size_t(count) + 1, 0);
@@ -99,7 +99,7 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
 namespace {
 // The strike of cells framed to above and below rows around the baseline.
 bool composeFramed(CFontRecord& record, GlyphCells& cells, int above, int below, int scale,
-                   const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, BuildFailure* why) {
+                   const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
     if (!FrameCells(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
     auto composed = ComposeStrike(record, above + below, 0, scale, cells, tm.tmFirstChar, tm.tmLastChar);
     if (!composed) return fail(why, "out of memory");
@@ -107,12 +107,12 @@ bool composeFramed(CFontRecord& record, GlyphCells& cells, int above, int below,
     return true;
 }
 
-bool noCharacters(BuildFailure* why, int pixels) {
+bool noCharacters(std::string* why, int pixels) {
     return fail(why, "no character of the font can be drawn at " + std::to_string(pixels) + " pixels");
 }
 }  // namespace
 
-bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, BuildFailure* why) {
+bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
     const auto font = fontOfHeight(engine, lf, -size);
@@ -142,7 +142,7 @@ bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, con
 }
 
 std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi::LOGFONT& lf, int size,
-                                             const gdi::TEXTMETRIC& single, int* fittedHeight, BuildFailure* why) {
+                                             const gdi::TEXTMETRIC& single, int* fittedHeight, std::string* why) {
     const int lead = std::min(single.tmExternalLeading, 1);
     const int target = 2 * (single.tmHeight + lead);
     int height2 = 2 * size;
@@ -169,7 +169,7 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
     return font2;
 }
 
-bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, BuildFailure* why) {
+bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
     const auto font1 = fontOfHeight(engine, lf, -size);
@@ -235,35 +235,35 @@ std::string TooLargeReason(std::size_t recordSize) {
            withThousands(CFontRecord::kMaxHandheldRecordSize) + ")";
 }
 
-bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why) {
+bool FitsHandheldRecord(const CFontRecord& record, std::string* why) {
     if (record.RecordSize() <= CFontRecord::kMaxHandheldRecordSize) return true;
     return fail(why, TooLargeReason(record.RecordSize()));
 }
 
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size, const gdi::LOGFONT& lf,
-              BuildFailure* why) {
+              std::string* why) {
     return highDensity ? BuildHighDensity(engine, record, size, lf, why) : BuildLowDensity(engine, record, size, lf, why);
 }
 
 bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                  DocumentUi& ui, BuildFailure* why) {
+                  DocumentUi& ui, std::string* why) {
     // The handheld keeps each record in one memory chunk: a larger font could be written to the
     // file but never installed.
-    BuildFailure tooLarge;
+    std::string tooLarge;
     if (built && !FitsHandheldRecord(record, &tooLarge)) {
         if (why) *why = tooLarge;
-        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge.reason,
+        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge,
                       win::MB_OK);
         return false;
     }
     if (built && list.AddConverted(record) != -1) return true;
-    if (built && why) why->reason = "the record cannot be added";
+    if (built && why) *why = "the record cannot be added";
     ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
     return false;
 }
 
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
-                DocumentUi& ui, BuildFailure* why) {
+                DocumentUi& ui, std::string* why) {
     CFontRecord record;
     const bool built = BuildOne(engine, record, highDensity, size, lf, why);
     return AddBuiltFont(list, record, built, size, lf, ui, why);

@@ -13,15 +13,12 @@
 class CFontList;
 class DocumentUi;
 
-// Why a build failed, for messages that name the cause.
-struct BuildFailure {
-    std::string reason;
-};
+// Every build below that fails sets *why, when given, to a cause a message can name.
 
 // The offset/width table and the location table of cells firstChar .. lastChar + 1, and the row
-// words of the strike they describe. Fails (reason set) when an advance exceeds 255 pixels or the
+// words of the strike they describe. Fails (why set) when an advance exceeds 255 pixels or the
 // strike exceeds 65,535 bits.
-bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, BuildFailure* why);
+bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, std::string* why);
 
 // The strike of cells at scale (1 or 2): glyphRows rows of ink below topRows blank rows, each row
 // rowWords x scale 16-bit words. Uses the record's tables. None when memory runs out.
@@ -31,40 +28,40 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
 
 // The font at twice size, fitted one pixel of height at a time so that its cell is as tall as
 // twice the single-size cell (with at most one row of its external leading), or at most one row
-// shorter. Its lfHeight magnitude goes to fittedHeight. None (reason set) when no such font can
+// shorter. Its lfHeight magnitude goes to fittedHeight. None (why set) when no such font can
 // be made.
 std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi::LOGFONT& description, int size,
                                              const gdi::TEXTMETRIC& single, int* fittedHeight,
-                                             BuildFailure* why = nullptr);
+                                             std::string* why = nullptr);
 
 // The single-density font of description at size points. Ink that reaches above the font's
 // ascent (past its external leading) or below its descent adds rows to the strike, so nothing a
 // character draws is cut off. Fails when no character can be drawn.
 bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& description,
-                     BuildFailure* why = nullptr);
+                     std::string* why = nullptr);
 // The two-density font: a second font at twice the size (FitDoubleSizeFont). Both strikes share
 // one baseline: the ascent is the row strike 1's characters stand on and strike 2's stand on
 // row 2 x ascent; rows are added at the top and bottom until the ink of both strikes fits, and
 // strike 2 always has twice the rows of strike 1.
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& description,
-                      BuildFailure* why = nullptr);
+                      std::string* why = nullptr);
 
 // Why a record of recordSize bytes is refused.
 std::string TooLargeReason(std::size_t recordSize);
-// False (reason set) when the record, with its name and style as they are, would be larger than
+// False (why set) when the record, with its name and style as they are, would be larger than
 // a handheld record can be. Whatever adds a built font to a document checks this last.
-bool FitsHandheldRecord(const CFontRecord& record, BuildFailure* why = nullptr);
+bool FitsHandheldRecord(const CFontRecord& record, std::string* why = nullptr);
 
 // The building half of ConvertOne: the font at one or two densities into record. Touches no
 // list and no ui, so fonts may be built on several threads at once.
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size,
-              const gdi::LOGFONT& description, BuildFailure* why = nullptr);
+              const gdi::LOGFONT& description, std::string* why = nullptr);
 // The adding half of ConvertOne: record (built says whether BuildOne succeeded) checked and
 // added to list, with ConvertOne's messages.
 bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
-                  DocumentUi& ui, BuildFailure* why = nullptr);
+                  DocumentUi& ui, std::string* why = nullptr);
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
 // record can be is refused with a message naming the font, style, size and record size; any
 // other failure shows "Unknown font error". Messages go through ui.
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size,
-                const gdi::LOGFONT& description, DocumentUi& ui, BuildFailure* why = nullptr);
+                const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);

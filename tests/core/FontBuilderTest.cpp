@@ -248,9 +248,9 @@ TEST(BuildFonts, AFontWithoutOneDrawnCharacterFails) {
         engine.face.metrics[18] = scriptedMetrics(18, 14, 'A', 'Z', c.maxCharWidth);
         engine.face.defaultGlyph.drawable = c.drawable;
         CFontRecord f;
-        BuildFailure why;
+        std::string why;
         EXPECT_FALSE(c.high ? BuildHighDensity(engine, f, 9, face(), &why) : BuildLowDensity(engine, f, 9, face(), &why));
-        EXPECT_EQ(why.reason, "no character of the font can be drawn at 9 pixels");
+        EXPECT_EQ(why, "no character of the font can be drawn at 9 pixels");
     }
 }
 
@@ -267,9 +267,9 @@ TEST(BuildTables, RangeAndLimits) {
     EXPECT_EQ(record.locationTable.back(), 224 * 4);
 
     cells[40].width = 300;
-    BuildFailure why;
+    std::string why;
     EXPECT_FALSE(BuildTables(record, cells, 32, 255, &why));
-    EXPECT_NE(why.reason.find("at most 255"), std::string::npos);
+    EXPECT_NE(why.find("at most 255"), std::string::npos);
     // 257 cells of at most 255 columns never pass 65,535 bits, so the advance limit is the one
     // that can be met.
 }
@@ -286,7 +286,7 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
         ScriptedDocumentUi ui;
         CFontList list(ui);
         list.New();
-        BuildFailure why;
+        std::string why;
         const bool converted = ConvertOne(engine, list, true, 9, face(), ui, &why);
         if (rows == 57) {
             EXPECT_TRUE(converted);
@@ -296,9 +296,9 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
         }
         EXPECT_FALSE(converted);
         EXPECT_EQ(list.Count(), 0u);
-        EXPECT_EQ(why.reason, "the record would be 66,497 bytes, too large for a handheld record (at most 65,505)");
+        EXPECT_EQ(why, "the record would be 66,497 bytes, too large for a handheld record (at most 65,505)");
         ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, "S Regular 9 pt: " + why.reason);
+        EXPECT_EQ(ui.messages[0].text, "S Regular 9 pt: " + why);
     }
 }
 

@@ -261,8 +261,8 @@ TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
         for (int size = 6; size <= 26; ++size) {
             const gdi::LOGFONT lf = faceOf(engine, -size);
             CFontRecord font;
-            BuildFailure why;
-            ASSERT_TRUE(BuildLowDensity(engine, font, size, lf, &why)) << file << " " << size << ": " << why.reason;
+            std::string why;
+            ASSERT_TRUE(BuildLowDensity(engine, font, size, lf, &why)) << file << " " << size << ": " << why;
             EXPECT_EQ(font.font.ascent + font.font.descent, font.font.fRectHeight);
             const auto drawn = fontAt(engine, lf, size);
             ASSERT_TRUE(drawn);
@@ -376,10 +376,10 @@ TEST(GlyphInk, TheLargestRecordsAreRefused) {
     Combination at25 = at24;
     at25.size = 25;
     EXPECT_TRUE(ConvertOne(engine, list, true, 24, DescribeCombination(at24), ui));
-    BuildFailure why;
+    std::string why;
     EXPECT_FALSE(ConvertOne(engine, list, true, 25, DescribeCombination(at25), ui, &why));
     EXPECT_EQ(list.Count(), 1u);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text.rfind("DejaVu Sans Bold Italic 25 pt: the record would be ", 0), 0u) << ui.messages[0].text;
-    EXPECT_NE(why.reason.find("too large for a handheld record (at most 65,505)"), std::string::npos);
+    EXPECT_NE(why.find("too large for a handheld record (at most 65,505)"), std::string::npos);
 }
