@@ -66,11 +66,11 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
         {IDC_INSTALL, "&Install", &SDI_THView::OnInstall},
     };
     auto* buttons = new QVBoxLayout;
-    for (const ButtonSpec& spec : specs) {
-        auto* button = new QPushButton(tr(spec.label), this);
-        button->setObjectName(QString::number(spec.id));
+    for (const ButtonSpec& kind : specs) {
+        auto* button = new QPushButton(tr(kind.label), this);
+        button->setObjectName(QString::number(kind.id));
         button->setMinimumWidth(96);
-        connect(button, &QPushButton::clicked, this, spec.handler);
+        connect(button, &QPushButton::clicked, this, kind.handler);
         buttons->addWidget(button);
     }
     buttons->addStretch();
