@@ -14,8 +14,7 @@
 FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize) {
     FontDetails details;
     details.name.assign(font.lfFaceName, strnlen(font.lfFaceName, gdi::LF_FACESIZE));
-    if (font.lfWeight > gdi::FW_NORMAL) details.style += "B";
-    if (font.lfItalic != 0) details.style += "I";
+    details.style = StyleCodeOf(font);
     details.size = std::to_string(pointSize);
     return details;
 }
@@ -31,21 +30,12 @@ int PointSizeFromTenths(int tenths) { return std::abs(tenths) / 10; }
 FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
                          const FontDetails& details, DocumentUi& ui) {
     CFontRecord record;
-    std::string why;
-    const bool built = details.highDensity == 1 ? BuildHighDensity(engine, record, pointSize, font, &why)
-                                                : BuildLowDensity(engine, record, pointSize, font, &why);
-    int index = -1;
-    if (built) {
-        record.name = details.name;
-        record.style = details.style;
-        if (FitsHandheldRecord(record, &why)) index = doc.Fonts().AddConverted(record);
-    }
-    if (index < 0) {
-        ui.MessageBox(why.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : why,
-                      win::MB_OK);
-        return nullptr;
-    }
-    return doc.Fonts().At(static_cast<std::size_t>(index));
+    const bool built = BuildOne(engine, record, details.highDensity == 1, pointSize, font);
+    record.name = details.name;
+    record.style = details.style;
+    CFontList& fonts = doc.Fonts();
+    if (!AddBuiltFont(fonts, record, built, pointSize, font, ui)) return nullptr;
+    return fonts.At(fonts.Count() - 1);  // a new entry comes last until the list is sorted
 }
 
 std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::vector<FontEntry*>& selected,

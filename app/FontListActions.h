@@ -36,8 +36,9 @@ DetailsProblem CheckDetails(const std::string& name, const std::string& style);
 int PointSizeFromTenths(int tenths);
 
 // Add Font: builds the record (two densities when highDensity), names it from details and adds
-// it. The new entry, or null after a message (the failure's reason, such as a record too large
-// for a handheld, or "Unknown font error"); the document is unchanged then.
+// it as ConvertOne does. The new entry, or null after ConvertOne's message (a record too large
+// for a handheld names the font and its size; anything else is "Unknown font error"); the
+// document is unchanged then.
 FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
                          const FontDetails& details, DocumentUi& ui);
 

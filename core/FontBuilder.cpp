@@ -11,6 +11,13 @@
 #include <memory>
 #include <new>
 
+std::string StyleCodeOf(const gdi::LOGFONT& lf) {
+    std::string style;
+    if (lf.lfWeight > gdi::FW_NORMAL) style += "B";
+    if (lf.lfItalic != 0) style += "I";
+    return style;
+}
+
 namespace {
 constexpr int kMaxAdvance = 255;
 constexpr int kMaxStrikeBits = 65535;
@@ -22,9 +29,7 @@ bool fail(std::string* why, std::string reason) {
 
 void setNameAndStyle(CFontRecord& record, const gdi::LOGFONT& lf) {
     record.name.assign(lf.lfFaceName, strnlen(lf.lfFaceName, gdi::LF_FACESIZE));
-    record.style.clear();
-    if (lf.lfWeight > 400) record.style += "B";
-    if (lf.lfItalic != 0) record.style += "I";
+    record.style = StyleCodeOf(lf);
 }
 
 std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const gdi::LOGFONT& lf, int height) {

@@ -46,6 +46,9 @@ bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, con
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& description,
                       std::string* why = nullptr);
 
+// The style a new record is named with: "B" for a weight above 400, then "I" for italic.
+std::string StyleCodeOf(const gdi::LOGFONT& description);
+
 // Why a record of recordSize bytes is refused.
 std::string TooLargeReason(std::size_t recordSize);
 // False (why set) when the record, with its name and style as they are, would be larger than

@@ -2,6 +2,7 @@
 #include "AddFontWizard.h"
 
 #include "AppMessageBox.h"
+#include "CentreOn.h"
 #include "ConverterContext.h"
 #include "HiResPage.h"
 #include "MainFrm.h"
@@ -71,7 +72,7 @@ void AddFontWizard::showEvent(QShowEvent* event) {
     QWizard::showEvent(event);
     if (centred_) return;
     centred_ = true;
-    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    CentreOn(this, parentWidget());
 }
 
 void AddFontWizard::PageActivated(int id) {

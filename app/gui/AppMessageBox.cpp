@@ -1,6 +1,7 @@
 // AppMessageBox.cpp: Win32 box types over QMessageBox, and the Save dialog.
 #include "AppMessageBox.h"
 
+#include "CentreOn.h"
 #include "app/DocumentCommands.h"
 #include "app/MessageBoxStyle.h"
 #include "resources/converter/ConverterStrings.h"
@@ -77,7 +78,7 @@ int AppMessageBox(const std::string& text, std::uint32_t type) {
         if (box.windowHandle() && owner->window()->windowHandle())
             box.windowHandle()->setTransientParent(owner->window()->windowHandle());
         box.adjustSize();
-        box.move(owner->window()->frameGeometry().center() - box.rect().center());
+        CentreOn(&box, owner);
         owner->setEnabled(false);
     }
     const int pressed = box.exec();

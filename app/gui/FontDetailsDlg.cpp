@@ -2,6 +2,7 @@
 #include "FontDetailsDlg.h"
 
 #include "AppMessageBox.h"
+#include "CentreOn.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <QApplication>
@@ -57,7 +58,7 @@ FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QD
 
 void FontDetailsDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    CentreOn(this, parentWidget());
 }
 
 void FontDetailsDlg::accept() {

@@ -42,6 +42,8 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
     BannerBar* Banner() const { return banner_; }
     DocumentCommands& Commands() { return commands_; }
+    // The document's messages and Save dialog as windows owned by this one.
+    DocumentUi& Ui() { return ui_; }
     ConverterContext& Context() { return context_; }
 
     // Applies the stored placement ("App Window"), or shows the window maximized when there is

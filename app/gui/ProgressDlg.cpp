@@ -2,6 +2,7 @@
 #include "ProgressDlg.h"
 
 #include "AppMessageBox.h"
+#include "CentreOn.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -64,7 +65,7 @@ ProgressDlg::~ProgressDlg() {
 void ProgressDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (worker_.Started()) return;
-    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    CentreOn(this, parentWidget());
     worker_.Start();
 }
 

@@ -162,7 +162,7 @@ void SDI_THView::OnAddFont() {
     const QFont& font = *chosen;
     const int size = PointSizeFromTenths(qRound(font.pointSizeF() * 10));
 
-    ConverterDocumentUi ui;
+    DocumentUi& ui = frame_.Ui();
     // Only the TrueType faces the converter enumerated at start-up can be drawn.
     const auto known = frame_.Context().catalog.Find(font.family().toStdString(), std::nullopt);
     if (!known || size <= 0) {
@@ -196,7 +196,7 @@ void SDI_THView::OnAddGroup() { RunAddGroup(*this, frame_); }
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;
-    ConverterDocumentUi ui;
+    DocumentUi& ui = frame_.Ui();
     std::vector<QTreeWidgetItem*> items;
     std::vector<FontEntry*> selected;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
@@ -214,7 +214,7 @@ void SDI_THView::OnDelete() {
 
 void SDI_THView::OnEdit() {
     if (!doc_) return;
-    ConverterDocumentUi ui;
+    DocumentUi& ui = frame_.Ui();
     FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), ui);
     if (!entry) return;
     FontDetails current;
@@ -233,7 +233,7 @@ void SDI_THView::OnEdit() {
 
 void SDI_THView::OnInstall() {
     if (!doc_) return;
-    ConverterDocumentUi ui;
+    DocumentUi& ui = frame_.Ui();
     DialogUserChooser chooser(window());
     ConverterContext& context = frame_.Context();
     InstallDocument([this] { return frame_.RunCommand(MainFrm::ID_FILE_SAVE); }, *doc_, context.users, context.aide,

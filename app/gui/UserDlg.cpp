@@ -1,6 +1,7 @@
 // UserDlg.cpp: the user dialog.
 #include "UserDlg.h"
 
+#include "CentreOn.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <QComboBox>
@@ -38,7 +39,7 @@ std::optional<PalmUser> CUserDlg::ChosenUser() const {
 
 void CUserDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    CentreOn(this, parentWidget());
 }
 
 std::optional<PalmUser> DialogUserChooser::Choose(const PalmUserList& users) {

@@ -2,6 +2,7 @@
 #include "aboutdlg.h"
 
 #include "Artwork.h"
+#include "CentreOn.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <QLabel>
@@ -56,5 +57,5 @@ void CAboutDlg::CentreLogoOnOk() {
 void CAboutDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreLogoOnOk();
-    if (parentWidget()) move(parentWidget()->window()->frameGeometry().center() - rect().center());
+    CentreOn(this, parentWidget());
 }
