@@ -99,16 +99,22 @@ void ConduitConfigDlg::build() {
     userGrid->addWidget(keep(kIdTemporaryAction, new QLabel(qs(kStatic))), 1, 1);
     userGrid->setColumnStretch(1, 1);
 
+    // A folder field on the first row of grid: its label, the field and its "Set Folder" button.
+    const auto folderRow = [&](QGridLayout* grid, const char* label, int editId, int buttonId) {
+        auto* edit = static_cast<QLineEdit*>(keep(editId, new QLineEdit));
+        edit->setMaxLength(kFolderTextLimit);
+        auto* caption = new QLabel(qs(label));
+        caption->setBuddy(edit);
+        grid->addWidget(caption, 0, 0);
+        grid->addWidget(edit, 0, 1);
+        auto* button = static_cast<QPushButton*>(keep(buttonId, new QPushButton(qs(kSetFolder))));
+        grid->addWidget(button, 0, 2);
+        return button;
+    };
+
     auto* syncGroup = new QGroupBox(qs(kSyncSettingsGroup));
     auto* syncGrid = new QGridLayout(syncGroup);
-    auto* syncEdit = static_cast<QLineEdit*>(keep(kIdSyncFolder, new QLineEdit));
-    syncEdit->setMaxLength(kFolderTextLimit);
-    auto* syncLabel = new QLabel(qs(kSyncFolderLabel));
-    syncLabel->setBuddy(syncEdit);
-    syncGrid->addWidget(syncLabel, 0, 0);
-    syncGrid->addWidget(syncEdit, 0, 1);
-    auto* setSync = static_cast<QPushButton*>(keep(kIdSetSyncFolder, new QPushButton(qs(kSetFolder))));
-    syncGrid->addWidget(setSync, 0, 2);
+    QPushButton* setSync = folderRow(syncGrid, kSyncFolderLabel, kIdSyncFolder, kIdSetSyncFolder);
     auto* depth = static_cast<QCheckBox*>(keep(kIdDepth, new QCheckBox(qs(kDepth))));
     auto* density = static_cast<QCheckBox*>(keep(kIdDensity, new QCheckBox(qs(kDensity))));
     auto* compression = static_cast<QCheckBox*>(keep(kIdCompression, new QCheckBox(qs(kCompression))));
@@ -118,14 +124,7 @@ void ConduitConfigDlg::build() {
 
     auto* fontGroup = new QGroupBox(qs(kFontsGroup));
     auto* fontGrid = new QGridLayout(fontGroup);
-    auto* fontEdit = static_cast<QLineEdit*>(keep(kIdFontFolder, new QLineEdit));
-    fontEdit->setMaxLength(kFolderTextLimit);
-    auto* fontLabel = new QLabel(qs(kFontFolderLabel));
-    fontLabel->setBuddy(fontEdit);
-    fontGrid->addWidget(fontLabel, 0, 0);
-    fontGrid->addWidget(fontEdit, 0, 1);
-    auto* setFont = static_cast<QPushButton*>(keep(kIdSetFontFolder, new QPushButton(qs(kSetFolder))));
-    fontGrid->addWidget(setFont, 0, 2);
+    QPushButton* setFont = folderRow(fontGrid, kFontFolderLabel, kIdFontFolder, kIdSetFontFolder);
     auto* install = static_cast<QPushButton*>(keep(kIdInstallFonts, new QPushButton(qs(kInstallFonts))));
     fontGrid->addWidget(install, 1, 2);
 
