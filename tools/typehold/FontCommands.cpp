@@ -6,6 +6,7 @@
 #include "CommandLineUi.h"
 #include "InputFiles.h"
 #include "TextForJson.h"
+#include "app/AddGroupBatch.h"
 #include "app/ConversionBatch.h"
 #include "app/ConverterSettings.h"
 #include "app/RegistryStore.h"
@@ -99,8 +100,7 @@ ConverterSettings effectiveSettings(const ConvertOptions& options, RegistryStore
             for (std::size_t i = 0; i < 4; ++i)
                 if (kStyleOrder[i] == parseStyle(name)) settings.styles[i] = 1;
     }
-    for (std::size_t i = 0; i < 4; ++i)
-        if (settings.styles[i]) styles.push_back(kStyleOrder[i]);
+    styles = CheckedStyles(settings);
     if (!options.sizes.empty()) {
         // In ascending order and each once, as the wizard's list gives them.
         sizes = options.sizes;
