@@ -22,7 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr std::uint16_t kPictureTag = 12;
 constexpr const char* kFormatDb = "PictaroFormatDb";
 constexpr std::uint8_t kReadMode = eDbRead | eDbShowSecret;
 

@@ -7,15 +7,11 @@
 #pragma once
 
 #include "picture/DeviceFormat.h"
+#include "picture/PictureDatabase.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-
-inline constexpr std::uint32_t kCreatorDrAw = 0x44724177;
-inline constexpr std::uint32_t kTypeBpmf = 0x62706D66;
-inline constexpr std::uint32_t kTypeBpmc = 0x62706D63;
-inline constexpr std::size_t kPictureChunk = 4096;
 
 // The sync folder, SyncDir resolved; none when SyncDir is empty or not a full path ("C:\..."),
 // since a relative folder would land wherever the HotSync manager happens to run.

@@ -1,25 +1,18 @@
-// PictureDatabase.cpp
+// PictureDatabase.cpp: the picture record held by a picture database file.
 #include "PictureDatabase.h"
 
 #include "core/qz_fileio/PalmDb.h"
+#include "picture/PictureDatabase.h"
 
 #include <algorithm>
 
-namespace {
-constexpr std::uint32_t kCreatorDrAw = 0x44724177;
-constexpr std::uint32_t kTypeBpmf = 0x62706D66;
-constexpr std::uint32_t kTypeBpmc = 0x62706D63;
-constexpr std::size_t kInfoLength = 6;
-}  // namespace
-
 bool isPictureDatabase(const qz_gen::CPalmDb& db) {
-    const auto& h = db.Header();
-    return h.creator == kCreatorDrAw && (h.type == kTypeBpmf || h.type == kTypeBpmc);
+    return IsPictureDatabase(db.Header().type, db.Header().creator);
 }
 
 std::optional<std::vector<std::uint8_t>> pictureRecordOf(const qz_gen::CPalmDb& db, std::string& why) {
     const auto info = db.AppInfo();
-    if (info.size() < kInfoLength) {
+    if (info.size() < kPictureInfoSize) {
         why = "the picture database has no picture length in its application-info block";
         return std::nullopt;
     }
