@@ -255,7 +255,7 @@ int CFontList::AddConverted(const CFontRecord& font) {
 int CFontList::AddCopy(const FontEntry& source) {
     if (!db_ || source.record == nullptr || RefuseWhenFull()) return -1;
     CDbRecord copy;
-    if (copy.SetData(source.record->GetLength(), source.record->GetData()) != qz_gen::kDbOk) return -1;
+    if (copy.SetDataOf(*source.record) != qz_gen::kDbOk) return -1;
     // Two records of one database must not share an ID; a copy whose ID is taken gets a new
     // one at the next save.
     const std::uint32_t id = source.record->GetUniqueID();

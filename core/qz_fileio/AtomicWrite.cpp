@@ -68,21 +68,30 @@ void keepOwnerAndMode(const std::string& temporary, const struct stat& old) {
     ::chmod(temporary.c_str(), old.st_mode & 07777);
 }
 
-void writeAll(CFile& file, std::span<const std::uint8_t> bytes) {
+using Pieces = std::span<const std::span<const std::uint8_t>>;
+
+std::size_t sizeOf(Pieces pieces) {
+    std::size_t size = 0;
+    for (const auto piece : pieces) size += piece.size();
+    return size;
+}
+
+void writeAll(CFile& file, Pieces pieces) {
     constexpr std::size_t kChunk = std::size_t(1) << 30;
-    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
-        file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
+    for (const auto bytes : pieces)
+        for (std::size_t done = 0; done < bytes.size(); done += kChunk)
+            file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
 }
 
 // The whole file is rewritten from its start. The space is reserved first, so a full disk stops
 // the save before the first byte of the old contents is overwritten.
-void writeInPlace(const std::string& target, std::span<const std::uint8_t> bytes) {
+void writeInPlace(const std::string& target, Pieces pieces) {
     CFile file;
     file.Open(target, CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
-    const auto length = static_cast<std::int64_t>(bytes.size());
+    const auto length = static_cast<std::int64_t>(sizeOf(pieces));
     file.Reserve(length);
     file.Seek(0, CFile::begin);
-    writeAll(file, bytes);
+    writeAll(file, pieces);
     file.SetLength(length);
     file.Flush();
 }
@@ -131,18 +140,24 @@ void WriteFileAtomically(const std::string& path, const std::function<void(CFile
     replace(path, write, nullptr);
 }
 
+void ReplaceFileContents(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces) {
+    replace(path, [&](CFile& file) { writeAll(file, pieces); },
+            [&](const std::string& target) { writeInPlace(target, pieces); });
+}
+
 void ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
-    replace(path, [&](CFile& file) { writeAll(file, bytes); },
-            [&](const std::string& target) { writeInPlace(target, bytes); });
+    const std::span<const std::uint8_t> whole[] = {bytes};
+    ReplaceFileContents(path, whole);
 }
 
 void WriteDatabaseFile(const std::string& path, CPalmDb& db) {
-    std::vector<std::uint8_t> image;
+    // Written from where the records are held, so that a large file is not copied first.
+    PalmDbImage image;
     if (const auto rc = db.BuildImage(image); rc != kDbOk) {
         const std::string name = std::filesystem::path(path).filename().string();
         throw new CException(name + " was not saved: " + DbResultText(rc) + ".", rc);
     }
-    ReplaceFileContents(path, image);
+    ReplaceFileContents(path, image.pieces);
     db.ClearChanged();
 }
 

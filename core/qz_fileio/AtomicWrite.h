@@ -32,10 +32,12 @@ void WriteFileAtomically(const std::string& path, const std::function<void(CFile
 // Puts bytes into the file at path as WriteFileAtomically does, falling back to writing in place
 // when only the folder refuses the temporary file (see above).
 void ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes);
+// The same for bytes held in pieces, written one after the other.
+void ReplaceFileContents(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces);
 
-// The one way a database is saved: builds its whole image first, then ReplaceFileContents. A
-// database the container cannot write (out of memory, more than 65,535 records) throws a
-// CException naming the file and the cause, and nothing on disk changes.
+// The one way a database is saved: lays out its whole image first (PalmDbImage), then
+// ReplaceFileContents. A database the container cannot write (out of memory, more than 65,535
+// records) throws a CException naming the file and the cause, and nothing on disk changes.
 void WriteDatabaseFile(const std::string& path, CPalmDb& db);
 
 }  // namespace qz_gen

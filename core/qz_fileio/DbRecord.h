@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -38,15 +39,29 @@ public:
     virtual int Compare(const CDbRecord& other) const;
     // Copies size bytes from bytes (null means zeros). kDbOutOfMemory when memory runs out.
     virtual std::int32_t SetData(std::uint32_t size, const std::uint8_t* bytes);
-    virtual const std::uint8_t* GetData() const { return data_.data(); }
+    virtual const std::uint8_t* GetData() const { return Bytes().data(); }
+    // The data of other: shared where other shares it, copied otherwise. kDbOutOfMemory when
+    // memory runs out.
+    std::int32_t SetDataOf(const CDbRecord& other);
     // Copies the data into buffer of *length bytes and sets *length to the data's length.
     // kDbNullDestination for a null buffer, kDbBufferTooSmall (with the needed length) when short.
     virtual std::int32_t CopyData(std::uint8_t* buffer, std::uint32_t* length) const;
-    virtual std::uint32_t GetLength() const { return static_cast<std::uint32_t>(data_.size()); }
+    virtual std::uint32_t GetLength() const { return static_cast<std::uint32_t>(Bytes().size()); }
 
-    std::span<const std::uint8_t> Bytes() const { return data_; }
+    std::span<const std::uint8_t> Bytes() const { return owner_ ? shared_ : std::span<const std::uint8_t>(data_); }
     // Takes the bytes over without copying.
-    void AdoptData(std::vector<std::uint8_t> bytes) { data_ = std::move(bytes); }
+    void AdoptData(std::vector<std::uint8_t> bytes) {
+        data_ = std::move(bytes);
+        owner_.reset();
+    }
+    // Refers to bytes of a buffer that owner keeps alive (the file a database was read from)
+    // instead of copying them; copies of the record share them too. Any later change of the
+    // data gives the record bytes of its own.
+    void ShareData(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes) {
+        data_.clear();
+        owner_ = std::move(owner);
+        shared_ = bytes;
+    }
 
     std::uint32_t GetFlags() const { return flags_; }
     void SetFlags(std::uint32_t flags) { flags_ = flags; }
@@ -74,6 +89,8 @@ private:
     std::uint32_t category_ = 0;
     std::uint32_t flags_ = 0;
     std::vector<std::uint8_t> data_;
+    std::shared_ptr<const void> owner_;  // set while the data is shared_
+    std::span<const std::uint8_t> shared_;
     std::uint32_t secondaryValue_ = 0;
     std::uint32_t secondaryFlags_ = 0;
     std::uint32_t private_ = 0;

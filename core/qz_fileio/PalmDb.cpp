@@ -7,6 +7,7 @@
 #include "Exception.h"
 #include "File.h"
 #include "StringTable.h"
+#include "platform/win/WholeFile.h"
 
 #include <algorithm>
 #include <cstring>
@@ -55,37 +56,30 @@ void storeHeader(const PalmDbHeader& h, std::uint8_t* p) {
     storeU16BE(p + 76, h.numRecords);
 }
 
-// The bytes of [start, end) after checking that the part lies between floor and the end of the
-// file; a part out of place means the list does not describe this file.
-std::span<const std::uint8_t> partOf(std::span<const std::uint8_t> file, std::uint64_t floor,
-                                     std::uint64_t start, std::uint64_t end) {
-    if (start < floor || end < start || end > file.size()) throwReadError();
-    return file.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+// Checks that the part [start, end) lies between floor and the end of a file of fileLength bytes;
+// a part out of place means the list does not describe this file.
+void checkPlace(std::uint64_t fileLength, std::uint64_t floor, std::uint64_t start, std::uint64_t end) {
+    if (start < floor || end < start || end > fileLength) throwReadError();
 }
 
 // One record per list entry, holding the bytes from its offset to the next entry's (the last one's
-// to the end of the file); describe fills in what the entry says of it.
+// to the end of the file) as a view into the file's buffer; describe fills in what the entry says
+// of it. Without an owner only the places are checked and no record is made.
 template <typename Entry, typename Describe, typename Add>
-void readParts(std::span<const std::uint8_t> file, std::uint64_t floor, const std::vector<Entry>& list,
-               Describe describe, Add add) {
+void readParts(const std::shared_ptr<const void>* owner, std::span<const std::uint8_t> file, std::uint64_t fileLength,
+               std::uint64_t floor, const std::vector<Entry>& list, Describe describe, Add add) {
     for (std::size_t i = 0; i < list.size(); ++i) {
-        const std::uint64_t end = i + 1 < list.size() ? list[i + 1].offset : file.size();
-        const auto part = partOf(file, floor, list[i].offset, end);
+        const std::uint64_t end = i + 1 < list.size() ? list[i + 1].offset : fileLength;
+        checkPlace(fileLength, floor, list[i].offset, end);
         floor = list[i].offset;
+        if (owner == nullptr) continue;
         AllocationPoint();
         auto record = std::make_unique<CDbRecord>();
-        AllocationPoint();
-        record->AdoptData(std::vector<std::uint8_t>(part.begin(), part.end()));
+        record->ShareData(*owner, file.subspan(static_cast<std::size_t>(list[i].offset),
+                                               static_cast<std::size_t>(end - list[i].offset)));
         describe(list[i], *record);
         add(std::move(record));
     }
-}
-
-// An info block read from a file is kept whole, however long: other programs write blocks past
-// the 65,520 bytes SetAppInfo accepts, and refusing them would lose the records behind them.
-void copyInfoBlock(std::span<const std::uint8_t> part, std::vector<std::uint8_t>& into) {
-    AllocationPoint();
-    into.assign(part.begin(), part.end());
 }
 
 std::int32_t copyOut(const std::vector<std::uint8_t>& block, std::uint8_t* buffer, std::uint32_t* length) {
@@ -146,25 +140,49 @@ std::int32_t CPalmDb::Read(CFile& file) {
     Reset();
     const std::int64_t length = file.GetLength();
     if (length == 0) return kDbFileEmpty;
-    // The file is read whole into memory that is not cleared first: the read fills all of it.
-    std::unique_ptr<std::uint8_t[]> bytes;
+    // The file is read whole into memory that is not cleared first (the read fills all of it)
+    // and that the records then share.
+    std::shared_ptr<std::uint8_t[]> bytes;
     const auto size = static_cast<std::size_t>(length);
     try {
         AllocationPoint();
-        bytes.reset(new std::uint8_t[size]);
+        bytes = win::AllocateFileBuffer(size);
     } catch (const std::bad_alloc&) {
         return kDbOutOfMemory;
     }
     constexpr std::size_t kChunk = std::size_t(1) << 30;
     for (std::size_t done = 0; done < size; done += kChunk)
         file.Read(bytes.get() + done, static_cast<std::uint32_t>(std::min(kChunk, size - done)));
-    return ReadFromBytes({bytes.get(), size});
+    return ReadFromBytes(bytes, {bytes.get(), size});
 }
 
 std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
     Reset();
-    fileLength_ = bytes.size();
     if (bytes.empty()) return kDbFileEmpty;
+    std::shared_ptr<std::uint8_t[]> copy;
+    try {
+        AllocationPoint();
+        copy.reset(new std::uint8_t[bytes.size()]);
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
+    }
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    return ReadFromBytes(copy, {copy.get(), bytes.size()});
+}
+
+std::int32_t CPalmDb::ReadFromBytes(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes) {
+    return readFile(&owner, bytes, bytes.size());
+}
+
+std::int32_t CPalmDb::ReadLayout(std::span<const std::uint8_t> start, std::uint64_t fileLength) {
+    return readFile(nullptr, start, fileLength);
+}
+
+std::int32_t CPalmDb::readFile(const std::shared_ptr<const void>* owner, std::span<const std::uint8_t> bytes,
+                               std::uint64_t fileLength) {
+    Reset();
+    fileLength_ = fileLength;
+    if (fileLength == 0) return kDbFileEmpty;
     try {
         ByteReader reader(bytes);
         const auto headerBytes = reader.take(kHeaderSize);
@@ -184,7 +202,7 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
         if (IsResourceDb()) {
             for (std::size_t i = 0; i < n; ++i, entry += kResourceEntrySize)
                 resourceList_.push_back({loadU32BE(entry), loadU16BE(entry + 4), loadU32BE(entry + 6)});
-            readParts(bytes, listEnd, resourceList_, [](const ResourceListEntry& e, CDbRecord& r) {
+            readParts(owner, bytes, fileLength, listEnd, resourceList_, [](const ResourceListEntry& e, CDbRecord& r) {
                 r.SetUniqueID(e.type);
                 r.SetResourceID(e.id);
             }, adopt);
@@ -193,18 +211,22 @@ std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
 
         for (std::size_t i = 0; i < n; ++i, entry += kRecordEntrySize)
             recordList_.push_back({loadU32BE(entry), entry[4], loadU24BE(entry + 5)});
-        const std::uint64_t firstPart = n > 0 ? recordList_[0].offset : bytes.size();
+        const std::uint64_t firstPart = n > 0 ? recordList_[0].offset : fileLength;
         std::uint64_t floor = listEnd;
-        if (header_.appInfoID != 0) {
-            const std::uint64_t end = header_.sortInfoID != 0 ? header_.sortInfoID : firstPart;
-            copyInfoBlock(partOf(bytes, floor, header_.appInfoID, end), appInfo_);
-            floor = header_.appInfoID;
-        }
-        if (header_.sortInfoID != 0) {
-            copyInfoBlock(partOf(bytes, floor, header_.sortInfoID, firstPart), sortInfo_);
-            floor = header_.sortInfoID;
-        }
-        readParts(bytes, floor, recordList_, [](const RecordListEntry& e, CDbRecord& r) {
+        // An info block read from a file is kept whole, however long: other programs write blocks
+        // past the 65,520 bytes SetAppInfo accepts, and refusing them would lose the records
+        // behind them.
+        const auto infoBlock = [&](std::uint64_t start, std::uint64_t end, std::vector<std::uint8_t>& into) {
+            checkPlace(fileLength, floor, start, end);
+            floor = start;
+            if (owner == nullptr) return;
+            AllocationPoint();
+            into.assign(bytes.begin() + static_cast<std::ptrdiff_t>(start), bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        };
+        if (header_.appInfoID != 0)
+            infoBlock(header_.appInfoID, header_.sortInfoID != 0 ? header_.sortInfoID : firstPart, appInfo_);
+        if (header_.sortInfoID != 0) infoBlock(header_.sortInfoID, firstPart, sortInfo_);
+        readParts(owner, bytes, fileLength, floor, recordList_, [](const RecordListEntry& e, CDbRecord& r) {
             r.SetUniqueID(e.uniqueID);
             r.SetCategory(e.attributes & kRecAttrCategory);
             std::uint32_t flags = 0;
@@ -230,23 +252,23 @@ void CPalmDb::SetLayoutFields() {
     if (!sortInfo_.empty()) header_.sortInfoID = blocks + AppInfoLength();
 }
 
-std::vector<std::uint8_t> CPalmDb::ToBytes() const {
+void CPalmDb::LayImage(PalmDbImage& image) const {
+    image = PalmDbImage();
     const bool resource = IsResourceDb();
     const std::size_t live = LiveCount();
     const std::size_t listBytes = live * ListEntrySize();
     std::size_t offset = kHeaderSize + kGapSize + listBytes;
     if (!resource) offset += appInfo_.size() + sortInfo_.size();
-    std::size_t total = offset;
-    for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
-        if (const auto* r = RecordAt(slot)) total += r->GetLength();
-
     AllocationPoint();
-    // Built by appending, so that no byte is written twice: header, list and gap, then the parts.
-    std::vector<std::uint8_t> out;
-    out.reserve(total);
-    out.resize(kHeaderSize + listBytes + kGapSize);
-    storeHeader(header_, out.data());
-    std::uint8_t* entry = out.data() + kHeaderSize;
+    image.head.assign(kHeaderSize + listBytes + kGapSize, 0);
+    image.pieces.reserve(live + 3);
+    storeHeader(header_, image.head.data());
+    std::uint8_t* entry = image.head.data() + kHeaderSize;
+    image.pieces.push_back(image.head);
+    if (!resource) {
+        image.pieces.push_back(appInfo_);
+        image.pieces.push_back(sortInfo_);
+    }
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot) {
         const auto* r = RecordAt(slot);
         if (!r) continue;
@@ -262,13 +284,27 @@ std::vector<std::uint8_t> CPalmDb::ToBytes() const {
             entry += kRecordEntrySize;
         }
         offset += r->GetLength();
+        image.pieces.push_back(r->Bytes());
     }
-    if (!resource) {
-        out.insert(out.end(), appInfo_.begin(), appInfo_.end());
-        out.insert(out.end(), sortInfo_.begin(), sortInfo_.end());
+}
+
+std::int32_t CPalmDb::BuildImage(PalmDbImage& image) const {
+    if (LiveCount() > kMaxRecords) return kDbTooManyRecords;
+    try {
+        LayImage(image);
+    } catch (const std::bad_alloc&) {
+        return kDbOutOfMemory;
     }
-    for (std::uint32_t slot = 0; slot < usedLength_; ++slot)
-        if (const auto* r = RecordAt(slot)) out.insert(out.end(), r->Bytes().begin(), r->Bytes().end());
+    return kDbOk;
+}
+
+std::vector<std::uint8_t> CPalmDb::ToBytes() const {
+    PalmDbImage image;
+    LayImage(image);
+    AllocationPoint();
+    std::vector<std::uint8_t> out;
+    out.reserve(image.Size());
+    for (const auto piece : image.pieces) out.insert(out.end(), piece.begin(), piece.end());
     return out;
 }
 

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +59,20 @@ struct ResourceListEntry {
     std::uint32_t offset = 0;
 };
 
+// A database's file image as the pieces it is written from, in order: the header, list and gap
+// (held in head), then the info blocks and the records' bytes, which stay where the database
+// holds them. Valid while the database is unchanged.
+struct PalmDbImage {
+    std::vector<std::uint8_t> head;
+    std::vector<std::span<const std::uint8_t>> pieces;
+
+    std::size_t Size() const {
+        std::size_t size = 0;
+        for (const auto piece : pieces) size += piece.size();
+        return size;
+    }
+};
+
 class CPalmDb : public CRecordSet {
 public:
     static constexpr std::size_t kHeaderSize = 78;
@@ -92,8 +107,16 @@ public:
     // end of the file, raises "File IO read error" (a CException thrown by pointer); the records
     // read so far stay.
     virtual std::int32_t Read(CFile& file);
-    // The same over bytes already in memory.
+    // The same over bytes already in memory; the records get a copy of them.
     std::int32_t ReadFromBytes(std::span<const std::uint8_t> bytes);
+    // The same over bytes that owner keeps alive: the records refer to them without copying
+    // (CDbRecord::ShareData), so owner lives as long as any record read from it does.
+    std::int32_t ReadFromBytes(std::shared_ptr<const void> owner, std::span<const std::uint8_t> bytes);
+    // Reads the header and the list from the first bytes of a file of fileLength bytes (at least
+    // the header, the list and the two-byte gap) and checks the place of every part as Read does,
+    // without the parts: the database then holds no records and no info blocks. For telling what
+    // a file is without reading all of it.
+    std::int32_t ReadLayout(std::span<const std::uint8_t> start, std::uint64_t fileLength);
 
     // Writes the database to file: the header as held, then the list, gap, info blocks (record
     // databases only) and records of the non-empty slots. The whole image is built before the
@@ -102,6 +125,8 @@ public:
     virtual std::int32_t Write(CFile& file);
     // The bytes Write writes, or the reason there are none (kDbOutOfMemory, kDbTooManyRecords).
     std::int32_t BuildImage(std::vector<std::uint8_t>& image) const;
+    // The same as the pieces they are written from (see PalmDbImage), without copying the records.
+    std::int32_t BuildImage(PalmDbImage& image) const;
     // The bytes Write writes, without the record-count check; std::bad_alloc when memory runs out.
     std::vector<std::uint8_t> ToBytes() const;
 
@@ -135,6 +160,12 @@ public:
 
 private:
     std::size_t ListEntrySize() const { return IsResourceDb() ? kResourceEntrySize : kRecordEntrySize; }
+    // The pieces of the image, whatever the record count; std::bad_alloc when memory runs out.
+    void LayImage(PalmDbImage& image) const;
+    // Reads a file of fileLength bytes whose first bytes are bytes; the records share them
+    // through owner, or, without one, only the layout is read.
+    std::int32_t readFile(const std::shared_ptr<const void>* owner, std::span<const std::uint8_t> bytes,
+                          std::uint64_t fileLength);
 
     PalmDbHeader header_;
     std::vector<RecordListEntry> recordList_;

@@ -1,6 +1,7 @@
 // HandheldStore.cpp
 #include "HandheldStore.h"
 
+#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/Exception.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/AtomicFile.h"
@@ -20,10 +21,13 @@ namespace palmdesk {
 
 namespace fs = std::filesystem;
 
-std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_t>& bytes) {
+namespace {
+// The database read returns; none when it is not a Palm database with a name.
+template <typename Read>
+std::unique_ptr<qz_gen::CPalmDb> readNamed(Read read) {
     auto db = std::make_unique<qz_gen::CPalmDb>();
     try {
-        if (db->ReadFromBytes(bytes) != 0) return nullptr;
+        if (read(*db) != 0) return nullptr;
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
         return nullptr;
@@ -31,10 +35,18 @@ std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_
     if (db->GetName().empty()) return nullptr;
     return db;
 }
+}  // namespace
+
+std::unique_ptr<qz_gen::CPalmDb> ParsePalmDatabase(const std::vector<std::uint8_t>& bytes) {
+    return readNamed([&](qz_gen::CPalmDb& db) { return db.ReadFromBytes(bytes); });
+}
 
 std::unique_ptr<qz_gen::CPalmDb> ReadPalmDatabaseFile(const std::string& path) {
-    const auto bytes = win::ReadWholeFile(path);
-    return bytes ? ParsePalmDatabase(*bytes) : nullptr;
+    auto bytes = win::ReadWholeFile(path);
+    if (!bytes) return nullptr;
+    // The records refer to the file's bytes rather than copying them.
+    const auto file = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+    return readNamed([&](qz_gen::CPalmDb& db) { return db.ReadFromBytes(file, *file); });
 }
 
 namespace {
@@ -142,8 +154,11 @@ bool HandheldStore::Store(const qz_gen::CPalmDb& db) const {
     const std::string name = db.GetName();
     const auto old = indexedFile(name);
     const std::string target = FileFor(name);
-    const auto bytes = db.ToBytes();
-    if (!win::writeFileAtomically(target, {std::span<const std::uint8_t>(bytes)}, true, !deferFlush_)) return false;
+    // Written from where the records are held; a database the container cannot write (more than
+    // 65,535 records, no memory) is not stored.
+    qz_gen::PalmDbImage image;
+    if (db.BuildImage(image) != qz_gen::kDbOk) return false;
+    if (!win::writeFileAtomically(target, image.pieces, true, !deferFlush_)) return false;
     // A database of that name kept under another file name (made by hand, say) goes.
     if (old && *old != target) std::remove(old->c_str());
     std::lock_guard lock(index_->mutex);

@@ -33,6 +33,12 @@ std::string TemporaryNameBeside(const std::string& path) {
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
                          bool replace, bool flush) {
+    return writeFileAtomically(path, std::span<const std::span<const std::uint8_t>>(parts.begin(), parts.size()),
+                               replace, flush);
+}
+
+bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
+                         bool flush) {
     if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
     const std::string temporary = TemporaryNameBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -18,5 +18,7 @@ std::string TemporaryNameBeside(const std::string& path);
 // once afterwards (syncfs); the file still appears only when complete.
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
                          bool replace, bool flush = true);
+bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
+                         bool flush = true);
 
 }  // namespace win

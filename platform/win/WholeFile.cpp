@@ -2,6 +2,9 @@
 #include "WholeFile.h"
 
 #include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -37,18 +40,24 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     struct stat info {};
     if (::fstat(file.fd, &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
     // One read of the size the file has; a file that grows meanwhile (or reports no size, as
-    // pipes and /proc files do) is read on in chunks until it ends.
+    // pipes and /proc files do) is read on in chunks until it ends. Whether it ends is asked of
+    // a small buffer, so that the common case never grows (and copies) the whole one.
     std::vector<std::uint8_t> bytes;
-    std::size_t expected = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
-    std::size_t have = 0;
-    for (;;) {
-        const std::size_t want = expected > have ? expected - have : 65536;
-        // resize_and_overwrite would spare the zero-fill; the read overwrites it at once anyway.
-        bytes.resize(have + want);
-        const ssize_t n = readFully(file.fd, bytes.data() + have, want);
-        if (n < 0) return std::nullopt;
-        have += static_cast<std::size_t>(n);
-        if (static_cast<std::size_t>(n) < want) break;
+    const std::size_t expected = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    // resize_and_overwrite would spare the zero-fill; the read overwrites it at once anyway.
+    bytes.resize(expected);
+    ssize_t n = readFully(file.fd, bytes.data(), expected);
+    if (n < 0) return std::nullopt;
+    std::size_t have = static_cast<std::size_t>(n);
+    if (have == expected) {
+        for (;;) {
+            std::uint8_t more[65536];
+            n = readFully(file.fd, more, sizeof more);
+            if (n < 0) return std::nullopt;
+            bytes.insert(bytes.end(), more, more + n);
+            if (static_cast<std::size_t>(n) < sizeof more) break;
+        }
+        have = bytes.size();
     }
     bytes.resize(have);
     return bytes;
@@ -62,6 +71,18 @@ std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, 
     if (n < 0) return std::nullopt;
     bytes.resize(static_cast<std::size_t>(n));
     return bytes;
+}
+
+std::shared_ptr<std::uint8_t[]> AllocateFileBuffer(std::size_t size) {
+    constexpr std::size_t kHugePage = std::size_t(2) << 20;
+    if (size < kHugePage) return std::shared_ptr<std::uint8_t[]>(new std::uint8_t[size]);
+    const std::size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+    void* memory = nullptr;
+    if (::posix_memalign(&memory, kHugePage, rounded) != 0) throw std::bad_alloc();
+    // Only advice: where huge pages are off, the buffer is ordinary memory.
+    ::madvise(memory, rounded, MADV_HUGEPAGE);
+    // Should the shared count not fit, the deleter frees the memory before bad_alloc leaves.
+    return std::shared_ptr<std::uint8_t[]>(static_cast<std::uint8_t*>(memory), [](std::uint8_t* p) { std::free(p); });
 }
 
 }  // namespace win

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <memory>
 
 using namespace qz_gen;
 using Bytes = std::vector<std::uint8_t>;
@@ -230,6 +232,10 @@ TEST(PalmDbRead, RefusesListsThatDoNotDescribeTheFile) {
         ASSERT_TRUE(e);
         EXPECT_EQ(e->GetCode(), kCodeReadError);
         EXPECT_STREQ(e->GetMessage(), "File IO read error");
+        // Telling the layout from the header and list alone refuses the same files.
+        auto layout = catchException([&] { db.ReadLayout(c.file, c.file.size()); });
+        ASSERT_TRUE(layout);
+        EXPECT_EQ(layout->GetCode(), kCodeReadError);
     }
 }
 
@@ -253,7 +259,46 @@ TEST(PalmDbRead, EveryPrefixOfAValidFileIsReadOrRefusedCleanly) {
         } else {
             EXPECT_EQ(rc, kDbOk);
         }
+        // The layout alone, from no more than the header, list and gap, gives the same answer.
+        const std::size_t listEnd = std::min<std::size_t>(n, CPalmDb::kHeaderSize + 2 * 8 + CPalmDb::kGapSize);
+        CPalmDb layout;
+        const Bytes start(prefix.begin(), prefix.begin() + static_cast<std::ptrdiff_t>(listEnd));
+        std::int32_t layoutRc = -1;
+        EXPECT_EQ(bool(catchException([&] { layoutRc = layout.ReadLayout(start, n); })), bool(e));
+        if (!e) {
+            EXPECT_EQ(layoutRc, kDbOk);
+            EXPECT_EQ(layout.Header().numRecords, 2u);
+            EXPECT_EQ(layout.LiveCount(), 0u);
+        }
     }
+}
+
+TEST(PalmDbRead, RecordsShareTheFileBytesUntilOneIsChanged) {
+    CPalmDb db;
+    add(db, makeRecord({1, 2, 3}, 1));
+    add(db, makeRecord({4, 5}, 2));
+    db.SetLayoutFields();
+    auto file = std::make_shared<const Bytes>(db.ToBytes());
+    const std::uint8_t* first = file->data();
+    const std::size_t size = file->size();
+
+    CPalmDb back;
+    ASSERT_EQ(back.ReadFromBytes(file, *file), kDbOk);
+    file.reset();  // the records keep the bytes alive
+    CDbRecord* one = back.RecordAt(0);
+    CDbRecord* two = back.RecordAt(1);
+    EXPECT_EQ(one->GetData(), first + size - 5);
+    EXPECT_EQ(two->GetData(), first + size - 2);
+
+    CDbRecord copy;
+    ASSERT_EQ(copy.SetDataOf(*one), kDbOk);
+    EXPECT_EQ(copy.GetData(), one->GetData());
+    ASSERT_EQ(one->SetData(2, one->GetData() + 1), kDbOk);  // from its own shared bytes
+    EXPECT_EQ(Bytes(one->Bytes().begin(), one->Bytes().end()), (Bytes{2, 3}));
+    EXPECT_EQ(Bytes(copy.Bytes().begin(), copy.Bytes().end()), (Bytes{1, 2, 3}));
+    EXPECT_EQ(copy.Compare(makeRecord({1, 2, 3}, 9)), CDbRecord::kSame);
+    back.Reset();
+    EXPECT_EQ(Bytes(copy.Bytes().begin(), copy.Bytes().end()), (Bytes{1, 2, 3}));
 }
 
 TEST(PalmDbRead, InfoBlockOverItsBufferIsKeptWholeAndWrittenBack) {
