@@ -67,8 +67,13 @@ int decode(const std::string& inputPath, const std::string& out, bool overwrite)
 int encode(const std::string& bmpPath, const std::string& out, bool overwrite, const DeviceFormat& format) {
     if (const auto why = cli::cannotRead(bmpPath)) return error(bmpPath, *why);
     if (const auto why = cli::cannotCreate(out, overwrite)) return error(out, *why);
-    if (const auto bytes = win::ReadWholeFile(bmpPath); bytes && (bytes->size() < 2 || (*bytes)[0] != 'B' || (*bytes)[1] != 'M')) {
-        const std::string seems = cli::describeContent(*bytes);
+    // Two bytes tell a .bmp file; the whole file is read only to say what else it is.
+    const auto isBmp = [](const std::vector<std::uint8_t>& start) {
+        return start.size() >= 2 && start[0] == 'B' && start[1] == 'M';
+    };
+    if (const auto start = win::ReadFileStart(bmpPath, 2); start && !isBmp(*start)) {
+        const auto bytes = win::ReadWholeFile(bmpPath);
+        const std::string seems = bytes ? cli::describeContent(*bytes) : std::string();
         return error(bmpPath, "not a .bmp file" + (seems.empty() ? std::string() : ": " + seems));
     }
     std::vector<std::uint8_t> record;
