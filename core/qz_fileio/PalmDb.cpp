@@ -264,10 +264,18 @@ void CPalmDb::LayImage(PalmDbImage& image) const {
     image.pieces.reserve(live + 3);
     storeHeader(header_, image.head.data());
     std::uint8_t* entry = image.head.data() + kHeaderSize;
+    // Pieces that follow each other in memory (records read from one file, in their order) are
+    // one piece, written with one call.
+    const auto append = [&image](std::span<const std::uint8_t> piece) {
+        if (piece.empty()) return;
+        auto& last = image.pieces.back();
+        if (last.data() + last.size() == piece.data()) last = {last.data(), last.size() + piece.size()};
+        else image.pieces.push_back(piece);
+    };
     image.pieces.push_back(image.head);
     if (!resource) {
-        image.pieces.push_back(appInfo_);
-        image.pieces.push_back(sortInfo_);
+        append(appInfo_);
+        append(sortInfo_);
     }
     for (std::uint32_t slot = 0; slot < usedLength_; ++slot) {
         const auto* r = RecordAt(slot);
@@ -284,7 +292,7 @@ void CPalmDb::LayImage(PalmDbImage& image) const {
             entry += kRecordEntrySize;
         }
         offset += r->GetLength();
-        image.pieces.push_back(r->Bytes());
+        append(r->Bytes());
     }
 }
 
