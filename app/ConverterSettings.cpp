@@ -5,6 +5,8 @@
 
 #include "RegistryStore.h"
 #include "core/DocumentUi.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
@@ -12,13 +14,6 @@ namespace {
 constexpr const char* kSection = "Preferences";
 constexpr std::uint32_t kSizesBytes = 168;
 constexpr std::uint32_t kStylesBytes = 16;
-
-std::uint32_t wordAt(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-void putWord(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 }  // namespace
 
 ConverterSettings::ConverterSettings() {
@@ -37,15 +32,20 @@ void ConverterSettings::Load(RegistryStore& store) {
     // A value of another length is not this program's: it is ignored as a whole. Within the
     // value, a pair whose size is not one the list offers (0, 3000, ...) is ignored the same way,
     // so that the list keeps its 21 sizes in ascending order, each once.
-    if (store.GetBinary("L-R Sizes", sizeBytes, kSizesBytes, &length) && length == kSizesBytes)
+    if (store.GetBinary("L-R Sizes", sizeBytes, kSizesBytes, &length) && length == kSizesBytes) {
+        bytes::ByteReader words(sizeBytes, std::endian::little);
         for (std::size_t i = 0; i < kSizeCount; ++i) {
-            const std::uint32_t size = wordAt(sizeBytes + 8 * i);
+            const std::uint32_t size = *words.readU32();
+            const std::uint32_t checked = *words.readU32();
             if (size < kFirstSize || size >= kFirstSize + kSizeCount) continue;
-            sizes[size - kFirstSize].checked = wordAt(sizeBytes + 8 * i + 4) != 0 ? 1 : 0;
+            sizes[size - kFirstSize].checked = checked != 0 ? 1 : 0;
         }
+    }
     std::uint8_t styleBytes[kStylesBytes];
-    if (store.GetBinary("Styles", styleBytes, kStylesBytes, &length) && length == kStylesBytes)
-        for (std::size_t i = 0; i < styles.size(); ++i) styles[i] = wordAt(styleBytes + 4 * i);
+    if (store.GetBinary("Styles", styleBytes, kStylesBytes, &length) && length == kStylesBytes) {
+        bytes::ByteReader words(styleBytes, std::endian::little);
+        for (auto& style : styles) style = *words.readU32();
+    }
     store.CloseSection();
 }
 
@@ -54,13 +54,15 @@ void ConverterSettings::Save(RegistryStore& store) const {
     store.SetDword("Script", script);
     store.SetDword("Create HiRes", createHiRes);
     std::uint8_t sizeBytes[kSizesBytes];
-    for (std::size_t i = 0; i < kSizeCount; ++i) {
-        putWord(sizeBytes + 8 * i, sizes[i].size);
-        putWord(sizeBytes + 8 * i + 4, sizes[i].checked);
+    bytes::ByteWriter sizeWords(sizeBytes, std::endian::little);
+    for (const auto& size : sizes) {
+        sizeWords.writeU32(size.size);
+        sizeWords.writeU32(size.checked);
     }
     store.SetBinary("L-R Sizes", sizeBytes, kSizesBytes);
     std::uint8_t styleBytes[kStylesBytes];
-    for (std::size_t i = 0; i < styles.size(); ++i) putWord(styleBytes + 4 * i, styles[i]);
+    bytes::ByteWriter styleWords(styleBytes, std::endian::little);
+    for (const auto style : styles) styleWords.writeU32(style);
     store.SetBinary("Styles", styleBytes, kStylesBytes);
     store.CloseSection();
 }

@@ -2,6 +2,8 @@
 // HKEY_CURRENT_USER\software, with one open section (subkey) at a time.
 #include "RegistryStore.h"
 
+#include "platform/bytes/ByteOrder.h"
+
 #include <vector>
 
 RegistryStore::RegistryStore(std::string company, std::string product)
@@ -39,18 +41,18 @@ void RegistryStore::CloseSection() {
 
 bool RegistryStore::GetDword(const std::string& name, std::uint32_t& value) {
     if (!section_) return false;
-    std::uint8_t bytes[4] = {};
-    win::DWORD size = sizeof bytes;
-    if (win::RegQueryValueEx(section_, name.c_str(), nullptr, nullptr, bytes, &size) != win::ERROR_SUCCESS) return false;
-    value = std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 | std::uint32_t(bytes[3]) << 24;
+    std::uint8_t word[4] = {};
+    win::DWORD size = sizeof word;
+    if (win::RegQueryValueEx(section_, name.c_str(), nullptr, nullptr, word, &size) != win::ERROR_SUCCESS) return false;
+    value = bytes::loadU32LE(word);
     return true;
 }
 
 bool RegistryStore::SetDword(const std::string& name, std::uint32_t value) {
     if (!section_) return false;
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-    return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_DWORD, bytes, 4) == win::ERROR_SUCCESS;
+    std::uint8_t word[4];
+    bytes::storeU32LE(word, value);
+    return win::RegSetValueEx(section_, name.c_str(), 0, win::REG_DWORD, word, sizeof word) == win::ERROR_SUCCESS;
 }
 
 bool RegistryStore::GetBinary(const std::string& name, std::uint8_t* buffer, std::uint32_t capacity, std::uint32_t* length) {

@@ -4,6 +4,8 @@
 #include "FontWrapper.h"
 
 #include "ConduitMessages.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/WholeFile.h"
 
@@ -16,16 +18,12 @@
 extern "C" std::int32_t PltInstallFile(const char* userName, const char* path);
 
 namespace {
+using qz_gen::CPalmDb;
+
 constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kRecordSize = kBlock + 8;
-
-void put16(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-    out[at] = static_cast<std::uint8_t>(v >> 8);
-    out[at + 1] = static_cast<std::uint8_t>(v);
-}
-void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + std::size_t(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
-}
+constexpr std::size_t kNameSize = 32;
+constexpr std::uint16_t kAttrStream = 0x0080;
 }  // namespace
 
 std::string FontDatabaseName(const std::string& title) {
@@ -35,33 +33,40 @@ std::string FontDatabaseName(const std::string& title) {
 
 std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const std::string& title) {
     const std::size_t n = font.size() / kBlock + 1;
-    const std::size_t dataStart = 78 + 8 * n;
-    std::vector<std::uint8_t> out(dataStart + (n - 1) * kRecordSize + 8 + font.size() % kBlock, 0);
+    // The records follow the list at once, with no gap.
+    const std::size_t dataStart = CPalmDb::kHeaderSize + CPalmDb::kRecordEntrySize * n;
+    std::vector<std::uint8_t> out;
+    out.reserve(dataStart + (n - 1) * kRecordSize + 8 + font.size() % kBlock);
+    bytes::ByteWriter w(out);
     const std::string name = FontDatabaseName(title);
-    std::copy(name.begin(), name.end(), out.begin());
-    put16(out, 32, 0x0080);
-    put32(out, 36, 0xBAADFDCD);
-    put32(out, 40, 0xBAADFDCE);
-    put32(out, 48, 0x36);
-    put32(out, 60, 0x7474666E);  // ttfn
-    put32(out, 64, 0x54544674);  // TTFt
-    put32(out, 68, 0x6D502C20);
-    put16(out, 76, static_cast<std::uint32_t>(n));
+    w.writeText(name);
+    w.writeZeros(kNameSize - name.size());
+    w.writeU16(kAttrStream);
+    w.writeU16(0);  // version
+    w.writeU32(0xBAADFDCD);  // creation date
+    w.writeU32(0xBAADFDCE);  // modification date
+    w.writeU32(0);  // last backup date
+    w.writeU32(0x36);  // modification number
+    w.writeU32(0);  // application info
+    w.writeU32(0);  // sort info
+    w.writeU32(0x7474666E);  // type ttfn
+    w.writeU32(0x54544674);  // creator TTFt
+    w.writeU32(0x6D502C20);  // unique ID seed
+    w.writeU32(0);  // next record list
+    w.writeU16(static_cast<std::uint16_t>(n));
     for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t entry = 78 + 8 * i;
-        const std::size_t offset = dataStart + i * kRecordSize;
-        put32(out, entry, static_cast<std::uint32_t>(offset));
-        out[entry + 4] = 0x40;
-        out[entry + 5] = 0xD5;
-        out[entry + 6] = 0x40;
-        out[entry + 7] = static_cast<std::uint8_t>(i + 1);
-        const std::size_t length = std::min(kBlock, font.size() - std::min(font.size(), i * kBlock));
-        out[offset] = 'D';
-        out[offset + 1] = 'B';
-        out[offset + 2] = 'L';
-        out[offset + 3] = 'K';
-        put16(out, offset + 6, static_cast<std::uint32_t>(length));
-        std::copy_n(font.begin() + static_cast<std::ptrdiff_t>(i * kBlock), length, out.begin() + static_cast<std::ptrdiff_t>(offset + 8));
+        w.writeU32(static_cast<std::uint32_t>(dataStart + i * kRecordSize));
+        w.writeU8(CPalmDb::kRecAttrDirty);
+        // The unique ID's low byte counts the records from 1.
+        w.writeU24(0xD54000 | static_cast<std::uint8_t>(i + 1));
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t from = std::min(font.size(), i * kBlock);
+        const std::size_t length = std::min(kBlock, font.size() - from);
+        w.writeText("DBLK");
+        w.writeU16(0);
+        w.writeU16(static_cast<std::uint16_t>(length));
+        w.writeBytes(std::span(font).subspan(from, length));
     }
     return out;
 }

@@ -6,6 +6,8 @@
 #include "PictureNames.h"
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/palmdesk/HotSyncLog.h"
 #include "platform/win/EqualNoCase.h"
 #include "platform/win/WindowsPath.h"
@@ -26,10 +28,6 @@ constexpr const char* kFormatDb = "PictaroFormatDb";
 constexpr std::uint8_t kReadMode = eDbRead | eDbShowSecret;
 
 void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
-
-std::uint32_t bigEndian32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
-}
 
 DeviceFormat defaultFormat() {
     DeviceFormat f;
@@ -118,10 +116,10 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
         log("Pictaro: failed to read app info block.");
         return std::nullopt;
     }
-    if ((info[0] << 8 | info[1]) != kPictureTag) log("Pictaro: app info block is corrupted.");
+    if (bytes::loadU16BE(info) != kPictureTag) log("Pictaro: app info block is corrupted.");
     // The length is not trusted: no more is held than the records can carry, and the buffer
     // grows only with what really arrives.
-    const std::uint32_t length = bigEndian32(info + 2);
+    const std::uint32_t length = bytes::loadU32BE(info + 2);
     if (length > std::uint64_t(records) * kPictureChunk) {
         log("Pictaro: failed to read record.");
         return std::nullopt;
@@ -166,10 +164,11 @@ void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, cons
 // Writes the picture into the open database: the info block, then 4096-byte records.
 enum class WriteOutcome { Written, InfoBlockFailed, RecordFailed };
 WriteOutcome writePicture(const HandheldDatabase& db, const std::vector<std::uint8_t>& record) {
-    std::uint8_t info[6] = {0, kPictureTag, static_cast<std::uint8_t>(record.size() >> 24),
-                            static_cast<std::uint8_t>(record.size() >> 16), static_cast<std::uint8_t>(record.size() >> 8),
-                            static_cast<std::uint8_t>(record.size())};
-    SyncBlockParams block{info, 6, 0};
+    std::uint8_t info[kPictureInfoSize];
+    bytes::ByteWriter w(info);
+    w.writeU16(kPictureTag);
+    w.writeU32(static_cast<std::uint32_t>(record.size()));
+    SyncBlockParams block{info, sizeof info, 0};
     if (SyncWriteDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) return WriteOutcome::InfoBlockFailed;
     for (std::size_t offset = 0; offset < record.size(); offset += kPictureChunk) {
         SyncRecordParams r{};
@@ -292,22 +291,26 @@ void FetchPictures(std::uint32_t type, bool overwrite) {
 DeviceFormat ReadDeviceFormat() {
     HandheldDatabase db;
     if (db.open(kFormatDb, 0, kReadMode) != SYNCERR_NONE) return defaultFormat();
-    std::uint8_t bytes[16] = {};
+    std::uint8_t record[16] = {};
     SyncRecordParams r{};
     r.handle = db.handle();
-    r.buffer = bytes;
-    r.bufferSize = sizeof bytes;
+    r.buffer = record;
+    r.bufferSize = sizeof record;
     if (SyncReadRecordByIndex(&r) != SYNCERR_NONE) {
         log("Pictaro: failed to read record from format db.");
         return defaultFormat();
     }
+    // Three unused bytes, the depth, the largest width and height, the density, the largest raw
+    // size and the compression; every read fits the 16 bytes.
+    bytes::ByteReader fields(record);
+    fields.skip(3);
     DeviceFormat f;
-    f.depth = bytes[3];
-    f.maxWidth = static_cast<std::int16_t>(bytes[4] << 8 | bytes[5]);
-    f.maxHeight = static_cast<std::int16_t>(bytes[6] << 8 | bytes[7]);
-    f.density = static_cast<std::uint16_t>(bytes[8] << 8 | bytes[9]);
-    f.maxRawSize = bigEndian32(bytes + 10);
-    f.compression = bytes[14];
+    f.depth = *fields.readU8();
+    f.maxWidth = *fields.readI16();
+    f.maxHeight = *fields.readI16();
+    f.density = *fields.readU16();
+    f.maxRawSize = *fields.readU32();
+    f.compression = *fields.readU8();
     if (Settings().acceptedDensity == 72) f.density = 72;
     if (Settings().acceptedDepth < f.depth) f.depth = Settings().acceptedDepth;
     f.compression = Settings().acceptedCompression;

@@ -1,13 +1,14 @@
 // FontRecord.cpp: serialising and parsing font records in both layouts.
 #include "FontRecord.h"
 
-#include "core/qz_fileio/ByteOrder.h"
-#include "core/qz_fileio/ByteReader.h"
+#include "platform/bytes/ByteReader.h"
+#include "platform/bytes/ByteWriter.h"
 
 #include <algorithm>
 #include <new>
 
-using qz_gen::ByteReader;
+using bytes::ByteReader;
+using bytes::ByteWriter;
 
 namespace {
 constexpr std::size_t kSingleHeaderSize = 26;
@@ -29,7 +30,7 @@ std::span<std::uint16_t FontHeader::*const> headerFields(bool twoDensity) {
 }
 
 FontRecordHeader readRecordHeader(const std::uint8_t* p) {
-    return {p[0], p[1], qz_gen::loadU16BE(p + 2), qz_gen::loadU16BE(p + 4), qz_gen::loadU32BE(p + 6)};
+    return {p[0], p[1], bytes::loadU16BE(p + 2), bytes::loadU16BE(p + 4), bytes::loadU32BE(p + 6)};
 }
 
 // Reads up to the next zero byte (or to the end of the record).
@@ -40,6 +41,14 @@ std::string readText(ByteReader& r) {
         text.push_back(static_cast<char>(*c));
     }
     return text;
+}
+
+// The name and style after the font data, each ending in a zero byte.
+void writeNames(ByteWriter& w, std::string_view name, std::string_view style) {
+    w.writeText(name);
+    w.writeU8(0);
+    w.writeText(style);
+    w.writeU8(0);
 }
 
 }  // namespace
@@ -54,20 +63,6 @@ std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> r
     s.style = readText(r);
     return s;
 }
-
-namespace {
-void putU16(std::uint8_t*& p, std::uint16_t v) {
-    qz_gen::storeU16BE(p, v);
-    p += 2;
-}
-void putU32(std::uint8_t*& p, std::uint32_t v) {
-    qz_gen::storeU32BE(p, v);
-    p += 4;
-}
-std::uint8_t* putBytes(std::uint8_t* p, const std::vector<std::uint8_t>& bytes) {
-    return std::copy(bytes.begin(), bytes.end(), p);
-}
-}  // namespace
 
 std::size_t CFontRecord::LayoutLength() const {
     const std::size_t count = static_cast<std::size_t>(std::max(Count(), 0));
@@ -102,44 +97,42 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
         (two && font.strike2.size() != 4 * s1) || font.header.fontDataLength < font.LayoutLength())
         return std::nullopt;
 
+    // The name starts right after the font data, however much of it the layout uses.
+    const std::size_t textAt = CFontRecord::kRecordHeaderSize + font.header.fontDataLength;
     std::vector<std::uint8_t> out;
     try {
-        out.assign(CFontRecord::kRecordHeaderSize + font.header.fontDataLength + font.name.size() +
-                       font.style.size() + 2,
-                   0);
+        out.reserve(textAt + font.name.size() + font.style.size() + 2);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    std::uint8_t* p = out.data();
-    *p++ = font.header.flags;
-    *p++ = font.header.headerOnly;
-    putU16(p, font.header.pointSize);
-    putU16(p, font.header.reserved);
-    putU32(p, font.header.fontDataLength);
+    ByteWriter w(out);
+    w.writeU8(font.header.flags);
+    w.writeU8(font.header.headerOnly);
+    w.writeU16(font.header.pointSize);
+    w.writeU16(font.header.reserved);
+    w.writeU32(font.header.fontDataLength);
 
-    for (const auto field : headerFields(two)) putU16(p, font.font.*field);
+    for (const auto field : headerFields(two)) w.writeU16(font.font.*field);
 
-    const auto putLocations = [&] {
-        for (const auto loc : font.locationTable) putU16(p, loc);
+    const auto writeLocations = [&] {
+        for (const auto loc : font.locationTable) w.writeU16(loc);
     };
     if (two) {
         for (const auto& d : font.densities) {
-            putU16(p, d.density);
-            putU32(p, d.glyphBitsOffset);
+            w.writeU16(d.density);
+            w.writeU32(d.glyphBitsOffset);
         }
-        putLocations();
-        p = putBytes(p, font.offsetWidth);
-        p = putBytes(p, font.strike1);
-        p = putBytes(p, font.strike2);
+        writeLocations();
+        w.writeBytes(font.offsetWidth);
+        w.writeBytes(font.strike1);
+        w.writeBytes(font.strike2);
     } else {
-        p = putBytes(p, font.strike1);
-        putLocations();
-        p = putBytes(p, font.offsetWidth);
+        w.writeBytes(font.strike1);
+        writeLocations();
+        w.writeBytes(font.offsetWidth);
     }
-    std::uint8_t* text = out.data() + CFontRecord::kRecordHeaderSize + font.header.fontDataLength;
-    text = std::copy(font.name.begin(), font.name.end(), text);
-    *text++ = 0;
-    std::copy(font.style.begin(), font.style.end(), text);
+    w.writeZeros(textAt - w.position());
+    writeNames(w, font.name, font.style);
     return out;
 }
 
@@ -198,12 +191,10 @@ std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
 std::optional<std::vector<std::uint8_t>> RenameFontRecord(std::span<const std::uint8_t> record,
                                                           std::string_view name, std::string_view style) {
     if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;
-    const std::size_t keep = CFontRecord::kRecordHeaderSize + qz_gen::loadU32BE(record.data() + 6);
+    const std::size_t keep = CFontRecord::kRecordHeaderSize + bytes::loadU32BE(record.data() + 6);
     if (keep > record.size()) return std::nullopt;
     std::vector<std::uint8_t> out(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(keep));
-    out.insert(out.end(), name.begin(), name.end());
-    out.push_back(0);
-    out.insert(out.end(), style.begin(), style.end());
-    out.push_back(0);
+    ByteWriter w(out);
+    writeNames(w, name, style);
     return out;
 }

@@ -4,6 +4,7 @@
 #include "core/qz_fileio/Exception.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "picture/PictureExporter.h"
+#include "platform/bytes/ByteOrder.h"
 #include "tools/pictconv/PictureDatabase.h"
 
 #include <cstdlib>
@@ -24,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const auto info = db.AppInfo();
-    const std::uint32_t length = std::uint32_t(info[2]) << 24 | std::uint32_t(info[3]) << 16 | std::uint32_t(info[4]) << 8 | info[5];
+    const std::uint32_t length = bytes::loadU32BE(info.data() + 2);
     if (picture->size() != length) std::abort();
     PictureExporter exporter;
     exporter.decodePicture(*picture);

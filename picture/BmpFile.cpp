@@ -2,6 +2,8 @@
 // holds it.
 #include "BmpFile.h"
 
+#include "platform/bytes/ByteOrder.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DibBits.h"
 #include "platform/win/AtomicFile.h"
@@ -12,31 +14,21 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 
-void putU16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void putU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-std::uint32_t getU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
-
 std::uint32_t colorTableEntries(std::uint16_t bitCount) { return bitCount <= 8 ? 1u << bitCount : 0u; }
 
-void storeInfoHeader(const gdi::BITMAPINFOHEADER& h, std::uint8_t* p) {
-    putU32(p, h.biSize);
-    putU32(p + 4, static_cast<std::uint32_t>(h.biWidth));
-    putU32(p + 8, static_cast<std::uint32_t>(h.biHeight));
-    putU16(p + 12, h.biPlanes);
-    putU16(p + 14, h.biBitCount);
-    putU32(p + 16, h.biCompression);
-    putU32(p + 20, h.biSizeImage);
-    putU32(p + 24, static_cast<std::uint32_t>(h.biXPelsPerMeter));
-    putU32(p + 28, static_cast<std::uint32_t>(h.biYPelsPerMeter));
-    putU32(p + 32, h.biClrUsed);
-    putU32(p + 36, h.biClrImportant);
+void storeInfoHeader(const gdi::BITMAPINFOHEADER& h, std::span<std::uint8_t> out) {
+    bytes::ByteWriter w(out, std::endian::little);
+    w.writeU32(h.biSize);
+    w.writeU32(static_cast<std::uint32_t>(h.biWidth));
+    w.writeU32(static_cast<std::uint32_t>(h.biHeight));
+    w.writeU16(h.biPlanes);
+    w.writeU16(h.biBitCount);
+    w.writeU32(h.biCompression);
+    w.writeU32(h.biSizeImage);
+    w.writeU32(static_cast<std::uint32_t>(h.biXPelsPerMeter));
+    w.writeU32(static_cast<std::uint32_t>(h.biYPelsPerMeter));
+    w.writeU32(h.biClrUsed);
+    w.writeU32(h.biClrImportant);
 }
 
 }  // namespace
@@ -61,17 +53,20 @@ std::optional<std::vector<std::uint8_t>> bitmapToPackedDib(const gdi::Bitmap& bi
         return std::nullopt;
     }
     if (gdi::GetDIBits(bitmap, header, block.data() + rowsAt) == 0) return std::nullopt;
-    storeInfoHeader(header, block.data());
+    storeInfoHeader(header, block);
     return block;
 }
 
 bool writeBmpFile(const std::string& path, std::span<const std::uint8_t> block, bool overwrite) {
     if (block.size() < kInfoHeaderSize) return false;
-    const std::uint32_t headerSize = getU32(block.data());
-    const std::uint16_t bitCount = static_cast<std::uint16_t>(block[14] | block[15] << 8);
-    std::uint8_t fileHeader[kFileHeaderSize] = {'B', 'M'};
-    putU32(fileHeader + 2, static_cast<std::uint32_t>(kFileHeaderSize + block.size()));
-    putU32(fileHeader + 10, static_cast<std::uint32_t>(kFileHeaderSize + headerSize + 4 * colorTableEntries(bitCount)));
+    const std::uint32_t headerSize = bytes::loadU32LE(block.data());
+    const std::uint16_t bitCount = bytes::loadU16LE(block.data() + 14);
+    std::uint8_t fileHeader[kFileHeaderSize];
+    bytes::ByteWriter w(fileHeader, std::endian::little);
+    w.writeText("BM");
+    w.writeU32(static_cast<std::uint32_t>(kFileHeaderSize + block.size()));
+    w.writeU32(0);  // two reserved words
+    w.writeU32(static_cast<std::uint32_t>(kFileHeaderSize + headerSize + 4 * colorTableEntries(bitCount)));
 
     return win::writeFileAtomically(path, {fileHeader, block}, overwrite);
 }

@@ -3,6 +3,7 @@
 
 #include "PictureRecord.h"
 #include "RunLength.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/BmpLoader.h"
 
 #include <algorithm>
@@ -73,8 +74,7 @@ void codeRow(const std::uint8_t* bgr, int width, int depth, std::uint8_t* row) {
     if (depth == 16) {
         for (int x = 0; x < width; ++x, bgr += 3) {
             const unsigned value = unsigned(bgr[2] >> 3) << 11 | unsigned(bgr[1] >> 2) << 5 | unsigned(bgr[0] >> 3);
-            row[2 * x] = static_cast<std::uint8_t>(value >> 8);
-            row[2 * x + 1] = static_cast<std::uint8_t>(value);
+            bytes::storeU16BE(row + 2 * x, static_cast<std::uint16_t>(value));
         }
         return;
     }

@@ -2,11 +2,11 @@
 #include "PalmDb.h"
 
 #include "AllocationFaults.h"
-#include "ByteReader.h"
 #include "DbResult.h"
 #include "Exception.h"
 #include "File.h"
 #include "StringTable.h"
+#include "platform/bytes/ByteReader.h"
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
@@ -15,6 +15,14 @@
 #include <new>
 
 namespace qz_gen {
+
+using bytes::ByteReader;
+using bytes::loadU16BE;
+using bytes::loadU24BE;
+using bytes::loadU32BE;
+using bytes::storeU16BE;
+using bytes::storeU24BE;
+using bytes::storeU32BE;
 
 namespace {
 [[noreturn]] void throwReadError() { ThrowException(kStrReadError, kCodeReadError); }

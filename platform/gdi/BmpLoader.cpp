@@ -2,6 +2,8 @@
 // the file's own size fields are not trusted.
 #include "BmpLoader.h"
 
+#include "platform/bytes/ByteOrder.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -26,11 +28,6 @@ constexpr std::uint32_t kBiAlphaBitfields = 6;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kInfoHeaderSize = 40;
-
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t u32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
 
 struct Failure {
     std::string reason;
@@ -72,8 +69,8 @@ Layout readLayout(std::span<const std::uint8_t> f, std::size_t fileSize) {
     if (f.size() < kFileHeaderSize + 4) throw Failure{"the file is shorter than a .bmp header"};
     if (f[0] != 'B' || f[1] != 'M') throw Failure{"not a .bmp file (no \"BM\" signature)"};
     Layout l;
-    l.pixelOffset = u32(&f[10]);
-    const std::uint32_t headerSize = u32(&f[14]);
+    l.pixelOffset = bytes::loadU32LE(&f[10]);
+    const std::uint32_t headerSize = bytes::loadU32LE(&f[14]);
     if (headerSize != kCoreHeaderSize && (headerSize < kInfoHeaderSize || headerSize > 124))
         throw Failure{"unknown bitmap header size " + std::to_string(headerSize)};
     if (f.size() < kFileHeaderSize + headerSize) throw Failure{"the bitmap header is cut short"};
@@ -83,20 +80,20 @@ Layout readLayout(std::span<const std::uint8_t> f, std::size_t fileSize) {
     std::uint32_t colorsUsed = 0;
     int planes = 1;
     if (headerSize == kCoreHeaderSize) {
-        l.width = u16(h + 4);
-        l.height = u16(h + 6);
-        planes = u16(h + 8);
-        l.bitCount = u16(h + 10);
+        l.width = bytes::loadU16LE(h + 4);
+        l.height = bytes::loadU16LE(h + 6);
+        planes = bytes::loadU16LE(h + 8);
+        l.bitCount = bytes::loadU16LE(h + 10);
         entrySize = 3;
         if (l.bitCount != 1 && l.bitCount != 4 && l.bitCount != 8 && l.bitCount != 24)
             throw Failure{"bit count " + std::to_string(l.bitCount) + " in a core header"};
     } else {
-        const auto width = static_cast<std::int32_t>(u32(h + 4));
-        const auto height = static_cast<std::int32_t>(u32(h + 8));
-        planes = u16(h + 12);
-        l.bitCount = u16(h + 14);
-        l.compression = u32(h + 16);
-        colorsUsed = u32(h + 32);
+        const auto width = static_cast<std::int32_t>(bytes::loadU32LE(h + 4));
+        const auto height = static_cast<std::int32_t>(bytes::loadU32LE(h + 8));
+        planes = bytes::loadU16LE(h + 12);
+        l.bitCount = bytes::loadU16LE(h + 14);
+        l.compression = bytes::loadU32LE(h + 16);
+        colorsUsed = bytes::loadU32LE(h + 32);
         if (width <= 0 || height == 0 || height == INT32_MIN)
             throw Failure{"impossible picture size " + std::to_string(width) + " x " + std::to_string(height)};
         if (width > kMaxBitmapSide || height > kMaxBitmapSide || height < -kMaxBitmapSide)
@@ -113,7 +110,7 @@ Layout readLayout(std::span<const std::uint8_t> f, std::size_t fileSize) {
                 m = &f[paletteAt];
                 paletteAt += 4 * maskCount;
             }
-            l.masks = {u32(m), u32(m + 4), u32(m + 8)};
+            l.masks = {bytes::loadU32LE(m), bytes::loadU32LE(m + 4), bytes::loadU32LE(m + 8)};
         }
     }
     if (planes != 1) throw Failure{"plane count " + std::to_string(planes)};
@@ -216,11 +213,11 @@ public:
             break;
         case 16:
             if (!table16_.empty()) {
-                for (int x = 0; x < w; ++x) std::memcpy(dst + 3 * x, table16_[u16(src + 2 * x)].data(), 3);
+                for (int x = 0; x < w; ++x) std::memcpy(dst + 3 * x, table16_[bytes::loadU16LE(src + 2 * x)].data(), 3);
             } else {
                 const Channel red(l_.masks[0]), green(l_.masks[1]), blue(l_.masks[2]);
                 for (int x = 0; x < w; ++x) {
-                    const std::uint32_t p = u16(src + 2 * x);
+                    const std::uint32_t p = bytes::loadU16LE(src + 2 * x);
                     dst[3 * x] = blue.level(p);
                     dst[3 * x + 1] = green.level(p);
                     dst[3 * x + 2] = red.level(p);
@@ -232,7 +229,7 @@ public:
             const Channel red(l_.masks[0]), green(l_.masks[1]), blue(l_.masks[2]);
             const bool bytes = red.max == 255 && green.max == 255 && blue.max == 255;
             for (int x = 0; x < w; ++x) {
-                const std::uint32_t p = u32(src + 4 * x);
+                const std::uint32_t p = bytes::loadU32LE(src + 4 * x);
                 if (bytes) {
                     dst[3 * x] = static_cast<std::uint8_t>((p & blue.mask) >> blue.shift);
                     dst[3 * x + 1] = static_cast<std::uint8_t>((p & green.mask) >> green.shift);

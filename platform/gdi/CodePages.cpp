@@ -1,6 +1,8 @@
 // CodePages.cpp: code page tables through iconv.
 #include "CodePages.h"
 
+#include "platform/bytes/ByteOrder.h"
+
 #include <cerrno>
 #include <iconv.h>
 #include <map>
@@ -49,15 +51,14 @@ std::array<std::uint32_t, 256> buildTable(std::uint32_t codePage) {
     }
     for (std::uint32_t b = 0; b < 256; ++b) {
         char in[1] = {static_cast<char>(b)};
-        unsigned char out[8] = {};
+        std::uint8_t out[8] = {};
         char* inp = in;
         char* outp = reinterpret_cast<char*>(out);
         std::size_t inLeft = 1, outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
         // A lead byte of a double-byte code page is incomplete alone and gives no character.
         if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || outLeft != 4) continue;
-        table[b] = std::uint32_t(out[0]) | std::uint32_t(out[1]) << 8 | std::uint32_t(out[2]) << 16 |
-                   std::uint32_t(out[3]) << 24;
+        table[b] = bytes::loadU32LE(out);
     }
     iconv_close(cd);
     return table;

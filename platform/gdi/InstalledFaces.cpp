@@ -4,6 +4,7 @@
 #include "CodePages.h"
 #include "FontEngine.h"
 #include "FreeTypeHandles.h"
+#include "platform/bytes/ByteOrder.h"
 
 #include <fontconfig/fontconfig.h>
 #include FT_SFNT_NAMES_H
@@ -22,7 +23,7 @@ namespace {
 std::string decodeName(const FT_SfntName& name) {
     std::string out;
     for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
-        const unsigned c = unsigned(name.string[i]) << 8 | name.string[i + 1];
+        const unsigned c = bytes::loadU16BE(name.string + i);
         out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
     }
     return out;

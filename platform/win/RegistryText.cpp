@@ -1,6 +1,8 @@
 // RegistryText.cpp: the registry file's reader and writer.
 #include "RegistryText.h"
 
+#include "platform/bytes/ByteWriter.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -125,7 +127,7 @@ RegistryValue parseValueLine(std::string_view line) {
             value = value << 4 | static_cast<std::uint32_t>(d);
         }
         v.type = REG_DWORD;
-        for (int i = 0; i < 4; ++i) v.data.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+        bytes::ByteWriter(v.data, std::endian::little).writeU32(value);
     } else if (rest.substr(0, 4) == "hex:") {
         v.type = REG_BINARY;
         v.data = readHexBytes(rest.substr(4));
@@ -156,8 +158,7 @@ std::string valueLine(const RegistryValue& v) {
         line += "\"" + escaped(std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size() - 1)) + "\"";
     } else if (v.type == REG_DWORD && v.data.size() == 4) {
         char dword[16];
-        std::snprintf(dword, sizeof dword, "dword:%08x",
-                      unsigned(v.data[0]) | unsigned(v.data[1]) << 8 | unsigned(v.data[2]) << 16 | unsigned(v.data[3]) << 24);
+        std::snprintf(dword, sizeof dword, "dword:%08x", unsigned(bytes::loadU32LE(v.data.data())));
         line += dword;
     } else if (v.type == REG_BINARY) {
         line += "hex:" + hexBytes(v.data);

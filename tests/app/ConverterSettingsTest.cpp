@@ -3,6 +3,7 @@
 
 #include "app/RegistryStore.h"
 #include "app/WindowPlacement.h"
+#include "platform/bytes/ByteWriter.h"
 #include "support/DesktopSandbox.h"
 #include "support/ScriptedDocumentUi.h"
 
@@ -61,10 +62,13 @@ TEST(ConverterSettings, StoredSizesOutsideTheListAreIgnored) {
     ASSERT_TRUE(store.OpenSection("Preferences"));
     // Pairs of size and checked; the rest of the 21 are (0, 0).
     const std::uint32_t pairs[][2] = {{3000, 1}, {0, 1}, {0xFFFFFFFF, 1}, {10, 1}, {9, 0}, {26, 7}, {12, 0}};
-    std::vector<std::uint8_t> value(168, 0);
-    for (std::size_t i = 0; i < std::size(pairs); ++i)
-        for (std::size_t w = 0; w < 2; ++w)
-            for (std::size_t b = 0; b < 4; ++b) value[8 * i + 4 * w + b] = static_cast<std::uint8_t>(pairs[i][w] >> (8 * b));
+    std::vector<std::uint8_t> value;
+    bytes::ByteWriter w(value, std::endian::little);
+    for (const auto& pair : pairs) {
+        w.writeU32(pair[0]);
+        w.writeU32(pair[1]);
+    }
+    w.writeZeros(168 - value.size());
     store.SetBinary("L-R Sizes", value.data(), 168);
     store.CloseSection();
     ConverterSettings settings;

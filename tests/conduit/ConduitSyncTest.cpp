@@ -2,6 +2,7 @@
 // store and a sync folder in a temporary desktop root, and the tests read the log, the folder and
 // the store.
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/palmdesk/HandheldStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "support/BmpBuilder.h"
@@ -50,9 +51,10 @@ struct Desktop {
     void putPicture(const std::string& name, std::uint32_t type, const Bytes& record, std::uint16_t tag = 12,
                     std::optional<std::uint32_t> declared = std::nullopt) const {
         const std::uint32_t length = declared.value_or(static_cast<std::uint32_t>(record.size()));
-        const Bytes info = {static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(tag),
-                            static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
-                            static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
+        Bytes info;
+        bytes::ByteWriter w(info);
+        w.writeU16(tag);
+        w.writeU32(length);
         std::vector<Bytes> chunks;
         for (std::size_t at = 0; at < record.size(); at += 4096)
             chunks.emplace_back(record.begin() + static_cast<std::ptrdiff_t>(at),
@@ -94,11 +96,16 @@ struct Desktop {
         db.SetName("PictaroFormatDb");
         db.Header().type = 0x666D7464;
         db.Header().creator = kDrAw;
-        const Bytes record = {0, 0, 0, depth, static_cast<std::uint8_t>(maxWidth >> 8), static_cast<std::uint8_t>(maxWidth),
-                              static_cast<std::uint8_t>(maxHeight >> 8), static_cast<std::uint8_t>(maxHeight),
-                              static_cast<std::uint8_t>(density >> 8), static_cast<std::uint8_t>(density),
-                              static_cast<std::uint8_t>(maxRaw >> 24), static_cast<std::uint8_t>(maxRaw >> 16),
-                              static_cast<std::uint8_t>(maxRaw >> 8), static_cast<std::uint8_t>(maxRaw), 1, 0};
+        Bytes record;
+        bytes::ByteWriter w(record);
+        w.writeZeros(3);
+        w.writeU8(depth);
+        w.writeI16(maxWidth);
+        w.writeI16(maxHeight);
+        w.writeU16(density);
+        w.writeU32(maxRaw);
+        w.writeU8(1);  // compression
+        w.writeU8(0);
         qz_gen::CDbRecord r;
         r.SetData(16, record.data());
         r.SetUniqueID(1);
@@ -119,7 +126,15 @@ struct Desktop {
 
 // A version-1 8-bit picture of width x 1 whose record is exactly size bytes.
 Bytes pictureOfSize(std::size_t size) {
-    Bytes r = {10, 1, static_cast<std::uint8_t>((size - 10) >> 8), static_cast<std::uint8_t>(size - 10), 0, 1, 8, 2, 0, 72};
+    Bytes r;
+    bytes::ByteWriter w(r);
+    w.writeU8(10);  // header size
+    w.writeU8(1);   // version
+    w.writeU16(static_cast<std::uint16_t>(size - 10));  // width
+    w.writeU16(1);  // height
+    w.writeU8(8);   // depth
+    w.writeU8(2);   // density level
+    w.writeU16(72);
     r.resize(size, 125);
     return r;
 }

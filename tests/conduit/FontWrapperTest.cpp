@@ -3,7 +3,7 @@
 #include "conduit/FontWrapper.h"
 
 #include "conduit/ConduitMessages.h"
-#include "core/qz_fileio/ByteOrder.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
 
@@ -12,8 +12,8 @@
 #include <filesystem>
 
 using Bytes = std::vector<std::uint8_t>;
-using qz_gen::loadU16BE;
-using qz_gen::loadU32BE;
+using bytes::loadU16BE;
+using bytes::loadU32BE;
 
 TEST(WrapFont, LayoutOfFontsOf0And4096And10000Bytes) {
     struct Case {

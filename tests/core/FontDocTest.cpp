@@ -4,7 +4,6 @@
 #include "core/FontRecord.h"
 #include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/AtomicWrite.h"
-#include "core/qz_fileio/ByteOrder.h"
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"

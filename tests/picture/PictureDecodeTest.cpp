@@ -3,6 +3,7 @@
 #include "picture/PictureExporter.h"
 
 #include "picture/Palettes.h"
+#include "platform/bytes/ByteWriter.h"
 #include "platform/gdi/BmpLoader.h"
 #include "support/TempDir.h"
 
@@ -23,20 +24,34 @@ Bytes exampleV2() {
     return r;
 }
 
+// The fields both versions start with; the density is 72 at level 2.
+void writeSharedHeader(bytes::ByteWriter& w, std::uint8_t headerSize, std::uint8_t version, int width, int height,
+                       int depth) {
+    w.writeU8(headerSize);
+    w.writeU8(version);
+    w.writeU16(static_cast<std::uint16_t>(width));
+    w.writeU16(static_cast<std::uint16_t>(height));
+    w.writeU8(static_cast<std::uint8_t>(depth));
+    w.writeU8(2);
+    w.writeU16(72);
+}
+
 Bytes v1(int width, int height, int depth, Bytes pixels, std::uint8_t version = 1) {
-    Bytes r = {10, version, 0, static_cast<std::uint8_t>(width), 0, static_cast<std::uint8_t>(height),
-               static_cast<std::uint8_t>(depth), 2, 0, 72};
-    r.insert(r.end(), pixels.begin(), pixels.end());
+    Bytes r;
+    bytes::ByteWriter w(r);
+    writeSharedHeader(w, 10, version, width, height, depth);
+    w.writeBytes(pixels);
     return r;
 }
 
 Bytes v2(int width, int height, int depth, bool compressed, std::uint32_t rawSize, Bytes data) {
-    Bytes r = {32, 2, 0, static_cast<std::uint8_t>(width), 0, static_cast<std::uint8_t>(height),
-               static_cast<std::uint8_t>(depth), 2, 0, 72, 0, static_cast<std::uint8_t>(compressed ? 1 : 0),
-               static_cast<std::uint8_t>(rawSize >> 24), static_cast<std::uint8_t>(rawSize >> 16),
-               static_cast<std::uint8_t>(rawSize >> 8), static_cast<std::uint8_t>(rawSize)};
-    r.resize(32, 0);
-    r.insert(r.end(), data.begin(), data.end());
+    Bytes r;
+    bytes::ByteWriter w(r);
+    writeSharedHeader(w, 32, 2, width, height, depth);
+    w.writeU16(compressed ? 1 : 0);
+    w.writeU32(rawSize);
+    w.writeZeros(16);
+    w.writeBytes(data);
     return r;
 }
 

@@ -7,6 +7,7 @@
 #include "picture/PictureExporter.h"
 #include "picture/PictureRecord.h"
 #include "picture/RunLength.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/BmpLoader.h"
 #include "support/TempDir.h"
 
@@ -38,8 +39,7 @@ Bytes expectedPixels(const gdi::Bitmap& picture, int width, int height, int dept
             if (depth == 8) {
                 p[x] = static_cast<std::uint8_t>(v);
             } else {
-                p[2 * x] = static_cast<std::uint8_t>(v >> 8);
-                p[2 * x + 1] = static_cast<std::uint8_t>(v);
+                bytes::storeU16BE(p + 2 * x, v);
             }
         }
     return raw;

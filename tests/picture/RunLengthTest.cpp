@@ -1,6 +1,8 @@
 // Tests of the run-length code: the worked examples both ways, and round trips at the limits.
 #include "picture/RunLength.h"
 
+#include "platform/bytes/ByteWriter.h"
+
 #include <gtest/gtest.h>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -14,10 +16,8 @@ Bytes compressed(const Bytes& raw, int unit) {
 
 Bytes words(std::initializer_list<std::uint16_t> values) {
     Bytes out;
-    for (const auto v : values) {
-        out.push_back(static_cast<std::uint8_t>(v >> 8));
-        out.push_back(static_cast<std::uint8_t>(v));
-    }
+    bytes::ByteWriter w(out);
+    for (const auto v : values) w.writeU16(v);
     return out;
 }
 }  // namespace

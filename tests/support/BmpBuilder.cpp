@@ -1,49 +1,43 @@
 // BmpBuilder.cpp: hand-made .bmp files for tests, one header field at a time.
 #include "BmpBuilder.h"
 
-namespace {
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-}  // namespace
+#include "platform/bytes/ByteWriter.h"
 
 std::vector<std::uint8_t> buildBmp(const BmpLayout& s) {
     std::vector<std::uint8_t> info;
-    put32(info, s.headerSize);
+    bytes::ByteWriter h(info, std::endian::little);
+    h.writeU32(s.headerSize);
     if (s.headerSize == 12) {
-        put16(info, static_cast<std::uint32_t>(s.width));
-        put16(info, static_cast<std::uint32_t>(s.height));
-        put16(info, 1);
-        put16(info, s.bitCount);
+        h.writeU16(static_cast<std::uint16_t>(s.width));
+        h.writeU16(static_cast<std::uint16_t>(s.height));
+        h.writeU16(1);
+        h.writeU16(s.bitCount);
     } else {
-        put32(info, static_cast<std::uint32_t>(s.width));
-        put32(info, static_cast<std::uint32_t>(s.height));
-        put16(info, 1);
-        put16(info, s.bitCount);
-        put32(info, s.compression);
-        put32(info, static_cast<std::uint32_t>(s.pixels.size()));
-        put32(info, 2835);
-        put32(info, 2835);
-        put32(info, s.colorsUsed);
-        put32(info, 0);
+        h.writeI32(s.width);
+        h.writeI32(s.height);
+        h.writeU16(1);
+        h.writeU16(s.bitCount);
+        h.writeU32(s.compression);
+        h.writeU32(static_cast<std::uint32_t>(s.pixels.size()));
+        h.writeU32(2835);
+        h.writeU32(2835);
+        h.writeU32(s.colorsUsed);
+        h.writeU32(0);
         if (s.headerSize > 40) {
-            for (std::size_t i = 0; i < 4; ++i) put32(info, i < s.masks.size() ? s.masks[i] : 0);
-            while (info.size() < s.headerSize) info.push_back(0);
+            for (std::size_t i = 0; i < 4; ++i) h.writeU32(i < s.masks.size() ? s.masks[i] : 0);
+            if (info.size() < s.headerSize) h.writeZeros(s.headerSize - info.size());
         } else {
-            for (const auto m : s.masks) put32(info, m);
+            for (const auto m : s.masks) h.writeU32(m);
         }
     }
-    info.insert(info.end(), s.palette.begin(), s.palette.end());
-    std::vector<std::uint8_t> file{'B', 'M'};
-    put32(file, static_cast<std::uint32_t>(14 + info.size() + s.pixels.size()));
-    put32(file, 0);
-    put32(file, static_cast<std::uint32_t>(14 + info.size()));
-    file.insert(file.end(), info.begin(), info.end());
-    file.insert(file.end(), s.pixels.begin(), s.pixels.end());
+    h.writeBytes(s.palette);
+    std::vector<std::uint8_t> file;
+    bytes::ByteWriter f(file, std::endian::little);
+    f.writeText("BM");
+    f.writeU32(static_cast<std::uint32_t>(14 + info.size() + s.pixels.size()));
+    f.writeU32(0);
+    f.writeU32(static_cast<std::uint32_t>(14 + info.size()));
+    f.writeBytes(info);
+    f.writeBytes(s.pixels);
     return file;
 }

@@ -4,8 +4,8 @@
 
 #include "SampleFonts.h"
 #include "core/FontList.h"
-#include "core/qz_fileio/ByteOrder.h"
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteOrder.h"
 
 #include <stdexcept>
 
@@ -44,10 +44,10 @@ std::vector<std::uint8_t> typeholdFile(const std::vector<CDbRecord>& records, st
     std::vector<std::uint8_t> file = db.ToBytes();
     if (appInfoSize == 0) return file;
     const std::size_t blockAt = CPalmDb::kHeaderSize + CPalmDb::kGapSize + records.size() * CPalmDb::kRecordEntrySize;
-    qz_gen::storeU32BE(&file[52], static_cast<std::uint32_t>(blockAt));
+    bytes::storeU32BE(&file[52], static_cast<std::uint32_t>(blockAt));
     for (std::size_t i = 0; i < records.size(); ++i) {
         std::uint8_t* offset = &file[CPalmDb::kHeaderSize + i * CPalmDb::kRecordEntrySize];
-        qz_gen::storeU32BE(offset, qz_gen::loadU32BE(offset) + static_cast<std::uint32_t>(appInfoSize));
+        bytes::storeU32BE(offset, bytes::loadU32BE(offset) + static_cast<std::uint32_t>(appInfoSize));
     }
     const auto block = craftedAppInfo(appInfoSize);
     file.insert(file.begin() + static_cast<std::ptrdiff_t>(blockAt), block.begin(), block.end());

@@ -2,6 +2,7 @@
 // refusal names the file and the cause, usage errors exit 2 in one line with a hint to --help, and
 // no refused command creates or changes a file.
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteWriter.h"
 #include "support/BmpBuilder.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
@@ -41,7 +42,10 @@ std::vector<std::uint8_t> pictureDatabase(const std::vector<std::uint8_t>& recor
     db.Header().type = 0x62706D66;     // bpmf
     db.Header().creator = 0x44724177;  // DrAw
     const auto n = static_cast<std::uint32_t>(record.size());
-    const std::uint8_t info[6] = {0, 12, std::uint8_t(n >> 24), std::uint8_t(n >> 16), std::uint8_t(n >> 8), std::uint8_t(n)};
+    std::uint8_t info[6];
+    bytes::ByteWriter w(info);
+    w.writeU16(12);  // tag
+    w.writeU32(n);
     EXPECT_EQ(db.SetAppInfo(6, info), 0);
     for (std::size_t at = 0; at < record.size() - cutShort; at += 4096) {
         qz_gen::CDbRecord piece;

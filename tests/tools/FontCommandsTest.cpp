@@ -1,4 +1,5 @@
 // Tests of `typehold fonts`, `convert` and `preview` with the installed DejaVu fonts.
+#include "platform/bytes/ByteOrder.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -111,8 +112,8 @@ TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
     const auto png = readWholeFile(dir.file("p.png"));
     ASSERT_GT(png.size(), 24u);
     EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4), (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
-    const int width = png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19];
-    const int height = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
+    const auto width = static_cast<int>(bytes::loadU32BE(&png[16]));
+    const auto height = static_cast<int>(bytes::loadU32BE(&png[20]));
     // Two framed 320 x 320 screens side by side below the character grids.
     EXPECT_GE(width, 2 * 322 + 3 * 8);
     EXPECT_GT(height, 322 + 16 * 22);

@@ -3,6 +3,7 @@
 
 #include "core/qz_fileio/PalmDb.h"
 #include "picture/PictureDatabase.h"
+#include "platform/bytes/ByteOrder.h"
 
 #include <algorithm>
 
@@ -16,8 +17,7 @@ std::optional<std::vector<std::uint8_t>> pictureRecordOf(const qz_gen::CPalmDb& 
         why = "the picture database has no picture length in its application-info block";
         return std::nullopt;
     }
-    const std::uint32_t length = std::uint32_t(info[2]) << 24 | std::uint32_t(info[3]) << 16 |
-                                 std::uint32_t(info[4]) << 8 | info[5];
+    const std::uint32_t length = bytes::loadU32BE(info.data() + 2);
     if (length == 0) {
         why = "the picture database holds an empty picture";
         return std::nullopt;

@@ -3,9 +3,9 @@
 
 #include "CommandError.h"
 #include "InputFiles.h"
+#include "core/FontList.h"
 #include "core/FontRecord.h"
 #include "core/qz_fileio/AtomicWrite.h"
-#include "core/qz_fileio/ByteOrder.h"
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
@@ -72,11 +72,6 @@ CFontRecord sampleFont(bool twoDensities) {
     f.style = twoDensities ? "B" : "";
     return f;
 }
-
-constexpr std::uint32_t fourCC(const char (&c)[5]) {
-    return std::uint32_t(std::uint8_t(c[0])) << 24 | std::uint32_t(std::uint8_t(c[1])) << 16 |
-           std::uint32_t(std::uint8_t(c[2])) << 8 | std::uint8_t(c[3]);
-}
 }  // namespace
 
 int runSample(const std::string& outPath, bool overwrite) {
@@ -96,8 +91,8 @@ int runSample(const std::string& outPath, bool overwrite) {
         db.SetName("Typehold Sample");
         auto& h = db.Header();
         h.creationDate = h.modificationDate = qz_gen::PalmNow();
-        h.type = fourCC("xFnt");
-        h.creator = fourCC("FMGR");
+        h.type = CFontList::kTypeXFnt;
+        h.creator = CFontList::kCreatorFmgr;
         db.SetLayoutFields();
         qz_gen::WriteDatabaseFile(outPath, db);
         std::printf("wrote %s\n", outPath.c_str());

@@ -1,6 +1,8 @@
 // TextForJson.cpp: byte text to UTF-8 for the JSON the tool prints.
 #include "TextForJson.h"
 
+#include "platform/bytes/ByteOrder.h"
+
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -17,7 +19,7 @@ std::string latin1ToUtf8(std::string_view bytes) {
 }
 
 std::string fourCharCode(std::uint32_t code) {
-    const char chars[4] = {static_cast<char>(code >> 24), static_cast<char>(code >> 16),
-                           static_cast<char>(code >> 8), static_cast<char>(code)};
-    return latin1ToUtf8(std::string_view(chars, 4));
+    std::uint8_t chars[4];
+    bytes::storeU32BE(chars, code);
+    return latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(chars), sizeof chars));
 }

@@ -3,6 +3,7 @@
 #include "HotSyncCommands.h"
 
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/palmdesk/ConduitRecords.h"
 #include "platform/palmdesk/ConduitRegistry.h"
 #include "platform/palmdesk/HandheldStore.h"
@@ -291,8 +292,9 @@ int Configure(const std::string& creator, const std::string& user) {
     ConfigurationRecord record{};
     record.version = 1;
     record.size = sizeof record;
-    for (std::size_t i = 0; i < 4 && i < creator.size(); ++i)
-        record.creator |= std::uint32_t(static_cast<unsigned char>(creator[i])) << (24 - 8 * i);
+    std::uint8_t code[4] = {};  // a shorter creator is padded with zero bytes
+    std::copy_n(creator.begin(), std::min<std::size_t>(creator.size(), 4), code);
+    record.creator = bytes::loadU32BE(code);
     record.userId = account->id;
     std::snprintf(record.userName, sizeof record.userName, "%s", user.c_str());
     std::snprintf(record.pathName, sizeof record.pathName, "%s/", UserStore().UserFolder(user).c_str());

@@ -2,10 +2,10 @@
 #include "core/qz_fileio/PalmDb.h"
 
 #include "core/qz_fileio/AllocationFaults.h"
-#include "core/qz_fileio/ByteOrder.h"
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/StringTable.h"
+#include "platform/bytes/ByteOrder.h"
 #include "support/ExceptionCapture.h"
 #include "support/TempDir.h"
 
@@ -16,6 +16,9 @@
 #include <memory>
 
 using namespace qz_gen;
+using bytes::loadU32BE;
+using bytes::storeU16BE;
+using bytes::storeU32BE;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
