@@ -71,6 +71,20 @@ public:
         bitmap.DrawMask(x + g.left, y - g.top, g.bits.data(), g.width, g.rows, g.pitch, RGB(0, 0, 0));
         return true;
     }
+    bool HasGlyphMasks() const override { return true; }
+    bool GetGlyphMask(std::uint8_t ch, GlyphMask& mask) override {
+        mask = GlyphMask();
+        // A character the font lacks is never drawn: no need to render its .notdef.
+        if (cachedFor_ != ch) {
+            bool drawable = false;
+            glyphIndex(ch, drawable);
+            if (!drawable) return false;
+        }
+        const RenderedGlyph& g = glyph(ch);
+        if (!g.drawable) return false;
+        mask = {g.bits.data(), g.left, g.top, g.width, g.rows, g.pitch};
+        return true;
+    }
 
 private:
     void computeMetrics(const LOGFONT& lf) {
@@ -152,7 +166,11 @@ private:
     const RenderedGlyph& glyph(std::uint8_t ch) {
         if (cachedFor_ == ch) return cached_;
         cachedFor_ = ch;
+        // The last glyph's bits keep their memory for this one.
+        std::vector<std::uint8_t> bits = std::move(cached_.bits);
         cached_ = RenderedGlyph();
+        cached_.bits = std::move(bits);
+        cached_.bits.clear();
         bool drawable = false;
         const FT_UInt gid = glyphIndex(ch, drawable);
         render(gid, cached_);
