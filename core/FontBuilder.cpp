@@ -6,6 +6,7 @@
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -71,6 +72,48 @@ bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, in
     return true;
 }
 
+namespace {
+// Eight ink bytes (any nonzero byte is ink) as one byte of bits, the first one the highest.
+std::uint8_t packEight(const std::uint8_t* ink) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint64_t v;
+        std::memcpy(&v, ink, sizeof v);
+        // Each byte's bits folded into its lowest one, then the eight gathered by one multiply:
+        // byte i lands on bit 63 - i, and no two products meet, so nothing carries.
+        v |= v >> 4;
+        v |= v >> 2;
+        v |= v >> 1;
+        v &= 0x0101010101010101u;
+        return static_cast<std::uint8_t>((v * 0x8040201008040201u) >> 56);
+    } else {
+        std::uint8_t bits = 0;
+        for (int i = 0; i < 8; ++i) bits = static_cast<std::uint8_t>(bits << 1 | (ink[i] != 0));
+        return bits;
+    }
+}
+
+// ORs the columns bytes of ink, as bits, into row from bit firstBit on (the row holds them).
+void packInk(const std::uint8_t* ink, std::size_t columns, std::uint8_t* row, std::size_t firstBit) {
+    std::uint8_t* out = row + firstBit / 8;
+    const unsigned shift = firstBit % 8;
+    for (std::size_t x = 0; x < columns; x += 8, ++out) {
+        std::uint8_t bits;
+        if (columns - x >= 8) {
+            bits = packEight(ink + x);
+        } else {
+            std::uint8_t tail[8] = {};
+            std::memcpy(tail, ink + x, columns - x);
+            bits = packEight(tail);
+        }
+        if (bits == 0) continue;
+        out[0] |= static_cast<std::uint8_t>(bits >> shift);
+        // Bits spilling into the next byte are columns the row holds.
+        if (shift != 0 && static_cast<std::uint8_t>(bits << (8 - shift)) != 0)
+            out[1] |= static_cast<std::uint8_t>(bits << (8 - shift));
+    }
+}
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record, int glyphRows, int topRows,
                                                        int scale, const GlyphCells& cells, int firstChar,
                                                        int lastChar) {
@@ -94,8 +137,7 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
         for (int r = 0; r < cell.height && topRows + r < rows; ++r) {
             const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
             std::uint8_t* row = strike.data() + std::size_t(topRows + r) * bytesPerRow;
-            for (std::size_t x = 0; x < columns; ++x)
-                if (ink[x]) row[(firstBit + x) / 8] |= static_cast<std::uint8_t>(0x80 >> ((firstBit + x) % 8));
+            packInk(ink, columns, row, firstBit);
         }
     }
     return strike;
