@@ -93,18 +93,21 @@ std::uint8_t packEight(const std::uint8_t* ink) {
 }
 
 // ORs the columns bytes of ink, as bits, into row from bit firstBit on (the row holds them).
-void packInk(const std::uint8_t* ink, std::size_t columns, std::uint8_t* row, std::size_t firstBit) {
+// The ink may be read up to inkEnd, past its columns.
+void packInk(const std::uint8_t* ink, std::size_t columns, const std::uint8_t* inkEnd, std::uint8_t* row,
+             std::size_t firstBit) {
     std::uint8_t* out = row + firstBit / 8;
     const unsigned shift = firstBit % 8;
     for (std::size_t x = 0; x < columns; x += 8, ++out) {
         std::uint8_t bits;
-        if (columns - x >= 8) {
+        if (inkEnd - (ink + x) >= 8) {
             bits = packEight(ink + x);
         } else {
             std::uint8_t tail[8] = {};
-            std::memcpy(tail, ink + x, columns - x);
+            for (std::size_t i = 0; i < std::size_t(inkEnd - (ink + x)); ++i) tail[i] = ink[x + i];
             bits = packEight(tail);
         }
+        if (columns - x < 8) bits &= static_cast<std::uint8_t>(0xFF00u >> (columns - x));
         if (bits == 0) continue;
         out[0] |= static_cast<std::uint8_t>(bits >> shift);
         // Bits spilling into the next byte are columns the row holds.
@@ -137,7 +140,7 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
         for (int r = 0; r < cell.height && topRows + r < rows; ++r) {
             const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
             std::uint8_t* row = strike.data() + std::size_t(topRows + r) * bytesPerRow;
-            packInk(ink, columns, row, firstBit);
+            packInk(ink, columns, cell.pixels.data() + cell.pixels.size(), row, firstBit);
         }
     }
     return strike;

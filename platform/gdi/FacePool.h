@@ -18,6 +18,10 @@ namespace gdi {
 struct OpenFace {
     LibraryPtr library;
     FacePtr face;
+    // The highest character code of charmap, the face's charmap a font last walked to the end
+    // (a walk visits every code, so it is done once per charmap); none walked yet when null.
+    FT_CharMap walkedCharmap = nullptr;
+    FT_ULong lastCharCode = 0;
 };
 
 class FacePool {

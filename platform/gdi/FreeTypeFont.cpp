@@ -33,7 +33,12 @@ struct RenderedGlyph {
 class FreeTypeFont final : public Font {
 public:
     FreeTypeFont(std::shared_ptr<FacePool> pool, OpenFace opened, const InstalledFace& info, const LOGFONT& lf)
-        : pool_(std::move(pool)), library_(std::move(opened.library)), face_(std::move(opened.face)), info_(info) {
+        : pool_(std::move(pool)),
+          library_(std::move(opened.library)),
+          face_(std::move(opened.face)),
+          walkedCharmap_(opened.walkedCharmap),
+          lastCharCode_(opened.lastCharCode),
+          info_(info) {
         realisedCharset_ = RealisedCharset(info, lf.lfCharSet);
         const auto charset = CharsetFor(realisedCharset_);
         codePage_ = charset ? charset->codePage : 1252;
@@ -46,7 +51,9 @@ public:
         FT_Set_Pixel_Sizes(face_.get(), 0, static_cast<FT_UInt>(ppem_));
     }
 
-    ~FreeTypeFont() override { pool_->Return(info_, OpenFace{std::move(library_), std::move(face_)}); }
+    ~FreeTypeFont() override {
+        pool_->Return(info_, OpenFace{std::move(library_), std::move(face_), walkedCharmap_, lastCharCode_});
+    }
 
     bool valid() const { return ppem_ > 0; }
 
@@ -137,14 +144,23 @@ private:
         const unsigned first = os2.usFirstCharIndex;
         const unsigned breakChar = first <= 1 ? first + 2 : (first > 0xFF ? 0x20 : first);
         const unsigned defaultChar = breakChar - 1;
-        FT_UInt gid = 0;
-        FT_ULong lastCode = FT_Get_First_Char(face_.get(), &gid);
-        for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(face_.get(), code, &gid)) lastCode = code;
-        const unsigned last = static_cast<unsigned>(std::min<FT_ULong>({lastCode, os2.usLastCharIndex, 0xFF}));
+        const unsigned last = static_cast<unsigned>(std::min<FT_ULong>({lastCharCode(), os2.usLastCharIndex, 0xFF}));
         tm_.tmBreakChar = static_cast<std::uint8_t>(breakChar);
         tm_.tmDefaultChar = static_cast<std::uint8_t>(defaultChar);
         tm_.tmFirstChar = static_cast<std::uint8_t>(defaultChar - 1);
         tm_.tmLastChar = static_cast<std::uint8_t>(std::max(last, unsigned(tm_.tmFirstChar)));
+    }
+
+    // The highest code of the face's charmap (the first when it maps nothing).
+    FT_ULong lastCharCode() {
+        FT_Face f = face_.get();
+        if (walkedCharmap_ != nullptr && walkedCharmap_ == f->charmap) return lastCharCode_;
+        FT_UInt gid = 0;
+        FT_ULong lastCode = FT_Get_First_Char(f, &gid);
+        for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(f, code, &gid)) lastCode = code;
+        walkedCharmap_ = f->charmap;
+        lastCharCode_ = lastCode;
+        return lastCode;
     }
 
     // The glyph a byte stands for: 0 (.notdef) for the default character and for bytes whose
@@ -239,6 +255,8 @@ private:
     std::shared_ptr<FacePool> pool_;
     LibraryPtr library_;
     FacePtr face_;
+    FT_CharMap walkedCharmap_;
+    FT_ULong lastCharCode_;
     InstalledFace info_;
     std::uint8_t realisedCharset_ = 0;
     std::uint32_t codePage_ = 1252;
