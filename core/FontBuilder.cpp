@@ -115,12 +115,13 @@ void packInk(const std::uint8_t* ink, std::size_t columns, const std::uint8_t* i
             out[1] |= static_cast<std::uint8_t>(bits << (8 - shift));
     }
 }
-}  // namespace
 
-std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record, int glyphRows, int topRows,
-                                                       int scale, const GlyphCells& cells, int firstChar,
-                                                       int lastChar) {
-    const int rows = glyphRows + topRows;
+// The strike of rows rows of cells at scale, each cell's row r on strike row rowOf(cell) + r;
+// rows that fall outside the strike are left out.
+template <typename RowOf>
+std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, int rows, int scale,
+                                                     const GlyphCells& cells, int firstChar, int lastChar,
+                                                     RowOf rowOf) {
     const std::size_t bytesPerRow = std::size_t(record.font.rowWords) * std::size_t(scale) * 2;
     std::vector<std::uint8_t> strike;
     try {
@@ -137,21 +138,33 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
                                      std::size_t(cell.leftPad);
         // Never past the row, whatever the cell claims.
         const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
-        for (int r = 0; r < cell.height && topRows + r < rows; ++r) {
+        const int offset = rowOf(cell);
+        for (int r = std::max(0, -offset); r < cell.height && offset + r < rows; ++r) {
             const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
-            std::uint8_t* row = strike.data() + std::size_t(topRows + r) * bytesPerRow;
+            std::uint8_t* row = strike.data() + std::size_t(offset + r) * bytesPerRow;
             packInk(ink, columns, cell.pixels.data() + cell.pixels.size(), row, firstBit);
         }
     }
     return strike;
 }
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record, int glyphRows, int topRows,
+                                                       int scale, const GlyphCells& cells, int firstChar,
+                                                       int lastChar) {
+    return composeRows(record, glyphRows + topRows, scale, cells, firstChar, lastChar,
+                       [topRows](const GlyphCell&) { return topRows; });
+}
 
 namespace {
-// The strike of cells framed to above and below rows around the baseline.
-bool composeFramed(CFontRecord& record, GlyphCells& cells, int above, int below, int scale,
+// The strike of cells framed to above and below rows around the baseline: what ComposeStrike
+// makes of the cells after FrameCells, without copying each cell into its frame.
+bool composeFramed(CFontRecord& record, const GlyphCells& cells, int above, int below, int scale,
                    const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
-    if (!FrameCells(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
-    auto composed = ComposeStrike(record, above + below, 0, scale, cells, tm.tmFirstChar, tm.tmLastChar);
+    if (!CellsFitFrame(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
+    // FrameCells leaves a cell without pixels as it is; such a cell draws nothing.
+    auto composed = composeRows(record, above + below, scale, cells, tm.tmFirstChar, tm.tmLastChar,
+                                [above](const GlyphCell& cell) { return cell.pixels.empty() ? 0 : above - cell.baseline; });
     if (!composed) return fail(why, "out of memory");
     strike = std::move(*composed);
     return true;

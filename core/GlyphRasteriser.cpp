@@ -341,9 +341,14 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
     return rows;
 }
 
-bool FrameCells(GlyphCells& cells, int above, int below) {
+bool CellsFitFrame(const GlyphCells& cells, int above, int below) {
     for (const GlyphCell& cell : cells)
         if (!cell.pixels.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
+    return true;
+}
+
+bool FrameCells(GlyphCells& cells, int above, int below) {
+    if (!CellsFitFrame(cells, above, below)) return false;
     for (GlyphCell& cell : cells) {
         if (cell.pixels.empty() || (cell.baseline == above && cell.height == above + below)) continue;
         std::vector<std::uint8_t> framed(std::size_t(cell.width) * std::size_t(above + below), 0);

@@ -50,6 +50,8 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar);
 // adding or dropping blank rows, so that all cells share one baseline. False, with nothing
 // changed, when that would drop a cell's ink.
 bool FrameCells(GlyphCells& cells, int above, int below);
+// Whether FrameCells(cells, above, below) keeps every cell's ink.
+bool CellsFitFrame(const GlyphCells& cells, int above, int below);
 
 // Whether any character from firstChar to lastChar was drawn.
 bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar);
