@@ -8,6 +8,7 @@
 #include FT_BITMAP_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -41,7 +42,8 @@ public:
           info_(info) {
         realisedCharset_ = RealisedCharset(info, lf.lfCharSet);
         const auto charset = CharsetFor(realisedCharset_);
-        codePage_ = charset ? charset->codePage : 1252;
+        // Looked up once: the look-up takes a lock that every thread shares.
+        toUnicode_ = &ByteToUnicode(charset ? charset->codePage : 1252);
         symbol_ = info.symbol && (realisedCharset_ == SYMBOL_CHARSET || !Supports(info, realisedCharset_));
         syntheticBold_ = lf.lfWeight > kBoldWeightAbove && !info.bold;
         syntheticItalic_ = lf.lfItalic != 0 && !info.italic;
@@ -81,13 +83,14 @@ public:
     bool HasGlyphMasks() const override { return true; }
     bool GetGlyphMask(std::uint8_t ch, GlyphMask& mask) override {
         mask = GlyphMask();
-        // A character the font lacks is never drawn: no need to render its .notdef.
         if (cachedFor_ != ch) {
             bool drawable = false;
-            glyphIndex(ch, drawable);
+            const FT_UInt gid = glyphIndex(ch, drawable);
+            // A character the font lacks is never drawn: no need to render its .notdef.
             if (!drawable) return false;
+            renderCached(ch, gid, drawable);
         }
-        const RenderedGlyph& g = glyph(ch);
+        const RenderedGlyph& g = cached_;
         if (!g.drawable) return false;
         mask = {g.bits.data(), g.left, g.top, g.width, g.rows, g.pitch};
         return true;
@@ -172,7 +175,7 @@ private:
             gid = FT_Get_Char_Index(face_.get(), 0xF000u + ch);
             if (gid == 0) gid = FT_Get_Char_Index(face_.get(), ch);
         } else {
-            const std::uint32_t unicode = ByteToUnicode(codePage_)[ch];
+            const std::uint32_t unicode = (*toUnicode_)[ch];
             if (unicode != kNoCharacter) gid = FT_Get_Char_Index(face_.get(), unicode);
         }
         if (gid == 0 && ch != tm_.tmDefaultChar) drawable = false;
@@ -181,14 +184,19 @@ private:
 
     const RenderedGlyph& glyph(std::uint8_t ch) {
         if (cachedFor_ == ch) return cached_;
+        bool drawable = false;
+        const FT_UInt gid = glyphIndex(ch, drawable);
+        return renderCached(ch, gid, drawable);
+    }
+
+    // The glyph gid drawn for ch, kept as the cached glyph.
+    const RenderedGlyph& renderCached(std::uint8_t ch, FT_UInt gid, bool drawable) {
         cachedFor_ = ch;
         // The last glyph's bits keep their memory for this one.
         std::vector<std::uint8_t> bits = std::move(cached_.bits);
         cached_ = RenderedGlyph();
         cached_.bits = std::move(bits);
         cached_.bits.clear();
-        bool drawable = false;
-        const FT_UInt gid = glyphIndex(ch, drawable);
         render(gid, cached_);
         cached_.drawable = cached_.drawable && drawable;
         return cached_;
@@ -259,7 +267,7 @@ private:
     FT_ULong lastCharCode_;
     InstalledFace info_;
     std::uint8_t realisedCharset_ = 0;
-    std::uint32_t codePage_ = 1252;
+    const std::array<std::uint32_t, 256>* toUnicode_ = nullptr;
     bool symbol_ = false;
     bool syntheticBold_ = false;
     bool syntheticItalic_ = false;
