@@ -92,27 +92,30 @@ std::uint8_t packEight(const std::uint8_t* ink) {
     }
 }
 
-// ORs the columns bytes of ink, as bits, into row from bit firstBit on (the row holds them).
-// The ink may be read up to inkEnd, past its columns.
-void packInk(const std::uint8_t* ink, std::size_t columns, const std::uint8_t* inkEnd, std::uint8_t* row,
-             std::size_t firstBit) {
-    std::uint8_t* out = row + firstBit / 8;
-    const unsigned shift = firstBit % 8;
-    for (std::size_t x = 0; x < columns; x += 8, ++out) {
-        std::uint8_t bits;
-        if (inkEnd - (ink + x) >= 8) {
-            bits = packEight(ink + x);
-        } else {
-            std::uint8_t tail[8] = {};
-            for (std::size_t i = 0; i < std::size_t(inkEnd - (ink + x)); ++i) tail[i] = ink[x + i];
-            bits = packEight(tail);
+// ORs the first columns bytes of each of a cell's rows (width bytes apart, from ink up to
+// inkEnd), as bits, into strike rows bytesPerRow apart from out on, starting at bit shift of
+// each; the strike rows hold the columns. Ink is read eight bytes at a time, past the columns
+// where the cell's pixels go on.
+void packRows(const std::uint8_t* ink, const std::uint8_t* inkEnd, std::size_t width, std::size_t columns,
+              int rowCount, std::uint8_t* out, std::size_t bytesPerRow, unsigned shift) {
+    for (int r = 0; r < rowCount; ++r, ink += width, out += bytesPerRow) {
+        std::uint8_t* to = out;
+        for (std::size_t x = 0; x < columns; x += 8, ++to) {
+            std::uint8_t bits;
+            if (inkEnd - (ink + x) >= 8) {
+                bits = packEight(ink + x);
+            } else {
+                std::uint8_t tail[8] = {};
+                for (std::size_t i = 0; i < std::size_t(inkEnd - (ink + x)); ++i) tail[i] = ink[x + i];
+                bits = packEight(tail);
+            }
+            if (columns - x < 8) bits &= static_cast<std::uint8_t>(0xFF00u >> (columns - x));
+            // The byte's bits straddle two strike bytes unless shift is 0; the second one is
+            // touched only when it gets ink, as only then is it sure to be in the row.
+            const unsigned spread = unsigned(bits) << (8 - shift);
+            to[0] |= static_cast<std::uint8_t>(spread >> 8);
+            if ((spread & 0xFF) != 0) to[1] |= static_cast<std::uint8_t>(spread);
         }
-        if (columns - x < 8) bits &= static_cast<std::uint8_t>(0xFF00u >> (columns - x));
-        if (bits == 0) continue;
-        out[0] |= static_cast<std::uint8_t>(bits >> shift);
-        // Bits spilling into the next byte are columns the row holds.
-        if (shift != 0 && static_cast<std::uint8_t>(bits << (8 - shift)) != 0)
-            out[1] |= static_cast<std::uint8_t>(bits << (8 - shift));
     }
 }
 
@@ -139,11 +142,12 @@ std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, 
         // Never past the row, whatever the cell claims.
         const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
         const int offset = rowOf(cell);
-        for (int r = std::max(0, -offset); r < cell.height && offset + r < rows; ++r) {
-            const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
-            std::uint8_t* row = strike.data() + std::size_t(offset + r) * bytesPerRow;
-            packInk(ink, columns, cell.pixels.data() + cell.pixels.size(), row, firstBit);
-        }
+        const int r0 = std::max(0, -offset), r1 = std::min(cell.height, rows - offset);
+        if (r0 >= r1 || columns == 0) continue;
+        packRows(cell.pixels.data() + std::size_t(r0) * std::size_t(cell.width), cell.pixels.data() + cell.pixels.size(),
+                 std::size_t(cell.width), columns, r1 - r0,
+                 strike.data() + std::size_t(offset + r0) * bytesPerRow + firstBit / 8, bytesPerRow,
+                 static_cast<unsigned>(firstBit % 8));
     }
     return strike;
 }
