@@ -215,12 +215,15 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
     int height2 = 2 * size;
     auto font2 = fontOfHeight(engine, lf, -height2);
     // One pixel of height at a time: up while more than a row short, then down while too tall.
+    // Each candidate is let go before the next is made, so that they all use one opened face.
     int d = font2 ? target - font2->GetTextMetrics().tmHeight : 0;
     for (int guard = 0; font2 && d > 1 && guard < 4 * size + 16; ++guard) {
+        font2.reset();
         font2 = fontOfHeight(engine, lf, -++height2);
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
     while (font2 && d < 0 && height2 > 1) {
+        font2.reset();
         font2 = fontOfHeight(engine, lf, -(--height2));
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
@@ -239,18 +242,22 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
-    const auto font1 = fontOfHeight(engine, lf, -size);
+    auto font1 = fontOfHeight(engine, lf, -size);
     if (!font1) return fail(why, "the font cannot be created");
     const gdi::TEXTMETRIC tm1 = font1->GetTextMetrics();
+    // Strike 1 is drawn before the double-size font is fitted and its font let go, so that the
+    // double-size fonts use the face it had instead of opening another. Its failure is still
+    // reported after the fitting's.
+    auto cells1 = std::make_unique<GlyphCells>();
+    gdi::TEXTMETRIC m1, m2;
+    const bool drawn1 = RenderStrike(*font1, *cells1, m1) && AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar);
+    font1.reset();
     int height2 = 0;
     const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, &height2, why);
     if (!font2) return false;
 
-    auto cells1 = std::make_unique<GlyphCells>();
     auto cells2 = std::make_unique<GlyphCells>();
-    gdi::TEXTMETRIC m1, m2;
-    if (!RenderStrike(*font1, *cells1, m1) || !AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar))
-        return noCharacters(why, size);
+    if (!drawn1) return noCharacters(why, size);
     if (!RenderDoubleStrike(*font2, *cells1, *cells2, m2) || !AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar))
         return noCharacters(why, height2);
     SetMissingSymbol(*cells1, m1);
