@@ -6,7 +6,6 @@
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -73,52 +72,6 @@ bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, in
 }
 
 namespace {
-// Eight ink bytes (any nonzero byte is ink) as one byte of bits, the first one the highest.
-std::uint8_t packEight(const std::uint8_t* ink) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint64_t v;
-        std::memcpy(&v, ink, sizeof v);
-        // Each byte's bits folded into its lowest one, then the eight gathered by one multiply:
-        // byte i lands on bit 63 - i, and no two products meet, so nothing carries.
-        v |= v >> 4;
-        v |= v >> 2;
-        v |= v >> 1;
-        v &= 0x0101010101010101u;
-        return static_cast<std::uint8_t>((v * 0x8040201008040201u) >> 56);
-    } else {
-        std::uint8_t bits = 0;
-        for (int i = 0; i < 8; ++i) bits = static_cast<std::uint8_t>(bits << 1 | (ink[i] != 0));
-        return bits;
-    }
-}
-
-// ORs the first columns bytes of each of a cell's rows (width bytes apart, from ink up to
-// inkEnd), as bits, into strike rows bytesPerRow apart from out on, starting at bit shift of
-// each; the strike rows hold the columns. Ink is read eight bytes at a time, past the columns
-// where the cell's pixels go on.
-void packRows(const std::uint8_t* ink, const std::uint8_t* inkEnd, std::size_t width, std::size_t columns,
-              int rowCount, std::uint8_t* out, std::size_t bytesPerRow, unsigned shift) {
-    for (int r = 0; r < rowCount; ++r, ink += width, out += bytesPerRow) {
-        std::uint8_t* to = out;
-        for (std::size_t x = 0; x < columns; x += 8, ++to) {
-            std::uint8_t bits;
-            if (inkEnd - (ink + x) >= 8) {
-                bits = packEight(ink + x);
-            } else {
-                std::uint8_t tail[8] = {};
-                for (std::size_t i = 0; i < std::size_t(inkEnd - (ink + x)); ++i) tail[i] = ink[x + i];
-                bits = packEight(tail);
-            }
-            if (columns - x < 8) bits &= static_cast<std::uint8_t>(0xFF00u >> (columns - x));
-            // The byte's bits straddle two strike bytes unless shift is 0; the second one is
-            // touched only when it gets ink, as only then is it sure to be in the row.
-            const unsigned spread = unsigned(bits) << (8 - shift);
-            to[0] |= static_cast<std::uint8_t>(spread >> 8);
-            if ((spread & 0xFF) != 0) to[1] |= static_cast<std::uint8_t>(spread);
-        }
-    }
-}
-
 // The strike of rows rows of cells at scale, each cell's row r on strike row rowOf(cell) + r;
 // rows that fall outside the strike are left out.
 template <typename RowOf>
@@ -136,18 +89,17 @@ std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, 
     for (int i = 0; i <= lastChar - firstChar + 1; ++i) {
         if (record.offsetWidth[2 * std::size_t(i)] == 0xFF) continue;
         const GlyphCell& cell = cells[std::size_t(firstChar + i)];
-        if (cell.pixels.size() < std::size_t(cell.width) * std::size_t(cell.height)) continue;
+        const std::size_t rowBytes = cell.RowBytes();
+        if (cell.bits.size() < rowBytes * std::size_t(std::max(cell.height, 0))) continue;
         const std::size_t firstBit = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) +
                                      std::size_t(cell.leftPad);
         // Never past the row, whatever the cell claims.
         const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
         const int offset = rowOf(cell);
         const int r0 = std::max(0, -offset), r1 = std::min(cell.height, rows - offset);
-        if (r0 >= r1 || columns == 0) continue;
-        packRows(cell.pixels.data() + std::size_t(r0) * std::size_t(cell.width), cell.pixels.data() + cell.pixels.size(),
-                 std::size_t(cell.width), columns, r1 - r0,
-                 strike.data() + std::size_t(offset + r0) * bytesPerRow + firstBit / 8, bytesPerRow,
-                 static_cast<unsigned>(firstBit % 8));
+        if (columns != 0 && r0 < r1)
+            OrBitRows(cell.bits.data() + std::size_t(r0) * rowBytes, rowBytes, 0, columns, r1 - r0,
+                      strike.data() + std::size_t(offset + r0) * bytesPerRow, bytesPerRow, firstBit);
     }
     return strike;
 }
@@ -166,9 +118,9 @@ namespace {
 bool composeFramed(CFontRecord& record, const GlyphCells& cells, int above, int below, int scale,
                    const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
     if (!CellsFitFrame(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
-    // FrameCells leaves a cell without pixels as it is; such a cell draws nothing.
+    // FrameCells leaves a cell without bits as it is; such a cell draws nothing.
     auto composed = composeRows(record, above + below, scale, cells, tm.tmFirstChar, tm.tmLastChar,
-                                [above](const GlyphCell& cell) { return cell.pixels.empty() ? 0 : above - cell.baseline; });
+                                [above](const GlyphCell& cell) { return cell.bits.empty() ? 0 : above - cell.baseline; });
     if (!composed) return fail(why, "out of memory");
     strike = std::move(*composed);
     return true;

@@ -3,7 +3,6 @@
 #include "GlyphRasteriser.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -93,15 +92,16 @@ private:
         }
         cell.baseline = base - top;
         cell.height = bottom - top;
-        cell.pixels.assign(std::size_t(width_) * std::size_t(cell.height), 0);
+        const std::size_t rowBytes = cell.RowBytes();
+        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
         const int from = std::max(startX_, 0);
         const int to = std::min(startX_ + width_, bitmap.Width());
         for (int y = std::max(top, firstInk_); firstInk_ >= 0 && y <= lastInk_; ++y) {
             const std::uint8_t* row = bitmap.Row(y);
-            std::uint8_t* ink = cell.pixels.data() + std::size_t(y - top) * std::size_t(width_);
+            std::uint8_t* ink = cell.bits.data() + std::size_t(y - top) * rowBytes;
             for (int x = from; x < to; ++x) {
                 const std::uint8_t* p = row + std::size_t(x) * 3;
-                ink[x - startX_] = (p[0] & p[1] & p[2]) != 0xFF;
+                if ((p[0] & p[1] & p[2]) != 0xFF) ink[(x - startX_) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x - startX_) % 8));
             }
         }
     }
@@ -173,12 +173,12 @@ public:
         }
         cell.baseline = base - top;
         cell.height = bottom - top;
-        cell.pixels.assign(std::size_t(cell.width) * std::size_t(cell.height), 0);
-        for (int y = firstInk; firstInk >= 0 && y <= lastInk; ++y) {
-            const std::uint8_t* bits = maskRow(mask, y - maskRow0);
-            std::uint8_t* ink = cell.pixels.data() + std::size_t(y - top) * std::size_t(cell.width) + (x0 + c0 - startX);
-            spreadBits(bits, c0, c1, ink);
-        }
+        const std::size_t rowBytes = cell.RowBytes();
+        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
+        if (firstInk >= 0)
+            OrBitRows(maskRow(mask, firstInk - maskRow0), std::size_t(mask.pitch), std::size_t(c0), std::size_t(c1 - c0),
+                      lastInk - firstInk + 1, cell.bits.data() + std::size_t(firstInk - top) * rowBytes, rowBytes,
+                      std::size_t(x0 + c0 - startX));
         return true;
     }
 
@@ -193,26 +193,6 @@ private:
 
     static const std::uint8_t* maskRow(const gdi::GlyphMask& mask, int r) {
         return mask.bits + std::ptrdiff_t(r) * mask.pitch;
-    }
-
-    // Bits c0 .. c1 - 1 of the row as bytes of 0 or 1 from ink on, eight at a time.
-    static void spreadBits(const std::uint8_t* row, int c0, int c1, std::uint8_t* ink) {
-        static constexpr auto kSpread = [] {
-            std::array<std::array<std::uint8_t, 8>, 256> spread{};
-            for (unsigned v = 0; v < 256; ++v)
-                for (unsigned i = 0; i < 8; ++i) spread[v][i] = (v >> (7 - i)) & 1;
-            return spread;
-        }();
-        const int lastByte = (c1 - 1) >> 3;
-        for (int c = c0; c < c1; c += 8, ink += 8) {
-            const int at = c >> 3, shift = c & 7;
-            unsigned v = unsigned(row[at]) << shift;
-            if (shift != 0 && at < lastByte) v |= row[at + 1] >> (8 - shift);
-            const auto& bytes = kSpread[v & 0xFF];
-            if (c1 - c >= 8) std::memcpy(ink, bytes.data(), 8);
-            else
-                for (int i = 0; i < c1 - c; ++i) ink[i] = bytes[std::size_t(i)];
-        }
     }
 
     // Whether any of bits c0 .. c1 - 1 of the row is set.
@@ -334,7 +314,7 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
     InkRows rows;
     for (int ch = firstChar; ch <= lastChar + 1 && ch < int(cells.size()); ++ch) {
         const GlyphCell& cell = cells[std::size_t(ch)];
-        if (!cell.Present() || cell.pixels.empty()) continue;
+        if (!cell.Present() || cell.bits.empty()) continue;
         rows.above = std::max(rows.above, cell.inkAbove);
         rows.below = std::max(rows.below, cell.inkBelow);
     }
@@ -343,22 +323,23 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
 
 bool CellsFitFrame(const GlyphCells& cells, int above, int below) {
     for (const GlyphCell& cell : cells)
-        if (!cell.pixels.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
+        if (!cell.bits.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
     return true;
 }
 
 bool FrameCells(GlyphCells& cells, int above, int below) {
     if (!CellsFitFrame(cells, above, below)) return false;
     for (GlyphCell& cell : cells) {
-        if (cell.pixels.empty() || (cell.baseline == above && cell.height == above + below)) continue;
-        std::vector<std::uint8_t> framed(std::size_t(cell.width) * std::size_t(above + below), 0);
+        if (cell.bits.empty() || (cell.baseline == above && cell.height == above + below)) continue;
+        const std::size_t rowBytes = cell.RowBytes();
+        std::vector<std::uint8_t> framed(rowBytes * std::size_t(above + below), 0);
         for (int r = 0; r < above + below; ++r) {
             const int from = r - above + cell.baseline;
             if (from < 0 || from >= cell.height) continue;
-            std::copy_n(cell.pixels.begin() + std::ptrdiff_t(from) * cell.width, cell.width,
-                        framed.begin() + std::ptrdiff_t(r) * cell.width);
+            std::copy_n(cell.bits.begin() + std::ptrdiff_t(std::size_t(from) * rowBytes), rowBytes,
+                        framed.begin() + std::ptrdiff_t(std::size_t(r) * rowBytes));
         }
-        cell.pixels = std::move(framed);
+        cell.bits = std::move(framed);
         cell.baseline = above;
         cell.height = above + below;
     }
@@ -369,4 +350,29 @@ bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar) {
     for (int ch = std::max(firstChar, 0); ch <= lastChar && ch < int(cells.size()); ++ch)
         if (cells[std::size_t(ch)].Present()) return true;
     return false;
+}
+
+void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fromBit, std::size_t count, int rows,
+               std::uint8_t* to, std::size_t toStride, std::size_t toBit) {
+    from += fromBit / 8;
+    to += toBit / 8;
+    const unsigned fromShift = fromBit % 8, toShift = toBit % 8;
+    for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
+        const std::uint8_t* in = from;
+        std::uint8_t* out = to;
+        for (std::size_t done = 0; done < count; done += 8, ++in, ++out) {
+            const unsigned n = static_cast<unsigned>(std::min<std::size_t>(8, count - done));
+            // The n bits, high bit first; the next source byte only when they reach into it.
+            unsigned byte = in[0];
+            if (fromShift != 0) {
+                byte = (byte << fromShift) & 0xFF;
+                if (n > 8 - fromShift) byte |= in[1] >> (8 - fromShift);
+            }
+            byte &= 0xFF00u >> n;
+            // They reach into the next target byte when they straddle it.
+            const unsigned spread = byte << (8 - toShift);
+            out[0] |= static_cast<std::uint8_t>(spread >> 8);
+            if (toShift + n > 8) out[1] |= static_cast<std::uint8_t>(spread);
+        }
+    }
 }

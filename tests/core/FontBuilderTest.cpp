@@ -67,7 +67,7 @@ TEST(RenderStrike, CellPadsAndWidths) {
         EXPECT_EQ(cell.rightPad, c.rightPad);
         EXPECT_EQ(cell.height, 9);
         int ink = 0;
-        for (int x = 0; x < cell.width; ++x) ink += cell.pixels[std::size_t(x)];
+        for (int x = 0; x < cell.width; ++x) ink += cell.Ink(x, 0);
         EXPECT_EQ(ink, c.inkColumns);
     }
 }
@@ -423,7 +423,7 @@ TEST(RenderStrike, MasksGiveTheCellsThatDrawingGives) {
         EXPECT_EQ(a.baseline, b.baseline);
         EXPECT_EQ(a.inkAbove, b.inkAbove);
         EXPECT_EQ(a.inkBelow, b.inkBelow);
-        EXPECT_EQ(a.pixels, b.pixels);
+        EXPECT_EQ(a.bits, b.bits);
     }
     EXPECT_EQ(fromMasks['B'].inkAbove, 20);
     EXPECT_EQ(fromMasks['K'].inkAbove, 19);  // the three rows past the edge are lost
@@ -442,11 +442,11 @@ TEST(RenderStrike, MasksTallerThanAnySurfaceAreCutAsDrawingCutsThem) {
     EXPECT_LT(fromMasks['A'].inkAbove, 20000);
     EXPECT_EQ(fromMasks['A'].inkAbove, fromDrawing['A'].inkAbove);
     EXPECT_EQ(fromMasks['A'].height, fromDrawing['A'].height);
-    EXPECT_EQ(fromMasks['A'].pixels, fromDrawing['A'].pixels);
+    EXPECT_EQ(fromMasks['A'].bits, fromDrawing['A'].bits);
 }
 
-// Packing ink bytes into strike rows eight at a time must set exactly the bits one at a time
-// would: cells of every width from 1 to 19 at every bit offset, any nonzero byte being ink.
+// Packing cells into strike rows a byte at a time must set exactly the bits one at a time
+// would: cells of every width from 1 to 19 at every bit offset.
 TEST(ComposeStrike, PacksEveryCellBitForBit) {
     for (const int scale : {1, 2}) {
         SCOPED_TRACE(scale);
@@ -462,11 +462,13 @@ TEST(ComposeStrike, PacksEveryCellBitForBit) {
             cell.width = 1 + (i * 7) % 19;
             cell.height = 3 + i % 4;
             cell.leftPad = i % 3;
-            cell.pixels.resize(std::size_t(cell.width) * std::size_t(cell.height));
-            for (auto& p : cell.pixels) {
-                seed = seed * 1103515245u + 12345u;
-                p = (seed >> 16) % 3 == 0 ? std::uint8_t((seed >> 8) | 1) : 0;
-            }
+            cell.bits.assign(cell.RowBytes() * std::size_t(cell.height), 0);
+            for (int r = 0; r < cell.height; ++r)
+                for (int x = 0; x < cell.width; ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    if ((seed >> 16) % 3 == 0)
+                        cell.bits[std::size_t(r) * cell.RowBytes() + std::size_t(x / 8)] |= std::uint8_t(0x80 >> (x % 8));
+                }
             record.locationTable[std::size_t(i)] = std::uint16_t(location);
             record.offsetWidth[2 * std::size_t(i) + 1] = std::uint8_t(cell.Advance());
             location += cell.leftPad + cell.width;  // the right pad 0
@@ -483,9 +485,28 @@ TEST(ComposeStrike, PacksEveryCellBitForBit) {
             const std::size_t at = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) + std::size_t(cell.leftPad);
             for (int r = 0; r < cell.height && topRows + r < rows; ++r)
                 for (int x = 0; x < cell.width; ++x)
-                    if (cell.pixels[std::size_t(r * cell.width + x)] != 0 && at + std::size_t(x) < rowBytes * 8)
+                    if (cell.Ink(x, r) && at + std::size_t(x) < rowBytes * 8)
                         expected[std::size_t(topRows + r) * rowBytes + (at + std::size_t(x)) / 8] |= std::uint8_t(0x80 >> ((at + std::size_t(x)) % 8));
         }
         EXPECT_EQ(*strike, expected);
     }
+}
+
+// Copying rows of bits between any two bit offsets sets exactly those bits and touches no byte
+// past them: two rows of four bytes into rows of six.
+TEST(OrBitRows, CopiesAnyRunBetweenAnyOffsets) {
+    const std::uint8_t source[8] = {0xB5, 0x3C, 0xE7, 0x81, 0xFF, 0x6A, 0x01, 0xC3};
+    for (std::size_t fromBit = 0; fromBit < 12; ++fromBit)
+        for (std::size_t toBit = 0; toBit < 12; ++toBit)
+            for (std::size_t count = 1; count + fromBit <= 32; ++count) {
+                std::uint8_t target[13] = {};  // a guard byte, then two rows of six
+                OrBitRows(source, 4, fromBit, count, 2, target + 1, 6, toBit);
+                std::uint8_t expected[13] = {};
+                for (std::size_t row = 0; row < 2; ++row)
+                    for (std::size_t i = 0; i < count; ++i)
+                        if ((source[4 * row + (fromBit + i) / 8] >> (7 - (fromBit + i) % 8)) & 1)
+                            expected[1 + 6 * row + (toBit + i) / 8] |= std::uint8_t(0x80 >> ((toBit + i) % 8));
+                ASSERT_EQ(std::vector<std::uint8_t>(target, target + 13), std::vector<std::uint8_t>(expected, expected + 13))
+                    << "from bit " << fromBit << " to bit " << toBit << ", " << count << " bits";
+            }
 }

@@ -304,7 +304,7 @@ TEST(FreeTypeFontEngine, GlyphMasksGiveTheDrawnCells) {
             present += a.Present();
             EXPECT_TRUE(a.width == b.width && a.height == b.height && a.leftPad == b.leftPad && a.rightPad == b.rightPad &&
                         a.baseline == b.baseline && a.inkAbove == b.inkAbove && a.inkBelow == b.inkBelow &&
-                        a.pixels == b.pixels)
+                        a.bits == b.bits)
                 << "character " << ch;
         }
         EXPECT_GT(present, 150);
