@@ -18,8 +18,8 @@ namespace gdi {
 struct OpenFace {
     LibraryPtr library;
     FacePtr face;
-    // The highest character code of charmap, the face's charmap a font last walked to the end
-    // (a walk visits every code, so it is done once per charmap); none walked yet when null.
+    // The face's highest character code in walkedCharmap, found by walking that charmap to its
+    // end; a walk visits every code, so it is done once per charmap. Null: none walked yet.
     FT_CharMap walkedCharmap = nullptr;
     FT_ULong lastCharCode = 0;
 };
