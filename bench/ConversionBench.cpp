@@ -48,6 +48,26 @@ void BM_DefaultBatchOfOneFamily(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultBatchOfOneFamily)->Unit(benchmark::kMillisecond);
 
+// One record of the batch on its own: its two fonts made, rasterised and packed into strikes.
+void BM_OneHighDensityRecord(benchmark::State& state) {
+    gdi::FreeTypeFontEngine engine;
+    const auto size = static_cast<int>(state.range(0));
+    const gdi::LOGFONT description = gdi::makeLogFont("DejaVu Sans", size, gdi::FW_NORMAL, false, gdi::ANSI_CHARSET, 0x22);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        CFontRecord record;
+        std::string why;
+        if (!BuildOne(engine, record, true, size, description, &why)) {
+            state.SkipWithError(why.c_str());
+            break;
+        }
+        bytes += record.strike1.size() + record.strike2.size();
+        benchmark::DoNotOptimize(record.strike2.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_OneHighDensityRecord)->Arg(9)->Arg(24)->Unit(benchmark::kMicrosecond);
+
 // The same faces, sizes (single and double) and characters, loaded and rendered by FreeType alone.
 void BM_FreeTypeFloor(benchmark::State& state) {
     const char* files[] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",

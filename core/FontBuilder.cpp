@@ -71,10 +71,13 @@ bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, in
     return true;
 }
 
-std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record, int glyphRows, int topRows,
-                                                       int scale, const GlyphCells& cells, int firstChar,
-                                                       int lastChar) {
-    const int rows = glyphRows + topRows;
+namespace {
+// The strike of rows rows of cells at scale, each cell's row r on strike row rowOf(cell) + r;
+// rows that fall outside the strike are left out.
+template <typename RowOf>
+std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, int rows, int scale,
+                                                     const GlyphCells& cells, int firstChar, int lastChar,
+                                                     RowOf rowOf) {
     const std::size_t bytesPerRow = std::size_t(record.font.rowWords) * std::size_t(scale) * 2;
     std::vector<std::uint8_t> strike;
     try {
@@ -86,27 +89,38 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
     for (int i = 0; i <= lastChar - firstChar + 1; ++i) {
         if (record.offsetWidth[2 * std::size_t(i)] == 0xFF) continue;
         const GlyphCell& cell = cells[std::size_t(firstChar + i)];
-        if (cell.pixels.size() < std::size_t(cell.width) * std::size_t(cell.height)) continue;
+        const std::size_t rowBytes = cell.RowBytes();
+        if (cell.bits.size() < rowBytes * std::size_t(std::max(cell.height, 0))) continue;
         const std::size_t firstBit = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) +
                                      std::size_t(cell.leftPad);
         // Never past the row, whatever the cell claims.
         const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
-        for (int r = 0; r < cell.height && topRows + r < rows; ++r) {
-            const std::uint8_t* ink = cell.pixels.data() + std::size_t(r) * std::size_t(cell.width);
-            std::uint8_t* row = strike.data() + std::size_t(topRows + r) * bytesPerRow;
-            for (std::size_t x = 0; x < columns; ++x)
-                if (ink[x]) row[(firstBit + x) / 8] |= static_cast<std::uint8_t>(0x80 >> ((firstBit + x) % 8));
-        }
+        const int offset = rowOf(cell);
+        const int r0 = std::max(0, -offset), r1 = std::min(cell.height, rows - offset);
+        if (columns != 0 && r0 < r1)
+            OrBitRows(cell.bits.data() + std::size_t(r0) * rowBytes, rowBytes, 0, columns, r1 - r0,
+                      strike.data() + std::size_t(offset + r0) * bytesPerRow, bytesPerRow, firstBit);
     }
     return strike;
 }
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record, int glyphRows, int topRows,
+                                                       int scale, const GlyphCells& cells, int firstChar,
+                                                       int lastChar) {
+    return composeRows(record, glyphRows + topRows, scale, cells, firstChar, lastChar,
+                       [topRows](const GlyphCell&) { return topRows; });
+}
 
 namespace {
-// The strike of cells framed to above and below rows around the baseline.
-bool composeFramed(CFontRecord& record, GlyphCells& cells, int above, int below, int scale,
+// The strike of cells framed to above and below rows around the baseline: what ComposeStrike
+// makes of the cells after FrameCells, without copying each cell into its frame.
+bool composeFramed(CFontRecord& record, const GlyphCells& cells, int above, int below, int scale,
                    const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
-    if (!FrameCells(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
-    auto composed = ComposeStrike(record, above + below, 0, scale, cells, tm.tmFirstChar, tm.tmLastChar);
+    if (!CellsFitFrame(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
+    // FrameCells leaves a cell without bits as it is; such a cell draws nothing.
+    auto composed = composeRows(record, above + below, scale, cells, tm.tmFirstChar, tm.tmLastChar,
+                                [above](const GlyphCell& cell) { return cell.bits.empty() ? 0 : above - cell.baseline; });
     if (!composed) return fail(why, "out of memory");
     strike = std::move(*composed);
     return true;
@@ -153,12 +167,15 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
     int height2 = 2 * size;
     auto font2 = fontOfHeight(engine, lf, -height2);
     // One pixel of height at a time: up while more than a row short, then down while too tall.
+    // Each candidate is let go before the next is made, so that they all use one opened face.
     int d = font2 ? target - font2->GetTextMetrics().tmHeight : 0;
     for (int guard = 0; font2 && d > 1 && guard < 4 * size + 16; ++guard) {
+        font2.reset();
         font2 = fontOfHeight(engine, lf, -++height2);
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
     while (font2 && d < 0 && height2 > 1) {
+        font2.reset();
         font2 = fontOfHeight(engine, lf, -(--height2));
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
@@ -177,18 +194,22 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
     record = CFontRecord();
     setNameAndStyle(record, lf);
-    const auto font1 = fontOfHeight(engine, lf, -size);
+    auto font1 = fontOfHeight(engine, lf, -size);
     if (!font1) return fail(why, "the font cannot be created");
     const gdi::TEXTMETRIC tm1 = font1->GetTextMetrics();
+    // Strike 1 is drawn before the double-size font is fitted and its font let go, so that the
+    // double-size fonts use the face it had instead of opening another. Its failure is still
+    // reported after the fitting's.
+    auto cells1 = std::make_unique<GlyphCells>();
+    gdi::TEXTMETRIC m1, m2;
+    const bool drawn1 = RenderStrike(*font1, *cells1, m1) && AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar);
+    font1.reset();
     int height2 = 0;
     const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, &height2, why);
     if (!font2) return false;
 
-    auto cells1 = std::make_unique<GlyphCells>();
     auto cells2 = std::make_unique<GlyphCells>();
-    gdi::TEXTMETRIC m1, m2;
-    if (!RenderStrike(*font1, *cells1, m1) || !AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar))
-        return noCharacters(why, size);
+    if (!drawn1) return noCharacters(why, size);
     if (!RenderDoubleStrike(*font2, *cells1, *cells2, m2) || !AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar))
         return noCharacters(why, height2);
     SetMissingSymbol(*cells1, m1);

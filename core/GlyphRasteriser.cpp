@@ -20,6 +20,9 @@ public:
 
     bool valid() const { return bitmap_ != nullptr; }
 
+    // Only drawing tells.
+    static bool undrawable(gdi::Font&, std::uint8_t) { return false; }
+
     // Draws ch with its baseline at column x and captures columns startX .. startX + cell.width
     // into cell: the cell's rows of the font and every row above or below them with ink. False
     // when the character cannot be drawn.
@@ -89,15 +92,16 @@ private:
         }
         cell.baseline = base - top;
         cell.height = bottom - top;
-        cell.pixels.assign(std::size_t(width_) * std::size_t(cell.height), 0);
+        const std::size_t rowBytes = cell.RowBytes();
+        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
         const int from = std::max(startX_, 0);
         const int to = std::min(startX_ + width_, bitmap.Width());
         for (int y = std::max(top, firstInk_); firstInk_ >= 0 && y <= lastInk_; ++y) {
             const std::uint8_t* row = bitmap.Row(y);
-            std::uint8_t* ink = cell.pixels.data() + std::size_t(y - top) * std::size_t(width_);
+            std::uint8_t* ink = cell.bits.data() + std::size_t(y - top) * rowBytes;
             for (int x = from; x < to; ++x) {
                 const std::uint8_t* p = row + std::size_t(x) * 3;
-                ink[x - startX_] = (p[0] & p[1] & p[2]) != 0xFF;
+                if ((p[0] & p[1] & p[2]) != 0xFF) ink[(x - startX_) / 8] |= static_cast<std::uint8_t>(0x80 >> ((x - startX_) % 8));
             }
         }
     }
@@ -112,14 +116,108 @@ private:
     int lastInk_ = -1;
 };
 
-}  // namespace
+// What Surface captures, read from the masks of a font that has them instead of drawn and
+// scanned: the same surface geometry (its width clips the ink, and the room above and below
+// grows exactly as Surface's does), kept as arithmetic, with no bitmap at all.
+class MaskSurface {
+public:
+    explicit MaskSurface(const gdi::TEXTMETRIC& metrics) : metrics_(metrics), room_(std::max(2, metrics.tmHeight / 4)) {}
 
-bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
-    metrics = font.GetTextMetrics();
-    Surface surface(metrics);
-    if (!surface.valid()) return false;  // nothing can be drawn: every cell stays empty
+    bool valid() const { return fits(room_); }
+
+    // Whether ch cannot be drawn, asked before its widths so that its glyph need not be made.
+    static bool undrawable(gdi::Font& font, std::uint8_t ch) {
+        gdi::GlyphMask mask;
+        return !font.GetGlyphMask(ch, mask);
+    }
+
+    bool drawAndCapture(gdi::Font& font, int x, std::uint8_t ch, int startX, GlyphCell& cell) {
+        gdi::GlyphMask mask;
+        if (!font.GetGlyphMask(ch, mask)) return false;
+        // Surface columns from .. to are captured; mask column c lies on surface column x0 + c.
+        const int from = std::max(startX, 0);
+        const int to = std::min(startX + cell.width, 2 * metrics_.tmMaxCharWidth);
+        const int x0 = x + mask.left;
+        const int c0 = std::max(from - x0, 0);
+        const int c1 = std::min(to - x0, mask.width);
+        rowInk_.assign(std::size_t(std::max(mask.rows, 0)), 0);
+        if (from < to && c0 < c1)
+            for (int r = 0; r < mask.rows; ++r) rowInk_[std::size_t(r)] = anyBit(maskRow(mask, r), c0, c1);
+
+        // Surface's loop: while the ink touches the top or bottom row, double the room.
+        int firstInk, lastInk, maskRow0;
+        for (;;) {
+            const int height = metrics_.tmHeight + 2 * room_;
+            maskRow0 = baselineY() - mask.top;
+            firstInk = lastInk = -1;
+            for (int r = std::max(0, -maskRow0); r < mask.rows && maskRow0 + r < height; ++r) {
+                if (!rowInk_[std::size_t(r)]) continue;
+                if (firstInk < 0) firstInk = maskRow0 + r;
+                lastInk = maskRow0 + r;
+            }
+            const bool touchesEdge = firstInk == 0 || lastInk == height - 1;
+            if (!touchesEdge || !fits(2 * room_)) break;
+            room_ *= 2;
+        }
+
+        // Surface's frame.
+        const int base = baselineY();
+        int top = room_;
+        int bottom = room_ + metrics_.tmHeight;
+        cell.inkAbove = cell.inkBelow = 0;
+        if (firstInk >= 0) {
+            top = std::min(top, firstInk);
+            bottom = std::max(bottom, lastInk + 1);
+            cell.inkAbove = std::max(0, base - firstInk);
+            cell.inkBelow = std::max(0, lastInk + 1 - base);
+        }
+        cell.baseline = base - top;
+        cell.height = bottom - top;
+        const std::size_t rowBytes = cell.RowBytes();
+        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
+        if (firstInk >= 0)
+            OrBitRows(maskRow(mask, firstInk - maskRow0), std::size_t(mask.pitch), std::size_t(c0), std::size_t(c1 - c0),
+                      lastInk - firstInk + 1, cell.bits.data() + std::size_t(firstInk - top) * rowBytes, rowBytes,
+                      std::size_t(x0 + c0 - startX));
+        return true;
+    }
+
+private:
+    int baselineY() const { return room_ + metrics_.tmAscent; }
+
+    // Whether Surface could make its bitmap with room rows above and below the font's.
+    bool fits(int room) const {
+        const long height = long(metrics_.tmHeight) + 2L * room;
+        return height <= gdi::kMaxBitmapSide && gdi::Bitmap::FitsLimits(2 * metrics_.tmMaxCharWidth, static_cast<int>(height));
+    }
+
+    static const std::uint8_t* maskRow(const gdi::GlyphMask& mask, int r) {
+        return mask.bits + std::ptrdiff_t(r) * mask.pitch;
+    }
+
+    // Whether any of bits c0 .. c1 - 1 of the row is set.
+    static bool anyBit(const std::uint8_t* row, int c0, int c1) {
+        const int first = c0 >> 3, last = (c1 - 1) >> 3;
+        const auto headMask = static_cast<std::uint8_t>(0xFF >> (c0 & 7));
+        const auto tailMask = static_cast<std::uint8_t>(0xFF << (7 - ((c1 - 1) & 7)));
+        if (first == last) return (row[first] & headMask & tailMask) != 0;
+        if ((row[first] & headMask) != 0 || (row[last] & tailMask) != 0) return true;
+        for (int i = first + 1; i < last; ++i)
+            if (row[i] != 0) return true;
+        return false;
+    }
+
+    const gdi::TEXTMETRIC& metrics_;
+    int room_;
+    std::vector<std::uint8_t> rowInk_;  // per mask row: ink in the captured columns
+};
+
+// Every character of the font's range drawn on surface into cells.
+template <typename DrawingSurface>
+void renderCharacters(gdi::Font& font, const gdi::TEXTMETRIC& metrics, DrawingSurface& surface, GlyphCells& cells) {
     for (unsigned ch = metrics.tmFirstChar; ch <= metrics.tmLastChar; ++ch) {
         const auto byte = static_cast<std::uint8_t>(ch);
+        if (surface.undrawable(font, byte)) continue;
         std::int32_t charWidth = 0;
         if (!font.GetCharWidth32(byte, charWidth)) charWidth = 0;
         gdi::SIZE extent;
@@ -144,6 +242,21 @@ bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) 
         if (!surface.drawAndCapture(font, std::abs(abc.abcA), byte, startX, cell)) continue;
         cells[ch] = std::move(cell);
     }
+}
+
+}  // namespace
+
+bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
+    metrics = font.GetTextMetrics();
+    if (font.HasGlyphMasks()) {
+        MaskSurface surface(metrics);
+        if (!surface.valid()) return false;  // nothing can be drawn: every cell stays empty
+        renderCharacters(font, metrics, surface, cells);
+        return true;
+    }
+    Surface surface(metrics);
+    if (!surface.valid()) return false;
+    renderCharacters(font, metrics, surface, cells);
     return true;
 }
 
@@ -201,26 +314,32 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
     InkRows rows;
     for (int ch = firstChar; ch <= lastChar + 1 && ch < int(cells.size()); ++ch) {
         const GlyphCell& cell = cells[std::size_t(ch)];
-        if (!cell.Present() || cell.pixels.empty()) continue;
+        if (!cell.Present() || cell.bits.empty()) continue;
         rows.above = std::max(rows.above, cell.inkAbove);
         rows.below = std::max(rows.below, cell.inkBelow);
     }
     return rows;
 }
 
-bool FrameCells(GlyphCells& cells, int above, int below) {
+bool CellsFitFrame(const GlyphCells& cells, int above, int below) {
     for (const GlyphCell& cell : cells)
-        if (!cell.pixels.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
+        if (!cell.bits.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
+    return true;
+}
+
+bool FrameCells(GlyphCells& cells, int above, int below) {
+    if (!CellsFitFrame(cells, above, below)) return false;
     for (GlyphCell& cell : cells) {
-        if (cell.pixels.empty() || (cell.baseline == above && cell.height == above + below)) continue;
-        std::vector<std::uint8_t> framed(std::size_t(cell.width) * std::size_t(above + below), 0);
+        if (cell.bits.empty() || (cell.baseline == above && cell.height == above + below)) continue;
+        const std::size_t rowBytes = cell.RowBytes();
+        std::vector<std::uint8_t> framed(rowBytes * std::size_t(above + below), 0);
         for (int r = 0; r < above + below; ++r) {
             const int from = r - above + cell.baseline;
             if (from < 0 || from >= cell.height) continue;
-            std::copy_n(cell.pixels.begin() + std::ptrdiff_t(from) * cell.width, cell.width,
-                        framed.begin() + std::ptrdiff_t(r) * cell.width);
+            std::copy_n(cell.bits.begin() + std::ptrdiff_t(std::size_t(from) * rowBytes), rowBytes,
+                        framed.begin() + std::ptrdiff_t(std::size_t(r) * rowBytes));
         }
-        cell.pixels = std::move(framed);
+        cell.bits = std::move(framed);
         cell.baseline = above;
         cell.height = above + below;
     }
@@ -231,4 +350,29 @@ bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar) {
     for (int ch = std::max(firstChar, 0); ch <= lastChar && ch < int(cells.size()); ++ch)
         if (cells[std::size_t(ch)].Present()) return true;
     return false;
+}
+
+void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fromBit, std::size_t count, int rows,
+               std::uint8_t* to, std::size_t toStride, std::size_t toBit) {
+    from += fromBit / 8;
+    to += toBit / 8;
+    const unsigned fromShift = fromBit % 8, toShift = toBit % 8;
+    for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
+        const std::uint8_t* in = from;
+        std::uint8_t* out = to;
+        for (std::size_t done = 0; done < count; done += 8, ++in, ++out) {
+            const unsigned n = static_cast<unsigned>(std::min<std::size_t>(8, count - done));
+            // The n bits, high bit first; the next source byte only when they reach into it.
+            unsigned byte = in[0];
+            if (fromShift != 0) {
+                byte = (byte << fromShift) & 0xFF;
+                if (n > 8 - fromShift) byte |= in[1] >> (8 - fromShift);
+            }
+            byte &= 0xFF00u >> n;
+            // They reach into the next target byte when they straddle it.
+            const unsigned spread = byte << (8 - toShift);
+            out[0] |= static_cast<std::uint8_t>(spread >> 8);
+            if (toShift + n > 8) out[1] |= static_cast<std::uint8_t>(spread);
+        }
+    }
 }

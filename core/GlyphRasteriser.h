@@ -5,11 +5,14 @@
 #include "platform/gdi/FontEngine.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 struct GlyphCell {
-    std::vector<std::uint8_t> pixels;  // width x height, row-major, 1 = ink; empty: never filled
+    // The ink: height rows of RowBytes() bytes, a row's first column in the high bit of its first
+    // byte, a set bit being ink (bits past the width are clear); empty: never filled.
+    std::vector<std::uint8_t> bits;
     int width = 0;     // black box width, or the whole advance for an empty black box; 0: missing
     int height = 0;    // rows: the font's tmHeight, more where the ink reaches past its ascent or descent
     int leftPad = 0;   // blank columns before the image in the Palm cell
@@ -20,7 +23,18 @@ struct GlyphCell {
 
     int Advance() const { return leftPad + width + rightPad; }
     bool Present() const { return width != 0; }
+    std::size_t RowBytes() const { return (std::size_t(width > 0 ? width : 0) + 7) / 8; }
+    // Whether column x of row y is ink; both must lie in a filled cell.
+    bool Ink(int x, int y) const {
+        return (bits[std::size_t(y) * RowBytes() + std::size_t(x) / 8] >> (7 - x % 8)) & 1;
+    }
 };
+
+// For each of rows rows (fromStride bytes apart in from, toStride bytes apart in to): ORs count
+// bits from bit fromBit of the row in from into the row in to from bit toBit on (bits are taken
+// high bit first). Reads and writes no byte past those that hold the bits.
+void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fromBit, std::size_t count, int rows,
+               std::uint8_t* to, std::size_t toStride, std::size_t toBit);
 
 // Cells by character code; cell lastChar + 1 holds the missing-character symbol.
 using GlyphCells = std::array<GlyphCell, 257>;
@@ -50,6 +64,8 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar);
 // adding or dropping blank rows, so that all cells share one baseline. False, with nothing
 // changed, when that would drop a cell's ink.
 bool FrameCells(GlyphCells& cells, int above, int below);
+// Whether FrameCells(cells, above, below) keeps every cell's ink.
+bool CellsFitFrame(const GlyphCells& cells, int above, int below);
 
 // Whether any character from firstChar to lastChar was drawn.
 bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar);

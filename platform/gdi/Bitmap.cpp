@@ -23,15 +23,8 @@ Bitmap::Bitmap(int width, int height, int bitsPerPixel, bool white)
     for (std::size_t row = 0; row < size; row += stride_) std::fill(bits_.get() + row + used, bits_.get() + row + stride_, std::uint8_t{0xFF});
 }
 
-namespace {
-bool fitsLimits(int width, int height) {
-    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
-           std::int64_t(width) * height <= kMaxBitmapPixels;
-}
-}  // namespace
-
 std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int reportedBitsPerPixel) {
-    if (!fitsLimits(width, height)) return nullptr;
+    if (!FitsLimits(width, height)) return nullptr;
     try {
         return std::unique_ptr<Bitmap>(new Bitmap(width, height, reportedBitsPerPixel, true));
     } catch (const std::bad_alloc&) {
@@ -40,7 +33,7 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height, int reportedBitsPe
 }
 
 std::unique_ptr<Bitmap> Bitmap::CreateForOverwrite(int width, int height, int reportedBitsPerPixel) {
-    if (!fitsLimits(width, height)) return nullptr;
+    if (!FitsLimits(width, height)) return nullptr;
     try {
         return std::unique_ptr<Bitmap>(new Bitmap(width, height, reportedBitsPerPixel, false));
     } catch (const std::bad_alloc&) {

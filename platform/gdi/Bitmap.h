@@ -30,6 +30,11 @@ public:
     // The same, for a caller that writes every pixel through Row at once: the pixels start
     // undefined (only the row padding is set, white as in Create).
     static std::unique_ptr<Bitmap> CreateForOverwrite(int width, int height, int reportedBitsPerPixel);
+    // Whether Create accepts the size (it may still fail for want of memory).
+    static bool FitsLimits(int width, int height) {
+        return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide &&
+               std::int64_t(width) * height <= kMaxBitmapPixels;
+    }
 
     int Width() const { return width_; }
     int Height() const { return height_; }

@@ -18,7 +18,7 @@ std::optional<OpenFace> FacePool::Borrow(const InstalledFace& info) {
     }
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) return std::nullopt;
-    OpenFace opened{LibraryPtr(library), nullptr};
+    OpenFace opened{LibraryPtr(library), nullptr, nullptr, 0};
     if (interpreterVersion_ != 0) {
         FT_UInt version = interpreterVersion_;
         FT_Property_Set(library, "truetype", "interpreter-version", &version);

@@ -18,6 +18,10 @@ namespace gdi {
 struct OpenFace {
     LibraryPtr library;
     FacePtr face;
+    // The face's highest character code in walkedCharmap, found by walking that charmap to its
+    // end; a walk visits every code, so it is done once per charmap. Null: none walked yet.
+    FT_CharMap walkedCharmap = nullptr;
+    FT_ULong lastCharCode = 0;
 };
 
 class FacePool {

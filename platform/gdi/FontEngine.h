@@ -86,6 +86,18 @@ struct EnumeratedFont {
     std::uint32_t fontType = 0;  // TRUETYPE_FONTTYPE for TrueType outlines
 };
 
+// A character's ink as TextOut draws it: a one-bit mask (rows of pitch bytes, most significant
+// bit first) whose top-left pixel lies left columns right of the pen and top rows above the
+// baseline.
+struct GlyphMask {
+    const std::uint8_t* bits = nullptr;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int rows = 0;
+    int pitch = 0;
+};
+
 // A realised font (HFONT). Queries take the character as a byte 0 to 255.
 class Font {
 public:
@@ -97,6 +109,17 @@ public:
     // Draws ch in black with its baseline at (x, y) (alignment TA_BASELINE | TA_LEFT) onto the
     // bitmap, clipped to it. False when the character cannot be drawn.
     virtual bool TextOut(Bitmap& bitmap, int x, int y, std::uint8_t ch) = 0;
+
+    // Whether GetGlyphMask gives what TextOut draws, so that a caller can read a character's ink
+    // without drawing it. Fonts that only draw answer false.
+    virtual bool HasGlyphMasks() const { return false; }
+    // The mask TextOut draws for ch, valid until the font is asked about another character.
+    // False when ch cannot be drawn (or the font has no masks).
+    virtual bool GetGlyphMask(std::uint8_t ch, GlyphMask& mask) {
+        (void)ch;
+        mask = GlyphMask();
+        return false;
+    }
 };
 
 class FontEngine {

@@ -8,6 +8,7 @@
 #include FT_BITMAP_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -33,10 +34,16 @@ struct RenderedGlyph {
 class FreeTypeFont final : public Font {
 public:
     FreeTypeFont(std::shared_ptr<FacePool> pool, OpenFace opened, const InstalledFace& info, const LOGFONT& lf)
-        : pool_(std::move(pool)), library_(std::move(opened.library)), face_(std::move(opened.face)), info_(info) {
+        : pool_(std::move(pool)),
+          library_(std::move(opened.library)),
+          face_(std::move(opened.face)),
+          walkedCharmap_(opened.walkedCharmap),
+          lastCharCode_(opened.lastCharCode),
+          info_(info) {
         realisedCharset_ = RealisedCharset(info, lf.lfCharSet);
         const auto charset = CharsetFor(realisedCharset_);
-        codePage_ = charset ? charset->codePage : 1252;
+        // Looked up once: the look-up takes a lock that every thread shares.
+        toUnicode_ = &ByteToUnicode(charset ? charset->codePage : 1252);
         symbol_ = info.symbol && (realisedCharset_ == SYMBOL_CHARSET || !Supports(info, realisedCharset_));
         syntheticBold_ = lf.lfWeight > kBoldWeightAbove && !info.bold;
         syntheticItalic_ = lf.lfItalic != 0 && !info.italic;
@@ -46,7 +53,9 @@ public:
         FT_Set_Pixel_Sizes(face_.get(), 0, static_cast<FT_UInt>(ppem_));
     }
 
-    ~FreeTypeFont() override { pool_->Return(info_, OpenFace{std::move(library_), std::move(face_)}); }
+    ~FreeTypeFont() override {
+        pool_->Return(info_, OpenFace{std::move(library_), std::move(face_), walkedCharmap_, lastCharCode_});
+    }
 
     bool valid() const { return ppem_ > 0; }
 
@@ -69,6 +78,21 @@ public:
         const RenderedGlyph& g = glyph(ch);
         if (!g.drawable) return false;
         bitmap.DrawMask(x + g.left, y - g.top, g.bits.data(), g.width, g.rows, g.pitch, RGB(0, 0, 0));
+        return true;
+    }
+    bool HasGlyphMasks() const override { return true; }
+    bool GetGlyphMask(std::uint8_t ch, GlyphMask& mask) override {
+        mask = GlyphMask();
+        if (cachedFor_ != ch) {
+            bool drawable = false;
+            const FT_UInt gid = glyphIndex(ch, drawable);
+            // A character the font lacks is never drawn: no need to render its .notdef.
+            if (!drawable) return false;
+            renderCached(ch, gid, drawable);
+        }
+        const RenderedGlyph& g = cached_;
+        if (!g.drawable) return false;
+        mask = {g.bits.data(), g.left, g.top, g.width, g.rows, g.pitch};
         return true;
     }
 
@@ -123,14 +147,23 @@ private:
         const unsigned first = os2.usFirstCharIndex;
         const unsigned breakChar = first <= 1 ? first + 2 : (first > 0xFF ? 0x20 : first);
         const unsigned defaultChar = breakChar - 1;
-        FT_UInt gid = 0;
-        FT_ULong lastCode = FT_Get_First_Char(face_.get(), &gid);
-        for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(face_.get(), code, &gid)) lastCode = code;
-        const unsigned last = static_cast<unsigned>(std::min<FT_ULong>({lastCode, os2.usLastCharIndex, 0xFF}));
+        const unsigned last = static_cast<unsigned>(std::min<FT_ULong>({lastCharCode(), os2.usLastCharIndex, 0xFF}));
         tm_.tmBreakChar = static_cast<std::uint8_t>(breakChar);
         tm_.tmDefaultChar = static_cast<std::uint8_t>(defaultChar);
         tm_.tmFirstChar = static_cast<std::uint8_t>(defaultChar - 1);
         tm_.tmLastChar = static_cast<std::uint8_t>(std::max(last, unsigned(tm_.tmFirstChar)));
+    }
+
+    // The highest code of the face's charmap (the first when it maps nothing).
+    FT_ULong lastCharCode() {
+        FT_Face f = face_.get();
+        if (walkedCharmap_ != nullptr && walkedCharmap_ == f->charmap) return lastCharCode_;
+        FT_UInt gid = 0;
+        FT_ULong lastCode = FT_Get_First_Char(f, &gid);
+        for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(f, code, &gid)) lastCode = code;
+        walkedCharmap_ = f->charmap;
+        lastCharCode_ = lastCode;
+        return lastCode;
     }
 
     // The glyph a byte stands for: 0 (.notdef) for the default character and for bytes whose
@@ -142,7 +175,7 @@ private:
             gid = FT_Get_Char_Index(face_.get(), 0xF000u + ch);
             if (gid == 0) gid = FT_Get_Char_Index(face_.get(), ch);
         } else {
-            const std::uint32_t unicode = ByteToUnicode(codePage_)[ch];
+            const std::uint32_t unicode = (*toUnicode_)[ch];
             if (unicode != kNoCharacter) gid = FT_Get_Char_Index(face_.get(), unicode);
         }
         if (gid == 0 && ch != tm_.tmDefaultChar) drawable = false;
@@ -151,10 +184,19 @@ private:
 
     const RenderedGlyph& glyph(std::uint8_t ch) {
         if (cachedFor_ == ch) return cached_;
-        cachedFor_ = ch;
-        cached_ = RenderedGlyph();
         bool drawable = false;
         const FT_UInt gid = glyphIndex(ch, drawable);
+        return renderCached(ch, gid, drawable);
+    }
+
+    // The glyph gid drawn for ch, kept as the cached glyph.
+    const RenderedGlyph& renderCached(std::uint8_t ch, FT_UInt gid, bool drawable) {
+        cachedFor_ = ch;
+        // The last glyph's bits keep their memory for this one.
+        std::vector<std::uint8_t> bits = std::move(cached_.bits);
+        cached_ = RenderedGlyph();
+        cached_.bits = std::move(bits);
+        cached_.bits.clear();
         render(gid, cached_);
         cached_.drawable = cached_.drawable && drawable;
         return cached_;
@@ -221,9 +263,11 @@ private:
     std::shared_ptr<FacePool> pool_;
     LibraryPtr library_;
     FacePtr face_;
+    FT_CharMap walkedCharmap_;
+    FT_ULong lastCharCode_;
     InstalledFace info_;
     std::uint8_t realisedCharset_ = 0;
-    std::uint32_t codePage_ = 1252;
+    const std::array<std::uint32_t, 256>* toUnicode_ = nullptr;
     bool symbol_ = false;
     bool syntheticBold_ = false;
     bool syntheticItalic_ = false;

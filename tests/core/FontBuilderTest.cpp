@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
@@ -65,7 +67,7 @@ TEST(RenderStrike, CellPadsAndWidths) {
         EXPECT_EQ(cell.rightPad, c.rightPad);
         EXPECT_EQ(cell.height, 9);
         int ink = 0;
-        for (int x = 0; x < cell.width; ++x) ink += cell.pixels[std::size_t(x)];
+        for (int x = 0; x < cell.width; ++x) ink += cell.Ink(x, 0);
         EXPECT_EQ(ink, c.inkColumns);
     }
 }
@@ -311,4 +313,200 @@ TEST(ConvertOne, FailureShowsUnknownFontErrorAndAddsNothing) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Unknown font error");
     EXPECT_EQ(list.Count(), 0u);
+}
+
+namespace {
+// A font whose characters are given masks, read either through GetGlyphMask or only by drawing
+// them with TextOut, so that the two ways of capturing a cell can be set side by side.
+class MaskedFont final : public gdi::Font {
+public:
+    struct Glyph {
+        gdi::ABC abc;
+        int left = 0, top = 0, width = 0;
+        std::vector<std::string> rows;  // '#' is ink
+        bool drawable = true;
+    };
+
+    MaskedFont(gdi::TEXTMETRIC metrics, std::map<int, Glyph> glyphs, bool masks)
+        : metrics_(metrics), glyphs_(std::move(glyphs)), masks_(masks) {}
+
+    gdi::TEXTMETRIC GetTextMetrics() const override { return metrics_; }
+    bool GetCharWidth32(std::uint8_t ch, std::int32_t& width) override {
+        const gdi::ABC& abc = glyph(ch).abc;
+        width = abc.abcA + std::int32_t(abc.abcB) + abc.abcC;
+        return true;
+    }
+    bool GetTextExtentPoint32(std::uint8_t ch, gdi::SIZE& size) override {
+        std::int32_t width = 0;
+        GetCharWidth32(ch, width);
+        size = {width, metrics_.tmHeight};
+        return true;
+    }
+    bool GetCharABCWidths(std::uint8_t ch, gdi::ABC& abc) override {
+        abc = glyph(ch).abc;
+        return true;
+    }
+    bool TextOut(gdi::Bitmap& bitmap, int x, int y, std::uint8_t ch) override {
+        gdi::GlyphMask mask;
+        if (!maskOf(ch, mask)) return false;
+        bitmap.DrawMask(x + mask.left, y - mask.top, mask.bits, mask.width, mask.rows, mask.pitch, gdi::RGB(0, 0, 0));
+        return true;
+    }
+    bool HasGlyphMasks() const override { return masks_; }
+    bool GetGlyphMask(std::uint8_t ch, gdi::GlyphMask& mask) override { return masks_ && maskOf(ch, mask); }
+
+private:
+    const Glyph& glyph(std::uint8_t ch) const {
+        static const Glyph blank{{0, 0, 3}, 0, 0, 0, {}, true};
+        const auto it = glyphs_.find(ch);
+        return it == glyphs_.end() ? blank : it->second;
+    }
+    bool maskOf(std::uint8_t ch, gdi::GlyphMask& mask) {
+        const Glyph& g = glyph(ch);
+        if (!g.drawable) return false;
+        const int pitch = (g.width + 7) / 8;
+        bits_.assign(std::size_t(pitch) * g.rows.size(), 0);
+        for (std::size_t r = 0; r < g.rows.size(); ++r)
+            for (int c = 0; c < g.width && c < int(g.rows[r].size()); ++c)
+                if (g.rows[r][std::size_t(c)] == '#') bits_[r * std::size_t(pitch) + std::size_t(c / 8)] |= std::uint8_t(0x80 >> (c % 8));
+        mask = {bits_.data(), g.left, g.top, g.width, int(g.rows.size()), pitch};
+        return true;
+    }
+
+    gdi::TEXTMETRIC metrics_;
+    std::map<int, Glyph> glyphs_;
+    bool masks_;
+    std::vector<std::uint8_t> bits_;
+};
+
+// rows rows of the given column pattern, one string per row.
+std::vector<std::string> repeated(const std::string& row, int rows) { return std::vector<std::string>(std::size_t(rows), row); }
+}  // namespace
+
+// Cells read from masks must be exactly the cells drawn and scanned, down to the drawing
+// surface's quirks: its width clips ink, its room doubles while ink touches its top or bottom
+// row (and stays doubled for the next characters), and ink past a blank edge row is lost.
+TEST(RenderStrike, MasksGiveTheCellsThatDrawingGives) {
+    // 10 rows, 8 above the baseline; the surface is 2 x 6 columns and starts with 2 rows of room.
+    const gdi::TEXTMETRIC metrics = scriptedMetrics(10, 8, 'A', 'L', 6);
+    // With 16 rows of room, ink past the surface's top, a blank row on its top edge, ink below.
+    std::vector<std::string> gap = repeated("##", 14);
+    for (int r = 3; r < 8; ++r) gap[std::size_t(r)] = "..";
+    std::vector<std::string> spaced(8, "#.#..#.##.#");  // columns across byte boundaries
+    spaced[2] = "...........";
+    const std::map<int, MaskedFont::Glyph> glyphs = {
+        {'A', {{1, 3, 1}, 1, 7, 3, repeated("#.#", 9)}},
+        {'B', {{0, 4, 1}, 0, 20, 4, repeated("####", 22)}},               // rises far past the room: 2 -> 16 rows
+        {'C', {{0, 2, 1}, 0, 9, 2, repeated("##", 3)}},                   // drawn with the grown room
+        {'D', {{-2, 5, 0}, -2, 6, 5, repeated("#...#", 6)}},              // negative A: captured from column 0
+        {'E', {{3, 2, 2}, 3, 4, 2, repeated("##", 2)}},                   // positive A
+        {'F', {{0, 30, 0}, 0, 5, 30, repeated(std::string(30, '#'), 5)}}, // wider than the surface
+        {'G', {{0, 2, 0}, 0, 3, 2, {"##", "##", "##", "##", "##", "##", "##", "##", "##", "##", "##", "##", "##", "##", "##"}}},
+        {'H', {{0, 3, 1}, 0, 3, 3, repeated("###", 4), false}},           // cannot be drawn
+        {'I', {{0, 0, 4}, 0, 0, 0, {}}},                                  // a space
+        {'J', {{1, 11, 1}, 1, 8, 11, spaced}},
+        {'K', {{0, 2, 1}, 0, 27, 2, gap}},
+        {'L', {{0, 2, 1}, -3, 5, 9, repeated("#########", 5)}},           // ink left of the black box
+    };
+    MaskedFont masked(metrics, glyphs, true), drawn(metrics, glyphs, false);
+    GlyphCells fromMasks, fromDrawing;
+    gdi::TEXTMETRIC m1, m2;
+    ASSERT_TRUE(RenderStrike(masked, fromMasks, m1));
+    ASSERT_TRUE(RenderStrike(drawn, fromDrawing, m2));
+    for (int ch = 'A'; ch <= 'L'; ++ch) {
+        SCOPED_TRACE(std::string(1, char(ch)));
+        const GlyphCell &a = fromMasks[std::size_t(ch)], &b = fromDrawing[std::size_t(ch)];
+        EXPECT_EQ(a.width, b.width);
+        EXPECT_EQ(a.height, b.height);
+        EXPECT_EQ(a.leftPad, b.leftPad);
+        EXPECT_EQ(a.rightPad, b.rightPad);
+        EXPECT_EQ(a.baseline, b.baseline);
+        EXPECT_EQ(a.inkAbove, b.inkAbove);
+        EXPECT_EQ(a.inkBelow, b.inkBelow);
+        EXPECT_EQ(a.bits, b.bits);
+    }
+    EXPECT_EQ(fromMasks['B'].inkAbove, 20);
+    EXPECT_EQ(fromMasks['K'].inkAbove, 19);  // the three rows past the edge are lost
+    EXPECT_FALSE(fromMasks['H'].Present());
+}
+
+// A glyph taller than any surface can be made keeps what the largest surface holds.
+TEST(RenderStrike, MasksTallerThanAnySurfaceAreCutAsDrawingCutsThem) {
+    const gdi::TEXTMETRIC metrics = scriptedMetrics(10, 8, 'A', 'A', 2);
+    const std::map<int, MaskedFont::Glyph> glyphs = {{'A', {{0, 1, 0}, 0, 20000, 1, repeated("#", 20010)}}};
+    MaskedFont masked(metrics, glyphs, true), drawn(metrics, glyphs, false);
+    GlyphCells fromMasks, fromDrawing;
+    gdi::TEXTMETRIC tm;
+    ASSERT_TRUE(RenderStrike(masked, fromMasks, tm));
+    ASSERT_TRUE(RenderStrike(drawn, fromDrawing, tm));
+    EXPECT_LT(fromMasks['A'].inkAbove, 20000);
+    EXPECT_EQ(fromMasks['A'].inkAbove, fromDrawing['A'].inkAbove);
+    EXPECT_EQ(fromMasks['A'].height, fromDrawing['A'].height);
+    EXPECT_EQ(fromMasks['A'].bits, fromDrawing['A'].bits);
+}
+
+// Packing cells into strike rows a byte at a time must set exactly the bits one at a time
+// would: cells of every width from 1 to 19 at every bit offset.
+TEST(ComposeStrike, PacksEveryCellBitForBit) {
+    for (const int scale : {1, 2}) {
+        SCOPED_TRACE(scale);
+        auto cells = std::make_unique<GlyphCells>();
+        CFontRecord record;
+        const int first = 1, last = 60;
+        record.offsetWidth.assign(2 * std::size_t(last - first + 2), 0);
+        record.locationTable.assign(std::size_t(last - first + 3), 0);
+        unsigned seed = 7;
+        int location = 0;
+        for (int i = 0; i <= last - first + 1; ++i) {
+            GlyphCell& cell = (*cells)[std::size_t(first + i)];
+            cell.width = 1 + (i * 7) % 19;
+            cell.height = 3 + i % 4;
+            cell.leftPad = i % 3;
+            cell.bits.assign(cell.RowBytes() * std::size_t(cell.height), 0);
+            for (int r = 0; r < cell.height; ++r)
+                for (int x = 0; x < cell.width; ++x) {
+                    seed = seed * 1103515245u + 12345u;
+                    if ((seed >> 16) % 3 == 0)
+                        cell.bits[std::size_t(r) * cell.RowBytes() + std::size_t(x / 8)] |= std::uint8_t(0x80 >> (x % 8));
+                }
+            record.locationTable[std::size_t(i)] = std::uint16_t(location);
+            record.offsetWidth[2 * std::size_t(i) + 1] = std::uint8_t(cell.Advance());
+            location += cell.leftPad + cell.width;  // the right pad 0
+        }
+        record.locationTable.back() = std::uint16_t(location);
+        record.font.rowWords = std::uint16_t((location - 1) / 16 + 1);
+        const int rows = 8, topRows = 1;
+        const auto strike = ComposeStrike(record, rows - topRows, topRows, scale, *cells, first, last);
+        ASSERT_TRUE(strike);
+        std::vector<std::uint8_t> expected(strike->size(), 0);
+        const std::size_t rowBytes = std::size_t(record.font.rowWords) * std::size_t(scale) * 2;
+        for (int i = 0; i <= last - first + 1; ++i) {
+            const GlyphCell& cell = (*cells)[std::size_t(first + i)];
+            const std::size_t at = std::size_t(record.locationTable[std::size_t(i)]) * std::size_t(scale) + std::size_t(cell.leftPad);
+            for (int r = 0; r < cell.height && topRows + r < rows; ++r)
+                for (int x = 0; x < cell.width; ++x)
+                    if (cell.Ink(x, r) && at + std::size_t(x) < rowBytes * 8)
+                        expected[std::size_t(topRows + r) * rowBytes + (at + std::size_t(x)) / 8] |= std::uint8_t(0x80 >> ((at + std::size_t(x)) % 8));
+        }
+        EXPECT_EQ(*strike, expected);
+    }
+}
+
+// Copying rows of bits between any two bit offsets sets exactly those bits and touches no byte
+// past them: two rows of four bytes into rows of six.
+TEST(OrBitRows, CopiesAnyRunBetweenAnyOffsets) {
+    const std::uint8_t source[8] = {0xB5, 0x3C, 0xE7, 0x81, 0xFF, 0x6A, 0x01, 0xC3};
+    for (std::size_t fromBit = 0; fromBit < 12; ++fromBit)
+        for (std::size_t toBit = 0; toBit < 12; ++toBit)
+            for (std::size_t count = 1; count + fromBit <= 32; ++count) {
+                std::uint8_t target[13] = {};  // a guard byte, then two rows of six
+                OrBitRows(source, 4, fromBit, count, 2, target + 1, 6, toBit);
+                std::uint8_t expected[13] = {};
+                for (std::size_t row = 0; row < 2; ++row)
+                    for (std::size_t i = 0; i < count; ++i)
+                        if ((source[4 * row + (fromBit + i) / 8] >> (7 - (fromBit + i) % 8)) & 1)
+                            expected[1 + 6 * row + (toBit + i) / 8] |= std::uint8_t(0x80 >> ((toBit + i) % 8));
+                ASSERT_EQ(std::vector<std::uint8_t>(target, target + 13), std::vector<std::uint8_t>(expected, expected + 13))
+                    << "from bit " << fromBit << " to bit " << toBit << ", " << count << " bits";
+            }
 }

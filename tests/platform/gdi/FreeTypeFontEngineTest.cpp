@@ -256,3 +256,57 @@ TEST(ConvertWithDejaVu, ThreadPoolCancelledAddsNothingFurther) {
         EXPECT_TRUE(none.records.empty());
     }
 }
+
+namespace {
+// A font of the engine read only by drawing: its masks hidden, as a font without them.
+class DrawnOnly final : public gdi::Font {
+public:
+    explicit DrawnOnly(std::unique_ptr<gdi::Font> font) : font_(std::move(font)) {}
+    gdi::TEXTMETRIC GetTextMetrics() const override { return font_->GetTextMetrics(); }
+    bool GetCharWidth32(std::uint8_t ch, std::int32_t& width) override { return font_->GetCharWidth32(ch, width); }
+    bool GetTextExtentPoint32(std::uint8_t ch, gdi::SIZE& size) override { return font_->GetTextExtentPoint32(ch, size); }
+    bool GetCharABCWidths(std::uint8_t ch, gdi::ABC& abc) override { return font_->GetCharABCWidths(ch, abc); }
+    bool TextOut(gdi::Bitmap& bitmap, int x, int y, std::uint8_t ch) override { return font_->TextOut(bitmap, x, y, ch); }
+
+private:
+    std::unique_ptr<gdi::Font> font_;
+};
+}  // namespace
+
+// The engine's masks give the cells its drawing gives, for real and synthetic faces, in
+// several character sets and at sizes whose accents rise past the ascent.
+TEST(FreeTypeFontEngine, GlyphMasksGiveTheDrawnCells) {
+    struct Case {
+        const char* face;
+        int height, weight;
+        bool italic;
+        std::uint8_t charSet;
+    };
+    const Case cases[] = {
+        {"DejaVu Sans", -7, 400, false, gdi::ANSI_CHARSET},   {"DejaVu Sans", -13, 700, true, gdi::ANSI_CHARSET},
+        {"DejaVu Sans", -26, 400, true, 204},                 {"DejaVu Serif", -11, 700, false, 161},
+        {"DejaVu Serif", -48, 400, true, gdi::ANSI_CHARSET},  {"DejaVu Sans Mono", -9, 700, true, gdi::ANSI_CHARSET},
+        {"DejaVu Sans", -3, 400, false, 238},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.face) + " " + std::to_string(c.height));
+        auto masked = engine().CreateFontIndirect(makeLogFont(c.face, c.height, c.weight, c.italic, c.charSet));
+        ASSERT_TRUE(masked);
+        ASSERT_TRUE(masked->HasGlyphMasks());
+        DrawnOnly drawn(engine().CreateFontIndirect(makeLogFont(c.face, c.height, c.weight, c.italic, c.charSet)));
+        auto fromMasks = std::make_unique<GlyphCells>(), fromDrawing = std::make_unique<GlyphCells>();
+        gdi::TEXTMETRIC m1, m2;
+        ASSERT_TRUE(RenderStrike(*masked, *fromMasks, m1));
+        ASSERT_TRUE(RenderStrike(drawn, *fromDrawing, m2));
+        int present = 0;
+        for (std::size_t ch = 0; ch < fromMasks->size(); ++ch) {
+            const GlyphCell &a = (*fromMasks)[ch], &b = (*fromDrawing)[ch];
+            present += a.Present();
+            EXPECT_TRUE(a.width == b.width && a.height == b.height && a.leftPad == b.leftPad && a.rightPad == b.rightPad &&
+                        a.baseline == b.baseline && a.inkAbove == b.inkAbove && a.inkBelow == b.inkBelow &&
+                        a.bits == b.bits)
+                << "character " << ch;
+        }
+        EXPECT_GT(present, 150);
+    }
+}
