@@ -1,27 +1,43 @@
 // AtomicFile.cpp
 #include "AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <sys/uio.h>
+#include <vector>
 #include <unistd.h>
 
 namespace win {
 
-namespace {
-bool writeAll(int fd, const std::uint8_t* bytes, std::size_t n) {
-    while (n > 0) {
-        const ssize_t done = ::write(fd, bytes, n);
+bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
+    constexpr std::size_t kMaxParts = 1024;  // IOV_MAX on Linux
+    std::vector<iovec> pending;
+    pending.reserve(std::min(parts.size(), kMaxParts));
+    std::size_t next = 0;
+    while (next < parts.size() || !pending.empty()) {
+        while (next < parts.size() && pending.size() < kMaxParts) {
+            const auto part = parts[next++];
+            if (!part.empty()) pending.push_back({const_cast<std::uint8_t*>(part.data()), part.size()});
+        }
+        if (pending.empty()) break;
+        ssize_t done = ::writev(fd, pending.data(), static_cast<int>(pending.size()));
         if (done < 0 && errno == EINTR) continue;
         if (done <= 0) return false;
-        bytes += done;
-        n -= static_cast<std::size_t>(done);
+        // Drops what was written, cutting into the first part not written whole.
+        std::size_t whole = 0;
+        while (whole < pending.size() && static_cast<std::size_t>(done) >= pending[whole].iov_len)
+            done -= static_cast<ssize_t>(pending[whole++].iov_len);
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(whole));
+        if (done > 0) {
+            pending.front().iov_base = static_cast<std::uint8_t*>(pending.front().iov_base) + done;
+            pending.front().iov_len -= static_cast<std::size_t>(done);
+        }
     }
     return true;
 }
-
-}  // namespace
 
 std::string TemporaryNameBeside(const std::string& path) {
     static thread_local std::mt19937 random{std::random_device{}()};
@@ -43,8 +59,7 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     const std::string temporary = TemporaryNameBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool written = true;
-    for (const auto& part : parts) written = written && writeAll(fd, part.data(), part.size());
+    bool written = WriteParts(fd, parts);
     written = written && (!flush || ::fsync(fd) == 0);
     written = ::close(fd) == 0 && written;
     bool placed = false;
