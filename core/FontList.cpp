@@ -238,13 +238,20 @@ bool CFontList::RefuseWhenFull() {
 
 int CFontList::AddConverted(const CFontRecord& font) {
     if (!db_ || RefuseWhenFull()) return -1;
-    const auto bytes = Serialise(font);
+    auto bytes = Serialise(font);
     if (!bytes) return -1;
-    CDbRecord record;
-    if (record.SetData(static_cast<std::uint32_t>(bytes->size()), bytes->data()) != qz_gen::kDbOk) return -1;
-    if (db_->AddRecordClearFlags(record) != qz_gen::kDbOk) return -1;
+    // The record takes the bytes over: a batch of large fonts is not copied again on its way in.
+    std::unique_ptr<CDbRecord> record;
+    try {
+        record = std::make_unique<CDbRecord>();
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    record->AdoptData(std::move(*bytes));
+    CDbRecord* stored = record.get();
+    if (db_->AdoptRecord(std::move(record)) != qz_gen::kDbOk) return -1;
     auto entry = std::make_unique<FontEntry>();
-    entry->record = db_->RecordAt(record.GetIndex());
+    entry->record = stored;
     entry->highDensity = font.font.fontType & CFontRecord::kHighDensityBit;
     entry->size = static_cast<std::uint8_t>(font.header.pointSize & 0xFF);
     entry->name = font.name;

@@ -53,11 +53,13 @@ std::int32_t CRecordSet::AddRecord(CDbRecord& record) {
 }
 
 std::int32_t CRecordSet::AddRecordClearFlags(CDbRecord& record) {
-    CDbRecord cleared = record;
-    cleared.SetFlags(0);
-    cleared.SetSecondaryFlags(0);
-    const auto rc = AddRecord(cleared);
-    if (rc == kDbOk) record.SetIndex(cleared.GetIndex());
+    // The flags are cleared around the one copy AddRecord makes, so the data is copied once.
+    const std::uint32_t flags = record.GetFlags(), secondary = record.GetSecondaryFlags();
+    record.SetFlags(0);
+    record.SetSecondaryFlags(0);
+    const auto rc = AddRecord(record);
+    record.SetFlags(flags);
+    record.SetSecondaryFlags(secondary);
     return rc;
 }
 
