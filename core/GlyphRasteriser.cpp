@@ -8,6 +8,27 @@
 #include <memory>
 
 namespace {
+// Frames a cell on a surface whose font rows start room rows down and whose ink (if any; -1
+// otherwise) spans rows firstInk .. lastInk: the font's rows widened to the ink's, the baseline
+// and the ink above and below it. The cell's bits are allocated, all clear; returns the surface
+// row that is the cell's top.
+int frameCell(GlyphCell& cell, const gdi::TEXTMETRIC& metrics, int room, int firstInk, int lastInk) {
+    const int base = room + metrics.tmAscent;
+    int top = room;
+    int bottom = room + metrics.tmHeight;
+    cell.inkAbove = cell.inkBelow = 0;
+    if (firstInk >= 0) {
+        top = std::min(top, firstInk);
+        bottom = std::max(bottom, lastInk + 1);
+        cell.inkAbove = std::max(0, base - firstInk);
+        cell.inkBelow = std::max(0, lastInk + 1 - base);
+    }
+    cell.baseline = base - top;
+    cell.height = bottom - top;
+    cell.bits.assign(cell.RowBytes() * std::size_t(cell.height), 0);
+    return top;
+}
+
 // The surface characters are drawn on: 2 x tmMaxCharWidth columns and the tmHeight rows of the
 // font's cell, with room above and below for ink that reaches past the ascent or the descent.
 // When a character's ink touches the surface's top or bottom edge the room is doubled and the
@@ -80,20 +101,8 @@ private:
     // rows are read straight.
     void frame(GlyphCell& cell) const {
         const gdi::Bitmap& bitmap = *bitmap_;
-        const int base = baselineY();
-        int top = room_;
-        int bottom = room_ + metrics_.tmHeight;
-        cell.inkAbove = cell.inkBelow = 0;
-        if (firstInk_ >= 0) {
-            top = std::min(top, firstInk_);
-            bottom = std::max(bottom, lastInk_ + 1);
-            cell.inkAbove = std::max(0, base - firstInk_);
-            cell.inkBelow = std::max(0, lastInk_ + 1 - base);
-        }
-        cell.baseline = base - top;
-        cell.height = bottom - top;
+        const int top = frameCell(cell, metrics_, room_, firstInk_, lastInk_);
         const std::size_t rowBytes = cell.RowBytes();
-        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
         const int from = std::max(startX_, 0);
         const int to = std::min(startX_ + width_, bitmap.Width());
         for (int y = std::max(top, firstInk_); firstInk_ >= 0 && y <= lastInk_; ++y) {
@@ -161,20 +170,8 @@ public:
         }
 
         // Surface's frame.
-        const int base = baselineY();
-        int top = room_;
-        int bottom = room_ + metrics_.tmHeight;
-        cell.inkAbove = cell.inkBelow = 0;
-        if (firstInk >= 0) {
-            top = std::min(top, firstInk);
-            bottom = std::max(bottom, lastInk + 1);
-            cell.inkAbove = std::max(0, base - firstInk);
-            cell.inkBelow = std::max(0, lastInk + 1 - base);
-        }
-        cell.baseline = base - top;
-        cell.height = bottom - top;
+        const int top = frameCell(cell, metrics_, room_, firstInk, lastInk);
         const std::size_t rowBytes = cell.RowBytes();
-        cell.bits.assign(rowBytes * std::size_t(cell.height), 0);
         if (firstInk >= 0)
             OrBitRows(maskRow(mask, firstInk - maskRow0), std::size_t(mask.pitch), std::size_t(c0), std::size_t(c1 - c0),
                       lastInk - firstInk + 1, cell.bits.data() + std::size_t(firstInk - top) * rowBytes, rowBytes,
