@@ -70,28 +70,15 @@ void keepOwnerAndMode(const std::string& temporary, const struct stat& old) {
 
 using Pieces = std::span<const std::span<const std::uint8_t>>;
 
-std::size_t sizeOf(Pieces pieces) {
-    std::size_t size = 0;
-    for (const auto piece : pieces) size += piece.size();
-    return size;
-}
-
-void writeAll(CFile& file, Pieces pieces) {
-    constexpr std::size_t kChunk = std::size_t(1) << 30;
-    for (const auto bytes : pieces)
-        for (std::size_t done = 0; done < bytes.size(); done += kChunk)
-            file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
-}
-
 // The whole file is rewritten from its start. The space is reserved first, so a full disk stops
 // the save before the first byte of the old contents is overwritten.
 void writeInPlace(const std::string& target, Pieces pieces) {
     CFile file;
     file.Open(target, CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
-    const auto length = static_cast<std::int64_t>(sizeOf(pieces));
+    const auto length = static_cast<std::int64_t>(win::TotalSize(pieces));
     file.Reserve(length);
     file.Seek(0, CFile::begin);
-    writeAll(file, pieces);
+    file.WriteParts(pieces);
     file.SetLength(length);
     file.Flush();
 }
@@ -141,7 +128,7 @@ void WriteFileAtomically(const std::string& path, const std::function<void(CFile
 }
 
 void ReplaceFileContents(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces) {
-    replace(path, [&](CFile& file) { writeAll(file, pieces); },
+    replace(path, [&](CFile& file) { file.WriteParts(pieces); },
             [&](const std::string& target) { writeInPlace(target, pieces); });
 }
 

@@ -3,6 +3,7 @@
 
 #include "Exception.h"
 #include "StringTable.h"
+#include "platform/win/AtomicFile.h"
 #include "platform/win/Win32Error.h"
 
 #include <cerrno>
@@ -100,6 +101,10 @@ std::uint32_t CFile::Write(const void* buffer, std::uint32_t n) {
         done += static_cast<std::uint32_t>(written);
     }
     return done;
+}
+
+void CFile::WriteParts(std::span<const std::span<const std::uint8_t>> parts) {
+    if (!win::WriteParts(handle_, parts)) throwLastErrno(errno, filePath_);
 }
 
 std::uint32_t CFile::Read(void* buffer, std::uint32_t n) {

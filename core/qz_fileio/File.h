@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace qz_gen {
@@ -43,6 +44,9 @@ public:
     virtual void SetFilePath(const std::string& path) { filePath_ = path; }
     // Writes all n bytes; a failure throws a CFileException naming the file.
     virtual std::uint32_t Write(const void* buffer, std::uint32_t n);
+    // Writes the parts one after the other, gathered into as few calls as the system allows;
+    // fails as Write does.
+    void WriteParts(std::span<const std::span<const std::uint8_t>> parts);
     // Reads exactly n bytes; a failure or a short read throws "File IO read error" (code 7).
     virtual std::uint32_t Read(void* buffer, std::uint32_t n);
     // Failures throw "File IO" (code 9).

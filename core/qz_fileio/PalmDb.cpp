@@ -7,6 +7,7 @@
 #include "File.h"
 #include "StringTable.h"
 #include "platform/bytes/ByteReader.h"
+#include "platform/win/AtomicFile.h"
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
@@ -319,7 +320,7 @@ std::vector<std::uint8_t> CPalmDb::ToBytes() const {
     LayImage(image);
     AllocationPoint();
     std::vector<std::uint8_t> out;
-    out.reserve(image.Size());
+    out.reserve(win::TotalSize(image.pieces));
     for (const auto piece : image.pieces) out.insert(out.end(), piece.begin(), piece.end());
     return out;
 }
@@ -335,11 +336,9 @@ std::int32_t CPalmDb::BuildImage(std::vector<std::uint8_t>& image) const {
 }
 
 std::int32_t CPalmDb::Write(CFile& file) {
-    std::vector<std::uint8_t> bytes;
-    if (const auto rc = BuildImage(bytes); rc != kDbOk) return rc;
-    constexpr std::size_t kChunk = std::size_t(1) << 30;
-    for (std::size_t done = 0; done < bytes.size(); done += kChunk)
-        file.Write(bytes.data() + done, static_cast<std::uint32_t>(std::min(kChunk, bytes.size() - done)));
+    PalmDbImage image;
+    if (const auto rc = BuildImage(image); rc != kDbOk) return rc;
+    file.WriteParts(image.pieces);
     changed_ = false;
     return kDbOk;
 }

@@ -65,12 +65,6 @@ struct ResourceListEntry {
 struct PalmDbImage {
     std::vector<std::uint8_t> head;
     std::vector<std::span<const std::uint8_t>> pieces;
-
-    std::size_t Size() const {
-        std::size_t size = 0;
-        for (const auto piece : pieces) size += piece.size();
-        return size;
-    }
 };
 
 class CPalmDb : public CRecordSet {

@@ -25,6 +25,7 @@ bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
         if (pending.empty()) break;
         ssize_t done = ::writev(fd, pending.data(), static_cast<int>(pending.size()));
         if (done < 0 && errno == EINTR) continue;
+        if (done == 0) errno = ENOSPC;
         if (done <= 0) return false;
         // Drops what was written, cutting into the first part not written whole.
         std::size_t whole = 0;
@@ -45,6 +46,12 @@ std::string TemporaryNameBeside(const std::string& path) {
     std::snprintf(suffix, sizeof suffix, ".tmp%06x.%d", static_cast<unsigned>(random() & 0xFFFFFF),
                   static_cast<int>(::getpid()));
     return path + suffix;
+}
+
+std::size_t TotalSize(std::span<const std::span<const std::uint8_t>> parts) {
+    std::size_t size = 0;
+    for (const auto part : parts) size += part.size();
+    return size;
 }
 
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
