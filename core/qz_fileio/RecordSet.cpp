@@ -53,13 +53,12 @@ std::int32_t CRecordSet::AddRecord(CDbRecord& record) {
 }
 
 std::int32_t CRecordSet::AddRecordClearFlags(CDbRecord& record) {
-    // The flags are cleared around the one copy AddRecord makes, so the data is copied once.
-    const std::uint32_t flags = record.GetFlags(), secondary = record.GetSecondaryFlags();
-    record.SetFlags(0);
-    record.SetSecondaryFlags(0);
+    // The flags are cleared on the one copy AddRecord stores, so the data is copied once.
     const auto rc = AddRecord(record);
-    record.SetFlags(flags);
-    record.SetSecondaryFlags(secondary);
+    if (rc != kDbOk) return rc;
+    CDbRecord* stored = RecordAt(record.GetIndex());
+    stored->SetFlags(0);
+    stored->SetSecondaryFlags(0);
     return rc;
 }
 
