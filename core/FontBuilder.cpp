@@ -113,12 +113,12 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
 }
 
 namespace {
-// The strike of cells framed to above and below rows around the baseline: what ComposeStrike
-// makes of the cells after FrameCells, without copying each cell into its frame.
+// The strike of cells framed to above and below rows around the baseline, each cell's baseline
+// on strike row above, without copying any cell into its frame.
 bool composeFramed(CFontRecord& record, const GlyphCells& cells, int above, int below, int scale,
                    const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
     if (!CellsFitFrame(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
-    // FrameCells leaves a cell without bits as it is; such a cell draws nothing.
+    // A cell without bits draws nothing.
     auto composed = composeRows(record, above + below, scale, cells, tm.tmFirstChar, tm.tmLastChar,
                                 [above](const GlyphCell& cell) { return cell.bits.empty() ? 0 : above - cell.baseline; });
     if (!composed) return fail(why, "out of memory");

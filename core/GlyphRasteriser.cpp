@@ -243,18 +243,21 @@ void renderCharacters(gdi::Font& font, const gdi::TEXTMETRIC& metrics, DrawingSu
 
 }  // namespace
 
-bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
-    metrics = font.GetTextMetrics();
-    if (font.HasGlyphMasks()) {
-        MaskSurface surface(metrics);
-        if (!surface.valid()) return false;  // nothing can be drawn: every cell stays empty
-        renderCharacters(font, metrics, surface, cells);
-        return true;
-    }
-    Surface surface(metrics);
+namespace {
+// Every character through a surface of the given kind; false (every cell empty) when none can
+// be made.
+template <typename SurfaceKind>
+bool renderOn(gdi::Font& font, const gdi::TEXTMETRIC& metrics, GlyphCells& cells) {
+    SurfaceKind surface(metrics);
     if (!surface.valid()) return false;
     renderCharacters(font, metrics, surface, cells);
     return true;
+}
+}  // namespace
+
+bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics) {
+    metrics = font.GetTextMetrics();
+    return font.HasGlyphMasks() ? renderOn<MaskSurface>(font, metrics, cells) : renderOn<Surface>(font, metrics, cells);
 }
 
 void SetMissingSymbol(GlyphCells& cells, const gdi::TEXTMETRIC& metrics) {
@@ -321,25 +324,6 @@ InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {
 bool CellsFitFrame(const GlyphCells& cells, int above, int below) {
     for (const GlyphCell& cell : cells)
         if (!cell.bits.empty() && (cell.inkAbove > above || cell.inkBelow > below)) return false;
-    return true;
-}
-
-bool FrameCells(GlyphCells& cells, int above, int below) {
-    if (!CellsFitFrame(cells, above, below)) return false;
-    for (GlyphCell& cell : cells) {
-        if (cell.bits.empty() || (cell.baseline == above && cell.height == above + below)) continue;
-        const std::size_t rowBytes = cell.RowBytes();
-        std::vector<std::uint8_t> framed(rowBytes * std::size_t(above + below), 0);
-        for (int r = 0; r < above + below; ++r) {
-            const int from = r - above + cell.baseline;
-            if (from < 0 || from >= cell.height) continue;
-            std::copy_n(cell.bits.begin() + std::ptrdiff_t(std::size_t(from) * rowBytes), rowBytes,
-                        framed.begin() + std::ptrdiff_t(std::size_t(r) * rowBytes));
-        }
-        cell.bits = std::move(framed);
-        cell.baseline = above;
-        cell.height = above + below;
-    }
     return true;
 }
 

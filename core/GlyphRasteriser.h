@@ -60,11 +60,8 @@ struct InkRows {
 };
 InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar);
 
-// Gives every drawn cell exactly above rows over its baseline and below rows from it down,
-// adding or dropping blank rows, so that all cells share one baseline. False, with nothing
-// changed, when that would drop a cell's ink.
-bool FrameCells(GlyphCells& cells, int above, int below);
-// Whether FrameCells(cells, above, below) keeps every cell's ink.
+// Whether every drawn cell's ink fits above rows over its baseline and below rows from it down,
+// the frame all cells share in a strike.
 bool CellsFitFrame(const GlyphCells& cells, int above, int below);
 
 // Whether any character from firstChar to lastChar was drawn.
