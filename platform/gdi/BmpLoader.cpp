@@ -3,6 +3,7 @@
 #include "BmpLoader.h"
 
 #include "platform/bytes/ByteOrder.h"
+#include "platform/win/FileDescriptor.h"
 
 #include <algorithm>
 #include <array>
@@ -373,21 +374,6 @@ std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, 
 }
 
 namespace {
-// An open file descriptor, closed on every way out.
-struct FileHandle {
-    int fd = -1;
-    FileHandle() = default;
-    explicit FileHandle(int f) : fd(f) {}
-    FileHandle(FileHandle&& o) noexcept : fd(std::exchange(o.fd, -1)) {}
-    FileHandle& operator=(FileHandle&& o) noexcept {
-        std::swap(fd, o.fd);
-        return *this;
-    }
-    ~FileHandle() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // Reads count bytes at offset; false when the file ends first or cannot be read.
 bool readAt(int fd, std::uint8_t* into, std::size_t count, std::size_t offset) {
     while (count > 0) {
@@ -402,10 +388,10 @@ bool readAt(int fd, std::uint8_t* into, std::size_t count, std::size_t offset) {
 }
 
 // The file opened for reading and its length, or the reason LoadImage gives for it.
-FileHandle openBmp(const std::string& path, std::size_t& size) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+win::FileDescriptor openBmp(const std::string& path, std::size_t& size) {
+    win::FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) throw Failure{"cannot open the file"};
+    if (!file.valid() || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) throw Failure{"cannot open the file"};
     if (static_cast<std::uint64_t>(info.st_size) > kMaxBmpFileSize)
         throw Failure{"the file is larger than any picture this program reads"};
     size = static_cast<std::size_t>(info.st_size);
@@ -420,10 +406,10 @@ constexpr std::size_t kLayoutBytes = kFileHeaderSize + 124 + 16 + 256 * 4;
 std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why) {
     try {
         std::size_t size = 0;
-        const FileHandle file = openBmp(path, size);
+        const win::FileDescriptor file = openBmp(path, size);
         // One read of the whole file, into memory that is not cleared first.
         std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size == 0 ? 1 : size]);
-        if (!readAt(file.fd, bytes.get(), size, 0)) throw Failure{"cannot read the file"};
+        if (!readAt(file.get(), bytes.get(), size, 0)) throw Failure{"cannot read the file"};
         return LoadImageFromBytes({bytes.get(), size}, why);
     } catch (const Failure& failure) {
         if (why) *why = failure.reason;
@@ -434,7 +420,7 @@ std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why) {
 }
 
 struct BmpRowReader::State {
-    FileHandle file;
+    win::FileDescriptor file;
     Layout layout;
     std::size_t stride = 0;
     std::unique_ptr<Bitmap> whole;  // run-length files, decoded at once
@@ -454,7 +440,7 @@ std::unique_ptr<BmpRowReader> BmpRowReader::Open(const std::string& path, std::s
         std::size_t size = 0;
         state->file = openBmp(path, size);
         std::vector<std::uint8_t> head(std::min(size, kLayoutBytes));
-        if (!readAt(state->file.fd, head.data(), head.size(), 0)) throw Failure{"cannot read the file"};
+        if (!readAt(state->file.get(), head.data(), head.size(), 0)) throw Failure{"cannot read the file"};
         state->layout = readLayout(head, size);
         const Layout& l = state->layout;
         checkPixelDataSize(size, l);
@@ -507,7 +493,7 @@ const std::uint8_t* BmpRowReader::Row(int y, std::uint8_t* scratch, std::string*
             s.firstRow = l.topDown ? fileRow : std::max(0, fileRow - count + 1);
             s.rows = std::min(count, l.height - s.firstRow);
             s.block.resize(std::size_t(s.rows) * s.stride);
-            if (!readAt(s.file.fd, s.block.data(), s.block.size(), l.pixelOffset + std::size_t(s.firstRow) * s.stride)) {
+            if (!readAt(s.file.get(), s.block.data(), s.block.size(), l.pixelOffset + std::size_t(s.firstRow) * s.stride)) {
                 s.rows = 0;
                 throw Failure{"cannot read the file"};
             }

@@ -1,6 +1,8 @@
 // WholeFile.cpp
 #include "WholeFile.h"
 
+#include "FileDescriptor.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <new>
@@ -12,14 +14,6 @@
 namespace win {
 
 namespace {
-// Closes the descriptor on every way out.
-struct Descriptor {
-    int fd;
-    ~Descriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // Reads until count bytes are in or the file ends; the bytes read, or -1 on an error.
 ssize_t readFully(int fd, std::uint8_t* into, std::size_t count) {
     std::size_t done = 0;
@@ -35,10 +29,10 @@ ssize_t readFully(int fd, std::uint8_t* into, std::size_t count) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-    Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) return std::nullopt;
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
     // One read of the size the file has; a file that grows meanwhile (or reports no size, as
     // pipes and /proc files do) is read on in chunks until it ends. Whether it ends is asked of
     // a small buffer, so that the common case never grows (and copies) the whole one.
@@ -46,13 +40,13 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
     const std::size_t expected = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
     // resize_and_overwrite would spare the zero-fill; the read overwrites it at once anyway.
     bytes.resize(expected);
-    ssize_t n = readFully(file.fd, bytes.data(), expected);
+    ssize_t n = readFully(file.get(), bytes.data(), expected);
     if (n < 0) return std::nullopt;
     std::size_t have = static_cast<std::size_t>(n);
     if (have == expected) {
         for (;;) {
             std::uint8_t more[65536];
-            n = readFully(file.fd, more, sizeof more);
+            n = readFully(file.get(), more, sizeof more);
             if (n < 0) return std::nullopt;
             bytes.insert(bytes.end(), more, more + n);
             if (static_cast<std::size_t>(n) < sizeof more) break;
@@ -64,10 +58,10 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) 
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFileStart(const std::string& path, std::size_t count) {
-    Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) return std::nullopt;
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
     std::vector<std::uint8_t> bytes(count);
-    const ssize_t n = readFully(file.fd, bytes.data(), count);
+    const ssize_t n = readFully(file.get(), bytes.data(), count);
     if (n < 0) return std::nullopt;
     bytes.resize(static_cast<std::size_t>(n));
     return bytes;
