@@ -156,8 +156,9 @@ void buildCompressedPictureRecord(const std::string& bmpPath, const DeviceFormat
     // The block grows with the compressed data, which may be longer than the raw data. The rows
     // are compressed as they are coded, so the raw pixels are never held whole.
     record.assign(PictureRecord::kVersion2HeaderSize, 0);
-    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, prepared->depth == 16 ? 2 : 1));
-    RunLengthEncoder encoder(prepared->depth == 16 ? 2 : 1, record);
+    const int unitSize = prepared->depth == 16 ? 2 : 1;
+    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, unitSize));
+    RunLengthEncoder encoder(unitSize, record);
     std::vector<std::uint8_t> row(prepared->rowBytes);
     if (!forEachRow(*prepared, row.data(), [&](std::uint8_t*& at) { encoder.Append({at, prepared->rowBytes}); })) {
         record.clear();
