@@ -38,6 +38,8 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+int NoSuchUser(const std::string& user) { return Fail("no user \"" + user + "\" (see hotsync user list)"); }
+
 std::string HotSyncExecutable() {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -258,7 +260,7 @@ int ListConduits() {
 
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next) {
-    if (!UserStore().Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!UserStore().Find(user)) return NoSuchUser(user);
     if (!ConduitRegistry().Find(creator))
         return Fail("no conduit is registered for the creator \"" + creator + "\" (see hotsync conduits)");
     for (const auto& [key, value] : {std::pair{"Permanent", permanent}, std::pair{"Next", next}}) {
@@ -327,7 +329,7 @@ int Configure(const std::string& creator, const std::string& user) {
 
 int ListStore(const std::string& user) {
     UserStore users;
-    if (!users.Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     for (const auto& db : HandheldStore(users.HandheldFolder(user)).List())
         std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), cli::fourCharCode(db.type).c_str(),
                     cli::fourCharCode(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
@@ -336,7 +338,7 @@ int ListStore(const std::string& user) {
 
 int ImportDatabases(const std::string& user, const std::vector<std::string>& files) {
     UserStore users;
-    if (!users.Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     std::vector<std::unique_ptr<qz_gen::CPalmDb>> databases;
     for (const auto& file : files) {
         if (const auto why = cli::cannotRead(file)) return Fail(file + ": " + *why + "; nothing was imported");
@@ -359,7 +361,7 @@ int ImportDatabases(const std::string& user, const std::vector<std::string>& fil
 
 int ExportDatabase(const std::string& user, const std::string& name, const std::string& out, bool overwrite) {
     UserStore users;
-    if (!users.Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     if (const auto why = cli::cannotCreate(out, overwrite)) return Fail(out + ": " + *why);
     const auto db = HandheldStore(users.HandheldFolder(user)).Load(name);
     if (!db) return Fail("no database \"" + name + "\" on the handheld of " + user + " (see hotsync store --user NAME)");
@@ -371,7 +373,7 @@ int ExportDatabase(const std::string& user, const std::string& name, const std::
 
 int WithdrawQueued(const std::string& user, const std::string& file) {
     UserStore users;
-    if (!users.Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     const auto queued = users.Queue(user);
     // Only a name the queue lists, so that no path reaches outside the queue.
     if (std::find(queued.begin(), queued.end(), file) == queued.end())
@@ -384,7 +386,7 @@ int WithdrawQueued(const std::string& user, const std::string& file) {
 
 int RunSync(const std::string& user, const std::optional<int>& type) {
     UserStore users;
-    if (!users.Find(user)) return Fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     const win::FileLock lock(users.UserFolder(user) + "/.hotsync.lock", true, win::FileLock::Wait::No);
     if (!lock.Held()) return Fail("a synchronisation of " + user + " is running");
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
