@@ -41,6 +41,11 @@ void showFolder(QWidget* box, const QString& folder) {
     edit->setCursorPosition(0);
 }
 
+// The folder a browser opens in: the box's text, resolved.
+QString startFolder(QWidget* box) {
+    return qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(box)->text().toStdString()));
+}
+
 // The picture with its light grey ground in the button colour of palette.
 QPixmap mappedPicture(int bitmapId, const QPalette& palette) {
     const auto pixels = MapPictureColour(ActionPicture(bitmapId), kPictureGround, palette.color(QPalette::Button).rgb() & 0xFFFFFF);
@@ -212,14 +217,14 @@ void ConduitConfigDlg::changeEvent(QEvent* event) {
 }
 
 void ConduitConfigDlg::browseSyncFolder() {
-    const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdSyncFolder))->text().toStdString()));
+    const QString start = startFolder(item(kIdSyncFolder));
     const QString chosen = browseFolder_(this, qs(kBrowseSyncFolder), start);
     const std::string shown = model_.syncFolderBrowsed(QDir::toNativeSeparators(chosen).toStdString());
     showFolder(item(kIdSyncFolder), qs(shown));
 }
 
 void ConduitConfigDlg::browseFontFolder() {
-    const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString()));
+    const QString start = startFolder(item(kIdFontFolder));
     const QString chosen = QDir::toNativeSeparators(browseFolder_(this, qs(kBrowseFontFolder), start));
     if (model_.fontFolderBrowsed(chosen.toStdString())) showFolder(item(kIdFontFolder), chosen);
 }
