@@ -118,8 +118,8 @@ fs::path fetchTarget(const std::string& folder, const std::vector<DesktopPicture
 // The picture of an open database, its records joined; none (with the line logged) when the
 // info block cannot be read or the records do not add up to the length it gives.
 std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db, std::uint32_t records) {
-    std::uint8_t info[6] = {};
-    SyncBlockParams block{info, 6, 6};
+    std::uint8_t info[kPictureInfoSize] = {};
+    SyncBlockParams block{info, sizeof info, sizeof info};
     if (SyncReadDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) {
         log("Pictaro: failed to read app info block.");
         return std::nullopt;
