@@ -4,7 +4,6 @@
 #include "FontChooser.h"
 #include "HelpWindow.h"
 #include "conduit/ConduitMessages.h"
-#include "conduit/ConduitSettings.h"
 #include "platform/win/WindowsPath.h"
 #include "resources/conduit/ActionPictures.h"
 #include "resources/conduit/ConduitDialog.h"
