@@ -44,9 +44,9 @@ std::unique_ptr<qz_gen::CPalmDb> asDatabase(const std::vector<std::uint8_t>& byt
 int decode(const std::string& inputPath, const std::string& out, bool overwrite) {
     if (const auto why = cli::cannotRead(inputPath)) return error(inputPath, *why);
     if (const auto why = cli::cannotCreate(out, overwrite)) return error(out, *why);
-    const auto read = win::ReadWholeFile(inputPath);
+    auto read = win::ReadWholeFile(inputPath);
     if (!read) return error(inputPath, "cannot be read");
-    std::vector<std::uint8_t> record = *read;
+    std::vector<std::uint8_t> record = std::move(*read);
     if (const auto db = asDatabase(record)) {
         if (!isPictureDatabase(*db))
             return error(inputPath, "a Palm database of type " + cli::fourCharCode(db->Header().type) + ", creator " +
