@@ -32,7 +32,6 @@ public:
         open_ = false;
     }
 
-    bool isOpen() const { return open_; }
     std::uint8_t handle() const { return handle_; }
 
 private:

@@ -5,11 +5,12 @@
 #include "ConduitMessages.h"
 #include "ConduitSettings.h"
 #include "FontWrapper.h"
+#include "platform/win/EqualNoCase.h"
 #include "platform/win/WindowsPath.h"
 #include "resources/conduit/ConduitDialog.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
 
 namespace {
 std::string folderOf(const std::string& path) {
@@ -80,10 +81,7 @@ std::vector<std::string> ParseFontSelection(std::span<const char> buffer) {
 }
 
 bool IsTrueTypeFileName(const std::string& name) {
-    if (name.size() < 4) return false;
-    const std::string tail = name.substr(name.size() - 4);
-    return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 't' &&
-           std::tolower(static_cast<unsigned char>(tail[2])) == 't' && std::tolower(static_cast<unsigned char>(tail[3])) == 'f';
+    return name.size() >= 4 && win::EqualNoCase(std::string_view(name).substr(name.size() - 4), ".ttf");
 }
 
 void InstallFonts(FontFileChooser& chooser, const std::string& user) {

@@ -13,7 +13,11 @@
 namespace {
 constexpr std::uint32_t kHandheldCodePage = 1252;
 
-const std::array<std::uint32_t, 256>& byteToUnicode() { return gdi::ByteToUnicode(kHandheldCodePage); }
+// Looked up once: the shared table is found under a lock, and names are mapped a byte at a time.
+const std::array<std::uint32_t, 256>& byteToUnicode() {
+    static const std::array<std::uint32_t, 256>& table = gdi::ByteToUnicode(kHandheldCodePage);
+    return table;
+}
 
 const std::map<std::uint32_t, char>& unicodeToByte() {
     static const std::map<std::uint32_t, char> table = [] {

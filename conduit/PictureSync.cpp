@@ -73,16 +73,24 @@ std::string stemOf(const fs::path& file) {
     return name.substr(0, name.size() - 4);
 }
 
+// Calls visit with each picture database of the type on the handheld, as the search finds them.
+template <typename Visit>
+void forEachPictureDatabase(std::uint32_t type, Visit visit) {
+    for (bool first = true;; first = false) {
+        SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
+        SyncDatabaseInfo found{};
+        if (SyncFindDbByTypeCreator(&search, &found) != SYNCERR_NONE) return;
+        visit(found);
+    }
+}
+
 // Each picture database's name on the handheld, of both types.
 std::set<std::string> pictureDatabaseNames() {
     std::set<std::string> names;
     for (const std::uint32_t type : {kTypeBpmf, kTypeBpmc})
-        for (bool first = true;; first = false) {
-            SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
-            SyncDatabaseInfo found{};
-            if (SyncFindDbByTypeCreator(&search, &found) != SYNCERR_NONE) break;
+        forEachPictureDatabase(type, [&](const SyncDatabaseInfo& found) {
             names.emplace(found.name, strnlen(found.name, sizeof found.name));
-        }
+        });
     return names;
 }
 
@@ -110,8 +118,8 @@ fs::path fetchTarget(const std::string& folder, const std::vector<DesktopPicture
 // The picture of an open database, its records joined; none (with the line logged) when the
 // info block cannot be read or the records do not add up to the length it gives.
 std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db, std::uint32_t records) {
-    std::uint8_t info[6] = {};
-    SyncBlockParams block{info, 6, 6};
+    std::uint8_t info[kPictureInfoSize] = {};
+    SyncBlockParams block{info, sizeof info, sizeof info};
     if (SyncReadDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) {
         log("Pictaro: failed to read app info block.");
         return std::nullopt;
@@ -280,12 +288,7 @@ void FetchPictures(std::uint32_t type, bool overwrite) {
     if (!folder) return;
     std::vector<DesktopPicture> files;
     for (auto& path : bmpFiles(*folder)) files.push_back({path, DatabaseNameFromFile(stemOf(path))});
-    for (bool first = true;; first = false) {
-        SyncFindDbParams search{0xE0, static_cast<std::uint8_t>(first ? eSearchNew : 0), type, kCreatorDrAw};
-        SyncDatabaseInfo found{};
-        if (SyncFindDbByTypeCreator(&search, &found) != SYNCERR_NONE) return;
-        fetchPicture(found, *folder, files, overwrite);
-    }
+    forEachPictureDatabase(type, [&](const SyncDatabaseInfo& found) { fetchPicture(found, *folder, files, overwrite); });
 }
 
 DeviceFormat ReadDeviceFormat() {

@@ -72,10 +72,8 @@ std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& for
 // of the 8-bit palette.
 void codeRow(const std::uint8_t* bgr, int width, int depth, std::uint8_t* row) {
     if (depth == 16) {
-        for (int x = 0; x < width; ++x, bgr += 3) {
-            const unsigned value = unsigned(bgr[2] >> 3) << 11 | unsigned(bgr[1] >> 2) << 5 | unsigned(bgr[0] >> 3);
-            bytes::storeU16BE(row + 2 * x, static_cast<std::uint16_t>(value));
-        }
+        for (int x = 0; x < width; ++x, bgr += 3)
+            bytes::storeU16BE(row + 2 * x, colorToIndex(gdi::RGB(bgr[2], bgr[1], bgr[0]), 16));
         return;
     }
     for (int x = 0; x < width; ++x, bgr += 3)
@@ -158,8 +156,9 @@ void buildCompressedPictureRecord(const std::string& bmpPath, const DeviceFormat
     // The block grows with the compressed data, which may be longer than the raw data. The rows
     // are compressed as they are coded, so the raw pixels are never held whole.
     record.assign(PictureRecord::kVersion2HeaderSize, 0);
-    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, prepared->depth == 16 ? 2 : 1));
-    RunLengthEncoder encoder(prepared->depth == 16 ? 2 : 1, record);
+    const int unitSize = prepared->depth == 16 ? 2 : 1;
+    record.reserve(PictureRecord::kVersion2HeaderSize + maxCompressedSize(raw, unitSize));
+    RunLengthEncoder encoder(unitSize, record);
     std::vector<std::uint8_t> row(prepared->rowBytes);
     if (!forEachRow(*prepared, row.data(), [&](std::uint8_t*& at) { encoder.Append({at, prepared->rowBytes}); })) {
         record.clear();

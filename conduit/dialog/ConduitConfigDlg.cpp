@@ -4,7 +4,6 @@
 #include "FontChooser.h"
 #include "HelpWindow.h"
 #include "conduit/ConduitMessages.h"
-#include "conduit/ConduitSettings.h"
 #include "platform/win/WindowsPath.h"
 #include "resources/conduit/ActionPictures.h"
 #include "resources/conduit/ConduitDialog.h"
@@ -39,6 +38,11 @@ void showFolder(QWidget* box, const QString& folder) {
     auto* edit = static_cast<QLineEdit*>(box);
     edit->setText(folder);
     edit->setCursorPosition(0);
+}
+
+// The folder a browser opens in: the box's text, resolved.
+QString startFolder(QWidget* box) {
+    return qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(box)->text().toStdString()));
 }
 
 // The picture with its light grey ground in the button colour of palette.
@@ -212,14 +216,14 @@ void ConduitConfigDlg::changeEvent(QEvent* event) {
 }
 
 void ConduitConfigDlg::browseSyncFolder() {
-    const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdSyncFolder))->text().toStdString()));
+    const QString start = startFolder(item(kIdSyncFolder));
     const QString chosen = browseFolder_(this, qs(kBrowseSyncFolder), start);
     const std::string shown = model_.syncFolderBrowsed(QDir::toNativeSeparators(chosen).toStdString());
     showFolder(item(kIdSyncFolder), qs(shown));
 }
 
 void ConduitConfigDlg::browseFontFolder() {
-    const QString start = qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString()));
+    const QString start = startFolder(item(kIdFontFolder));
     const QString chosen = QDir::toNativeSeparators(browseFolder_(this, qs(kBrowseFontFolder), start));
     if (model_.fontFolderBrowsed(chosen.toStdString())) showFolder(item(kIdFontFolder), chosen);
 }

@@ -14,9 +14,6 @@
 
 class FontFileChooser;
 class QButtonGroup;
-class QCheckBox;
-class QLabel;
-class QLineEdit;
 
 class ConduitConfigDlg : public QDialog {
     Q_OBJECT

@@ -60,11 +60,7 @@ inline std::optional<int> parse(CLI::App& app, int argc, char** argv) {
     try {
         app.parse(argc, argv);
         return std::nullopt;
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
+    } catch (const CLI::Success& e) {  // --help, --help-all, --version: the parser prints them
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         return usageError(app, e.what());

@@ -22,6 +22,11 @@ int error(const std::string& subject, const std::string& text, int code = 1) {
     return code;
 }
 
+// Two bytes tell a .bmp file.
+bool startsLikeBmp(const std::vector<std::uint8_t>& start) {
+    return start.size() >= 2 && start[0] == 'B' && start[1] == 'M';
+}
+
 // The database bytes hold when they are a Palm database; none otherwise.
 std::unique_ptr<qz_gen::CPalmDb> asDatabase(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() < qz_gen::CPalmDb::kHeaderSize) return nullptr;
@@ -39,9 +44,9 @@ std::unique_ptr<qz_gen::CPalmDb> asDatabase(const std::vector<std::uint8_t>& byt
 int decode(const std::string& inputPath, const std::string& out, bool overwrite) {
     if (const auto why = cli::cannotRead(inputPath)) return error(inputPath, *why);
     if (const auto why = cli::cannotCreate(out, overwrite)) return error(out, *why);
-    const auto read = win::ReadWholeFile(inputPath);
+    auto read = win::ReadWholeFile(inputPath);
     if (!read) return error(inputPath, "cannot be read");
-    std::vector<std::uint8_t> record = *read;
+    std::vector<std::uint8_t> record = std::move(*read);
     if (const auto db = asDatabase(record)) {
         if (!isPictureDatabase(*db))
             return error(inputPath, "a Palm database of type " + cli::fourCharCode(db->Header().type) + ", creator " +
@@ -55,7 +60,7 @@ int decode(const std::string& inputPath, const std::string& out, bool overwrite)
                                   record[0] != PictureRecord::kVersion2HeaderSize)) {
         std::string seems = cli::describeContent(record);
         if (seems.empty()) seems = "its header is not that of a picture record";
-        if (seems == "it is a .bmp picture") seems += " (pictconv encode makes a record of one)";
+        if (startsLikeBmp(record)) seems += " (pictconv encode makes a record of one)";
         return error(inputPath, "neither a picture record nor a picture database: " + seems);
     }
     PictureExporter exporter;
@@ -67,11 +72,8 @@ int decode(const std::string& inputPath, const std::string& out, bool overwrite)
 int encode(const std::string& bmpPath, const std::string& out, bool overwrite, const DeviceFormat& format) {
     if (const auto why = cli::cannotRead(bmpPath)) return error(bmpPath, *why);
     if (const auto why = cli::cannotCreate(out, overwrite)) return error(out, *why);
-    // Two bytes tell a .bmp file; the whole file is read only to say what else it is.
-    const auto isBmp = [](const std::vector<std::uint8_t>& start) {
-        return start.size() >= 2 && start[0] == 'B' && start[1] == 'M';
-    };
-    if (const auto start = win::ReadFileStart(bmpPath, 2); start && !isBmp(*start)) {
+    // The whole file is read only to say what else it is.
+    if (const auto start = win::ReadFileStart(bmpPath, 2); start && !startsLikeBmp(*start)) {
         const auto bytes = win::ReadWholeFile(bmpPath);
         const std::string seems = bytes ? cli::describeContent(*bytes) : std::string();
         return error(bmpPath, "not a .bmp file" + (seems.empty() ? std::string() : ": " + seems));

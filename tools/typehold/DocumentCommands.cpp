@@ -9,7 +9,6 @@
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
 #include "core/qz_fileio/DbRecord.h"
-#include "core/qz_fileio/File.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <nlohmann/json.hpp>

@@ -10,7 +10,6 @@
 #include "app/PalmUser.h"
 #include "core/FontDoc.h"
 #include "core/qz_fileio/Exception.h"
-#include "core/qz_fileio/File.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <cstdio>

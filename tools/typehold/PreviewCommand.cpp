@@ -9,7 +9,6 @@
 #include "core/FontDoc.h"
 #include "core/FontRecord.h"
 #include "core/qz_fileio/DbRecord.h"
-#include "core/qz_fileio/File.h"
 
 #include <cstdio>
 

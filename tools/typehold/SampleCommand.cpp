@@ -7,7 +7,6 @@
 #include "core/FontRecord.h"
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/DbResult.h"
-#include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
 

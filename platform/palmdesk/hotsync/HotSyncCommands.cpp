@@ -38,6 +38,8 @@ int Fail(const std::string& text) {
     return 1;
 }
 
+int NoSuchUser(const std::string& user) { return Fail("no user \"" + user + "\" (see hotsync user list)"); }
+
 std::string HotSyncExecutable() {
     char path[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
@@ -45,8 +47,6 @@ std::string HotSyncExecutable() {
 }
 
 namespace {
-int fail(const std::string& text) { return Fail(text); }
-
 std::string hotSyncFolder() {
     const std::string path = HotSyncExecutable();
     const auto slash = path.find_last_of('/');
@@ -208,20 +208,20 @@ std::string ActionName(int syncType) {
 
 int RegisterModule(const std::string& module, bool unregister) {
     const std::string file = module.substr(module.find_last_of('/') + 1);
-    if (const auto why = cli::cannotRead(module)) return fail(module + ": " + *why);
+    if (const auto why = cli::cannotRead(module)) return Fail(module + ": " + *why);
     win::HMODULE handle = win::LoadLibrary(module);
-    if (!handle) return fail(module + ": cannot be loaded as a conduit (not a shared library of this system)");
+    if (!handle) return Fail(module + ": cannot be loaded as a conduit (not a shared library of this system)");
     const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
     auto function = reinterpret_cast<std::int32_t (*)()>(win::GetProcAddress(handle, entry));
     if (!function) {
         win::FreeLibrary(handle);
-        return fail(module + ": not a conduit (it has no " + entry + ")");
+        return Fail(module + ": not a conduit (it has no " + entry + ")");
     }
     const auto before = ConduitRegistry().List();
     const std::int32_t result = function();
     win::FreeLibrary(handle);
     const auto after = ConduitRegistry().List();
-    if (result != 1) return fail(module + ": " + entry + " failed (it answered " + std::to_string(result) + ")");
+    if (result != 1) return Fail(module + ": " + entry + " failed (it answered " + std::to_string(result) + ")");
     // The creators the call added or changed, or took away.
     const auto changed = [](const std::vector<ConduitRegistration>& from, const std::vector<ConduitRegistration>& to) {
         std::string creators;
@@ -260,16 +260,16 @@ int ListConduits() {
 
 int SetAction(const std::string& creator, const std::string& user, const std::optional<std::string>& permanent,
               const std::optional<std::string>& next) {
-    if (!UserStore().Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!UserStore().Find(user)) return NoSuchUser(user);
     if (!ConduitRegistry().Find(creator))
-        return fail("no conduit is registered for the creator \"" + creator + "\" (see hotsync conduits)");
+        return Fail("no conduit is registered for the creator \"" + creator + "\" (see hotsync conduits)");
     for (const auto& [key, value] : {std::pair{"Permanent", permanent}, std::pair{"Next", next}}) {
         if (!value) continue;
         const bool known = *value == "sync" || *value == "pc-overwrites" || *value == "hh-overwrites" || *value == "nothing";
         if (!known)
-            return fail("unknown action \"" + *value + "\" (sync, pc-overwrites, hh-overwrites, nothing)");
+            return Fail("unknown action \"" + *value + "\" (sync, pc-overwrites, hh-overwrites, nothing)");
         if (!win::WritePrivateProfileString(creator.c_str(), key, value->c_str(), actionsFile(user).c_str()))
-            return fail("cannot write " + actionsFile(user));
+            return Fail("cannot write " + actionsFile(user));
     }
     printActions(creator, user);
     return 0;
@@ -277,17 +277,17 @@ int SetAction(const std::string& creator, const std::string& user, const std::op
 
 int Configure(const std::string& creator, const std::string& user) {
     const auto account = UserStore().Find(user);
-    if (!account) return fail("no user \"" + user + "\"");
+    if (!account) return Fail("no user \"" + user + "\"");
     const auto registration = ConduitRegistry().Find(creator);
-    if (!registration) return fail("no conduit is registered for " + creator);
+    if (!registration) return Fail("no conduit is registered for " + creator);
     const std::string path = modulePath(*registration);
     win::HMODULE module = win::LoadLibrary(path);
-    if (!module) return fail("the conduit " + creator + " (" + path + ") cannot be loaded");
+    if (!module) return Fail("the conduit " + creator + " (" + path + ") cannot be loaded");
     using CfgConduitFunction = std::int32_t (*)(std::int32_t, void*, std::uint32_t*);
     auto configure = reinterpret_cast<CfgConduitFunction>(win::GetProcAddress(module, "CfgConduit"));
     if (!configure) {
         win::FreeLibrary(module);
-        return fail("the conduit " + creator + " has no CfgConduit");
+        return Fail("the conduit " + creator + " has no CfgConduit");
     }
     ConfigurationRecord record{};
     record.version = 1;
@@ -309,7 +309,7 @@ int Configure(const std::string& creator, const std::string& user) {
     std::uint32_t size = sizeof record;
     const std::int32_t result = configure(0, &record, &size);
     win::FreeLibrary(module);
-    if (result != 0) return fail("CfgConduit of " + creator + " answered " + std::to_string(result));
+    if (result != 0) return Fail("CfgConduit of " + creator + " answered " + std::to_string(result));
     const std::string file = actionsFile(user);
     const std::string action = ActionName(record.newAction);
     bool written = true;
@@ -322,14 +322,14 @@ int Configure(const std::string& creator, const std::string& user) {
     } else {
         std::printf("no action chosen\n");
     }
-    if (!written) return fail("cannot write " + file);
+    if (!written) return Fail("cannot write " + file);
     printActions(creator, user);
     return 0;
 }
 
 int ListStore(const std::string& user) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     for (const auto& db : HandheldStore(users.HandheldFolder(user)).List())
         std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), cli::fourCharCode(db.type).c_str(),
                     cli::fourCharCode(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
@@ -338,22 +338,22 @@ int ListStore(const std::string& user) {
 
 int ImportDatabases(const std::string& user, const std::vector<std::string>& files) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     std::vector<std::unique_ptr<qz_gen::CPalmDb>> databases;
     for (const auto& file : files) {
-        if (const auto why = cli::cannotRead(file)) return fail(file + ": " + *why + "; nothing was imported");
+        if (const auto why = cli::cannotRead(file)) return Fail(file + ": " + *why + "; nothing was imported");
         const auto bytes = win::ReadWholeFile(file);
         auto db = bytes ? ParsePalmDatabase(*bytes) : nullptr;
         if (!db) {
             const std::string seems = bytes ? cli::describeContent(*bytes) : std::string();
-            return fail(file + ": not a Palm database" + (seems.empty() ? "" : " (" + seems + ")") +
+            return Fail(file + ": not a Palm database" + (seems.empty() ? "" : " (" + seems + ")") +
                         "; nothing was imported");
         }
         databases.push_back(std::move(db));
     }
     HandheldStore store(users.HandheldFolder(user));
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!store.Store(*databases[i])) return fail(files[i] + ": cannot be stored on the handheld of " + user);
+        if (!store.Store(*databases[i])) return Fail(files[i] + ": cannot be stored on the handheld of " + user);
         std::printf("imported \"%s\"\n", databases[i]->GetName().c_str());
     }
     return 0;
@@ -361,34 +361,34 @@ int ImportDatabases(const std::string& user, const std::vector<std::string>& fil
 
 int ExportDatabase(const std::string& user, const std::string& name, const std::string& out, bool overwrite) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
-    if (const auto why = cli::cannotCreate(out, overwrite)) return fail(out + ": " + *why);
+    if (!users.Find(user)) return NoSuchUser(user);
+    if (const auto why = cli::cannotCreate(out, overwrite)) return Fail(out + ": " + *why);
     const auto db = HandheldStore(users.HandheldFolder(user)).Load(name);
-    if (!db) return fail("no database \"" + name + "\" on the handheld of " + user + " (see hotsync store --user NAME)");
+    if (!db) return Fail("no database \"" + name + "\" on the handheld of " + user + " (see hotsync store --user NAME)");
     const auto bytes = db->ToBytes();
-    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, overwrite)) return fail(out + ": cannot be written");
+    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, overwrite)) return Fail(out + ": cannot be written");
     std::printf("exported \"%s\" to %s\n", name.c_str(), out.c_str());
     return 0;
 }
 
 int WithdrawQueued(const std::string& user, const std::string& file) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     const auto queued = users.Queue(user);
     // Only a name the queue lists, so that no path reaches outside the queue.
     if (std::find(queued.begin(), queued.end(), file) == queued.end())
-        return fail("\"" + file + "\" is not queued for " + user + " (see hotsync queue --user NAME)");
+        return Fail("\"" + file + "\" is not queued for " + user + " (see hotsync queue --user NAME)");
     const std::string path = users.InstallFolder(user) + "/" + file;
-    if (std::remove(path.c_str()) != 0) return fail(path + ": cannot be removed: " + std::strerror(errno));
+    if (std::remove(path.c_str()) != 0) return Fail(path + ": cannot be removed: " + std::strerror(errno));
     std::printf("withdrew %s from the queue of %s\n", file.c_str(), user.c_str());
     return 0;
 }
 
 int RunSync(const std::string& user, const std::optional<int>& type) {
     UserStore users;
-    if (!users.Find(user)) return fail("no user \"" + user + "\" (see hotsync user list)");
+    if (!users.Find(user)) return NoSuchUser(user);
     const win::FileLock lock(users.UserFolder(user) + "/.hotsync.lock", true, win::FileLock::Wait::No);
-    if (!lock.Held()) return fail("a synchronisation of " + user + " is running");
+    if (!lock.Held()) return Fail("a synchronisation of " + user + " is running");
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
     std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
     ::setenv(kSyncUserVariable, user.c_str(), 1);

@@ -16,6 +16,8 @@ std::optional<int> SyncTypeFromName(const std::string& name);
 
 // "hotsync: <text>" on stderr; returns the exit code 1.
 int Fail(const std::string& text);
+// Fail for a user name that names no Palm user.
+int NoSuchUser(const std::string& user);
 // The full path of the running hotsync, the HotSyncPath the registry records.
 std::string HotSyncExecutable();
 std::string ActionName(int syncType);

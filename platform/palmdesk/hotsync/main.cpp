@@ -48,7 +48,7 @@ int listUsers() {
 
 int showQueue(const std::string& name) {
     palmdesk::UserStore store;
-    if (!store.Find(name)) return Fail("no user \"" + name + "\" (see hotsync user list)");
+    if (!store.Find(name)) return palmdesk::NoSuchUser(name);
     const auto queued = store.Queue(name);
     if (queued.empty()) std::fprintf(stderr, "hotsync: nothing is queued for %s\n", name.c_str());
     for (const auto& file : queued) std::printf("%s\n", file.c_str());
