@@ -11,6 +11,7 @@
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -361,6 +362,23 @@ std::int32_t CPalmDb::SetSortInfo(std::uint32_t size, const std::uint8_t* bytes)
 
 std::int32_t CPalmDb::GetSortInfo(std::uint8_t* buffer, std::uint32_t* length) const {
     return copyOut(sortInfo_, buffer, length);
+}
+
+bool ReadDatabaseLayout(const std::string& path, CPalmDb& db) {
+    std::error_code ec;
+    const auto length = std::filesystem::file_size(path, ec);
+    if (ec || length == 0) return false;
+    // The longest header and list a database can have: 65,535 resource entries.
+    constexpr std::size_t kLongestStart =
+        CPalmDb::kHeaderSize + 0xFFFF * CPalmDb::kResourceEntrySize + CPalmDb::kGapSize;
+    const auto start = win::ReadFileStart(path, static_cast<std::size_t>(std::min<std::uintmax_t>(length, kLongestStart)));
+    if (!start) return false;
+    try {
+        return db.ReadLayout(*start, length) == kDbOk;
+    } catch (CException* caught) {
+        std::unique_ptr<CException> e(caught);
+        return false;
+    }
 }
 
 }  // namespace qz_gen

@@ -169,4 +169,10 @@ private:
     std::vector<std::uint8_t> sortInfo_;
 };
 
+// Reads the header and list of the database file at path into db (CPalmDb::ReadLayout), and no
+// more of the file: whether the file is a Palm database is told without reading it whole. False
+// when the file cannot be read, is empty or its list does not describe it; std::bad_alloc when
+// memory runs out.
+bool ReadDatabaseLayout(const std::string& path, CPalmDb& db);
+
 }  // namespace qz_gen

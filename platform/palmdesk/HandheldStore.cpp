@@ -71,9 +71,9 @@ std::optional<std::string> headerName(const std::string& path) {
     return std::string(begin, end);
 }
 
-StoredDatabase describe(const qz_gen::CPalmDb& db, const fs::path& file) {
+StoredDatabase describe(const qz_gen::CPalmDb& db, const fs::path& file, std::uint32_t records) {
     std::error_code ignored;
-    return {db.GetName(), file.string(), db.Header().type, db.Header().creator, db.Header().attributes, db.LiveCount(),
+    return {db.GetName(), file.string(), db.Header().type, db.Header().creator, db.Header().attributes, records,
             static_cast<std::uint64_t>(fs::file_size(file, ignored))};
 }
 }  // namespace
@@ -93,7 +93,11 @@ std::string HandheldStore::FileFor(const std::string& name) const { return folde
 std::vector<StoredDatabase> HandheldStore::List() const {
     std::vector<StoredDatabase> out;
     for (const auto& file : databaseFiles(folder_)) {
-        if (const auto db = ReadPalmDatabaseFile(file.string())) out.push_back(describe(*db, file));
+        // The header and list tell all a listing needs; a file whose list does not describe it is
+        // left out, as one that does not read whole would be.
+        qz_gen::CPalmDb db;
+        if (qz_gen::ReadDatabaseLayout(file.string(), db) && !db.GetName().empty())
+            out.push_back(describe(db, file, db.Header().numRecords));
     }
     return out;
 }
@@ -128,12 +132,12 @@ std::map<std::string, std::string> HandheldStore::IndexedFiles() const {
 std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name) const {
     const auto file = indexedFile(name);
     if (!file) return std::nullopt;
-    if (auto db = ReadPalmDatabaseFile(*file); db && db->GetName() == name) return Located{describe(*db, *file), std::move(db)};
+    if (auto db = ReadPalmDatabaseFile(*file); db && db->GetName() == name) return Located{describe(*db, *file, db->LiveCount()), std::move(db)};
     // The file's header holds the name but the rest does not read: another file holding the
     // name may (rare enough that looking at every header costs nothing that matters).
     for (const auto& other : databaseFiles(folder_)) {
         if (other.string() == *file || headerName(other.string()) != name) continue;
-        if (auto db = ReadPalmDatabaseFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other), std::move(db)};
+        if (auto db = ReadPalmDatabaseFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other, db->LiveCount()), std::move(db)};
     }
     return std::nullopt;
 }

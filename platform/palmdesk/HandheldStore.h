@@ -36,7 +36,8 @@ class HandheldStore {
 public:
     explicit HandheldStore(std::string folder);
 
-    // The databases whose files read as Palm databases, in file-name order. Reads every file.
+    // The databases whose files read as Palm databases, in file-name order. Reads the header and
+    // list of every file.
     std::vector<StoredDatabase> List() const;
     // The database of that name, through the index; none when missing or unreadable.
     std::optional<StoredDatabase> Find(const std::string& name) const;

@@ -3,43 +3,20 @@
 
 #include "CommandError.h"
 #include "core/FontList.h"
-#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/Exception.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/WholeFile.h"
 #include "tools/common/CommandLine.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
-
-namespace {
-// Whether the file at path is a Palm database, told from its header and list and its length
-// alone, so that a large file is not read whole just to be checked.
-bool readLayout(const std::string& path, qz_gen::CPalmDb& db) {
-    std::error_code ec;
-    const auto length = std::filesystem::file_size(path, ec);
-    if (ec || length == 0) return false;
-    // The longest header and list a database can have: 65,535 resource entries.
-    constexpr std::size_t kLongestStart =
-        qz_gen::CPalmDb::kHeaderSize + 0xFFFF * qz_gen::CPalmDb::kResourceEntrySize + qz_gen::CPalmDb::kGapSize;
-    const auto start = win::ReadFileStart(path, static_cast<std::size_t>(std::min<std::uintmax_t>(length, kLongestStart)));
-    if (!start) return false;
-    try {
-        return db.ReadLayout(*start, length) == qz_gen::kDbOk;
-    } catch (qz_gen::CException* caught) {
-        std::unique_ptr<qz_gen::CException> e(caught);
-        return false;
-    }
-}
-}  // namespace
 
 std::optional<std::string> whyNotReadable(const std::string& path, Expected expected) {
     if (auto why = cli::cannotRead(path)) return why;
     qz_gen::CPalmDb db;
     bool parsed = false;
     try {
-        parsed = readLayout(path, db);
+        parsed = qz_gen::ReadDatabaseLayout(path, db);
     } catch (const std::bad_alloc&) {
         return std::string("out of memory");
     }

@@ -2,6 +2,7 @@
 // what reading every file finds.
 #include "platform/palmdesk/HandheldStore.h"
 
+#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "support/TempDir.h"
 
@@ -95,4 +96,29 @@ TEST(HandheldStoreIndex, ACopyThatReadsStandsInForADamagedFileOfTheName) {
     ASSERT_TRUE(store.Find("Twice"));
     EXPECT_EQ(store.Find("Twice")->file, folder + "/copy.pdb");
     EXPECT_EQ(scanned(folder).at("Twice"), folder + "/copy.pdb");
+}
+
+TEST(HandheldStoreList, DescribesEachDatabaseFromItsHeaderAndLeavesOutFilesThatDoNotRead) {
+    TempDir dir;
+    const std::string folder = dir.path() + "/card0";
+    palmdesk::HandheldStore store(folder);
+    auto three = database("Three");
+    for (std::uint8_t i = 0; i < 3; ++i) {
+        qz_gen::CDbRecord record;
+        ASSERT_EQ(record.SetData(4, std::vector<std::uint8_t>(4, i).data()), qz_gen::kDbOk);
+        ASSERT_EQ(three->AddRecord(record), qz_gen::kDbOk);
+    }
+    three->SetLayoutFields();
+    ASSERT_TRUE(store.Store(*three));
+    // A list that points past the end of its file: the file does not read.
+    auto bytes = database("Cut")->ToBytes();
+    bytes[77] = 1;
+    writeWholeFile(folder + "/cut.pdb", bytes);
+
+    const auto listed = store.List();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, "Three");
+    EXPECT_EQ(listed[0].records, 3u);
+    EXPECT_EQ(listed[0].size, 78u + 3 * 8 + 2 + 3 * 4);
+    EXPECT_EQ(listed[0].creator, 0x44724177u);
 }
