@@ -5,11 +5,12 @@
 
 #include "ConverterSettings.h"
 #include "core/MultibyteCompare.h"
+#include "platform/win/EqualNoCase.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <string_view>
 
 std::vector<ScriptChoice> BuildScriptList(const std::vector<FontCatalogEntry>& catalog) {
     std::array<bool, 256> seen{};
@@ -30,12 +31,8 @@ std::vector<ScriptItem> ScriptDropDownItems(const std::vector<ScriptChoice>& scr
 }
 
 namespace {
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (prefix.size() > text.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return prefix.size() <= text.size() && win::EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 }  // namespace
 
