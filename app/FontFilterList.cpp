@@ -51,12 +51,6 @@ std::string DisplayName(const FontCatalogEntry& font, bool allScripts) {
     return font.faceName + " (" + font.scriptName + ")";
 }
 
-void FontFilterList::Clear() {
-    entries_.clear();
-    tallest_ = -1;
-    widest_ = -1;
-}
-
 void FontFilterList::Fill(const std::vector<FontCatalogEntry>& catalog, std::uint32_t code, std::uint32_t codePage,
                           const Measure& measure) {
     Clear();
@@ -72,9 +66,18 @@ void FontFilterList::Fill(const std::vector<FontCatalogEntry>& catalog, std::uin
         const std::optional<PreviewSize> size = measure ? measure(entry) : PreviewSize{};
         if (!size) continue;
         entry.preview = *size;
-        tallest_ = std::max(tallest_, size->height);
-        widest_ = std::max(widest_, size->width);
         kept.push_back(std::move(entry));
     }
     entries_ = std::move(kept);
 }
+
+namespace {
+int largest(const std::vector<FontFilterList::Entry>& entries, int PreviewSize::*side) {
+    int most = -1;
+    for (const auto& entry : entries) most = std::max(most, entry.preview.*side);
+    return most;
+}
+}  // namespace
+
+int FontFilterList::Tallest() const { return largest(entries_, &PreviewSize::height); }
+int FontFilterList::Widest() const { return largest(entries_, &PreviewSize::width); }
