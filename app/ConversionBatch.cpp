@@ -8,6 +8,11 @@
 #include <optional>
 #include <thread>
 
+namespace {
+// Why a combination failed; a build that ran out of memory leaves no reason of its own.
+std::string failureOf(const std::string& why) { return why.empty() ? "Out of memory" : why; }
+}  // namespace
+
 std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
                                    const std::vector<FontStyle>& styles) {
     std::vector<FontStyle> ordered;
@@ -48,7 +53,7 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
         }
         std::string why;
         if (!ConvertOne(engine, list, highDensity, combination.size, DescribeCombination(combination), ui, &why)) {
-            result.failure = why.empty() ? "Out of memory" : why;
+            result.failure = failureOf(why);
             return result;
         }
         ++result.converted;
@@ -182,7 +187,7 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
         const auto& c = plan[index];
         std::string why = font->why;
         if (!AddBuiltFont(list, font->record, font->built, c.size, DescribeCombination(c), ui, &why)) {
-            result.failure = why.empty() ? "Out of memory" : why;
+            result.failure = failureOf(why);
             break;
         }
         ++result.converted;
