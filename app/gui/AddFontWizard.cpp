@@ -11,6 +11,7 @@
 #include "SelFontsPage.h"
 #include "SizesPage.h"
 #include "StylesPage.h"
+#include "WaitCursor.h"
 #include "app/AddGroupBatch.h"
 #include "app/BatchWorker.h"
 #include "app/ConverterSettings.h"
@@ -18,18 +19,12 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QShowEvent>
 
 namespace {
 constexpr const char* kFirstPageCaption = "Zero";
 constexpr const char* kOtherPageCaption = "One";
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 WizardPage pageOf(int id) {
     switch (id) {

@@ -8,11 +8,11 @@
 #include "FontPreviewPane.h"
 #include "MainFrm.h"
 #include "UserDlg.h"
+#include "WaitCursor.h"
 #include "app/FontListActions.h"
 #include "core/FontDoc.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
@@ -30,12 +30,6 @@ FontEntry* entryOf(const QTreeWidgetItem* item) {
 }
 
 QString text(std::uint32_t id) { return QString::fromStdString(converter::LoadConverterString(id)); }
-
-// The wait cursor for the length of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
