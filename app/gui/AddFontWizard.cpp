@@ -16,7 +16,6 @@
 #include "app/BatchWorker.h"
 #include "app/ConverterSettings.h"
 #include "core/FontDoc.h"
-#include "resources/converter/ConverterStrings.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -128,9 +127,7 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
     }
     ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
     if (progress.exec() == QDialog::Accepted) return true;
-    if (const auto failure = progress.UnshownFailure())
-        AppMessageBox(failure->empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : *failure,
-                      win::MB_OK);
+    if (const auto failure = progress.UnshownFailure()) AppMessageBox(UnshownFailureText(*failure), win::MB_OK);
     return false;
 }
 
