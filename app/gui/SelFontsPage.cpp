@@ -72,9 +72,9 @@ private:
     const FontsPage& page_;
 };
 
-QFont PreviewFont(const FontFilterList::Entry& entry) {
-    QFont font(QString::fromStdString(entry.font->faceName));
-    font.setPixelSize(std::max(1, entry.preview.fontPixels));
+QFont PreviewFont(const std::string& faceName, int fontPixels) {
+    QFont font(QString::fromStdString(faceName));
+    font.setPixelSize(std::max(1, fontPixels));
     font.setWeight(QFont::Normal);
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
@@ -143,9 +143,7 @@ std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry
     PreviewSize size;
     size.fontPixels = metrics.tmHeight - metrics.tmInternalLeading;
     if (size.fontPixels <= 0) size.fontPixels = kPreviewHeight;
-    FontFilterList::Entry measured = entry;
-    measured.preview = size;
-    const QFontMetrics fm(PreviewFont(measured));
+    const QFontMetrics fm(PreviewFont(entry.font->faceName, size.fontPixels));
     size.width = fm.horizontalAdvance(QString::fromStdString(entry.displayName));
     size.height = fm.height();
     return size;
@@ -165,7 +163,7 @@ void FontsPage::FillFontList(std::uint32_t code) {
         const auto& entry = filter_.Entries()[i];
         auto* item = new QListWidgetItem(QString::fromStdString(entry.displayName), fonts_);
         item->setData(kEntryRole, QVariant::fromValue(static_cast<qulonglong>(i)));
-        item->setData(Qt::FontRole, PreviewFont(entry));
+        item->setData(Qt::FontRole, PreviewFont(entry.font->faceName, entry.preview.fontPixels));
     }
     WidenColumn();
     fonts_->setUpdatesEnabled(true);
