@@ -71,6 +71,7 @@ unsigned DefaultBatchThreads() {
 namespace {
 // One combination as a worker left it.
 struct BuiltFont {
+    gdi::LOGFONT description;  // what it was built from, and what its messages name
     CFontRecord record;
     bool built = false;
     std::string why;
@@ -148,8 +149,9 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
         while (const auto index = queue.Take()) {
             auto font = std::make_unique<BuiltFont>();
             const auto& c = plan[*index];
+            font->description = DescribeCombination(c);
             try {
-                font->built = BuildOne(engine, font->record, highDensity, c.size, DescribeCombination(c), &font->why);
+                font->built = BuildOne(engine, font->record, highDensity, c.size, font->description, &font->why);
             } catch (const std::bad_alloc&) {
                 font->built = false;
                 font->why.clear();  // reported as running out of memory
@@ -184,9 +186,8 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             result.cancelled = true;
             break;
         }
-        const auto& c = plan[index];
         std::string why = font->why;
-        if (!AddBuiltFont(list, font->record, font->built, c.size, DescribeCombination(c), ui, &why)) {
+        if (!AddBuiltFont(list, font->record, font->built, plan[index].size, font->description, ui, &why)) {
             result.failure = failureOf(why);
             break;
         }
