@@ -1,4 +1,5 @@
-// ConversionBatch.cpp
+// ConversionBatch.cpp: planning an add-font batch and converting it, on the calling thread or on a
+// pool of threads.
 #include "ConversionBatch.h"
 
 #include <algorithm>
