@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
