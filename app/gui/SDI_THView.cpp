@@ -20,8 +20,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include <cstring>
-
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
 
@@ -163,14 +161,9 @@ void SDI_THView::OnAddFont() {
         ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
         return;
     }
-    gdi::LOGFONT description;
-    std::strncpy(description.lfFaceName, known->faceName.c_str(), gdi::LF_FACESIZE - 1);
-    description.lfCharSet = known->charSet;
-    description.lfPitchAndFamily = known->pitchAndFamily;
-    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
-    description.lfHeight = size;
-    description.lfWeight = font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL;
-    description.lfItalic = font.italic() ? 1 : 0;
+    const gdi::LOGFONT description =
+        gdi::makeLogFont(known->faceName, size, font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL,
+                         font.italic(), known->charSet, known->pitchAndFamily);
 
     FontDetailsDlg details(ProposedDetails(description, size), window());
     if (details.exec() != QDialog::Accepted) return;
