@@ -131,9 +131,8 @@ void FontsPage::initializePage() {
 
 std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry& entry) const {
     // The face must be one the font engine can open, or it could not be converted either.
-    gdi::LOGFONT description =
+    const gdi::LOGFONT description =
         gdi::makeLogFont(entry.font->faceName, kPreviewHeight, gdi::FW_NORMAL, false, entry.font->charSet);
-    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
     const auto font = engine_.CreateFontIndirect(description);
     if (!font) return std::nullopt;
     const gdi::TEXTMETRIC metrics = font->GetTextMetrics();
