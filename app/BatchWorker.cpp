@@ -134,14 +134,15 @@ void WorkerAwareUi::ShowWaitCursor(bool on) {
     if (!WorkerMessageUi()) ui_.ShowWaitCursor(on);
 }
 
+std::string UnshownFailureText(const std::string& failure) {
+    return failure.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : failure;
+}
+
 bool ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
                          bool highDensity, DocumentUi& ui) {
     bool failureShown = true;
     const BatchResult result = RunCatching(engine, target, plan, highDensity, ui, nullptr, {}, failureShown);
     if (result.completed) return true;
-    if (!failureShown)
-        ui.MessageBox(result.failure.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError)
-                                             : result.failure,
-                      win::MB_OK);
+    if (!failureShown) ui.MessageBox(UnshownFailureText(result.failure), win::MB_OK);
     return false;
 }

@@ -118,6 +118,10 @@ private:
     DocumentUi& ui_;
 };
 
+// What a failed batch shows when the conversion has not shown a message of its own: the
+// failure's text, or "Unknown font error" when it has none.
+std::string UnshownFailureText(const std::string& failure);
+
 // The single-combination case on the calling thread: the same conversion as the worker's, with
 // a converter error shown through ui as the worker's failure would be. True when every
 // combination was converted.

@@ -1,4 +1,5 @@
-// ConversionBatch.cpp
+// ConversionBatch.cpp: planning an add-font batch and converting it, on the calling thread or on a
+// pool of threads.
 #include "ConversionBatch.h"
 
 #include <algorithm>
@@ -7,6 +8,11 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+
+namespace {
+// Why a combination failed; a build that ran out of memory leaves no reason of its own.
+std::string failureOf(const std::string& why) { return why.empty() ? "Out of memory" : why; }
+}  // namespace
 
 std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
                                    const std::vector<FontStyle>& styles) {
@@ -48,7 +54,7 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
         }
         std::string why;
         if (!ConvertOne(engine, list, highDensity, combination.size, DescribeCombination(combination), ui, &why)) {
-            result.failure = why.empty() ? "Out of memory" : why;
+            result.failure = failureOf(why);
             return result;
         }
         ++result.converted;
@@ -66,6 +72,7 @@ unsigned DefaultBatchThreads() {
 namespace {
 // One combination as a worker left it.
 struct BuiltFont {
+    gdi::LOGFONT description;  // what it was built from, and what its messages name
     CFontRecord record;
     bool built = false;
     std::string why;
@@ -143,8 +150,9 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
         while (const auto index = queue.Take()) {
             auto font = std::make_unique<BuiltFont>();
             const auto& c = plan[*index];
+            font->description = DescribeCombination(c);
             try {
-                font->built = BuildOne(engine, font->record, highDensity, c.size, DescribeCombination(c), &font->why);
+                font->built = BuildOne(engine, font->record, highDensity, c.size, font->description, &font->why);
             } catch (const std::bad_alloc&) {
                 font->built = false;
                 font->why.clear();  // reported as running out of memory
@@ -179,10 +187,9 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             result.cancelled = true;
             break;
         }
-        const auto& c = plan[index];
         std::string why = font->why;
-        if (!AddBuiltFont(list, font->record, font->built, c.size, DescribeCombination(c), ui, &why)) {
-            result.failure = why.empty() ? "Out of memory" : why;
+        if (!AddBuiltFont(list, font->record, font->built, plan[index].size, font->description, ui, &why)) {
+            result.failure = failureOf(why);
             break;
         }
         ++result.converted;

@@ -35,7 +35,6 @@ bool DocumentCommands::NewDocument() {
     if (!CloseDocument()) return false;
     DocPtr doc = MakeDocument();
     if (!doc->OnNewDocument(converter::LoadConverterString(converter::kStrUntitled))) return false;
-    CloseDocument();
     Install(std::move(doc));
     return true;
 }

@@ -5,11 +5,12 @@
 
 #include "ConverterSettings.h"
 #include "core/MultibyteCompare.h"
+#include "platform/win/EqualNoCase.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
+#include <string_view>
 
 std::vector<ScriptChoice> BuildScriptList(const std::vector<FontCatalogEntry>& catalog) {
     std::array<bool, 256> seen{};
@@ -30,12 +31,8 @@ std::vector<ScriptItem> ScriptDropDownItems(const std::vector<ScriptChoice>& scr
 }
 
 namespace {
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-    if (prefix.size() > text.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return prefix.size() <= text.size() && win::EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
 }  // namespace
 
@@ -54,12 +51,6 @@ std::string DisplayName(const FontCatalogEntry& font, bool allScripts) {
     return font.faceName + " (" + font.scriptName + ")";
 }
 
-void FontFilterList::Clear() {
-    entries_.clear();
-    tallest_ = -1;
-    widest_ = -1;
-}
-
 void FontFilterList::Fill(const std::vector<FontCatalogEntry>& catalog, std::uint32_t code, std::uint32_t codePage,
                           const Measure& measure) {
     Clear();
@@ -75,9 +66,18 @@ void FontFilterList::Fill(const std::vector<FontCatalogEntry>& catalog, std::uin
         const std::optional<PreviewSize> size = measure ? measure(entry) : PreviewSize{};
         if (!size) continue;
         entry.preview = *size;
-        tallest_ = std::max(tallest_, size->height);
-        widest_ = std::max(widest_, size->width);
         kept.push_back(std::move(entry));
     }
     entries_ = std::move(kept);
 }
+
+namespace {
+int largest(const std::vector<FontFilterList::Entry>& entries, int PreviewSize::*side) {
+    int most = -1;
+    for (const auto& entry : entries) most = std::max(most, entry.preview.*side);
+    return most;
+}
+}  // namespace
+
+int FontFilterList::Tallest() const { return largest(entries_, &PreviewSize::height); }
+int FontFilterList::Widest() const { return largest(entries_, &PreviewSize::width); }

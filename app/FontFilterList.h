@@ -60,15 +60,13 @@ public:
               const Measure& measure);
     // The entries point into the catalog, so it cannot be a temporary.
     void Fill(std::vector<FontCatalogEntry>&& catalog, std::uint32_t, std::uint32_t, const Measure&) = delete;
-    void Clear();
+    void Clear() { entries_.clear(); }
 
     const std::vector<Entry>& Entries() const { return entries_; }
     // The tallest and the widest preview of the last fill; -1 when it found nothing.
-    int Tallest() const { return tallest_; }
-    int Widest() const { return widest_; }
+    int Tallest() const;
+    int Widest() const;
 
 private:
     std::vector<Entry> entries_;
-    int tallest_ = -1;
-    int widest_ = -1;
 };

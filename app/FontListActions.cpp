@@ -7,7 +7,6 @@
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 

@@ -4,6 +4,7 @@
 #include "core/FontRecord.h"
 
 #include <algorithm>
+#include <limits>
 #include <string>
 
 namespace {
@@ -30,20 +31,38 @@ bool inkAt(const StrikeView& s, int x, int y) {
     return byte < s.bits->size() && ((*s.bits)[byte] & (0x80 >> (x % 8))) != 0;
 }
 
-void fillPixel(GreyImage& image, int x, int y, int zoom) {
-    for (int dy = 0; dy < zoom; ++dy)
-        for (int dx = 0; dx < zoom; ++dx) image.set(x + dx, y + dy, 0);
+void fillRect(GreyImage& image, int left, int top, int width, int height, std::uint8_t v) {
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) image.set(x, y, v);
+}
+
+bool hasCharacter(const CFontRecord& font, int c) {
+    if (c < font.font.firstChar || c > font.font.lastChar) return false;
+    return font.offsetWidth[2 * std::size_t(c - font.font.firstChar)] != 0xFF;
 }
 
 // The index of a character's entry, or of the missing-character symbol.
 int entryFor(const CFontRecord& font, unsigned char c) {
-    const int missing = font.Count() - 1;
-    if (c < font.font.firstChar || c > font.font.lastChar) return missing;
-    const int i = c - font.font.firstChar;
-    return font.offsetWidth[2 * std::size_t(i)] == 0xFF ? missing : i;
+    return hasCharacter(font, c) ? c - font.font.firstChar : font.Count() - 1;
 }
 
 int advanceOf(const CFontRecord& font, int entry) { return font.offsetWidth[2 * std::size_t(entry) + 1]; }
+
+// The columns entry i takes in the single-density strike.
+int glyphWidth(const CFontRecord& font, int i) {
+    return font.locationTable[std::size_t(i) + 1] - font.locationTable[std::size_t(i)];
+}
+
+// The ink of entry i of strike s with its left column at (left, top), each strike pixel as
+// zoom x zoom picture pixels; the glyph's columns from `columns` on are left out.
+void drawGlyph(GreyImage& image, const CFontRecord& font, const StrikeView& s, int i, int left, int top, int zoom,
+               int columns = std::numeric_limits<int>::max()) {
+    const int from = font.locationTable[std::size_t(i)] * s.scale;
+    const int to = font.locationTable[std::size_t(i) + 1] * s.scale;
+    for (int y = 0; y < s.rows; ++y)
+        for (int x = from; x < to && x - from < columns; ++x)
+            if (inkAt(s, x, y)) fillRect(image, left + (x - from) * zoom, top + y * zoom, zoom, zoom, 0);
+}
 
 int textWidth(const CFontRecord& font, std::string_view text, int scale, int zoom) {
     int width = 0;
@@ -56,11 +75,7 @@ void drawText(GreyImage& image, const CFontRecord& font, const StrikeView& s, st
     int pen = left;
     for (unsigned char c : text) {
         const int i = entryFor(font, c);
-        const int from = font.locationTable[std::size_t(i)] * s.scale;
-        const int to = font.locationTable[std::size_t(i) + 1] * s.scale;
-        for (int y = 0; y < s.rows; ++y)
-            for (int x = from; x < to; ++x)
-                if (inkAt(s, x, y)) fillPixel(image, pen + (x - from) * zoom, top + y * zoom, zoom);
+        drawGlyph(image, font, s, i, pen, top, zoom);
         pen += advanceOf(font, i) * s.scale * zoom;
     }
 }
@@ -117,16 +132,9 @@ void drawLabel(GreyImage& image, std::string_view text, int left, int top, int s
         for (int y = 0; y < kLabelHeight; ++y)
             for (int x = 0; x < kLabelWidth; ++x)
                 if (kLabelGlyphs[index][y] & (0x10 >> x))
-                    for (int dy = 0; dy < scale; ++dy)
-                        for (int dx = 0; dx < scale; ++dx)
-                            image.set(left + x * scale + dx, top + y * scale + dy, kLabelInk);
+                    fillRect(image, left + x * scale, top + y * scale, scale, scale, kLabelInk);
         left += (kLabelWidth + 1) * scale;
     }
-}
-
-void fillRect(GreyImage& image, int left, int top, int width, int height, std::uint8_t v) {
-    for (int y = top; y < top + height; ++y)
-        for (int x = left; x < left + width; ++x) image.set(x, y, v);
 }
 
 void frameRect(GreyImage& image, int left, int top, int width, int height, std::uint8_t v) {
@@ -146,15 +154,9 @@ constexpr int kGridColumns = 16;
 constexpr int kCellPadding = 3;
 constexpr int kHandheldScreen = 160;  // single-density pixels across and down
 
-bool hasCharacter(const CFontRecord& font, int c) {
-    if (c < font.font.firstChar || c > font.font.lastChar) return false;
-    return font.offsetWidth[2 * std::size_t(c - font.font.firstChar)] != 0xFF;
-}
-
 int widestGlyph(const CFontRecord& font) {
     int widest = 1;
-    for (int i = 0; i + 1 < int(font.locationTable.size()); ++i)
-        widest = std::max(widest, font.locationTable[std::size_t(i) + 1] - font.locationTable[std::size_t(i)]);
+    for (int i = 0; i + 1 < int(font.locationTable.size()); ++i) widest = std::max(widest, glyphWidth(font, i));
     return widest;
 }
 
@@ -177,14 +179,15 @@ Grid gridFor(const CFontRecord& font, const StrikeView& s, int zoom) {
     return g;
 }
 
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 std::string hex2(int v) {
-    static const char kHex[] = "0123456789ABCDEF";
-    return {kHex[(v >> 4) & 15], kHex[v & 15]};
+    return {kHexDigits[(v >> 4) & 15], kHexDigits[v & 15]};
 }
 
 void drawGrid(GreyImage& image, const CFontRecord& font, const StrikeView& s, int zoom, const Grid& g, int left, int top) {
     for (int col = 0; col < kGridColumns; ++col)
-        drawLabel(image, std::string(1, "0123456789ABCDEF"[col]),
+        drawLabel(image, std::string(1, kHexDigits[col]),
                   left + g.labelMargin + col * g.cellWidth + (g.cellWidth - labelWidth("F", kCaptionScale)) / 2, top,
                   kCaptionScale);
     top += kCaptionHeight;
@@ -200,12 +203,8 @@ void drawGrid(GreyImage& image, const CFontRecord& font, const StrikeView& s, in
                 continue;
             }
             const int i = c - font.font.firstChar;
-            const int from = font.locationTable[std::size_t(i)] * s.scale;
-            const int to = font.locationTable[std::size_t(i) + 1] * s.scale;
-            const int glyphLeft = x + (g.cellWidth - (to - from) * zoom) / 2;
-            for (int gy = 0; gy < s.rows; ++gy)
-                for (int gx = from; gx < to; ++gx)
-                    if (inkAt(s, gx, gy)) fillPixel(image, glyphLeft + (gx - from) * zoom, y + kCellPadding + gy * zoom, zoom);
+            const int glyphLeft = x + (g.cellWidth - glyphWidth(font, i) * s.scale * zoom) / 2;
+            drawGlyph(image, font, s, i, glyphLeft, y + kCellPadding, zoom);
         }
     }
     const int rows = g.lastRow - g.firstRow + 1;
@@ -246,13 +245,8 @@ void drawScreen(GreyImage& image, const CFontRecord& font, const StrikeView& s, 
                 penY += lineHeight;
                 if (penY + lineHeight > pixels) return;
             }
-            const int i = entryFor(font, c);
-            const int from = font.locationTable[std::size_t(i)] * s.scale;
-            const int to = font.locationTable[std::size_t(i) + 1] * s.scale;
-            for (int y = 0; y < s.rows; ++y)
-                for (int x = from; x < to; ++x)
-                    if (inkAt(s, x, y) && penX + (x - from) < pixels)
-                        fillPixel(image, left + (penX + x - from) * pixelScale, top + (penY + y) * pixelScale, pixelScale);
+            drawGlyph(image, font, s, entryFor(font, c), left + penX * pixelScale, top + penY * pixelScale, pixelScale,
+                      pixels - penX);
             penX += advance(c);
         }
         penX += advance(' ');

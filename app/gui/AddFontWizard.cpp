@@ -11,25 +11,19 @@
 #include "SelFontsPage.h"
 #include "SizesPage.h"
 #include "StylesPage.h"
+#include "WaitCursor.h"
 #include "app/AddGroupBatch.h"
 #include "app/BatchWorker.h"
 #include "app/ConverterSettings.h"
 #include "core/FontDoc.h"
-#include "resources/converter/ConverterStrings.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QShowEvent>
 
 namespace {
 constexpr const char* kFirstPageCaption = "Zero";
 constexpr const char* kOtherPageCaption = "One";
-
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 WizardPage pageOf(int id) {
     switch (id) {
@@ -133,9 +127,7 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
     }
     ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
     if (progress.exec() == QDialog::Accepted) return true;
-    if (const auto failure = progress.UnshownFailure())
-        AppMessageBox(failure->empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : *failure,
-                      win::MB_OK);
+    if (const auto failure = progress.UnshownFailure()) AppMessageBox(UnshownFailureText(*failure), win::MB_OK);
     return false;
 }
 

@@ -1,4 +1,4 @@
-// AppMessageBox.cpp: Win32 box types over QMessageBox, and the Save dialog.
+// AppMessageBox.cpp: Win32 box types over QMessageBox, and the Open and Save dialogs.
 #include "AppMessageBox.h"
 
 #include "CentreOn.h"
@@ -90,19 +90,22 @@ int AppMessageBox(std::uint32_t stringId, std::uint32_t type) {
     return AppMessageBox(converter::LoadConverterString(stringId), type);
 }
 
-QString TypeholdFileFilter() {
+std::optional<std::string> AskTypeholdPath(QWidget* owner, FileDialogKind kind, const std::string& proposedName,
+                                           std::size_t bufferChars) {
+    const bool save = kind == FileDialogKind::Save;
     const QString extension = QString::fromStdString(converter::LoadConverterString(converter::kStrFileExtension));
-    return QString::fromStdString(converter::LoadConverterString(converter::kStrFileFilterName)) + " (*." + extension + ")";
+    const QString filterName = QString::fromStdString(converter::LoadConverterString(converter::kStrFileFilterName));
+    QFileDialog dialog(owner, QString(), QString(), filterName + " (*." + extension + ")");
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(extension);
+    if (!proposedName.empty()) dialog.selectFile(QString::fromStdString(proposedName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return PathFittingBuffer(dialog.selectedFiles().front().toStdString(), bufferChars);
 }
 
 std::optional<std::string> ConverterDocumentUi::AskSavePath(const std::string& proposedName) {
-    QFileDialog dialog(g_owner.data(), QString(), QString(), TypeholdFileFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QString::fromStdString(converter::LoadConverterString(converter::kStrFileExtension)));
-    if (!proposedName.empty()) dialog.selectFile(QString::fromStdString(proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return PathFittingBuffer(dialog.selectedFiles().front().toStdString(), kSaveDialogBuffer);
+    return AskTypeholdPath(g_owner.data(), FileDialogKind::Save, proposedName, kSaveDialogBuffer);
 }
 
 void ConverterDocumentUi::ShowWaitCursor(bool on) {

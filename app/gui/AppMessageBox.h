@@ -11,8 +11,6 @@
 #include <optional>
 #include <string>
 
-#include <QString>
-
 class QWidget;
 
 int AppMessageBox(const std::string& text, std::uint32_t type);
@@ -32,5 +30,9 @@ public:
     void ShowWaitCursor(bool on) override;
 };
 
-// The one filter of the converter's file dialogs: "Typehold file (*.pdb)".
-QString TypeholdFileFilter();
+// The converter's file dialog, owned by owner, with its one filter "Typehold file (*.pdb)":
+// Open (an existing file) or Save (any name, proposedName offered). The chosen path, or none for
+// Cancel and for a path as long as bufferChars or longer.
+enum class FileDialogKind { Open, Save };
+std::optional<std::string> AskTypeholdPath(QWidget* owner, FileDialogKind kind, const std::string& proposedName,
+                                           std::size_t bufferChars);

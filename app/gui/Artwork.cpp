@@ -2,7 +2,6 @@
 #include "Artwork.h"
 
 #include <QPainter>
-#include <QPainterPath>
 
 namespace {
 const QColor kInk(0x1f, 0x2a, 0x44);

@@ -10,7 +10,6 @@
 #include <QUrl>
 
 namespace {
-constexpr const char* kMakerName = "Corvane Software, Inc.";
 constexpr int kLineRows = 2;     // the two black lines across the top
 constexpr int kLogoGap = 2;      // after the logo
 constexpr int kTextGap = 10;     // after each text
@@ -68,7 +67,7 @@ void BannerBar::paintEvent(QPaintEvent*) {
     const QRect line(area.left(), kLineRows, area.width(), room);
     int x = logoRect.right() + 1 + kLogoGap;
     const std::pair<const QFont*, QString> texts[] = {
-        {&bold_, QString::fromUtf8(kMakerName)},
+        {&bold_, QString::fromUtf8(converter::kMakerName)},
         {&normal_, QString::fromStdString(converter::LoadConverterString(converter::kStrAboutText))},
         {&underlined_, QString::fromStdString(converter::LoadConverterString(converter::kStrMakerAddress))},
     };

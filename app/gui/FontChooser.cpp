@@ -16,14 +16,11 @@ void keepCatalogFamilies(QFontDialog& dialog, const FontCatalog& catalog) {
     for (QListView* view : dialog.findChildren<QListView*>()) {
         auto* model = qobject_cast<QStringListModel*>(view->model());
         if (!model) continue;
-        const QStringList names = model->stringList();
-        const bool isFamilyList = std::any_of(names.begin(), names.end(), [&](const QString& name) {
-            return catalog.Find(name.toStdString(), std::nullopt).has_value();
-        });
-        if (!isFamilyList) continue;
+        // The family list is the one holding a name the catalog knows.
         QStringList known;
-        for (const QString& name : names)
+        for (const QString& name : model->stringList())
             if (catalog.Find(name.toStdString(), std::nullopt)) known << name;
+        if (known.isEmpty()) continue;
         model->setStringList(known);
         view->clearSelection();
         break;

@@ -12,7 +12,6 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
@@ -186,12 +185,7 @@ bool MainFrm::RunCommand(unsigned commandId) {
 }
 
 std::optional<std::string> MainFrm::AskOpenPath() {
-    QFileDialog dialog(this, QString(), QString(), TypeholdFileFilter());
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QString::fromStdString(converter::LoadConverterString(converter::kStrFileExtension)));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return PathFittingBuffer(dialog.selectedFiles().front().toStdString(), kOpenDialogBuffer);
+    return AskTypeholdPath(this, FileDialogKind::Open, std::string(), kOpenDialogBuffer);
 }
 
 void MainFrm::SetDocument(CFontDoc* document) {

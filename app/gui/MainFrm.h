@@ -24,7 +24,7 @@ public:
     static constexpr unsigned ID_FILE_OPEN = 0xE101;
     static constexpr unsigned ID_FILE_SAVE = 0xE103;
     static constexpr unsigned ID_FILE_SAVE_AS = 0xE104;
-    static constexpr unsigned ID_FILE_MRU_FIRST = 0xE110;
+    static constexpr unsigned ID_FILE_MRU_FIRST = DocumentCommands::kFirstRecentId;
     static constexpr unsigned ID_APP_ABOUT = 0xE140;
     static constexpr unsigned ID_APP_EXIT = 0xE141;
     static constexpr unsigned ID_VIEW_TOOLBAR = 0xE800;

@@ -3,8 +3,8 @@
 
 #include "AppMessageBox.h"
 #include "CentreOn.h"
+#include "WaitCursor.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -109,9 +109,8 @@ void ProgressDlg::reject() {
     if (ending_) return;
     ending_ = true;
     if (worker_.Started()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        WaitCursor wait;
         worker_.Cancel();
-        QApplication::restoreOverrideCursor();
     }
     QDialog::done(QDialog::Rejected);
 }

@@ -8,19 +8,17 @@
 #include "FontPreviewPane.h"
 #include "MainFrm.h"
 #include "UserDlg.h"
+#include "WaitCursor.h"
 #include "app/FontListActions.h"
 #include "core/FontDoc.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-#include <cstring>
 
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
@@ -30,12 +28,6 @@ FontEntry* entryOf(const QTreeWidgetItem* item) {
 }
 
 QString text(std::uint32_t id) { return QString::fromStdString(converter::LoadConverterString(id)); }
-
-// The wait cursor for the length of a scope.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 }  // namespace
 
 SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
@@ -169,14 +161,9 @@ void SDI_THView::OnAddFont() {
         ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
         return;
     }
-    gdi::LOGFONT description;
-    std::strncpy(description.lfFaceName, known->faceName.c_str(), gdi::LF_FACESIZE - 1);
-    description.lfCharSet = known->charSet;
-    description.lfPitchAndFamily = known->pitchAndFamily;
-    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
-    description.lfHeight = size;
-    description.lfWeight = font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL;
-    description.lfItalic = font.italic() ? 1 : 0;
+    const gdi::LOGFONT description =
+        gdi::makeLogFont(known->faceName, size, font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL,
+                         font.italic(), known->charSet, known->pitchAndFamily);
 
     FontDetailsDlg details(ProposedDetails(description, size), window());
     if (details.exec() != QDialog::Accepted) return;

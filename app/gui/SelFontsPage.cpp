@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
-#include <QScrollBar>
 #include <QStyleOption>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -72,9 +71,9 @@ private:
     const FontsPage& page_;
 };
 
-QFont PreviewFont(const FontFilterList::Entry& entry) {
-    QFont font(QString::fromStdString(entry.font->faceName));
-    font.setPixelSize(std::max(1, entry.preview.fontPixels));
+QFont PreviewFont(const std::string& faceName, int fontPixels) {
+    QFont font(QString::fromStdString(faceName));
+    font.setPixelSize(std::max(1, fontPixels));
     font.setWeight(QFont::Normal);
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
@@ -132,9 +131,8 @@ void FontsPage::initializePage() {
 
 std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry& entry) const {
     // The face must be one the font engine can open, or it could not be converted either.
-    gdi::LOGFONT description =
+    const gdi::LOGFONT description =
         gdi::makeLogFont(entry.font->faceName, kPreviewHeight, gdi::FW_NORMAL, false, entry.font->charSet);
-    description.lfOutPrecision = gdi::OUT_TT_PRECIS;
     const auto font = engine_.CreateFontIndirect(description);
     if (!font) return std::nullopt;
     const gdi::TEXTMETRIC metrics = font->GetTextMetrics();
@@ -143,9 +141,7 @@ std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry
     PreviewSize size;
     size.fontPixels = metrics.tmHeight - metrics.tmInternalLeading;
     if (size.fontPixels <= 0) size.fontPixels = kPreviewHeight;
-    FontFilterList::Entry measured = entry;
-    measured.preview = size;
-    const QFontMetrics fm(PreviewFont(measured));
+    const QFontMetrics fm(PreviewFont(entry.font->faceName, size.fontPixels));
     size.width = fm.horizontalAdvance(QString::fromStdString(entry.displayName));
     size.height = fm.height();
     return size;
@@ -165,7 +161,7 @@ void FontsPage::FillFontList(std::uint32_t code) {
         const auto& entry = filter_.Entries()[i];
         auto* item = new QListWidgetItem(QString::fromStdString(entry.displayName), fonts_);
         item->setData(kEntryRole, QVariant::fromValue(static_cast<qulonglong>(i)));
-        item->setData(Qt::FontRole, PreviewFont(entry));
+        item->setData(Qt::FontRole, PreviewFont(entry.font->faceName, entry.preview.fontPixels));
     }
     WidenColumn();
     fonts_->setUpdatesEnabled(true);

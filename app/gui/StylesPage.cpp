@@ -2,25 +2,16 @@
 // Italic with check marks.
 #include "StylesPage.h"
 
+#include "CheckList.h"
 #include "app/ConverterSettings.h"
 #include "resources/converter/ConverterStrings.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QVBoxLayout>
+#include <algorithm>
 
 StylesPage::StylesPage(ConverterSettings& settings, QWidget* parent) : QWizardPage(parent), settings_(settings) {
     setObjectName("dialog201");
-    auto* text = new QLabel(tr("Select font styles to be exported"), this);
-    list_ = new QListWidget(this);
-    list_->setObjectName(QString::number(IDC_STYLES));
+    list_ = AddCheckList(*this, tr("Select font styles to be exported"), IDC_STYLES);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setFlow(QListView::TopToBottom);
-    list_->setWrapping(true);
-    text->setBuddy(list_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(text);
-    layout->addWidget(list_, 1);
 }
 
 void StylesPage::initializePage() {
@@ -29,11 +20,9 @@ void StylesPage::initializePage() {
     constexpr std::uint32_t kNames[] = {converter::kStrStyleRegular, converter::kStrStyleBold,
                                         converter::kStrStyleItalic, converter::kStrStyleBoldItalic};
     list_->clear();
-    for (std::size_t i = 0; i < settings_.styles.size(); ++i) {
-        auto* item = new QListWidgetItem(QString::fromStdString(converter::LoadConverterString(kNames[i])), list_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(settings_.styles[i] != 0 ? Qt::Checked : Qt::Unchecked);
-    }
+    for (std::size_t i = 0; i < settings_.styles.size(); ++i)
+        AddCheckItem(*list_, QString::fromStdString(converter::LoadConverterString(kNames[i])),
+                     settings_.styles[i] != 0);
 }
 
 std::array<bool, 4> StylesPage::Checked() const {
@@ -44,7 +33,6 @@ std::array<bool, 4> StylesPage::Checked() const {
 }
 
 int StylesPage::CheckedCount() const {
-    int count = 0;
-    for (const bool c : Checked()) count += c;
-    return count;
+    const std::array<bool, 4> checked = Checked();
+    return static_cast<int>(std::count(checked.begin(), checked.end(), true));
 }

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr const char* kVersionLine = "Typehold v2.0";
-constexpr const char* kMakerName = "Corvane Software, Inc.";
 constexpr int kWidth = 300;
 constexpr int kHeight = 170;
 constexpr int kLogoHeight = 48;
@@ -27,7 +26,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     version->setGeometry(16, 16, kWidth - 32, 20);
 
     const QString address = QString::fromStdString(converter::LoadConverterString(converter::kStrMakerAddress));
-    auto* maker = new QLabel(QString("<a href=\"%1\">%2</a>").arg(address.toHtmlEscaped(), QString::fromUtf8(kMakerName)), this);
+    auto* maker = new QLabel(
+        QString("<a href=\"%1\">%2</a>").arg(address.toHtmlEscaped(), QString::fromUtf8(converter::kMakerName)), this);
     maker->setObjectName("maker");
     maker->setTextFormat(Qt::RichText);
     maker->setTextInteractionFlags(Qt::TextBrowserInteraction);

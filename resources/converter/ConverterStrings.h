@@ -47,6 +47,9 @@ enum StringId : std::uint32_t {
     kStrCommandAbout = 57664,
 };
 
+// The maker's name as the banner and the About box show it (not a numbered text).
+inline constexpr const char* kMakerName = "Corvane Software, Inc.";
+
 // The text of id; an empty text (and an assertion report) when the table has no such string.
 std::string LoadConverterString(std::uint32_t id);
 
