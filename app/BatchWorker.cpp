@@ -9,8 +9,6 @@
 #include <memory>
 
 namespace {
-constexpr const char* kUnknownException = "Unknown exception";
-
 thread_local DocumentUi* t_workerUi = nullptr;
 
 // Runs the batch; a converter error or any other exception ends it as a failure whose text
@@ -25,7 +23,7 @@ BatchResult RunCatching(gdi::FontEngine& engine, CFontList& target, const std::v
         std::unique_ptr<qz_gen::CException> e(caught);
         failureShown = false;
         BatchResult result;
-        result.failure = e->GetMessage() ? e->GetMessage() : kUnknownException;
+        result.failure = e->MessageToShow();
         return result;
     } catch (...) {
         failureShown = false;

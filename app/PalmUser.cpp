@@ -83,7 +83,7 @@ bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE ai
         return true;
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        ui.MessageBox(e->GetMessage() ? e->GetMessage() : "Unknown exception", win::MB_OK);
+        ui.MessageBox(e->MessageToShow(), win::MB_OK);
     } catch (...) {
     }
     return false;

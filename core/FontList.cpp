@@ -57,7 +57,7 @@ bool CFontList::ReportingFileErrors(const std::string& path, const char* what, O
         return operation();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        ShowException(e->GetMessage());
+        ui_.MessageBox(e->MessageToShow(), win::MB_OK);
     } catch (const std::bad_alloc&) {
         ui_.MessageBox(failureText(path, what, qz_gen::DbResultText(qz_gen::kDbOutOfMemory)), win::MB_OK);
     } catch (...) {
@@ -83,10 +83,6 @@ bool CFontList::New() {
     }
     db_->Reset();
     return true;
-}
-
-void CFontList::ShowException(const char* text) {
-    ui_.MessageBox(text ? text : "Unknown exception", win::MB_OK);
 }
 
 bool CFontList::Load(const std::string& path) {

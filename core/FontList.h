@@ -70,7 +70,6 @@ public:
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
-    void ShowException(const char* text);
     template <typename Operation>
     bool ReportingFileErrors(const std::string& path, const char* what, Operation operation);
     void AssignUniqueIDs();

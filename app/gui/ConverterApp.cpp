@@ -35,7 +35,7 @@ bool ConverterApp::ReadUsers() {
         count = ReadPalmUsers(aide_, users_);
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        AppMessageBox(e->GetMessage() ? e->GetMessage() : "Unknown exception", win::MB_OK);
+        AppMessageBox(e->MessageToShow(), win::MB_OK);
         return false;
     }
     if (count > 0) return true;

@@ -19,8 +19,10 @@ public:
     CException(const CException&) = default;
     CException& operator=(const CException&) = default;
 
-    // Null when the exception carries no text (the catcher shows "Unknown exception").
+    // Null when the exception carries no text.
     const char* GetMessage() const { return message_ ? message_->c_str() : nullptr; }
+    // What a catcher shows: the text, or "Unknown exception" when there is none.
+    const char* MessageToShow() const { return message_ ? message_->c_str() : "Unknown exception"; }
     std::int32_t GetCode() const { return code_; }
 
 protected:

@@ -24,7 +24,7 @@ int runReportingErrors(const std::string& subject, const std::function<int()>& c
         return command();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        return report(subject, e->GetMessage() ? e->GetMessage() : "Unknown exception");
+        return report(subject, e->MessageToShow());
     } catch (const CommandError& e) {
         return report(subject, e.what());
     } catch (const std::bad_alloc&) {
