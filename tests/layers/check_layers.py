@@ -28,6 +28,11 @@ LAYERS = {
     "platform/palmdesk": ["core/qz_fileio"],
     # hotsync, the HotSync manager, is a command-line program like those in tools/.
     "platform/palmdesk/hotsync": ["platform/palmdesk", "tools/common"],
+    # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
+    # handheld simulator, which serves a folder laid out as the handheld store keeps it.
+    "palmdesk/link": [],
+    "palmdesk/dlp": ["palmdesk/link"],
+    "palmdesk/simulator": ["palmdesk/dlp", "platform/palmdesk", "tools/common"],
     "resources/converter": ["core/qz_fileio"],
     "resources/conduit": [],
     "core": ["core/qz_fileio", "resources/converter", "platform/gdi"],
@@ -44,7 +49,7 @@ LAYERS = {
     "tools/common": [],
     "tools/typehold": ["app", "tools/common"],
     "tools/pictconv": ["picture", "core/qz_fileio", "tools/common"],
-    "fuzz": ["core", "picture", "tools/pictconv"],
+    "fuzz": ["core", "picture", "tools/pictconv", "palmdesk/dlp"],
     "bench": ["app", "picture"],
     # Tests mirror the tree: a folder's tests see what the folder sees, the shared fixtures, and
     # the Palm users and their handhelds wherever a test sets up a desktop.
@@ -56,6 +61,7 @@ LAYERS = {
     "tests/platform/gdi/FreeTypeFontEngineTest.cpp": ["platform/gdi", "app", "tests/support"],
     "tests/platform/palmdesk": ["platform/palmdesk", "tests/support"],
     "tests/platform/bytes": ["platform/bytes", "tests/support"],
+    "tests/palmdesk": ["palmdesk/simulator", "tests/support"],
     "tests/core/qz_fileio": ["core/qz_fileio", "tests/support"],
     "tests/core": ["core", "tests/support"],
     "tests/picture": ["picture", "tests/support"],
@@ -74,7 +80,7 @@ OUTSIDE = {
     "FreeType": (r"ft2build\.h|freetype/.*|FT_[A-Z_]+", r"Freetype::.*", ["platform/gdi", "bench", "tests/interop"]),
     "fontconfig": (r"fontconfig/.*", r"Fontconfig::.*", ["platform/gdi", "tests/interop"]),
     "CLI11": (r"CLI/.*", r"CLI11::.*", ["tools/common"]),
-    "nlohmann_json": (r"nlohmann/.*", r"nlohmann_json::.*", ["tools/typehold", "tests/tools"]),
+    "nlohmann_json": (r"nlohmann/.*", r"nlohmann_json::.*", ["tools/typehold", "tests/tools", "palmdesk/link"]),
     "libpng": (r"png\.h", r"PNG::.*", ["tools/typehold"]),
     "GoogleTest": (r"gtest/.*|gmock/.*", r"GTest::.*", ["tests"]),
     "Google Benchmark": (r"benchmark/.*", r"benchmark::.*", ["bench"]),
