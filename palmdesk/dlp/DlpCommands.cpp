@@ -18,93 +18,138 @@ std::string show(const DlpArg& arg) {
     return printFields(value);
 }
 
-using Shower = std::function<std::string(const DlpArg&)>;
+// The argument read as T and written back.
+template <class T>
+bool retype(const DlpArg& arg, DlpArg& out, std::string& why) {
+    T value;
+    if (!readFields(arg.data, value, why)) {
+        if (why.empty()) why = "malformed";
+        return false;
+    }
+    out = DlpArg{arg.id, writeFields(value)};
+    return true;
+}
+
+// What one kind of argument is: how it prints and how it is read and written back.
+struct ArgType {
+    std::string (*show)(const DlpArg&) = nullptr;
+    bool (*retype)(const DlpArg&, DlpArg&, std::string&) = nullptr;
+    explicit operator bool() const { return show != nullptr; }
+};
+template <class T>
+constexpr ArgType kArg{show<T>, retype<T>};
+
+std::string showAll(const DlpArg&) { return "all"; }
+bool keep(const DlpArg& arg, DlpArg& out, std::string&) {
+    out = arg;
+    return true;
+}
+constexpr ArgType kAllArg{showAll, keep};
+
 
 // How the argument argId of a request of command reads; none for an unknown one.
-Shower requestShower(std::uint8_t command, std::uint8_t argId) {
+ArgType requestArgType(std::uint8_t command, std::uint8_t argId) {
     const bool first = argId == kFirstArgId;
     switch (command) {
-    case cmd::kReadSysInfo: return first ? show<SysInfoRequest> : Shower{};
-    case cmd::kWriteUserInfo: return first ? show<WriteUserInfoRequest> : Shower{};
-    case cmd::kSetSysDateTime: return first ? show<SysDateTime> : Shower{};
-    case cmd::kReadStorageInfo: return first ? show<StorageInfoRequest> : Shower{};
-    case cmd::kReadDBList: return first ? show<DbListRequest> : Shower{};
-    case cmd::kOpenDB: return first ? show<OpenDbRequest> : Shower{};
-    case cmd::kCreateDB: return first ? show<CreateDbRequest> : Shower{};
+    case cmd::kReadSysInfo: return first ? kArg<SysInfoRequest> : ArgType{};
+    case cmd::kWriteUserInfo: return first ? kArg<WriteUserInfoRequest> : ArgType{};
+    case cmd::kSetSysDateTime: return first ? kArg<SysDateTime> : ArgType{};
+    case cmd::kReadStorageInfo: return first ? kArg<StorageInfoRequest> : ArgType{};
+    case cmd::kReadDBList: return first ? kArg<DbListRequest> : ArgType{};
+    case cmd::kOpenDB: return first ? kArg<OpenDbRequest> : ArgType{};
+    case cmd::kCreateDB: return first ? kArg<CreateDbRequest> : ArgType{};
     case cmd::kCloseDB:
-        if (first) return show<DbHandle>;
-        return argId == kSecondArgId ? Shower([](const DlpArg&) { return std::string("all"); }) : Shower{};
-    case cmd::kDeleteDB: return first ? show<DeleteDbRequest> : Shower{};
+        if (first) return kArg<DbHandle>;
+        return argId == kSecondArgId ? kAllArg : ArgType{};
+    case cmd::kDeleteDB: return first ? kArg<DeleteDbRequest> : ArgType{};
     case cmd::kReadAppBlock:
-    case cmd::kReadSortBlock: return first ? show<ReadBlockRequest> : Shower{};
+    case cmd::kReadSortBlock: return first ? kArg<ReadBlockRequest> : ArgType{};
     case cmd::kWriteAppBlock:
-    case cmd::kWriteSortBlock: return first ? show<WriteBlockRequest> : Shower{};
+    case cmd::kWriteSortBlock: return first ? kArg<WriteBlockRequest> : ArgType{};
     case cmd::kReadRecord:
-        if (first) return show<ReadRecordByIdRequest>;
-        return argId == kSecondArgId ? show<ReadRecordByIndexRequest> : Shower{};
-    case cmd::kWriteRecord: return first ? show<WriteRecordRequest> : Shower{};
-    case cmd::kDeleteRecord: return first ? show<DeleteRecordRequest> : Shower{};
+        if (first) return kArg<ReadRecordByIdRequest>;
+        return argId == kSecondArgId ? kArg<ReadRecordByIndexRequest> : ArgType{};
+    case cmd::kWriteRecord: return first ? kArg<WriteRecordRequest> : ArgType{};
+    case cmd::kDeleteRecord: return first ? kArg<DeleteRecordRequest> : ArgType{};
     case cmd::kReadResource:
-        if (first) return show<ReadResourceByIndexRequest>;
-        return argId == kSecondArgId ? show<ReadResourceByTypeRequest> : Shower{};
-    case cmd::kWriteResource: return first ? show<WriteResourceRequest> : Shower{};
+        if (first) return kArg<ReadResourceByIndexRequest>;
+        return argId == kSecondArgId ? kArg<ReadResourceByTypeRequest> : ArgType{};
+    case cmd::kWriteResource: return first ? kArg<WriteResourceRequest> : ArgType{};
     case cmd::kReadOpenDBInfo:
     case cmd::kCleanUpDatabase:
     case cmd::kResetSyncFlags:
     case cmd::kReadNextModifiedRec:
-    case cmd::kResetRecordIndex: return first ? show<DbHandle> : Shower{};
-    case cmd::kAddSyncLogEntry: return first ? show<LogEntryRequest> : Shower{};
-    case cmd::kEndOfSync: return first ? show<EndOfSyncRequest> : Shower{};
-    case cmd::kReadRecordIDList: return first ? show<RecordIdListRequest> : Shower{};
-    case cmd::kWriteNetSyncInfo: return first ? show<WriteNetSyncInfoRequest> : Shower{};
+    case cmd::kResetRecordIndex: return first ? kArg<DbHandle> : ArgType{};
+    case cmd::kAddSyncLogEntry: return first ? kArg<LogEntryRequest> : ArgType{};
+    case cmd::kEndOfSync: return first ? kArg<EndOfSyncRequest> : ArgType{};
+    case cmd::kReadRecordIDList: return first ? kArg<RecordIdListRequest> : ArgType{};
+    case cmd::kWriteNetSyncInfo: return first ? kArg<WriteNetSyncInfoRequest> : ArgType{};
     case cmd::kFindDB:
-        if (first) return show<FindByNameRequest>;
-        if (argId == kSecondArgId) return show<FindByHandleRequest>;
-        return argId == kThirdArgId ? show<FindByTypeCreatorRequest> : Shower{};
+        if (first) return kArg<FindByNameRequest>;
+        if (argId == kSecondArgId) return kArg<FindByHandleRequest>;
+        return argId == kThirdArgId ? kArg<FindByTypeCreatorRequest> : ArgType{};
     default: return {};
     }
 }
 
-Shower responseShower(std::uint8_t command, std::uint8_t argId) {
+ArgType responseArgType(std::uint8_t command, std::uint8_t argId) {
     const bool first = argId == kFirstArgId;
     switch (command) {
     case cmd::kReadSysInfo:
-        if (first) return show<SysInfo>;
-        return argId == kSecondArgId ? show<SysInfoVersions> : Shower{};
-    case cmd::kReadUserInfo: return first ? show<UserInfo> : Shower{};
-    case cmd::kGetSysDateTime: return first ? show<SysDateTime> : Shower{};
+        if (first) return kArg<SysInfo>;
+        return argId == kSecondArgId ? kArg<SysInfoVersions> : ArgType{};
+    case cmd::kReadUserInfo: return first ? kArg<UserInfo> : ArgType{};
+    case cmd::kGetSysDateTime: return first ? kArg<SysDateTime> : ArgType{};
     case cmd::kReadStorageInfo:
-        if (first) return show<StorageInfo>;
-        return argId == kSecondArgId ? show<StorageInfoCounts> : Shower{};
-    case cmd::kReadDBList: return first ? show<DbList> : Shower{};
+        if (first) return kArg<StorageInfo>;
+        return argId == kSecondArgId ? kArg<StorageInfoCounts> : ArgType{};
+    case cmd::kReadDBList: return first ? kArg<DbList> : ArgType{};
     case cmd::kOpenDB:
-    case cmd::kCreateDB: return first ? show<DbHandle> : Shower{};
-    case cmd::kReadOpenDBInfo: return first ? show<OpenDbInfo> : Shower{};
+    case cmd::kCreateDB: return first ? kArg<DbHandle> : ArgType{};
+    case cmd::kReadOpenDBInfo: return first ? kArg<OpenDbInfo> : ArgType{};
     case cmd::kReadAppBlock:
-    case cmd::kReadSortBlock: return first ? show<Block> : Shower{};
+    case cmd::kReadSortBlock: return first ? kArg<Block> : ArgType{};
     case cmd::kReadRecord:
     case cmd::kReadNextModifiedRec:
     case cmd::kReadNextRecInCategory:
-    case cmd::kReadNextModifiedRecInCategory: return first ? show<Record> : Shower{};
-    case cmd::kWriteRecord: return first ? show<RecordId> : Shower{};
-    case cmd::kReadResource: return first ? show<Resource> : Shower{};
-    case cmd::kReadRecordIDList: return first ? show<RecordIdList> : Shower{};
-    case cmd::kReadNetSyncInfo: return first ? show<NetSyncInfoResponse> : Shower{};
+    case cmd::kReadNextModifiedRecInCategory: return first ? kArg<Record> : ArgType{};
+    case cmd::kWriteRecord: return first ? kArg<RecordId> : ArgType{};
+    case cmd::kReadResource: return first ? kArg<Resource> : ArgType{};
+    case cmd::kReadRecordIDList: return first ? kArg<RecordIdList> : ArgType{};
+    case cmd::kReadNetSyncInfo: return first ? kArg<NetSyncInfoResponse> : ArgType{};
     case cmd::kFindDB:
-        if (first) return show<FoundDb>;
-        return argId == kSecondArgId ? show<FoundDbSize> : Shower{};
+        if (first) return kArg<FoundDb>;
+        return argId == kSecondArgId ? kArg<FoundDbSize> : ArgType{};
     default: return {};
     }
 }
 
-std::string showArgs(const std::vector<DlpArg>& args, const std::function<Shower(std::uint8_t)>& lookup) {
+std::string showArgs(const std::vector<DlpArg>& args, const std::function<ArgType(std::uint8_t)>& lookup) {
     std::string out;
     for (const DlpArg& arg : args) {
-        out += args.size() > 1 || !lookup(arg.id) ? "\n  arg 0x" + toHexByte(arg.id) + ": " : " ";
-        const Shower shower = lookup(arg.id);
-        out += shower ? shower(arg) : "(" + std::to_string(arg.data.size()) + " bytes of an argument this decoder does not know)";
+        const ArgType type = lookup(arg.id);
+        out += args.size() > 1 || !type ? "\n  arg 0x" + toHexByte(arg.id) + ": " : " ";
+        out += type ? type.show(arg) : "(" + std::to_string(arg.data.size()) + " bytes of an argument this decoder does not know)";
     }
     return out;
+}
+
+bool retypeArgs(std::uint8_t command, std::vector<DlpArg>& args, const std::function<ArgType(std::uint8_t)>& lookup,
+                std::string& why) {
+    for (DlpArg& arg : args) {
+        const ArgType type = lookup(arg.id);
+        if (!type) {
+            why = commandName(command) + " has no argument 0x" + toHexByte(arg.id);
+            return false;
+        }
+        DlpArg again;
+        if (!type.retype(arg, again, why)) {
+            why = commandName(command) + " argument 0x" + toHexByte(arg.id) + ": " + why;
+            return false;
+        }
+        arg = std::move(again);
+    }
+    return true;
 }
 
 }  // namespace
@@ -114,15 +159,24 @@ std::string toHexByte(std::uint8_t b) {
     return {kDigits[b >> 4], kDigits[b & 15]};
 }
 
+bool retypeRequest(DlpRequest& request, std::string& why) {
+    return retypeArgs(request.command, request.args, [&](std::uint8_t id) { return requestArgType(request.command, id); }, why);
+}
+
+bool retypeResponse(DlpResponse& response, std::string& why) {
+    return retypeArgs(response.command, response.args, [&](std::uint8_t id) { return responseArgType(response.command, id); },
+                      why);
+}
+
 std::string describeRequest(const DlpRequest& request) {
     return commandName(request.command) +
-           showArgs(request.args, [&](std::uint8_t id) { return requestShower(request.command, id); });
+           showArgs(request.args, [&](std::uint8_t id) { return requestArgType(request.command, id); });
 }
 
 std::string describeResponse(const DlpResponse& response) {
     std::string out = commandName(response.command) + " answer";
     if (response.error != err::kNone) out += ": " + errorName(response.error) + " (" + errorMeaning(response.error) + ")";
-    return out + showArgs(response.args, [&](std::uint8_t id) { return responseShower(response.command, id); });
+    return out + showArgs(response.args, [&](std::uint8_t id) { return responseArgType(response.command, id); });
 }
 
 }  // namespace palmdesk::dlp

@@ -444,6 +444,11 @@ DlpRequest makeRequest(std::uint8_t command, const T& value, std::uint8_t argId 
 // "ReadDBList flags=160 (0xa0) card=0 start=0", and for responses the error and each argument;
 // says where a message does not read as its command's arguments.
 std::string describeRequest(const DlpRequest& request);
+// Each argument read as its command's struct and written back from it: what our encoder makes of
+// the same values. False, with why, for an argument the command does not have or that does not
+// read.
+bool retypeRequest(DlpRequest& request, std::string& why);
+bool retypeResponse(DlpResponse& response, std::string& why);
 // "0a"
 std::string toHexByte(std::uint8_t b);
 std::string describeResponse(const DlpResponse& response);

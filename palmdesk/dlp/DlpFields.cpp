@@ -70,6 +70,7 @@ bool FieldReader::date(const char* name, DlpDateTime& d) {
     d.hour = (*rest)[2];
     d.minute = (*rest)[3];
     d.second = (*rest)[4];
+    d.unused = (*rest)[5];
     return true;
 }
 
@@ -108,7 +109,7 @@ bool FieldReader::text(const char* name, std::string& s, std::size_t n) {
 
 bool FieldWriter::date(const char*, DlpDateTime& d) {
     return w_.writeU16(d.year) && w_.writeU8(d.month) && w_.writeU8(d.day) && w_.writeU8(d.hour) &&
-           w_.writeU8(d.minute) && w_.writeU8(d.second) && w_.writeU8(0);
+           w_.writeU8(d.minute) && w_.writeU8(d.second) && w_.writeU8(d.unused);
 }
 
 bool FieldWriter::bytes(const char*, std::vector<std::uint8_t>& v, std::size_t n) {

@@ -15,10 +15,11 @@
 namespace palmdesk::dlp {
 
 // A date as the handheld sends it: year (2), month 1-12, day 1-31, hour, minute, second, 0.
-// A year of 0 means none.
+// A year of 0 means none. Handhelds leave whatever was there in the rest of a date that is none,
+// and in the last byte, so both are kept as they came.
 struct DlpDateTime {
     std::uint16_t year = 0;
-    std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0, unused = 0;
     bool operator==(const DlpDateTime&) const = default;
     // "2023-06-12 17:00:00", or "none"
     std::string text() const;

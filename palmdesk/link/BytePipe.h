@@ -55,6 +55,8 @@ public:
     void writeAll(std::span<const std::uint8_t> data, Millis timeout) override;
     void close() override { closed_ = true; }
     const std::vector<std::uint8_t>& written() const { return written_; }
+    // How many input bytes reads have taken.
+    std::size_t consumed() const { return pos_; }
 
 private:
     std::vector<std::uint8_t> input_;
