@@ -237,7 +237,8 @@ DlpResult DlpDevice::readRecordIdList(std::uint8_t handle, std::vector<std::uint
         RecordIdList page;
         const auto start = static_cast<std::uint16_t>(ids.size());
         DlpResult result = request(cmd::kReadRecordIDList, RecordIdListRequest{handle, 0, start, kPage}, response);
-        if (result.status == DlpStatus::kNotFound && !ids.empty()) return {};  // asked past the last one
+        // Asked past the last one, or a database without records.
+        if (result.status == DlpStatus::kNotFound) return {};
         if (result.ok()) result = answer(response, page);
         if (!result.ok()) return result;
         for (const RecordId& id : page.ids) ids.push_back(id.id);

@@ -74,7 +74,8 @@ public:
     DlpResult writeAppBlock(std::uint8_t handle, std::span<const std::uint8_t> data);
     DlpResult readRecordByIndex(std::uint8_t handle, std::uint16_t index, Record& record);
     DlpResult readRecordById(std::uint8_t handle, std::uint32_t id, Record& record);
-    // Every record's ID, in index order, through as many requests as it takes.
+    // Every record's ID, in index order, through as many requests as it takes; none (and kOk) for
+    // a database without records.
     DlpResult readRecordIdList(std::uint8_t handle, std::vector<std::uint32_t>& ids);
     // A new record when id is 0; id then holds the ID the handheld gave it.
     DlpResult writeRecord(std::uint8_t handle, std::uint32_t& id, std::uint8_t attributes, std::uint8_t category,

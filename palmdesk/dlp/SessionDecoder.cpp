@@ -156,8 +156,8 @@ std::vector<std::string> describeSession(const link::SessionTrace& trace) {
         }
         lines.push_back(line);
     }
-    if (!split.desktopProblem.empty()) lines.push_back("cannot read the desktop's side on " + split.desktopProblem);
-    if (!split.handheldProblem.empty()) lines.push_back("cannot read the handheld's side on " + split.handheldProblem);
+    if (!split.desktopProblem.empty()) lines.push_back("cannot read the desktop's side " + split.desktopProblem);
+    if (!split.handheldProblem.empty()) lines.push_back("cannot read the handheld's side " + split.handheldProblem);
     return lines;
 }
 

@@ -186,6 +186,13 @@ TEST_P(Loopback, DesktopReadsWhatTheFolderHolds) {
     EXPECT_EQ(device.readResourceByIndex(memo, 0, resource).status, DlpStatus::kNotSupported);
     ASSERT_TRUE(device.closeDb(memo).ok());
 
+    std::uint8_t empty = 0;
+    ASSERT_TRUE(device.openDb("Small0", kOpenRead, empty).ok());
+    ASSERT_TRUE(device.readRecordIdList(empty, ids).ok());
+    EXPECT_TRUE(ids.empty());
+    EXPECT_EQ(device.readAppBlock(empty, appInfo).status, DlpStatus::kNotFound);
+    ASSERT_TRUE(device.closeDb(empty).ok());
+
     std::uint8_t fonts = 0;
     ASSERT_TRUE(device.openDb("Fonts", kOpenRead, fonts).ok());
     ASSERT_TRUE(device.readResourceByType(fonts, 0x4E464E54, 1001, resource).ok());
