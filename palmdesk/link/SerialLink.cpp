@@ -170,16 +170,28 @@ std::optional<SerialLink::Incoming> SerialLink::nextPadp(Millis first) {
         } catch (const LinkTimeout&) {
             return std::nullopt;
         }
-        // Loop-back and system packets (an emulator sends some on connecting) are not ours.
-        if (slp.type != kSlpTypePadp || slp.destination != kSlpSocketDlp) continue;
+        // A stream of packets that are not for us (loop-back and system packets, which an
+        // emulator sends on connecting; repeats) must not hold the wait past its time.
+        const bool late = Clock::now() >= deadline;
+        // Loop-back and system packets are not ours.
+        if (slp.type != kSlpTypePadp || slp.destination != kSlpSocketDlp) {
+            if (late) return std::nullopt;
+            continue;
+        }
         std::string why;
         auto padp = parsePadp(slp.body, why);
         if (!padp) throw LinkError(why);
-        if (padp->type == kPadpTickle) continue;
+        if (padp->type == kPadpTickle) {
+            if (late) return std::nullopt;
+            continue;
+        }
         if (padp->type == kPadpData) {
             const bool repeat = receivedAny_ && slp.xid == receivedXid_;
             acknowledge(slp.xid, *padp);
-            if (repeat) continue;  // our acknowledgement was late or lost
+            if (repeat) {  // our acknowledgement was late or lost
+                if (late) return std::nullopt;
+                continue;
+            }
             receivedXid_ = slp.xid;
             receivedAny_ = true;
         }

@@ -154,3 +154,18 @@ TEST(MalformedHandshake, AHandheldThatStartsWithoutAWakeUpIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MalformedStream, EndlessPacketsThatAreNotOursDoNotHoldTheWaitPastItsTime) {
+    Bytes flood;
+    for (int i = 0; i < 1000; ++i) flood = flood + link::encodeSlpPacket({3, 3, link::kSlpTypeLoopback, 0x15, {}});
+    link::MemoryPipe pipe(flood);
+    link::LinkTimeouts timeouts;
+    timeouts.message = link::Millis{0};
+    link::SerialLink session(pipe, link::Role::kDesktop, timeouts);
+    EXPECT_THROW(session.receive(), link::LinkTimeout);
+    EXPECT_LT(pipe.consumed(), flood.size() / 100);
+}
+
+}  // namespace
