@@ -28,8 +28,9 @@ TEST(HotSyncSync, DeliversTheQueueByteForByteAndKeepsInvalidFiles) {
     ASSERT_EQ(typehold("install " + pdb, d.dir).exitCode, 0);
     writeWholeFile(d.queue() + "/junk.pdb", {1, 2, 3});
     const ToolRun run = hotsync("sync --user Ann", d.dir);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.out.find("HotSync: junk.pdb is not a Palm database; it stays queued (hotsync queue --user \"Ann\" --remove \"junk.pdb\" withdraws it)."), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\nHotSync completed with 1 problem (see the lines above).\n")) << run.out;
     EXPECT_EQ(hotsync("queue --user Ann", d.dir).out, "junk.pdb\n");
     ASSERT_EQ(hotsync("store --user Ann --export 'Typehold Sample' -o " + d.dir.file("out.pdb"), d.dir).exitCode, 0);
     EXPECT_EQ(readWholeFile(d.dir.file("out.pdb")), readWholeFile(pdb));
