@@ -211,6 +211,11 @@ void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, cons
     const fs::path path = fetchTarget(folder, files, name);
     std::error_code error;
     if (!overwrite && fs::exists(path, error)) return;
+    // The user's read-only file is theirs to keep.
+    if (struct stat info {}; ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+        problem(path.filename().string() + " is read-only; the picture \"" + name + "\" does not replace it.");
+        return;
+    }
     PictureExporter exporter;
     if (!exporter.exportPicture(picture->data(), static_cast<std::uint32_t>(picture->size()), path.string(), overwrite))
         problem("failed to write " + path.filename().string() + ": " + exporter.failure() + ".");

@@ -414,3 +414,26 @@ TEST(PictsyncSync, SentPicturesOf4096And4097BytesTakeOneAndTwoRecords) {
         EXPECT_EQ(d.sync("hh").front(), "Pictaro: database successfully read from handheld.");
     }
 }
+
+TEST(PictsyncSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
+    Desktop d;
+    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");
+    for (const char* name : {"Shared", "Locked", "Linked"}) d.putPicture(name, kBpmf, pictureOfSize(40));
+    for (const char* name : {"Shared.bmp", "Locked.bmp"}) d.putBmp(name, 2, 2);
+    fs::create_directory(d.syncFolder() + "/real");
+    d.putBmp("real/Linked.bmp", 2, 2);
+    fs::create_symlink("real/Linked.bmp", d.syncFolder() + "/Linked.bmp");
+    fs::permissions(d.syncFolder() + "/Shared.bmp", fs::perms(0640));
+    fs::permissions(d.syncFolder() + "/Locked.bmp", fs::perms(0444));
+    const auto locked = readWholeFile(d.syncFolder() + "/Locked.bmp");
+    const auto oldLinked = readWholeFile(d.syncFolder() + "/real/Linked.bmp");
+
+    const auto lines = d.sync("hh");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Pictaro: Locked.bmp is read-only; the picture \"Locked\" does not replace it."), 1);
+    EXPECT_EQ(readWholeFile(d.syncFolder() + "/Locked.bmp"), locked);
+    EXPECT_EQ(fs::status(d.syncFolder() + "/Shared.bmp").permissions(), fs::perms(0640));
+    EXPECT_NE(readWholeFile(d.syncFolder() + "/Shared.bmp").size(), locked.size());  // the 38-pixel picture
+    EXPECT_TRUE(fs::is_symlink(d.syncFolder() + "/Linked.bmp"));
+    EXPECT_NE(readWholeFile(d.syncFolder() + "/real/Linked.bmp"), oldLinked);
+}
