@@ -6,6 +6,7 @@
 #include "platform/palmdesk/HandheldStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "support/BmpBuilder.h"
+#include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -436,4 +437,18 @@ TEST(PictsyncSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
     EXPECT_NE(readWholeFile(d.syncFolder() + "/Shared.bmp").size(), locked.size());  // the 38-pixel picture
     EXPECT_TRUE(fs::is_symlink(d.syncFolder() + "/Linked.bmp"));
     EXPECT_NE(readWholeFile(d.syncFolder() + "/real/Linked.bmp"), oldLinked);
+}
+
+TEST(PictsyncSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
+    Desktop d;
+    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");
+    d.putPicture("Plain", kBpmf, pictureOfSize(60));
+    d.putPicture("Gapless", kBpmf, pictureOfSize(60));
+    // Gapless.pdb rewritten as a writer without the gap leaves it.
+    const auto gapless = withoutGap(*d.store().Load("Gapless"));
+    writeWholeFile(d.store().Find("Gapless")->file, gapless);
+    EXPECT_EQ(d.sync("hh"), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                      "Pictaro: database successfully read from handheld.",
+                                                      "Pictaro: sync operation completed successfully."}));
+    EXPECT_EQ(readWholeFile(d.syncFolder() + "/Gapless.bmp"), readWholeFile(d.syncFolder() + "/Plain.bmp"));
 }

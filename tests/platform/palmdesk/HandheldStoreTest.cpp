@@ -4,6 +4,7 @@
 
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/PalmDb.h"
+#include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -124,23 +125,6 @@ TEST(HandheldStoreList, DescribesEachDatabaseFromItsHeaderAndLeavesOutFilesThatD
 }
 
 namespace {
-// The bytes of db as writers that leave out the two-byte gap after the record list write them:
-// the gap gone and every offset two bytes earlier.
-std::vector<std::uint8_t> withoutGap(const qz_gen::CPalmDb& db) {
-    auto bytes = db.ToBytes();
-    const std::size_t records = std::size_t(bytes[76]) << 8 | bytes[77];
-    const auto lower = [&](std::size_t at) {
-        std::uint32_t v = std::uint32_t(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 | bytes[at + 3];
-        if (v == 0) return;
-        v -= 2;
-        for (int i = 0; i < 4; ++i) bytes[at + std::size_t(i)] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
-    };
-    lower(52);  // application info block
-    for (std::size_t i = 0; i < records; ++i) lower(78 + 8 * i);
-    bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(78 + 8 * records), bytes.begin() + static_cast<std::ptrdiff_t>(80 + 8 * records));
-    return bytes;
-}
-
 std::string headerNameOf(const std::string& file) {
     const auto bytes = readWholeFile(file);
     return std::string(reinterpret_cast<const char*>(bytes.data()));
