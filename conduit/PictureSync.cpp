@@ -12,6 +12,7 @@
 #include "platform/gdi/BmpLoader.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/EqualNoCase.h"
+#include "platform/win/WholeFile.h"
 #include "platform/win/WindowsPath.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -255,6 +257,17 @@ std::string refusalText(const fs::path& file, EncodeRefusal refusal) {
     case EncodeRefusal::RawTooLarge: return "it holds more pixel data than the handheld takes";
     case EncodeRefusal::NoPixels: return "it has no rows left once cut to even dimensions";
     default: break;
+    }
+    // A picture of another kind under a .bmp name is named for what it is.
+    if (const auto start = win::ReadFileStart(file.string(), 8)) {
+        const auto startsWith = [&](std::string_view magic) {
+            return start->size() >= magic.size() && std::equal(magic.begin(), magic.end(), start->begin(),
+                                                               [](char m, std::uint8_t b) { return static_cast<std::uint8_t>(m) == b; });
+        };
+        if (start->empty()) return "the file is empty";
+        if (startsWith("\x89PNG\r\n\x1A\n")) return "it is a PNG picture, not a .bmp file";
+        if (startsWith("\xFF\xD8\xFF")) return "it is a JPEG picture, not a .bmp file";
+        if (startsWith("GIF8")) return "it is a GIF picture, not a .bmp file";
     }
     std::string why;
     if (gdi::BmpRowReader::Open(file.string(), &why) || why.empty()) why = "its pixels cannot be read";

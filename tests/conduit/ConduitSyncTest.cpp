@@ -452,3 +452,28 @@ TEST(PictsyncSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
                                                       "Pictaro: sync operation completed successfully."}));
     EXPECT_EQ(readWholeFile(d.syncFolder() + "/Gapless.bmp"), readWholeFile(d.syncFolder() + "/Plain.bmp"));
 }
+
+TEST(PictsyncSync, APictureThatCannotBeSentIsNamedWithTheReadersReason) {
+    Desktop d;
+    const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+    Bytes pngFile = png;
+    pngFile.resize(200, 0);  // a whole header's worth
+    writeWholeFile(d.syncFolder() + "/Png.bmp", pngFile);
+    writeWholeFile(d.syncFolder() + "/Empty.bmp", {});
+    d.putBmp("Cut.bmp", 40, 40);
+    auto cut = readWholeFile(d.syncFolder() + "/Cut.bmp");
+    cut.resize(cut.size() / 2);
+    writeWholeFile(d.syncFolder() + "/Cut.bmp", cut);
+    const auto lines = d.sync("pc");
+    std::vector<std::string> ours;
+    for (const auto& line : lines)
+        if (line.find(" is not sent: ") != std::string::npos) ours.push_back(line);
+    EXPECT_EQ(ours, (std::vector<std::string>{
+                        "Pictaro: Cut.bmp is not sent: it is not a picture the conduit reads: the pixel rows are cut short.",
+                        "Pictaro: Empty.bmp is not sent: the file is empty.",
+                        "Pictaro: Png.bmp is not sent: it is a PNG picture, not a .bmp file.",
+                    }));
+    // Each beside the line that gives the limits.
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("Pictaro: Cannot download"); }), 3);
+    EXPECT_EQ(d.databases(), std::vector<std::string>{});
+}
