@@ -163,7 +163,10 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
                 (rc == SYNCERR_NOT_FOUND ? std::string("it has none") : syncFailure(rc)) + ").");
         return std::nullopt;
     }
-    if (bytes::loadU16BE(info) != kPictureTag) log("Pictaro: app info block is corrupted.");
+    if (const std::uint16_t tag = bytes::loadU16BE(info); tag != kPictureTag) {
+        log("Pictaro: app info block is corrupted.");
+        log("Pictaro: the picture \"" + name + "\" has the info block tag " + decimal(tag) + ", not 12; it is read all the same.");
+    }
     // The length is not trusted: no more is held than the records can carry, and the buffer
     // grows only with what really arrives.
     const std::uint32_t length = bytes::loadU32BE(info + 2);
@@ -409,8 +412,11 @@ DeviceFormat ReadDeviceFormat() {
     r.handle = db.handle();
     r.buffer = record;
     r.bufferSize = sizeof record;
-    if (SyncReadRecordByIndex(&r) != SYNCERR_NONE) {
+    if (const std::int32_t rc = SyncReadRecordByIndex(&r); rc != SYNCERR_NONE) {
         log("Pictaro: failed to read record from format db.");
+        problem(std::string("the device format in \"") + kFormatDb + "\" cannot be read (" +
+                (rc == SYNCERR_BUFFER_TOO_SMALL ? std::string("its record is longer than 16 bytes") : syncFailure(rc)) +
+                "); the default limits apply.");
         return defaultFormat();
     }
     // Three unused bytes, the depth, the largest width and height, the density, the largest raw

@@ -172,6 +172,7 @@ TEST(PictsyncSync, PicturesOf4096And4097BytesAndACorruptedTag) {
     EXPECT_EQ(d.store().Find("Longer")->records, 2u);
     EXPECT_EQ(d.sync("hh"), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
                                                       "Pictaro: app info block is corrupted.",
+                                                      "Pictaro: the picture \"Longer\" has the info block tag 13, not 12; it is read all the same.",
                                                       "Pictaro: database successfully read from handheld.",
                                                       "Pictaro: sync operation completed successfully."}));
     EXPECT_TRUE(fs::exists(d.syncFolder() + "/Exact.bmp"));
@@ -476,4 +477,17 @@ TEST(PictsyncSync, APictureThatCannotBeSentIsNamedWithTheReadersReason) {
     // Each beside the line that gives the limits.
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("Pictaro: Cannot download"); }), 3);
     EXPECT_EQ(d.databases(), std::vector<std::string>{});
+}
+
+TEST(PictsyncSync, AnUnreadableFormatRecordIsNamedAndTheDefaultsApply) {
+    Desktop d;
+    // A format record of 20 bytes does not fit the 16 the conduit reads.
+    d.putDatabase("PictaroFormatDb", 0x666D7464, kDrAw, {}, {Bytes(20, 0)});
+    d.putBmp("Wide.bmp", 4000, 2);  // within the default limits only
+    EXPECT_EQ(d.sync("pc"), (std::vector<std::string>{
+                                "Pictaro: failed to read record from format db.",
+                                "Pictaro: the device format in \"PictaroFormatDb\" cannot be read (its record is longer "
+                                "than 16 bytes); the default limits apply.",
+                                "Pictaro: database successfully created on handheld.",
+                                "Pictaro: sync operation completed successfully."}));
 }

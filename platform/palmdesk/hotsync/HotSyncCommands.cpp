@@ -419,6 +419,13 @@ int WithdrawQueued(const std::string& user, const std::string& file) {
 }
 
 namespace {
+// "A", "B": names for a log line.
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "\"" : ", \"") + name + "\"";
+    return out;
+}
+
 // The Sync API library, held for the whole synchronisation so that the state of its session
 // (deletions waiting for their replacement) lives until the end, where it is finished.
 class SyncSession {
@@ -430,27 +437,28 @@ public:
     SyncSession(const SyncSession&) = delete;
     SyncSession& operator=(const SyncSession&) = delete;
 
-    // Ends the session; the names of the databases that were to be deleted and could not be.
+    // Ends the session; what went wrong, when something did.
     std::optional<std::string> End() {
         using EndFunction = std::int32_t (*)(char*, std::uint32_t);
         auto end = module_ ? reinterpret_cast<EndFunction>(win::GetProcAddress(module_, "PalmdeskEndSyncSession")) : nullptr;
-        if (!end) return std::string("(the Sync API library cannot be loaded)");
+        if (!end)
+            return "the Sync API library Sync.so cannot be loaded from " + hotSyncFolder() +
+                   "; databases deleted during this synchronisation may still be on the handheld.";
         char names[2048] = {};
         if (end(names, sizeof names) == 0) return std::nullopt;
-        std::string list(names);
-        std::replace(list.begin(), list.end(), '\n', ' ');
-        return list;
+        std::vector<std::string> kept;
+        for (std::size_t at = 0; names[at] != '\0';) {
+            const std::size_t line = std::strcspn(names + at, "\n");
+            kept.emplace_back(names + at, line);
+            at += line + (names[at + line] == '\n' ? 1 : 0);
+        }
+        return "these databases were to be deleted but are still on the handheld: " + joined(kept) + ".";
     }
 
 private:
     win::HMODULE module_;
 };
 
-std::string joined(const std::vector<std::string>& names) {
-    std::string out;
-    for (const auto& name : names) out += (out.empty() ? "\"" : ", \"") + name + "\"";
-    return out;
-}
 }  // namespace
 
 int RunSync(const std::string& user, const std::optional<int>& type) {
@@ -473,8 +481,7 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
         SyncSession sync;
         installQueue(user);
         runConduits(user, type, usedNext);
-        if (const auto kept = sync.End())
-            problem("HotSync: these databases were to be deleted but are still on the handheld: " + *kept + ".");
+        if (const auto trouble = sync.End()) problem("HotSync: " + *trouble);
     }
     // The Sync API leaves the flush of what it wrote during the session to here.
     const auto unsure = HandheldStore(users.HandheldFolder(user)).Commit(started);
