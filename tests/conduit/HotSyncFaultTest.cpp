@@ -247,7 +247,7 @@ void kill9(pid_t pid) {
 }  // namespace
 
 TEST(HotSyncFaults, KilledAtAnyCallTheNextSyncCleansUpAndConverges) {
-    for (const char* type : {"fast", "pc"}) {
+    for (const char* type : kSyncTypes) {
         FaultDesktop clean;
         const State before = clean.state();
         ASSERT_FALSE(endedWithProblems(clean.hotsync(std::string("sync --user Ann --type ") + type)));
