@@ -31,7 +31,13 @@ bool PictaroIni::write(const char* key, const std::string& value) {
 }
 
 ConduitDialogModel::ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file)
-    : record_(record), settings_(settings), file_(file) {}
+    : record_(record), settings_(settings), file_(file), openedAction_(record.newAction),
+      openedPreference_(record.preference) {}
+
+void ConduitDialogModel::cancelled() {
+    record_.newAction = openedAction_;
+    record_.preference = openedPreference_;
+}
 
 ConduitDialogModel::Initial ConduitDialogModel::initial() const {
     Initial s;

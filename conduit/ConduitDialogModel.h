@@ -68,6 +68,10 @@ public:
     // The record's new action and preference are stored before the folders are looked at, so a
     // refused OK has already changed the record. Nothing (accepted) or the message to show.
     std::optional<Refusal> ok(int actionButton, bool setAsDefault, const std::string& syncText, const std::string& fontText);
+    // Cancel: the record's new action and preference go back to what they were when the dialog
+    // opened, also after a refused OK had set them. What the check boxes and Set Folder buttons
+    // wrote stays.
+    void cancelled();
 
     // The user name of the record (its 64 characters need not end in a zero).
     std::string userName() const;
@@ -85,4 +89,6 @@ private:
     ConfigurationRecord& record_;
     PictaroSettings& settings_;
     SettingsFile& file_;
+    std::int32_t openedAction_;
+    std::int32_t openedPreference_;
 };

@@ -1,5 +1,6 @@
 // HandheldDatabase.h: one open handheld database of the Sync API, closed on every path out of
-// the scope that opened it. A database about to be deleted is closed first, explicitly.
+// the scope that opened it. A database about to be deleted is closed first, explicitly; a
+// database written is closed explicitly too, since only the close says whether it was stored.
 #pragma once
 
 #include "platform/palmdesk/SyncApi.h"
@@ -27,9 +28,11 @@ public:
         open_ = rc == SYNCERR_NONE;
         return rc;
     }
-    void close() {
-        if (open_) SyncCloseDB(handle_);
+    // The Sync API's result; SYNCERR_NONE when nothing was open.
+    std::int32_t close() {
+        if (!open_) return SYNCERR_NONE;
         open_ = false;
+        return SyncCloseDB(handle_);
     }
 
     std::uint8_t handle() const { return handle_; }

@@ -9,16 +9,23 @@
 #include "platform/bytes/ByteReader.h"
 #include "platform/bytes/ByteWriter.h"
 #include "platform/palmdesk/HotSyncLog.h"
+#include "platform/gdi/BmpLoader.h"
+#include "platform/win/AtomicFile.h"
 #include "platform/win/EqualNoCase.h"
+#include "platform/win/WholeFile.h"
 #include "platform/win/WindowsPath.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,6 +35,35 @@ constexpr const char* kFormatDb = "PictaroFormatDb";
 constexpr std::uint8_t kReadMode = eDbRead | eDbShowSecret;
 
 void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
+// A line of our own beside the passes' lines, naming the picture or database and the cause;
+// logged as a problem, so that the HotSync manager counts it.
+void problem(const std::string& text) { LogAddEntry(("Pictaro: " + text).c_str(), slWarning, false); }
+
+// What a Sync API result means, for a problem line.
+std::string syncFailure(std::int32_t rc) {
+    switch (rc) {
+    case SYNCERR_NO_SPACE: return "the handheld is full";
+    case SYNCERR_NOT_FOUND: return "the handheld has no such database";
+    case SYNCERR_TOO_MANY_OPEN_FILES: return "too many databases are open";
+    case SYNCERR_NO_USER: return "no synchronisation is in progress";
+    default: {
+        char text[48];
+        std::snprintf(text, sizeof text, "the handheld answered 0x%04X", static_cast<unsigned>(rc));
+        return text;
+    }
+    }
+}
+
+// A count in decimal. (Not std::to_string: its digit table is a unique symbol, which would keep
+// the module loaded after HotSync unloads it.)
+std::string decimal(std::uint64_t n) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(n));
+    return text;
+}
+
+// Whether the sync folder of this synchronisation was found missing or unwritable: said once.
+bool syncFolderUnusable = false;
 
 DeviceFormat defaultFormat() {
     DeviceFormat f;
@@ -117,19 +153,27 @@ fs::path fetchTarget(const std::string& folder, const std::vector<DesktopPicture
 
 // The picture of an open database, its records joined; none (with the line logged) when the
 // info block cannot be read or the records do not add up to the length it gives.
-std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db, std::uint32_t records) {
+std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db, const std::string& name,
+                                                     std::uint32_t records) {
     std::uint8_t info[kPictureInfoSize] = {};
     SyncBlockParams block{info, sizeof info, sizeof info};
-    if (SyncReadDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) {
+    if (const std::int32_t rc = SyncReadDBAppInfoBlock(db.handle(), &block); rc != SYNCERR_NONE) {
         log("Pictaro: failed to read app info block.");
+        problem("the picture \"" + name + "\" was not read: its info block cannot be read (" +
+                (rc == SYNCERR_NOT_FOUND ? std::string("it has none") : syncFailure(rc)) + ").");
         return std::nullopt;
     }
-    if (bytes::loadU16BE(info) != kPictureTag) log("Pictaro: app info block is corrupted.");
+    if (const std::uint16_t tag = bytes::loadU16BE(info); tag != kPictureTag) {
+        log("Pictaro: app info block is corrupted.");
+        log("Pictaro: the picture \"" + name + "\" has the info block tag " + decimal(tag) + ", not 12; it is read all the same.");
+    }
     // The length is not trusted: no more is held than the records can carry, and the buffer
     // grows only with what really arrives.
     const std::uint32_t length = bytes::loadU32BE(info + 2);
     if (length > std::uint64_t(records) * kPictureChunk) {
         log("Pictaro: failed to read record.");
+        problem("the picture \"" + name + "\" was not read: its info block gives " + decimal(length) +
+                " bytes, more than its " + decimal(records) + " records hold.");
         return std::nullopt;
     }
     std::vector<std::uint8_t> picture;
@@ -140,8 +184,14 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
         r.recordIndex = index;
         r.buffer = chunk.data();
         r.bufferSize = static_cast<std::uint32_t>(std::min<std::size_t>(length - picture.size(), kPictureChunk));
-        if (SyncReadRecordByIndex(&r) != SYNCERR_NONE || r.dataLength != r.bufferSize) {
+        const std::int32_t rc = SyncReadRecordByIndex(&r);
+        if (rc != SYNCERR_NONE || r.dataLength != r.bufferSize) {
             log("Pictaro: failed to read record.");
+            problem("the picture \"" + name + "\" was not read: record " + decimal(index) + " " +
+                    (rc != SYNCERR_NONE ? "cannot be read (" + syncFailure(rc) + ")"
+                                        : "holds " + decimal(r.dataLength) + " bytes, not " +
+                                              decimal(r.bufferSize)) +
+                    ".");
             return std::nullopt;
         }
         picture.insert(picture.end(), chunk.begin(), chunk.begin() + r.bufferSize);
@@ -153,20 +203,27 @@ void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, cons
                   bool overwrite) {
     const std::string name(found.name, strnlen(found.name, sizeof found.name));
     HandheldDatabase db;
-    if (db.open(name, found.card, kReadMode) != SYNCERR_NONE) {
+    if (const std::int32_t rc = db.open(name, found.card, kReadMode); rc != SYNCERR_NONE) {
         log("Pictaro: failed to open handheld database.");
+        problem("the picture \"" + name + "\" cannot be opened (" + syncFailure(rc) + ").");
         return;
     }
-    const auto picture = readPicture(db, found.records);
+    const auto picture = readPicture(db, name, found.records);
     if (!picture) return;
     log("Pictaro: database successfully read from handheld.");
     db.close();
+    if (syncFolderUnusable) return;  // said once already
     const fs::path path = fetchTarget(folder, files, name);
     std::error_code error;
     if (!overwrite && fs::exists(path, error)) return;
+    // The user's read-only file is theirs to keep.
+    if (struct stat info {}; ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0) {
+        problem(path.filename().string() + " is read-only; the picture \"" + name + "\" does not replace it.");
+        return;
+    }
     PictureExporter exporter;
     if (!exporter.exportPicture(picture->data(), static_cast<std::uint32_t>(picture->size()), path.string(), overwrite))
-        log("Pictaro: failed to write " + path.filename().string() + ": " + exporter.failure() + ".");
+        problem("failed to write " + path.filename().string() + ": " + exporter.failure() + ".");
 }
 
 // Writes the picture into the open database: the info block, then 4096-byte records.
@@ -195,6 +252,31 @@ struct SendPass {
     std::map<std::string, std::string> taken;  // handheld name -> the file that took it in this pass
 };
 
+// Why a picture was not encoded, in words: the limit it passes, or the reader's own reason.
+std::string refusalText(const fs::path& file, EncodeRefusal refusal) {
+    switch (refusal) {
+    case EncodeRefusal::TooWide:
+    case EncodeRefusal::TooTall: return "it is larger than the handheld shows either way round";
+    case EncodeRefusal::RawTooLarge: return "it holds more pixel data than the handheld takes";
+    case EncodeRefusal::NoPixels: return "it has no rows left once cut to even dimensions";
+    default: break;
+    }
+    // A picture of another kind under a .bmp name is named for what it is.
+    if (const auto start = win::ReadFileStart(file.string(), 8)) {
+        const auto startsWith = [&](std::string_view magic) {
+            return start->size() >= magic.size() && std::equal(magic.begin(), magic.end(), start->begin(),
+                                                               [](char m, std::uint8_t b) { return static_cast<std::uint8_t>(m) == b; });
+        };
+        if (start->empty()) return "the file is empty";
+        if (startsWith("\x89PNG\r\n\x1A\n")) return "it is a PNG picture, not a .bmp file";
+        if (startsWith("\xFF\xD8\xFF")) return "it is a JPEG picture, not a .bmp file";
+        if (startsWith("GIF8")) return "it is a GIF picture, not a .bmp file";
+    }
+    std::string why;
+    if (gdi::BmpRowReader::Open(file.string(), &why) || why.empty()) why = "its pixels cannot be read";
+    return "it is not a picture the conduit reads: " + why;
+}
+
 void deleteDatabase(HandheldDatabase& db, const std::string& name) {
     db.close();
     SyncDeleteDB(name.c_str(), 0);
@@ -204,8 +286,7 @@ void sendPicture(const fs::path& file, SendPass& pass) {
     const std::string fileName = file.filename().string();
     const std::string name = DatabaseNameFromFile(stemOf(file));
     if (const auto [it, added] = pass.taken.emplace(name, fileName); !added) {
-        log("Pictaro: " + fileName + " is not sent to handheld because " + it->second + " already has its name \"" +
-            name + "\".");
+        problem(fileName + " is not sent to handheld because " + it->second + " already has its name \"" + name + "\".");
         return;
     }
     const std::uint32_t type = pass.format.compression ? kTypeBpmc : kTypeBpmf;
@@ -218,19 +299,22 @@ void sendPicture(const fs::path& file, SendPass& pass) {
         // is never touched.
         if (!pass.pictures.contains(name)) {
             log("Pictaro: failed to create database on handheld.");
+            problem(fileName + " is not sent: \"" + name + "\" is the name of a database that is no picture.");
             return;
         }
         replacing = true;  // the old picture goes only once the new one is encoded
     } else if (rc != SYNCERR_NONE) {
         log("Pictaro: failed to create database on handheld.");
+        problem(fileName + " is not sent: the database \"" + name + "\" cannot be created (" + syncFailure(rc) + ").");
         return;
     }
     std::vector<std::uint8_t> record;
     std::uint32_t length = 0;
-    buildPictureRecord(file.string(), pass.format, record, length);
+    EncodeRefusal refusal = EncodeRefusal::None;
+    buildPictureRecord(file.string(), pass.format, record, length, &refusal);
     if (record.empty()) {
         std::swap(pass.format.maxWidth, pass.format.maxHeight);
-        buildPictureRecord(file.string(), pass.format, record, length);
+        buildPictureRecord(file.string(), pass.format, record, length, &refusal);
     }
     if (record.empty()) {
         char line[512];
@@ -239,29 +323,42 @@ void sendPicture(const fs::path& file, SendPass& pass) {
                       "maximum size of %u bytes of raw data",
                       fileName.c_str(), pass.format.maxWidth, pass.format.maxHeight, pass.format.maxRawSize);
         log(line);
+        problem(fileName + " is not sent: " + refusalText(file, refusal) + ".");
         if (!replacing) deleteDatabase(db, name);
         return;
     }
     if (replacing) {
+        // The store keeps the old database's file until the new one is closed in its place.
         SyncDeleteDB(name.c_str(), 0);
-        if (createDatabase(db, name, type) != SYNCERR_NONE) {
+        if (const std::int32_t again = createDatabase(db, name, type); again != SYNCERR_NONE) {
             log("Pictaro: failed to create database on handheld.");
+            problem(fileName + " is not sent: the database \"" + name + "\" cannot be made again (" + syncFailure(again) +
+                    ").");
             return;
         }
     }
     switch (writePicture(db, record)) {
     case WriteOutcome::Written:
+        // Only the close stores the database: its result decides what the log says. A replaced
+        // database stays when its replacement cannot be stored, so it is not deleted then.
+        if (const std::int32_t closed = db.close(); closed != SYNCERR_NONE) {
+            log("Pictaro: failed to create database on handheld.");
+            problem(fileName + " is not on the handheld: the database \"" + name + "\" cannot be stored (" +
+                    syncFailure(closed) + ")" + (replacing ? "; the old one stays." : "."));
+            if (!replacing) SyncDeleteDB(name.c_str(), 0);
+            break;
+        }
         log("Pictaro: database successfully created on handheld.");
-        db.close();
         break;
     case WriteOutcome::InfoBlockFailed:
         log("Pictaro: failed to write app info block.");
+        problem(fileName + " is not sent: the info block of \"" + name + "\" cannot be written.");
         deleteDatabase(db, name);
         break;
     case WriteOutcome::RecordFailed:
         log("Pictaro: failed to write record.");
-        db.close();
         log("Pictaro: failed to create database on handheld. Check whethere there is enough free space");
+        problem(fileName + " is not sent: a record of \"" + name + "\" cannot be written.");
         deleteDatabase(db, name);
         break;
     }
@@ -278,9 +375,25 @@ std::optional<std::string> SyncFolder() {
 }
 
 bool CheckSyncFolder() {
-    if (SyncFolder()) return true;
-    log("Pictaro: the sync folder \"" + Settings().syncDir + "\" is not a full path; no pictures were exchanged.");
-    return false;
+    syncFolderUnusable = false;
+    const auto folder = SyncFolder();
+    if (!folder) {
+        problem("the sync folder \"" + Settings().syncDir + "\" is not a full path; no pictures were exchanged.");
+        return false;
+    }
+    // A file a killed synchronisation was writing is no picture of the folder.
+    win::RemoveStaleTemporaries(*folder);
+    // A folder that cannot take pictures is said once here, not once a picture.
+    struct stat info {};
+    std::string unusable;
+    if (::stat(folder->c_str(), &info) != 0) unusable = errno == ENOENT ? "does not exist" : std::strerror(errno);
+    else if (!S_ISDIR(info.st_mode)) unusable = "is not a folder";
+    else if (::access(folder->c_str(), W_OK | X_OK) != 0) unusable = "cannot be written (" + std::string(std::strerror(errno)) + ")";
+    if (!unusable.empty()) {
+        syncFolderUnusable = true;
+        problem("the sync folder " + *folder + " " + unusable + "; no pictures are written to it.");
+    }
+    return true;
 }
 
 void FetchPictures(std::uint32_t type, bool overwrite) {
@@ -299,8 +412,11 @@ DeviceFormat ReadDeviceFormat() {
     r.handle = db.handle();
     r.buffer = record;
     r.bufferSize = sizeof record;
-    if (SyncReadRecordByIndex(&r) != SYNCERR_NONE) {
+    if (const std::int32_t rc = SyncReadRecordByIndex(&r); rc != SYNCERR_NONE) {
         log("Pictaro: failed to read record from format db.");
+        problem(std::string("the device format in \"") + kFormatDb + "\" cannot be read (" +
+                (rc == SYNCERR_BUFFER_TOO_SMALL ? std::string("its record is longer than 16 bytes") : syncFailure(rc)) +
+                "); the default limits apply.");
         return defaultFormat();
     }
     // Three unused bytes, the depth, the largest width and height, the density, the largest raw

@@ -250,6 +250,11 @@ void ConduitConfigDlg::accept() {
     QDialog::accept();
 }
 
+void ConduitConfigDlg::reject() {
+    model_.cancelled();
+    QDialog::reject();
+}
+
 void ConduitConfigDlg::showHelp() {
     const auto file = ConduitDialogModel::helpFile(modulePath_);
     if (!file) return;

@@ -38,6 +38,8 @@ public:
 
     // OK: ends the dialog unless the model refuses, whose message is shown.
     void accept() override;
+    // Cancel, Escape or closing the window: the record is left as it came.
+    void reject() override;
 
 protected:
     void changeEvent(QEvent* event) override;

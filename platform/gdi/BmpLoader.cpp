@@ -447,8 +447,14 @@ std::unique_ptr<BmpRowReader> BmpRowReader::Open(const std::string& path, std::s
         const bool shortPalette = l.bitCount <= 8 && l.palette.size() < (std::size_t(1) << l.bitCount);
         if (l.compression == kBiRle8 || l.compression == kBiRle4 || shortPalette) {
             // Runs may jump anywhere, and a pixel past a short palette fails the whole picture
-            // before anything else is looked at: such files (small ones) are decoded whole.
-            auto whole = LoadImage(path, why);
+            // before anything else is looked at: such files (small ones) are decoded whole. They
+            // are read whole through the descriptor already open, and the layout is taken again
+            // from those bytes, so that the layout and the pixels come from one and the same
+            // file even when another replaces it at its path meanwhile.
+            std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size == 0 ? 1 : size]);
+            if (!readAt(state->file.get(), bytes.get(), size, 0)) throw Failure{"cannot read the file"};
+            state->layout = readLayout({bytes.get(), size}, size);
+            auto whole = LoadImageFromBytes({bytes.get(), size}, why);
             if (!whole) return nullptr;
             state->whole = std::move(whole);
         } else {
@@ -464,9 +470,10 @@ std::unique_ptr<BmpRowReader> BmpRowReader::Open(const std::string& path, std::s
     return nullptr;
 }
 
-int BmpRowReader::Width() const { return state_->layout.width; }
-int BmpRowReader::Height() const { return state_->layout.height; }
-int BmpRowReader::BitsPerPixel() const { return state_->layout.bitCount; }
+// A picture decoded whole answers from its bitmap, the one its rows come from.
+int BmpRowReader::Width() const { return state_->whole ? state_->whole->Width() : state_->layout.width; }
+int BmpRowReader::Height() const { return state_->whole ? state_->whole->Height() : state_->layout.height; }
+int BmpRowReader::BitsPerPixel() const { return state_->whole ? state_->whole->BitsPerPixel() : state_->layout.bitCount; }
 
 bool BmpRowReader::ReadRow(int y, std::uint8_t* out, std::string* why) {
     const std::uint8_t* row = Row(y, out, why);
@@ -478,7 +485,7 @@ bool BmpRowReader::ReadRow(int y, std::uint8_t* out, std::string* why) {
 const std::uint8_t* BmpRowReader::Row(int y, std::uint8_t* scratch, std::string* why) {
     State& s = *state_;
     const Layout& l = s.layout;
-    if (y < 0 || y >= l.height) {
+    if (y < 0 || y >= Height()) {
         if (why) *why = "no such row";
         return nullptr;
     }

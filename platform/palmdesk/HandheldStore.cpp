@@ -6,6 +6,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/DesktopRoot.h"
+#include "platform/win/FileCalls.h"
 #include "platform/win/PercentEscape.h"
 #include "platform/win/WholeFile.h"
 
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <filesystem>
+#include <set>
 #include <unistd.h>
 
 namespace palmdesk {
@@ -91,8 +93,14 @@ HandheldStore::HandheldStore(std::string folder) : folder_(std::move(folder)) {}
 std::string HandheldStore::FileFor(const std::string& name) const { return folder_ + "/" + EscapeDatabaseName(name) + ".pdb"; }
 
 std::vector<StoredDatabase> HandheldStore::List() const {
+    std::set<std::string> removed;
+    {
+        std::lock_guard lock(index_->mutex);
+        for (const auto& entry : index_->removing) removed.insert(entry.second);
+    }
     std::vector<StoredDatabase> out;
     for (const auto& file : databaseFiles(folder_)) {
+        if (removed.contains(file.string())) continue;  // its removal waits for a replacement
         // The header and list tell all a listing needs; a file whose list does not describe it is
         // left out, as one that does not read whole would be.
         qz_gen::CPalmDb db;
@@ -153,26 +161,88 @@ std::unique_ptr<qz_gen::CPalmDb> HandheldStore::Load(const std::string& name) co
     return located ? std::move(located->db) : nullptr;
 }
 
-bool HandheldStore::Store(const qz_gen::CPalmDb& db) const {
-    if (!win::MakeFolders(folder_)) return false;
+std::optional<std::string> HandheldStore::place(const std::string& name,
+                                                const std::vector<std::span<const std::uint8_t>>& image,
+                                                const std::optional<std::string>& old) const {
+    const bool flush = !deferFlush_;
+    const std::span<const std::span<const std::uint8_t>> parts(image);
+    // The file that holds the name now is replaced where it is.
+    if (old && headerName(*old) == name && *old == FileFor(name))
+        return win::writeFileAtomically(*old, parts, true, flush) ? old : std::nullopt;
+    const std::string base = folder_ + "/" + EscapeDatabaseName(name);
+    for (int n = 1; n < 1000; ++n) {
+        const std::string candidate = n == 1 ? base + ".pdb" : base + " (" + std::to_string(n) + ").pdb";
+        struct stat info {};
+        if (::lstat(candidate.c_str(), &info) == 0) {
+            // A file of another database, or no database at all, is never written over.
+            if (!S_ISREG(info.st_mode) || headerName(candidate) != name) continue;
+            if (win::writeFileAtomically(candidate, parts, true, flush)) return candidate;
+            return std::nullopt;
+        }
+        if (win::writeFileAtomically(candidate, parts, false, flush)) return candidate;
+        if (errno != EEXIST) return std::nullopt;  // appeared meanwhile: the next one
+    }
+    errno = EEXIST;
+    return std::nullopt;
+}
+
+bool HandheldStore::Store(qz_gen::CPalmDb& db) const {
     const std::string name = db.GetName();
-    const auto old = indexedFile(name);
-    const std::string target = FileFor(name);
+    // A database read from a file may carry offsets of that file (one without the gap, say).
+    db.SetLayoutFields();
     // Written from where the records are held; a database the container cannot write (more than
     // 65,535 records, no memory) is not stored.
+    // A removed database whose replacement cannot be written stays, rather than neither.
+    const auto keepRemoved = [&] {
+        const int why = errno;
+        std::lock_guard lock(index_->mutex);
+        if (const auto at = index_->removing.find(name); at != index_->removing.end()) {
+            index_->files[name] = at->second;
+            index_->removing.erase(at);
+        }
+        errno = why;
+        return false;
+    };
     qz_gen::PalmDbImage image;
-    if (db.BuildImage(image) != qz_gen::kDbOk) return false;
-    if (!win::writeFileAtomically(target, image.pieces, true, !deferFlush_)) return false;
-    // A database of that name kept under another file name (made by hand, say) goes.
-    if (old && *old != target) std::remove(old->c_str());
+    if (db.BuildImage(image) != qz_gen::kDbOk) {
+        errno = EINVAL;
+        return keepRemoved();
+    }
+    if (!win::MakeFolders(folder_)) return keepRemoved();
+    std::optional<std::string> old;
+    {
+        std::lock_guard lock(index_->mutex);
+        if (!index_->built) buildIndex(*index_);
+        if (const auto at = index_->removing.find(name); at != index_->removing.end()) old = at->second;
+        else if (const auto at2 = index_->files.find(name); at2 != index_->files.end()) old = at2->second;
+    }
+    const auto target = place(name, image.pieces, old);
+    if (!target) return keepRemoved();
+    // The database of that name kept under another file (made by hand, or a removed one that
+    // waited for this) goes, if it still holds the name.
+    if (old && *old != *target && headerName(*old) == name) win::Unlink(*old);
     std::lock_guard lock(index_->mutex);
-    if (index_->built) index_->files[name] = target;
+    index_->removing.erase(name);
+    std::erase_if(index_->files, [&](const auto& entry) { return entry.second == *target; });
+    index_->files[name] = *target;
     return true;
 }
 
-bool HandheldStore::Commit(std::int64_t since) const {
-    const int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return errno == ENOENT;  // no handheld folder yet: nothing was written
+std::vector<std::string> HandheldStore::FinishRemovals() const {
+    std::map<std::string, std::string> removing;
+    {
+        std::lock_guard lock(index_->mutex);
+        removing.swap(index_->removing);
+    }
+    std::vector<std::string> failed;
+    for (const auto& [name, file] : removing)
+        if (headerName(file) == name && win::Unlink(file) != 0 && errno != ENOENT) failed.push_back(name);
+    if (!removing.empty() && !deferFlush_ && !win::FlushFolder(folder_))
+        for (const auto& entry : removing) failed.push_back(entry.first);
+    return failed;
+}
+
+std::vector<std::string> HandheldStore::Commit(std::int64_t since) const {
     std::vector<std::string> written;
     for (const auto& file : databaseFiles(folder_)) {
         struct stat info {};
@@ -185,21 +255,35 @@ bool HandheldStore::Commit(std::int64_t since) const {
             ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
             ::close(fd);
         }
-    bool flushed = true;
+    const auto nameOf = [](const std::string& path) { return headerName(path).value_or(fs::path(path).filename().string()); };
+    std::vector<std::string> unsure;
     for (const auto& path : written) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;  // gone meanwhile
-        flushed = ::fsync(fd) == 0 && flushed;
+        if (win::Fsync(fd) != 0) unsure.push_back(nameOf(path));
         ::close(fd);
     }
-    flushed = ::fsync(folder) == 0 && flushed;
-    ::close(folder);
-    return flushed;
+    // The folder holds the names: without it none of the new files is sure to be found.
+    if (::access(folder_.c_str(), F_OK) == 0 && !win::FlushFolder(folder_)) {
+        unsure.clear();
+        for (const auto& path : written) unsure.push_back(nameOf(path));
+        if (unsure.empty()) unsure.push_back(folder_);
+    }
+    return unsure;
 }
 
 bool HandheldStore::Remove(const std::string& name) const {
     const auto found = Find(name);
-    if (!found || std::remove(found->file.c_str()) != 0) return false;
+    // Find read the file just now: it holds the name.
+    if (!found) return false;
+    if (deferRemovals_) {
+        std::lock_guard lock(index_->mutex);
+        index_->removing[name] = found->file;
+        index_->files.erase(name);
+        return true;
+    }
+    if (win::Unlink(found->file) != 0) return false;
+    if (!deferFlush_) win::FlushFolder(folder_);
     std::lock_guard lock(index_->mutex);
     index_->files.erase(name);
     return true;

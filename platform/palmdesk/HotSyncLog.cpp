@@ -4,6 +4,7 @@
 #include "SyncApi.h"
 #include "UserStore.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +14,10 @@
 #define LOG_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-std::int32_t appendLine(const std::string& text, bool timeStamp) {
+std::atomic<std::int32_t> problems{0};
+
+std::int32_t appendLine(const std::string& text, std::int32_t activity, bool timeStamp) {
+    if (activity == slWarning) ++problems;
     const char* user = std::getenv(kSyncUserVariable);
     if (user == nullptr || !palmdesk::UserStore::IsValidName(user)) return -1;
     const std::string path = palmdesk::UserStore().UserFolder(user) + "/HotSync.log";
@@ -33,16 +37,18 @@ std::int32_t appendLine(const std::string& text, bool timeStamp) {
 }
 }  // namespace
 
-LOG_EXPORT std::int32_t LogAddEntry(const char* text, std::int32_t, bool timeStamp) {
-    return appendLine(text ? text : "", timeStamp);
+LOG_EXPORT std::int32_t LogAddEntry(const char* text, std::int32_t activity, bool timeStamp) {
+    return appendLine(text ? text : "", activity, timeStamp);
 }
 
-LOG_EXPORT std::int32_t LogAddFormattedEntry(std::int32_t, bool timeStamp, const char* format, ...) {
+LOG_EXPORT std::int32_t LogAddFormattedEntry(std::int32_t activity, bool timeStamp, const char* format, ...) {
     if (format == nullptr) return -1;
     va_list args;
     va_start(args, format);
     char text[2048];
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
-    return appendLine(text, timeStamp);
+    return appendLine(text, activity, timeStamp);
 }
+
+LOG_EXPORT std::int32_t LogProblemCount() { return problems; }

@@ -4,7 +4,9 @@
 //
 // Results: 0 or more for success; negative for an error:
 //   -1 an argument is missing, -2 no such user, -3 the file cannot be read, -4 the queue cannot
-//   be written, -5 the user index is out of range, -6 the name buffer is too small.
+//   be written, -5 the user index is out of range, -6 the name buffer is too small, -7 the
+//   user's handheld is in use (a synchronisation that did not end within a few seconds).
+#include "UserLock.h"
 #include "UserStore.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/WholeFile.h"
@@ -20,6 +22,7 @@ constexpr std::int32_t kUnreadableFile = -3;
 constexpr std::int32_t kQueueNotWritable = -4;
 constexpr std::int32_t kBadIndex = -5;
 constexpr std::int32_t kBufferTooSmall = -6;
+constexpr std::int32_t kUserBusy = -7;
 
 std::string baseName(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
@@ -69,6 +72,8 @@ __attribute__((visibility("default"))) std::int32_t PltRemoveInstallFile(const c
     if (userName == nullptr || path == nullptr) return kMissingArgument;
     palmdesk::UserStore store;
     if (!store.Find(userName)) return kNoSuchUser;
+    const palmdesk::UserLock lock(store, userName, "install aide");
+    if (!lock.Held()) return kUserBusy;
     const std::string queued = store.InstallFolder(userName) + "/" + baseName(path);
     return std::remove(queued.c_str()) == 0 ? 0 : 1;
 }
@@ -79,6 +84,8 @@ __attribute__((visibility("default"))) std::int32_t PltInstallFile(const char* u
     if (!store.Find(userName)) return kNoSuchUser;
     const auto bytes = win::ReadWholeFile(path);
     if (!bytes) return kUnreadableFile;
+    const palmdesk::UserLock lock(store, userName, "install aide");
+    if (!lock.Held()) return kUserBusy;
     const std::string queued = store.InstallFolder(userName) + "/" + baseName(path);
     return win::writeFileAtomically(queued, {std::span<const std::uint8_t>(*bytes)}, true) ? 0 : kQueueNotWritable;
 }

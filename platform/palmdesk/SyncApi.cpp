@@ -6,6 +6,7 @@
 #include "core/qz_fileio/PalmDb.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -55,6 +56,7 @@ std::optional<palmdesk::HandheldStore> currentStore() {
         sessionStore.folder = folder;
         sessionStore.store.emplace(folder);
         sessionStore.store->DeferFlush();  // the HotSync manager commits the store at the end
+        sessionStore.store->DeferRemovals();
     }
     return sessionStore.store;  // a copy that shares the index
 }
@@ -153,8 +155,8 @@ SYNC_EXPORT std::int32_t SyncCloseDB(std::uint8_t handle) {
     if (!open->writable || !open->changed) return SYNCERR_NONE;
     const auto store = currentStore();
     if (!store) return SYNCERR_NO_USER;
-    open->db->SetLayoutFields();
-    return store->Store(*open->db) ? SYNCERR_NONE : SYNCERR_UNKNOWN;
+    if (store->Store(*open->db)) return SYNCERR_NONE;
+    return errno == ENOSPC || errno == EDQUOT ? SYNCERR_NO_SPACE : SYNCERR_UNKNOWN;
 }
 
 SYNC_EXPORT std::int32_t SyncDeleteDB(const char* name, std::int32_t card) {
@@ -227,6 +229,25 @@ SYNC_EXPORT std::int32_t SyncWriteRec(SyncRecordParams* record) {
     record->recordId = id;
     open->changed = true;
     return SYNCERR_NONE;
+}
+
+SYNC_EXPORT std::int32_t PalmdeskEndSyncSession(char* names, std::uint32_t capacity) {
+    std::optional<palmdesk::HandheldStore> store;
+    {
+        std::lock_guard lock(sessionStore.mutex);
+        store.swap(sessionStore.store);
+        sessionStore.session.clear();
+    }
+    if (!store) return 0;
+    const auto failed = store->FinishRemovals();
+    std::string text;
+    for (const auto& name : failed) text += name + "\n";
+    if (names != nullptr && capacity > 0) {
+        const std::size_t n = std::min<std::size_t>(text.size(), capacity - 1);
+        std::memcpy(names, text.data(), n);
+        names[n] = '\0';
+    }
+    return static_cast<std::int32_t>(failed.size());
 }
 
 SYNC_EXPORT std::uint16_t SyncHHToHostWord(std::uint16_t value) { return static_cast<std::uint16_t>(value >> 8 | value << 8); }

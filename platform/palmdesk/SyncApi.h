@@ -1,7 +1,10 @@
 // SyncApi.h: the Sync API of the stand-in HotSync manager, over the handheld store of the user
 // being synchronised (HandheldStore.h). Argument records are byte-packed. Results are 0 or one of
-// the codes below. A database opened for writing is written back, atomically, when it is closed;
-// one never closed leaves the store as it was.
+// the codes below. A database opened for writing is written back, atomically, when it is closed,
+// and the close says whether it was; one never closed leaves the store as it was. Within a
+// synchronisation a deleted database's file stays until a database of its name is closed in its
+// place or the synchronisation ends, so that a kill between the two leaves the old one; when the
+// new one cannot be written, the old one stays.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +19,7 @@ inline constexpr std::int32_t SYNCERR_TOO_MANY_OPEN_FILES = 0x4006;
 inline constexpr std::int32_t SYNCERR_READ_ONLY = 0x4007;
 inline constexpr std::int32_t SYNCERR_FILE_ALREADY_EXISTS = 0x400B;
 inline constexpr std::int32_t SYNCERR_NO_USER = 0x400C;             // no synchronisation in progress
+inline constexpr std::int32_t SYNCERR_NO_SPACE = 0x4010;            // the store's disk is full
 
 // Sync types: the first field of the sync properties that HotSync hands to a conduit's
 // OpenConduit, chosen from the conduit's HotSync action.
@@ -93,6 +97,11 @@ std::int32_t SyncWriteRec(SyncRecordParams* record);
 std::uint16_t SyncHHToHostWord(std::uint16_t value);
 std::uint16_t SyncHostToHHWord(std::uint16_t value);
 std::uint32_t SyncHostToHHDWord(std::uint32_t value);
+
+// The HotSync manager's own call at the end of a synchronisation: deletes the databases whose
+// deletion waited for a replacement, and forgets the session. Writes the names of those that
+// could not be deleted into names, one a line (cut to capacity); returns how many there were.
+std::int32_t PalmdeskEndSyncSession(char* names, std::uint32_t capacity);
 }
 
 // The user whose handheld the Sync API works on; the HotSync manager sets it for a synchronisation.

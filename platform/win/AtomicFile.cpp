@@ -1,11 +1,19 @@
 // AtomicFile.cpp
 #include "AtomicFile.h"
 
+#include "FileCalls.h"
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <optional>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <random>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <vector>
 #include <unistd.h>
@@ -23,7 +31,7 @@ bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
             if (!part.empty()) pending.push_back({const_cast<std::uint8_t*>(part.data()), part.size()});
         }
         if (pending.empty()) break;
-        ssize_t done = ::writev(fd, pending.data(), static_cast<int>(pending.size()));
+        ssize_t done = Writev(fd, pending.data(), static_cast<int>(pending.size()));
         if (done < 0 && errno == EINTR) continue;
         if (done == 0) errno = ENOSPC;
         if (done <= 0) return false;
@@ -60,28 +68,112 @@ bool writeFileAtomically(const std::string& path, std::initializer_list<std::spa
                                replace, flush);
 }
 
+namespace {
+// The file a write at path replaces: path itself, or the file a symbolic link there leads to
+// (through a chain of links, also when that file does not exist yet), so that the link stays.
+// None for a loop of links.
+std::optional<std::string> fileBehindLinks(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the system counts before giving up
+    std::filesystem::path file = path;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat st {};
+        if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file.string();
+        std::error_code ec;
+        const auto to = std::filesystem::read_symlink(file, ec);
+        if (ec) return std::nullopt;
+        file = to.is_absolute() ? to : file.parent_path() / to;
+    }
+    errno = ELOOP;
+    return std::nullopt;
+}
+
+// The replacement takes the owner and group of the file it replaces where the process may, then
+// its permission bits, which a change of owner may have cleared.
+void keepOwnerAndMode(int fd, const struct stat& old) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+        // Neither is allowed: the replacement stays the writing user's.
+    }
+    ::fchmod(fd, old.st_mode & 07777);
+}
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+}  // namespace
+
 bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
                          bool flush) {
-    if (!replace && ::access(path.c_str(), F_OK) == 0) return false;
-    const std::string temporary = TemporaryNameBeside(path);
+    const auto target = fileBehindLinks(path);
+    if (!target) return false;
+    struct stat old {};
+    const bool exists = ::stat(target->c_str(), &old) == 0;
+    if (exists && !replace) {
+        errno = EEXIST;
+        return false;
+    }
+    // As Windows does, a read-only file or a folder is not replaced.
+    if (exists && (S_ISDIR(old.st_mode) || (old.st_mode & 0222) == 0)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EACCES;
+        return false;
+    }
+    const std::string temporary = TemporaryNameBeside(*target);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
+    if (exists) keepOwnerAndMode(fd, old);
     bool written = WriteParts(fd, parts);
-    written = written && (!flush || ::fsync(fd) == 0);
-    written = ::close(fd) == 0 && written;
+    written = written && (!flush || Fsync(fd) == 0);
+    int why = errno;
+    if (::close(fd) != 0 && written) {
+        written = false;
+        why = errno;
+    }
     bool placed = false;
     if (written) {
         if (replace) {
-            placed = std::rename(temporary.c_str(), path.c_str()) == 0;
+            placed = Rename(temporary, *target) == 0;
         } else {
-            // link() never replaces a file, so one that appeared meanwhile survives.
-            placed = ::link(temporary.c_str(), path.c_str()) == 0;
-            if (!placed && errno != EEXIST && ::access(path.c_str(), F_OK) != 0)
-                placed = std::rename(temporary.c_str(), path.c_str()) == 0;  // a file system without links
+            // A link never replaces a file, so one that appeared meanwhile survives.
+            placed = Link(temporary, *target) == 0;
+            if (!placed && errno != EEXIST && errno != EIO && ::access(target->c_str(), F_OK) != 0)
+                placed = Rename(temporary, *target) == 0;  // a file system without links
         }
+        why = errno;
     }
     ::unlink(temporary.c_str());
+    // The new name is made durable with the folder that holds it.
+    if (placed && flush && !FlushFolder(folderOf(*target))) {
+        why = errno;
+        placed = false;
+    }
+    errno = why;
     return placed;
+}
+
+bool IsStaleTemporary(const std::string& fileName) {
+    // name.tmpXXXXXX.PID, as TemporaryNameBeside makes them.
+    const auto at = fileName.rfind(".tmp");
+    if (at == std::string::npos || fileName.size() < at + 12 || fileName[at + 10] != '.') return false;
+    for (std::size_t i = at + 4; i < at + 10; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(fileName[i]))) return false;
+    const std::string pid = fileName.substr(at + 11);
+    if (pid.empty() || pid.size() > 9 || pid.find_first_not_of("0123456789") != std::string::npos) return false;
+    const long owner = std::strtol(pid.c_str(), nullptr, 10);
+    // A process of that number that still runs may be writing it (or may be another program
+    // that reused the number: its file then waits for the next clean-up).
+    return owner != ::getpid() && !(::kill(static_cast<pid_t>(owner), 0) == 0 || errno == EPERM);
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+    std::error_code ignored;
+    int removed = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        if (entry.is_regular_file(ignored) && IsStaleTemporary(entry.path().filename().string()) &&
+            Unlink(entry.path().string()) == 0)
+            ++removed;
+    if (removed > 0) FlushFolder(folder);
+    return removed;
 }
 
 }  // namespace win

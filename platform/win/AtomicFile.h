@@ -20,13 +20,22 @@ bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts);
 std::size_t TotalSize(std::span<const std::span<const std::uint8_t>> parts);
 
 // Writes parts, one after the other, to a temporary file beside path, flushes it and moves it to
-// path. Without replace an existing file is left untouched and the result is false (also when one
-// appears meanwhile). On any failure no temporary file is left and path is as it was.
-// flush false leaves out the flush to the disk (fsync) for a caller that commits many files at
-// once afterwards (syncfs); the file still appears only when complete.
+// path, then flushes the folder. Without replace an existing file is left untouched and the
+// result is false with errno EEXIST (also when one appears meanwhile). A symbolic link at path
+// stays and the file it leads to is replaced; a replaced file's owner, group and mode carry over;
+// a read-only file or a folder is not replaced (EACCES, EISDIR). On any failure errno says why,
+// no temporary file is left and path is as it was.
+// flush false leaves out the flushes to the disk (fsync) for a caller that commits many files at
+// once afterwards; the file still appears only when complete.
 bool writeFileAtomically(const std::string& path, std::initializer_list<std::span<const std::uint8_t>> parts,
                          bool replace, bool flush = true);
 bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
                          bool flush = true);
+
+// Whether a file name is one TemporaryNameBeside made for a process that no longer runs: what a
+// writer killed half-way leaves behind.
+bool IsStaleTemporary(const std::string& fileName);
+// Removes the folder's stale temporary files; how many went.
+int RemoveStaleTemporaries(const std::string& folder);
 
 }  // namespace win

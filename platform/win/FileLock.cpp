@@ -58,6 +58,20 @@ FileLock::FileLock(const std::string& path, bool exclusive, Wait wait) {
     held_ = rc == 0;
 }
 
+bool FileLock::Describe(const std::string& text) const {
+    if (!held_) return false;
+    return ::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size());
+}
+
+std::string FileLock::Description(const std::string& path) {
+    const int fd = ::open(LockFilePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    char text[256];
+    const ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    ::close(fd);
+    return n > 0 ? std::string(text, static_cast<std::size_t>(n)) : std::string();
+}
+
 FileLock::~FileLock() {
     if (fd_ >= 0) ::close(fd_);
 }

@@ -19,6 +19,10 @@ public:
     FileLock& operator=(const FileLock&) = delete;
 
     bool Held() const { return held_; }
+    // Leaves text in the lock file for others to read (who holds the lock); false when it cannot.
+    bool Describe(const std::string& text) const;
+    // What the holder of the lock file path stands for left there; empty when nothing.
+    static std::string Description(const std::string& path);
 
 private:
     int fd_ = -1;

@@ -214,6 +214,37 @@ TEST_F(ConduitDialogWindow, OkWithAnEmptyFolderIsRefusedWithTheRecordAlreadySet)
     }
 }
 
+TEST_F(ConduitDialogWindow, CancelAfterARefusedOkLeavesTheRecordAsItCame) {
+    struct Case {
+        const char* what;
+        std::function<void(ConduitConfigDlg&)> leave;
+    };
+    const Case cases[] = {
+        {"Cancel", [this](ConduitConfigDlg&) { click(kIdCancel); }},
+        {"Escape", [](ConduitConfigDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        shown.clear();
+        open();
+        const std::string depth = iniValue("AcceptedDepth");
+        click(kIdActionDesktopOverwrites);
+        click(kIdSetAsDefault);
+        click(kIdDepth);  // writes at once, and stays
+        item<QLineEdit>(kIdFontFolder)->clear();
+        click(kIdOk);
+        ASSERT_EQ(shown, std::vector<std::string>{"Invalid path|Please enter a valid path for font folder!"});
+        EXPECT_EQ(record.newAction, 3);  // the refused OK set it
+        c.leave(*dialog);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), QDialog::Rejected);
+        EXPECT_EQ(record.newAction, -7);
+        EXPECT_EQ(record.preference, -7);
+        EXPECT_EQ(iniValue("AcceptedDepth"), depth == "8" ? "16" : "8");
+        EXPECT_EQ(iniValue("TTFontDirectory"), "(none)");
+    }
+}
+
 TEST_F(ConduitDialogWindow, SetFolderButtons) {
     open();
     std::vector<QString> titles;

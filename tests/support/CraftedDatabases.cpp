@@ -53,3 +53,17 @@ std::vector<std::uint8_t> typeholdFile(const std::vector<CDbRecord>& records, st
     file.insert(file.begin() + static_cast<std::ptrdiff_t>(blockAt), block.begin(), block.end());
     return file;
 }
+
+std::vector<std::uint8_t> withoutGap(const CPalmDb& db) {
+    auto bytes = db.ToBytes();
+    const std::size_t records = bytes::loadU16BE(bytes.data() + 76);
+    const auto lower = [&](std::size_t at) {
+        const std::uint32_t offset = bytes::loadU32BE(bytes.data() + at);
+        if (offset != 0) bytes::storeU32BE(bytes.data() + at, offset - 2);
+    };
+    lower(52);  // the application info block
+    for (std::size_t i = 0; i < records; ++i) lower(78 + 8 * i);
+    const auto gap = bytes.begin() + static_cast<std::ptrdiff_t>(78 + 8 * records);
+    bytes.erase(gap, gap + 2);
+    return bytes;
+}

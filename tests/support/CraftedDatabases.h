@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+namespace qz_gen {
+class CPalmDb;
+}
+
 // A valid font record named name with unique ID id.
 qz_gen::CDbRecord fontRecordWithID(const std::string& name, std::uint32_t id);
 
@@ -21,3 +25,7 @@ std::vector<std::uint8_t> typeholdFile(const std::vector<qz_gen::CDbRecord>& rec
 
 // The application-info bytes typeholdFile puts in, for comparing.
 std::vector<std::uint8_t> craftedAppInfo(std::size_t size);
+
+// The bytes of db as writers that leave out the two-byte gap after the record list write them:
+// the gap gone and every offset two bytes earlier.
+std::vector<std::uint8_t> withoutGap(const qz_gen::CPalmDb& db);

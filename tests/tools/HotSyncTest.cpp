@@ -1,5 +1,7 @@
 // Tests of hotsync: installing the queue into the handheld store, conduit registration, and the
 // sync type each conduit receives.
+#include "core/qz_fileio/PalmDb.h"
+#include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -28,8 +30,9 @@ TEST(HotSyncSync, DeliversTheQueueByteForByteAndKeepsInvalidFiles) {
     ASSERT_EQ(typehold("install " + pdb, d.dir).exitCode, 0);
     writeWholeFile(d.queue() + "/junk.pdb", {1, 2, 3});
     const ToolRun run = hotsync("sync --user Ann", d.dir);
-    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.out.find("HotSync: junk.pdb is not a Palm database; it stays queued (hotsync queue --user \"Ann\" --remove \"junk.pdb\" withdraws it)."), std::string::npos);
+    EXPECT_TRUE(run.out.ends_with("\nHotSync completed with 1 problem (see the lines above).\n")) << run.out;
     EXPECT_EQ(hotsync("queue --user Ann", d.dir).out, "junk.pdb\n");
     ASSERT_EQ(hotsync("store --user Ann --export 'Typehold Sample' -o " + d.dir.file("out.pdb"), d.dir).exitCode, 0);
     EXPECT_EQ(readWholeFile(d.dir.file("out.pdb")), readWholeFile(pdb));
@@ -64,4 +67,33 @@ TEST(HotSyncSync, ReRegisteringReplacesTheOldRegistration) {
     ASSERT_EQ(hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir).exitCode, 0);
     ASSERT_EQ(hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir).exitCode, 0);
     EXPECT_EQ(hotsync("action TeSt --user Ann --next sideways", d.dir).exitCode, 1);
+}
+
+TEST(HotSyncStore, DatabasesWithoutTheGapAreImportedAndInstalledIntact) {
+    Desktop d;
+    qz_gen::CPalmDb db;
+    db.SetName("Gapless");
+    db.Header().type = 0x44415441;
+    const std::vector<std::uint8_t> info = {0, 12, 0, 0, 0, 9};
+    db.SetAppInfo(static_cast<std::uint32_t>(info.size()), info.data());
+    for (std::uint8_t i = 1; i <= 2; ++i) {
+        qz_gen::CDbRecord r;
+        r.SetData(4, std::vector<std::uint8_t>(4, i).data());
+        r.SetUniqueID(i);
+        db.AddRecord(r);
+    }
+    db.SetLayoutFields();
+    writeWholeFile(d.dir.file("gapless.pdb"), withoutGap(db));
+    ToolRun run = hotsync("store --user Ann --import " + d.dir.file("gapless.pdb"), d.dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(hotsync("store --user Ann --export Gapless -o " + d.dir.file("imported.pdb"), d.dir).exitCode, 0);
+    EXPECT_EQ(readWholeFile(d.dir.file("imported.pdb")), db.ToBytes());
+
+    db.SetName("Queued");
+    writeWholeFile(d.queue() + "/queued.pdb", withoutGap(db));
+    run = hotsync("sync --user Ann", d.dir);
+    ASSERT_EQ(run.exitCode, 0) << run.out;
+    EXPECT_EQ(hotsync("queue --user Ann", d.dir).out, "");
+    ASSERT_EQ(hotsync("store --user Ann --export Queued -o " + d.dir.file("installed.pdb"), d.dir).exitCode, 0);
+    EXPECT_EQ(readWholeFile(d.dir.file("installed.pdb")), db.ToBytes());
 }

@@ -9,9 +9,11 @@
 #include "platform/palmdesk/HandheldStore.h"
 #include "platform/palmdesk/HotSyncLog.h"
 #include "platform/palmdesk/SyncApi.h"
+#include "platform/palmdesk/UserLock.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/AtomicFile.h"
-#include "platform/win/FileLock.h"
+#include "platform/win/DesktopRoot.h"
+#include "platform/win/FileCalls.h"
 #include "platform/win/ModuleLoader.h"
 #include "platform/win/WholeFile.h"
 #include "platform/win/PrivateProfile.h"
@@ -62,11 +64,14 @@ std::optional<std::string> storedAction(const std::string& user, const std::stri
     return std::string(text);
 }
 
-// The sync type of one conduit: --type, else the next action (used once), else the permanent one.
-int syncTypeFor(const std::string& user, const std::string& creator, const std::optional<int>& type) {
+// The sync type of one conduit: --type, else the next action, else the permanent one. A next
+// action used is added to usedNext: it is taken away only once the synchronisation completed, so
+// that one killed or failed half-way runs it again.
+int syncTypeFor(const std::string& user, const std::string& creator, const std::optional<int>& type,
+                std::vector<std::string>& usedNext) {
     if (type) return *type;
     if (const auto next = storedAction(user, creator, "Next")) {
-        win::WritePrivateProfileString(creator.c_str(), "Next", nullptr, actionsFile(user).c_str());
+        usedNext.push_back(creator);
         if (const auto t = SyncTypeFromName(*next)) return *t;
     }
     if (const auto permanent = storedAction(user, creator, "Permanent"))
@@ -75,6 +80,9 @@ int syncTypeFor(const std::string& user, const std::string& creator, const std::
 }
 
 void log(const std::string& text) { LogAddEntry(text.c_str(), slText, false); }
+// A line that reports a problem: counted, so that the synchronisation does not end as if all
+// went well.
+void problem(const std::string& text) { LogAddEntry(text.c_str(), slWarning, false); }
 
 void printActions(const std::string& creator, const std::string& user) {
     std::printf("%s for %s: permanent %s, next %s\n", creator.c_str(), user.c_str(),
@@ -100,6 +108,8 @@ struct SyncProperties {
     std::int32_t reserved[15];
 };
 
+// Each queued file is installed, made durable (file and folder), and only then taken out of
+// the queue: a kill at any point leaves it installed, queued, or both.
 void installQueue(const std::string& user) {
     UserStore users;
     HandheldStore store(users.HandheldFolder(user));
@@ -107,17 +117,29 @@ void installQueue(const std::string& user) {
         const std::string path = users.InstallFolder(user) + "/" + file;
         const auto db = ReadPalmDatabaseFile(path);
         if (!db) {
-            log("HotSync: " + file + " is not a Palm database; it stays queued (hotsync queue --user \"" + user +
-                "\" --remove \"" + file + "\" withdraws it).");
+            problem("HotSync: " + file + " is not a Palm database; it stays queued (hotsync queue --user \"" + user +
+                    "\" --remove \"" + file + "\" withdraws it).");
             continue;
         }
         if (!store.Store(*db)) {
-            log("HotSync: " + file + " could not be installed; it stays queued.");
+            problem("HotSync: " + file + " could not be installed (" + std::strerror(errno) + "); it stays queued.");
             continue;
         }
-        std::remove(path.c_str());
-        log("HotSync: installed " + file + " as \"" + db->GetName() + "\".");
+        if (win::Unlink(path) != 0 || !win::FlushFolder(users.InstallFolder(user)))
+            problem("HotSync: installed " + file + " as \"" + db->GetName() + "\", but it could not be taken out of the queue (" +
+                    std::strerror(errno) + "); it will be installed again.");
+        else log("HotSync: installed " + file + " as \"" + db->GetName() + "\".");
     }
+}
+
+// What a killed synchronisation or command left: temporary files of processes that no longer
+// run, in the folders a synchronisation writes.
+void removeLeftovers(const std::string& user) {
+    UserStore users;
+    for (const std::string& folder : {users.HandheldFolder(user), users.InstallFolder(user), users.UserFolder(user),
+                                      win::DesktopRoot() + "/Windows"})
+        if (const int n = win::RemoveStaleTemporaries(folder); n > 0)
+            log("HotSync: removed " + std::to_string(n) + " file(s) an interrupted write left in " + folder + ".");
 }
 
 // On a terminal, a line on stderr that follows a conduit's work: the entries it has logged so
@@ -161,27 +183,27 @@ private:
     bool shown_ = false;
 };
 
-void runConduits(const std::string& user, const std::optional<int>& type) {
+void runConduits(const std::string& user, const std::optional<int>& type, std::vector<std::string>& usedNext) {
     for (const auto& r : ConduitRegistry().List()) {
         const std::string label = r.title.empty() ? r.creator : r.title;
         const std::string path = modulePath(r);
         win::HMODULE module = win::LoadLibrary(path);
         if (!module) {
-            log("HotSync: the conduit " + label + " (" + path + ") cannot be loaded.");
+            problem("HotSync: the conduit " + label + " (" + path + ") cannot be loaded.");
             continue;
         }
         using OpenConduitFunction = std::int32_t (*)(void*, SyncProperties*);
         auto open = reinterpret_cast<OpenConduitFunction>(win::GetProcAddress(module, "OpenConduit"));
         if (!open) {
-            log("HotSync: the conduit " + label + " has no OpenConduit.");
+            problem("HotSync: the conduit " + label + " has no OpenConduit.");
         } else {
-            SyncProperties properties{syncTypeFor(user, r.creator, type), {}};
+            SyncProperties properties{syncTypeFor(user, r.creator, type, usedNext), {}};
             std::int32_t result = 0;
             {
                 const ProgressLine progress(user, label);
                 result = open(nullptr, &properties);
             }
-            if (result != 0) log("HotSync: the conduit " + label + " answered " + std::to_string(result) + ".");
+            if (result != 0) problem("HotSync: the conduit " + label + " answered " + std::to_string(result) + ".");
         }
         win::FreeLibrary(module);
     }
@@ -263,6 +285,8 @@ int SetAction(const std::string& creator, const std::string& user, const std::op
     if (!UserStore().Find(user)) return NoSuchUser(user);
     if (!ConduitRegistry().Find(creator))
         return Fail("no conduit is registered for the creator \"" + creator + "\" (see hotsync conduits)");
+    const UserLock lock(UserStore(), user, "hotsync action");
+    if (!lock.Held()) return Fail(lock.Refusal());
     for (const auto& [key, value] : {std::pair{"Permanent", permanent}, std::pair{"Next", next}}) {
         if (!value) continue;
         const bool known = *value == "sync" || *value == "pc-overwrites" || *value == "hh-overwrites" || *value == "nothing";
@@ -312,6 +336,8 @@ int Configure(const std::string& creator, const std::string& user) {
     if (result != 0) return Fail("CfgConduit of " + creator + " answered " + std::to_string(result));
     const std::string file = actionsFile(user);
     const std::string action = ActionName(record.newAction);
+    const UserLock lock(UserStore(), user, "hotsync configure");
+    if (!lock.Held()) return Fail(lock.Refusal());
     bool written = true;
     if (record.preference == kPreferencePermanent) {
         // A new default also replaces a next action chosen before.
@@ -351,9 +377,12 @@ int ImportDatabases(const std::string& user, const std::vector<std::string>& fil
         }
         databases.push_back(std::move(db));
     }
+    const UserLock lock(users, user, "hotsync store --import");
+    if (!lock.Held()) return Fail(lock.Refusal() + "; nothing was imported");
     HandheldStore store(users.HandheldFolder(user));
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!store.Store(*databases[i])) return Fail(files[i] + ": cannot be stored on the handheld of " + user);
+        if (!store.Store(*databases[i]))
+            return Fail(files[i] + ": cannot be stored on the handheld of " + user + ": " + std::strerror(errno));
         std::printf("imported \"%s\"\n", databases[i]->GetName().c_str());
     }
     return 0;
@@ -363,10 +392,13 @@ int ExportDatabase(const std::string& user, const std::string& name, const std::
     UserStore users;
     if (!users.Find(user)) return NoSuchUser(user);
     if (const auto why = cli::cannotCreate(out, overwrite)) return Fail(out + ": " + *why);
+    const UserLock lock(users, user, "hotsync store --export");
+    if (!lock.Held()) return Fail(lock.Refusal());
     const auto db = HandheldStore(users.HandheldFolder(user)).Load(name);
     if (!db) return Fail("no database \"" + name + "\" on the handheld of " + user + " (see hotsync store --user NAME)");
     const auto bytes = db->ToBytes();
-    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, overwrite)) return Fail(out + ": cannot be written");
+    if (!win::writeFileAtomically(out, {std::span<const std::uint8_t>(bytes)}, overwrite))
+        return Fail(out + ": cannot be written: " + std::strerror(errno));
     std::printf("exported \"%s\" to %s\n", name.c_str(), out.c_str());
     return 0;
 }
@@ -374,6 +406,8 @@ int ExportDatabase(const std::string& user, const std::string& name, const std::
 int WithdrawQueued(const std::string& user, const std::string& file) {
     UserStore users;
     if (!users.Find(user)) return NoSuchUser(user);
+    const UserLock lock(users, user, "hotsync queue --remove");
+    if (!lock.Held()) return Fail(lock.Refusal());
     const auto queued = users.Queue(user);
     // Only a name the queue lists, so that no path reaches outside the queue.
     if (std::find(queued.begin(), queued.end(), file) == queued.end())
@@ -384,11 +418,54 @@ int WithdrawQueued(const std::string& user, const std::string& file) {
     return 0;
 }
 
+namespace {
+// "A", "B": names for a log line.
+std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const auto& name : names) out += (out.empty() ? "\"" : ", \"") + name + "\"";
+    return out;
+}
+
+// The Sync API library, held for the whole synchronisation so that the state of its session
+// (deletions waiting for their replacement) lives until the end, where it is finished.
+class SyncSession {
+public:
+    SyncSession() : module_(win::LoadLibrary(hotSyncFolder() + "/Sync.so")) {}
+    ~SyncSession() {
+        if (module_) win::FreeLibrary(module_);
+    }
+    SyncSession(const SyncSession&) = delete;
+    SyncSession& operator=(const SyncSession&) = delete;
+
+    // Ends the session; what went wrong, when something did.
+    std::optional<std::string> End() {
+        using EndFunction = std::int32_t (*)(char*, std::uint32_t);
+        auto end = module_ ? reinterpret_cast<EndFunction>(win::GetProcAddress(module_, "PalmdeskEndSyncSession")) : nullptr;
+        if (!end)
+            return "the Sync API library Sync.so cannot be loaded from " + hotSyncFolder() +
+                   "; databases deleted during this synchronisation may still be on the handheld.";
+        char names[2048] = {};
+        if (end(names, sizeof names) == 0) return std::nullopt;
+        std::vector<std::string> kept;
+        for (std::size_t at = 0; names[at] != '\0';) {
+            const std::size_t line = std::strcspn(names + at, "\n");
+            kept.emplace_back(names + at, line);
+            at += line + (names[at + line] == '\n' ? 1 : 0);
+        }
+        return "these databases were to be deleted but are still on the handheld: " + joined(kept) + ".";
+    }
+
+private:
+    win::HMODULE module_;
+};
+
+}  // namespace
+
 int RunSync(const std::string& user, const std::optional<int>& type) {
     UserStore users;
     if (!users.Find(user)) return NoSuchUser(user);
-    const win::FileLock lock(users.UserFolder(user) + "/.hotsync.lock", true, win::FileLock::Wait::No);
-    if (!lock.Held()) return Fail("a synchronisation of " + user + " is running");
+    const UserLock lock(users, user, "hotsync sync");
+    if (!lock.Held()) return Fail("a synchronisation of " + user + " cannot start: " + lock.Refusal());
     const std::string logPath = users.UserFolder(user) + "/HotSync.log";
     std::fclose(std::fopen(logPath.c_str(), "w"));  // the log of this synchronisation only
     ::setenv(kSyncUserVariable, user.c_str(), 1);
@@ -398,16 +475,34 @@ int RunSync(const std::string& user, const std::optional<int>& type) {
                                 std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
     ::setenv(kSyncSessionVariable, session.c_str(), 1);
     log("HotSync started for " + user + ".");
-    installQueue(user);
-    runConduits(user, type);
+    removeLeftovers(user);
+    std::vector<std::string> usedNext;
+    {
+        SyncSession sync;
+        installQueue(user);
+        runConduits(user, type, usedNext);
+        if (const auto trouble = sync.End()) problem("HotSync: " + *trouble);
+    }
     // The Sync API leaves the flush of what it wrote during the session to here.
-    if (!HandheldStore(users.HandheldFolder(user)).Commit(started))
-        log("HotSync: the handheld of " + user + " could not be flushed to the disk.");
-    log("HotSync completed.");
+    const auto unsure = HandheldStore(users.HandheldFolder(user)).Commit(started);
+    if (!unsure.empty()) {
+        problem("HotSync: the handheld of " + user + " could not be flushed to the disk; these databases may not be on it: " +
+                joined(unsure) + ".");
+    } else {
+        // The synchronisation is complete: its next actions are used up.
+        for (const auto& creator : usedNext)
+            if (!win::WritePrivateProfileString(creator.c_str(), "Next", nullptr, actionsFile(user).c_str()))
+                problem("HotSync: the next action of " + creator + " could not be cleared (" + std::strerror(errno) +
+                        "); it will run again.");
+    }
+    const int problems = LogProblemCount();
+    if (problems == 0) log("HotSync completed.");
+    else log("HotSync completed with " + std::to_string(problems) + (problems == 1 ? " problem" : " problems") +
+             " (see the lines above).");
     ::unsetenv(kSyncSessionVariable);
     ::unsetenv(kSyncUserVariable);
     if (const auto text = win::ReadWholeFile(logPath)) std::fwrite(text->data(), 1, text->size(), stdout);
-    return 0;
+    return problems == 0 ? 0 : 1;
 }
 
 }  // namespace palmdesk

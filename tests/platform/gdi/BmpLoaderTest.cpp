@@ -3,9 +3,12 @@
 #include "platform/gdi/BmpLoader.h"
 
 #include "support/BmpBuilder.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 
 using gdi::COLORREF;
@@ -205,5 +208,38 @@ TEST(LoadImage, LongRunsStopAtTheRowsEnd) {
         EXPECT_EQ(bitmap->GetPixel(x, 3), kGreen) << x;
         EXPECT_EQ(bitmap->GetPixel(x, 2), x < 2 ? kBlue : kRed) << x;
         EXPECT_EQ(bitmap->GetPixel(x, 0), kRed) << x;
+    }
+}
+
+TEST(BmpRowReader, KeepsReadingTheFileItOpenedWhenAnotherTakesItsPlace) {
+    // A 2 x 2 picture read whole (run-length) and one read a row at a time, each replaced by a
+    // one-pixel file under its name once opened.
+    BmpLayout rle = twoByTwo(8, {0x02, 0x02, 0x00, 0x00, 0x01, 0x00, 0x01, 0x01, 0x00, 0x01});
+    rle.compression = 1;
+    struct Case {
+        const char* what;
+        BmpLayout layout;
+    };
+    for (const Case& c : {Case{"run-length", rle}, Case{"24 bits", twoByTwo(24, {255, 0, 0, 255, 255, 255, 0, 0,
+                                                                                     0, 0, 255, 0, 255, 0, 0, 0})}}) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string path = dir.file("picture.bmp");
+        writeWholeFile(path, buildBmp(c.layout));
+        const auto expected = gdi::LoadImage(path);
+        ASSERT_TRUE(expected);
+        auto rows = gdi::BmpRowReader::Open(path);
+        ASSERT_TRUE(rows);
+        BmpLayout small = twoByTwo(24, {1, 2, 3, 0});
+        small.width = small.height = 1;
+        writeWholeFile(dir.file("small.bmp"), buildBmp(small));
+        ASSERT_EQ(std::rename(dir.file("small.bmp").c_str(), path.c_str()), 0);
+        ASSERT_EQ(rows->Width(), 2);
+        ASSERT_EQ(rows->Height(), 2);
+        std::vector<std::uint8_t> row(6);
+        for (int y = 0; y < 2; ++y) {
+            ASSERT_TRUE(rows->ReadRow(y, row.data()));
+            EXPECT_EQ(std::memcmp(row.data(), expected->Row(y), row.size()), 0) << y;
+        }
     }
 }

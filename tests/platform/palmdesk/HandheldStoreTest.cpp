@@ -4,6 +4,7 @@
 
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/PalmDb.h"
+#include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -121,4 +122,85 @@ TEST(HandheldStoreList, DescribesEachDatabaseFromItsHeaderAndLeavesOutFilesThatD
     EXPECT_EQ(listed[0].records, 3u);
     EXPECT_EQ(listed[0].size, 78u + 3 * 8 + 2 + 3 * 4);
     EXPECT_EQ(listed[0].creator, 0x44724177u);
+}
+
+namespace {
+std::string headerNameOf(const std::string& file) {
+    const auto bytes = readWholeFile(file);
+    return std::string(reinterpret_cast<const char*>(bytes.data()));
+}
+}  // namespace
+
+TEST(HandheldStoreIndex, AFileHoldingAnotherNameIsNeverWrittenOverOrRemoved) {
+    struct Case {
+        const char* what;
+        bool indexFirst;  // the index is built before the hand-placed file appears: it is stale
+    };
+    for (const Case& c : {Case{"hand-placed before", false}, Case{"placed behind the index's back", true}}) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        palmdesk::HandheldStore store(dir.path());
+        ASSERT_TRUE(store.Store(*database("Moon")));
+        if (c.indexFirst) {
+            ASSERT_TRUE(store.Find("Moon"));
+        }
+        // Moon.pdb now holds the database Sunset.
+        writeWholeFile(store.FileFor("Moon"), database("Sunset")->ToBytes());
+        ASSERT_TRUE(store.Store(*database("Moon", 0x62706D63)));
+        EXPECT_EQ(headerNameOf(store.FileFor("Moon")), "Sunset");
+        EXPECT_EQ(headerNameOf(dir.file("Moon (2).pdb")), "Moon");
+        EXPECT_EQ(palmdesk::HandheldStore(dir.path()).Find("Sunset")->file, store.FileFor("Moon"));
+        EXPECT_EQ(palmdesk::HandheldStore(dir.path()).Find("Moon")->type, 0x62706D63u);
+        // Removing Moon takes its own file only.
+        EXPECT_TRUE(store.Remove("Moon"));
+        EXPECT_EQ(scanned(dir.path()), (std::map<std::string, std::string>{{"Sunset", store.FileFor("Moon")}}));
+    }
+}
+
+TEST(HandheldStoreIndex, ARemovalDeferredUntilTheReplacementOrTheEnd) {
+    TempDir dir;
+    palmdesk::HandheldStore maker(dir.path());
+    for (const char* name : {"Kept", "Replaced", "Failed", "Gone"}) ASSERT_TRUE(maker.Store(*database(name)));
+    palmdesk::HandheldStore store(dir.path());
+    store.DeferRemovals();
+    for (const char* name : {"Replaced", "Failed", "Gone"}) ASSERT_TRUE(store.Remove(name));
+    // Gone from the store, still on the disk.
+    EXPECT_FALSE(store.Find("Gone"));
+    EXPECT_EQ(store.List().size(), 1u);
+    EXPECT_EQ(scanned(dir.path()).size(), 4u);
+    // Stored again in place by a rename; a replacement that cannot be written brings the old back.
+    ASSERT_TRUE(store.Store(*database("Replaced", 0x62706D63)));
+    EXPECT_EQ(store.Find("Replaced")->type, 0x62706D63u);
+    EXPECT_EQ(store.Find("Replaced")->file, store.FileFor("Replaced"));
+    auto tooBig = database("Failed");
+    for (std::uint32_t i = 0; i < 65536; ++i) {
+        qz_gen::CDbRecord r;
+        ASSERT_EQ(r.SetData(1, std::vector<std::uint8_t>{1}.data()), qz_gen::kDbOk);
+        ASSERT_EQ(tooBig->AddRecord(r), qz_gen::kDbOk);
+    }
+    EXPECT_FALSE(store.Store(*tooBig));
+    EXPECT_TRUE(store.Find("Failed"));
+    EXPECT_EQ(store.FinishRemovals(), std::vector<std::string>{});
+    EXPECT_EQ(scanned(dir.path()), store.IndexedFiles());
+    EXPECT_EQ(scanned(dir.path()).size(), 3u);
+    EXPECT_FALSE(palmdesk::HandheldStore(dir.path()).Find("Gone"));
+}
+
+TEST(HandheldStoreGapless, ADatabaseWithoutTheGapIsStoredWithOffsetsThatRead) {
+    auto db = database("Gapless");
+    const std::vector<std::uint8_t> info = {0, 12, 0, 0, 0, 3};
+    ASSERT_EQ(db->SetAppInfo(static_cast<std::uint32_t>(info.size()), info.data()), qz_gen::kDbOk);
+    for (std::uint8_t i = 1; i <= 3; ++i) {
+        qz_gen::CDbRecord r;
+        ASSERT_EQ(r.SetData(i, std::vector<std::uint8_t>(i, i).data()), qz_gen::kDbOk);
+        r.SetUniqueID(i);
+        ASSERT_EQ(db->AddRecord(r), qz_gen::kDbOk);
+    }
+    db->SetLayoutFields();
+    const auto gapless = palmdesk::ParsePalmDatabase(withoutGap(*db));
+    ASSERT_TRUE(gapless);
+    TempDir dir;
+    palmdesk::HandheldStore store(dir.path());
+    ASSERT_TRUE(store.Store(*gapless));
+    EXPECT_EQ(readWholeFile(store.FileFor("Gapless")), db->ToBytes());
 }

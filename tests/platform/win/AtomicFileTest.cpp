@@ -1,9 +1,18 @@
-// Tests of writing a file in parts: every byte in order whatever the system takes per call.
+// Tests of writing a file in parts (every byte in order whatever the system takes per call) and
+// whole (it appears only when complete, keeps links and modes, and a failure leaves the old one).
 #include "platform/win/AtomicFile.h"
+
+#include "platform/win/FileCalls.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <sys/stat.h>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -97,4 +106,89 @@ TEST(WriteParts, AClosedReaderIsAFailure) {
     EXPECT_FALSE(win::WriteParts(ends[1], parts));
     ::signal(SIGPIPE, old);
     ::close(ends[1]);
+}
+
+namespace {
+Bytes fileBytes(const std::string& path) {
+    Bytes out;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) out.push_back(static_cast<std::uint8_t>(c));
+        std::fclose(f);
+    }
+    return out;
+}
+
+bool write(const std::string& path, const Bytes& bytes, bool replace = true) {
+    return win::writeFileAtomically(path, {std::span<const std::uint8_t>(bytes)}, replace);
+}
+
+// Names in a folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> out;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) out.push_back(entry.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+}  // namespace
+
+TEST(WriteFileAtomically, KeepsLinksAndModesAndRefusesWhatItMustNotReplace) {
+    TempDir dir;
+    const std::string file = dir.file("HotSync.ini"), target = dir.file("real.ini");
+    ASSERT_TRUE(write(target, {1}));
+    ::chmod(target.c_str(), 0600);
+    ASSERT_EQ(::symlink("real.ini", file.c_str()), 0);
+    ASSERT_TRUE(write(file, {2, 2}));
+    struct stat link {}, real {};
+    ASSERT_EQ(::lstat(file.c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    ASSERT_EQ(::stat(target.c_str(), &real), 0);
+    EXPECT_EQ(real.st_mode & 07777, 0600u);
+    EXPECT_EQ(fileBytes(target), (Bytes{2, 2}));
+
+    // Refusals leave the file as it was and say why.
+    ::chmod(target.c_str(), 0444);
+    EXPECT_FALSE(write(file, {3}));
+    EXPECT_EQ(errno, EACCES);
+    ::chmod(target.c_str(), 0644);
+    EXPECT_FALSE(write(file, {3}, false));
+    EXPECT_EQ(errno, EEXIST);
+    EXPECT_EQ(fileBytes(target), (Bytes{2, 2}));
+    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"HotSync.ini", "real.ini"}));
+}
+
+TEST(WriteFileAtomically, AFailingCallLeavesTheOldFileAndNoTemporary) {
+    TempDir dir;
+    const std::string file = dir.file("a.bmp");
+    for (const win::FileCall call : {win::FileCall::Write, win::FileCall::Fsync, win::FileCall::Rename}) {
+        SCOPED_TRACE(static_cast<int>(call));
+        ASSERT_TRUE(write(file, {1, 2, 3}));
+        win::InjectFileFault(call, 1);
+        EXPECT_FALSE(write(file, {4, 5, 6, 7}));
+        EXPECT_NE(errno, 0);
+        win::ClearFileFaults();
+        EXPECT_EQ(fileBytes(file), (Bytes{1, 2, 3}));
+        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"a.bmp"});
+    }
+    // A write that takes half is carried on.
+    win::InjectFileFault(win::FileCall::Write, 1, win::FaultAction::Short);
+    EXPECT_TRUE(write(file, {4, 5, 6, 7}));
+    EXPECT_EQ(win::FileCallCount(win::FileCall::Write), 2);
+    win::ClearFileFaults();
+    EXPECT_EQ(fileBytes(file), (Bytes{4, 5, 6, 7}));
+}
+
+TEST(StaleTemporaries, OnlyThoseOfProcessesThatNoLongerRunGo) {
+    TempDir dir;
+    const std::string mine = win::TemporaryNameBeside(dir.file("Moon.pdb"));
+    ASSERT_TRUE(write(mine, {1}));
+    // Process 1 always runs; a number past the largest pid never does.
+    for (const char* name : {"Moon.pdb.tmp0a1b2c.1", "Moon.pdb.tmp0a1b2c.99999999", "Moon.pdb.tmpzzzzzz.99999999",
+                             "Moon.pdb", "notes.tmp"})
+        ASSERT_TRUE(write(dir.file(name), {1}));
+    EXPECT_FALSE(win::IsStaleTemporary(mine.substr(mine.find_last_of('/') + 1)));
+    EXPECT_EQ(win::RemoveStaleTemporaries(dir.path()), 1);
+    std::vector<std::string> kept = {"Moon.pdb", "Moon.pdb.tmp0a1b2c.1", "Moon.pdb.tmpzzzzzz.99999999", "notes.tmp",
+                                     mine.substr(mine.find_last_of('/') + 1)};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(namesIn(dir.path()), kept);
 }
