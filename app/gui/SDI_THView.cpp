@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -194,8 +195,15 @@ void SDI_THView::OnDelete() {
     }
     const auto deleted = DeleteFonts(*doc_, selected, ui);
     if (!deleted) return;
-    // Only the deleted items leave the list; the others keep their order.
-    for (std::size_t position : *deleted) delete items[position];
+    {
+        // The deleted entries are gone: removing their items must not show another selected
+        // item's entry in the preview before all of them have left the list.
+        const QSignalBlocker quiet(list_);
+        preview_->ShowEntry(nullptr);
+        // Only the deleted items leave the list; the others keep their order.
+        for (std::size_t position : *deleted) delete items[position];
+    }
+    ShowSelectedPreview();
     DocumentChanged();
 }
 

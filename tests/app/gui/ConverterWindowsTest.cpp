@@ -239,6 +239,39 @@ private slots:
         doc->MarkModified(false);
     }
 
+    // Removing the rows one by one used to show a deleted font in the preview; under the
+    // sanitizer build that is a read of freed memory.
+    void deleteRemovesEverySelectedFont() {
+        const struct {
+            int selected;  // the first this many of four fonts
+        } cases[] = {{2}, {3}, {4}};
+        for (const auto& c : cases) {
+            Desktop desktop;
+            const auto app = startedApp(desktop);
+            QVERIFY(app);
+            MainFrm* frame = app->MainWindow();
+            CFontDoc* doc = frame->Document();
+            for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"})
+                QVERIFY(doc->Fonts().AddConverted(tinyFont(true, name, "", 12)) >= 0);
+            SDI_THView* view = frame->View();
+            view->RefreshList();
+            QTreeWidget* list = view->List();
+            for (int i = 0; i < c.selected; ++i) list->topLevelItem(i)->setSelected(true);
+            QVERIFY(!view->Preview()->IsEmpty());
+
+            auto yes = answerNextBox(QMessageBox::Yes);
+            QTest::mouseClick(view->Button(SDI_THView::IDC_DELETE), Qt::LeftButton);
+            QCOMPARE(yes->text, QString("The font(s) will be deleted. Are you sure?"));
+            const int left = 4 - c.selected;
+            QCOMPARE(int(doc->Fonts().Count()), left);
+            QCOMPARE(list->topLevelItemCount(), left);
+            QCOMPARE(view->Preview()->IsEmpty(), view->SelectedEntries().empty());
+            if (left > 0) QCOMPARE(list->topLevelItem(0)->text(0), QString::fromStdString(doc->Fonts().At(0)->name));
+            QVERIFY(doc->IsModified());
+            doc->MarkModified(false);
+        }
+    }
+
     void detailsDialogKeepsTooLongNamesAndStyles() {
         FontDetails details;
         details.size = "12";
