@@ -3,6 +3,7 @@
 
 #include "DocumentUi.h"
 #include "FontList.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
@@ -271,15 +272,29 @@ bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, in
     return highDensity ? BuildHighDensity(engine, record, size, lf, why) : BuildLowDensity(engine, record, size, lf, why);
 }
 
-bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why) {
+    const auto name = gdi::CodePageFromUtf8(record.name, codePage);
+    const auto style = gdi::CodePageFromUtf8(record.style, codePage);
+    for (const auto* text : {&name, &style}) {
+        if (text->ok) continue;
+        return fail(why, std::string(text == &name ? "the name" : "the style") + " holds " +
+                             gdi::DescribeCharacter(text->missing) + ", which code page " + std::to_string(codePage) +
+                             " does not have");
+    }
+    record.name = name.bytes;
+    record.style = style.bytes;
+    return true;
+}
+
+bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
                   DocumentUi& ui, std::string* why) {
-    // The handheld keeps each record in one memory chunk: a larger font could be written to the
-    // file but never installed.
-    std::string tooLarge;
-    if (built && !FitsHandheldRecord(record, &tooLarge)) {
-        if (why) *why = tooLarge;
-        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge,
-                      win::MB_OK);
+    // The handheld reads names in its code page; and it keeps each record in one memory chunk: a
+    // larger font could be written to the file but never installed.
+    const std::string shownName = record.name;
+    std::string refused;
+    if (built && (!EncodeNameAndStyle(record, list.CodePage(), &refused) || !FitsHandheldRecord(record, &refused))) {
+        if (why) *why = refused;
+        ui.MessageBox(shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + refused, win::MB_OK);
         return false;
     }
     if (built && list.AddConverted(record) != -1) return true;

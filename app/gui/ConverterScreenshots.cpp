@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -120,6 +121,13 @@ int main(int argc, char** argv) {
 
     addFonts(frame);
     SDI_THView& view = *frame.View();
+    // A name with letters of the handheld's code page, as the list shows it.
+    if (frame.Document()->Fonts().Count() > 0) {
+        FontDetails renamed = DetailsOf(*frame.Document(), *frame.Document()->Fonts().At(0));
+        renamed.name = "DejaVu Cr\u00e8me Br\u00fbl\u00e9e";
+        RenameFont(*frame.Document(), *frame.Document()->Fonts().At(0), renamed);
+        view.RefreshList();
+    }
     if (view.List()->topLevelItemCount() > 2) {
         view.List()->topLevelItem(2)->setSelected(true);
     }
@@ -136,9 +144,14 @@ int main(int argc, char** argv) {
     save(&add, "font-details-add");
     add.close();
     fresh.canChange = false;
+    fresh.name = "DejaVu Cr\u00e8me Br\u00fbl\u00e9e";
     FontDetailsDlg edit(fresh, &frame);
     edit.show();
     save(&edit, "font-details-edit");
+    // A character the handheld's code page lacks is refused by name.
+    edit.NameEdit()->setText(QString::fromUtf8("\u65e5\u672c\u8a9e"));
+    saveNextModal("font-details-missing-character");
+    edit.accept();
     edit.close();
     CUserDlg chooser(frame.Context().users, &frame);
     chooser.show();

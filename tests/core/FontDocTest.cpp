@@ -96,6 +96,9 @@ TEST(CFontDocSave, DatabaseNameIsTheFileTitleCutTo31Characters) {
         {std::string(40, 'n') + ".pdb", std::string(31, 'n')},
         {std::string(31, 'm') + ".pdb", std::string(31, 'm')},
         {"with\rreturn.pdb", "withreturn"},
+        {"Cr\u00e8me.pdb", "Cr\xE8me"},                                        // in Windows-1252
+        {std::string(30, 'e') + "\u00e9\u00e9.pdb", std::string(30, 'e') + "\xE9"},
+        {std::string(30, 'j') + "\u65e5.pdb", std::string(30, 'j')},             // UTF-8, not cut inside
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

@@ -27,7 +27,7 @@ LAYERS = {
     "core/qz_fileio": ["platform/win"],
     "platform/palmdesk": ["core/qz_fileio"],
     # hotsync, the HotSync manager, is a command-line program like those in tools/.
-    "platform/palmdesk/hotsync": ["platform/palmdesk", "tools/common"],
+    "platform/palmdesk/hotsync": ["platform/palmdesk", "platform/gdi", "tools/common"],
     "resources/converter": ["core/qz_fileio"],
     "resources/conduit": [],
     "core": ["core/qz_fileio", "resources/converter", "platform/gdi"],

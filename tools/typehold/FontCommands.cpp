@@ -153,6 +153,7 @@ int runConvert(const ConvertOptions& options) {
         }
 
         CFontDoc doc(ui);
+        doc.Fonts().SetCodePage(desktopCodePage());
         if (qz_gen::CFile::Exists(options.out)) {
             if (!doc.OnOpenDocument(options.out)) return 1;
         } else if (!doc.OnNewDocument(fileTitle(options.out))) {
@@ -160,6 +161,7 @@ int runConvert(const ConvertOptions& options) {
         }
         SilentUi silent;
         CFontList batch(silent);
+        batch.SetCodePage(desktopCodePage());
         if (!batch.New()) throw CommandError("out of memory");
         const auto plan = PlanBatch(fonts, sizes, styles);
         const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();

@@ -8,10 +8,13 @@
 #include "app/gui/SDI_THView.h"
 #include "app/gui/WhenModal.h"
 #include "core/FontDoc.h"
+#include "core/FontList.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
 #include "support/DesktopSandbox.h"
+#include "support/ScriptedDocumentUi.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -270,6 +273,62 @@ private slots:
             QVERIFY(doc->IsModified());
             doc->MarkModified(false);
         }
+    }
+
+    // A name in the handheld's code page is shown as text, and comes back byte for byte after
+    // Edit changes only the style; the list shows it as text too.
+    void editKeepsACodePageNameByteForByte() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        CFontDoc* doc = frame->Document();
+        const std::string name = "Cr\xE8me Br\xFBl\xE9" "e \x80";
+        QVERIFY(doc->Fonts().AddConverted(tinyFont(true, name, "", 12)) >= 0);
+        SDI_THView* view = frame->View();
+        view->RefreshList();
+        QTreeWidget* list = view->List();
+        QCOMPARE(list->topLevelItem(0)->text(0), QString::fromUtf8("Crème Brûlée €"));
+
+        QString shown;
+        WhenModal([&](QWidget* modal) {
+            auto* details = qobject_cast<FontDetailsDlg*>(modal);
+            if (!details) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                return;
+            }
+            shown = details->NameEdit()->text();
+            details->StyleEdit()->setText("Gras");
+            details->accept();
+        });
+        list->topLevelItem(0)->setSelected(true);
+        view->OnEdit();
+        QCOMPARE(shown, QString::fromUtf8("Crème Brûlée €"));
+
+        TempDir dir;
+        const std::string path = dir.file("fonts.pdb");
+        QVERIFY(doc->OnSaveDocument(path));
+        ScriptedDocumentUi ui;
+        CFontList back(ui);
+        QVERIFY(back.Load(path));
+        QCOMPARE(back.Count(), std::size_t(1));
+        QCOMPARE(back.At(0)->name, name);
+        QCOMPARE(back.At(0)->style, std::string("Gras"));
+    }
+
+    // A character the code page lacks is refused with a message naming it; nothing is replaced.
+    void detailsDialogRefusesACharacterOutsideTheCodePage() {
+        FontDetails details;
+        details.size = "12";
+        FontDetailsDlg dialog(details);
+        dialog.show();
+        dialog.NameEdit()->setText(QString::fromUtf8("日本"));
+        auto box = answerNextBox(QMessageBox::Ok);
+        dialog.accept();
+        QCOMPARE(box->text, QString::fromUtf8("The font name can not hold the character \"日\" (U+65E5): the handheld's "
+                                              "code page 1252 has no such character."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.NameEdit()->text(), QString::fromUtf8("日本"));
     }
 
     void detailsDialogKeepsTooLongNamesAndStyles() {
