@@ -286,21 +286,41 @@ bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string
     return true;
 }
 
-bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                  DocumentUi& ui, std::string* why) {
+namespace {
+// Adds a built record to list; a font the handheld cannot take is refused (reason and the text
+// naming the font set) without a message.
+AddOutcome addOrRefuse(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                       DocumentUi& ui, std::string* why, std::string* refusal) {
     // The handheld reads names in its code page; and it keeps each record in one memory chunk: a
     // larger font could be written to the file but never installed.
     const std::string shownName = record.name;
-    std::string refused;
-    if (built && (!EncodeNameAndStyle(record, list.CodePage(), &refused) || !FitsHandheldRecord(record, &refused))) {
-        if (why) *why = refused;
-        ui.MessageBox(shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + refused, win::MB_OK);
-        return false;
+    std::string reason;
+    if (built && (!EncodeNameAndStyle(record, list.CodePage(), &reason) || !FitsHandheldRecord(record, &reason))) {
+        if (why) *why = reason;
+        *refusal = shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason;
+        return AddOutcome::Refused;
     }
-    if (built && list.AddConverted(record) != -1) return true;
+    if (built && list.AddConverted(record) != -1) return AddOutcome::Added;
     if (built && why) *why = "the record cannot be added";
     ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
-    return false;
+    return AddOutcome::Failed;
+}
+}  // namespace
+
+bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                  DocumentUi& ui, std::string* why) {
+    std::string refusal;
+    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
+    if (outcome == AddOutcome::Refused) ui.MessageBox(refusal, win::MB_OK);
+    return outcome == AddOutcome::Added;
+}
+
+AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
+                                const gdi::LOGFONT& lf, DocumentUi& ui, std::string* why) {
+    std::string refusal;
+    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
+    if (outcome == AddOutcome::Refused && why) *why = refusal;
+    return outcome;
 }
 
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,

@@ -67,6 +67,13 @@ bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string
 // ConvertOne's messages.
 bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
                   DocumentUi& ui, std::string* why = nullptr);
+// AddBuiltFont for a batch, which goes on past a font the handheld cannot take: such a font
+// (too large, or a name the code page cannot hold) is Refused without a message, *why naming
+// the font, style, size and cause ("Arial Bold 72 pt: the record would be ..."). Any other
+// failure shows "Unknown font error" as AddBuiltFont does and is Failed.
+enum class AddOutcome { Added, Refused, Failed };
+AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
+                                const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
 // record can be, or whose name the list's code page cannot hold, is refused with a message
 // naming the font, style, size and cause; any other failure shows "Unknown font error".

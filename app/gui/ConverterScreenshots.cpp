@@ -14,6 +14,8 @@
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
+#include "core/FontList.h"
+#include "platform/win/MessageBoxTypes.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 
@@ -158,6 +160,19 @@ int main(int argc, char** argv) {
     save(&chooser, "install-user");
     chooser.close();
 
+    // Add Group's one message about the combinations a handheld cannot take.
+    {
+        ConverterContext& context = frame.Context();
+        const auto face = context.catalog.Find("DejaVu Sans", std::nullopt);
+        if (face) {
+            CFontList batch(frame.Ui());
+            batch.New();
+            const auto plan = PlanBatch({*face}, {24, 25, 26}, {FontStyle::BoldItalic});
+            const BatchResult result = RunBatch(context.engine, batch, plan, true, frame.Ui());
+            saveNextModal("add-group-skipped");
+            if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped), win::MB_OK);
+        }
+    }
     saveNextModal("delete-question");
     view.OnDelete();
     saveNextModal("save-changes-question");

@@ -183,6 +183,9 @@ int runConvert(const ConvertOptions& options) {
         if (!doc.DoSave(options.out, true)) return 1;
         std::printf("converted %zu font%s into %s\n", result.converted, result.converted == 1 ? "" : "s",
                     options.out.c_str());
-        return 0;
+        // The file holds every other font; each skipped one is named, and the exit status says so.
+        for (const auto& line : result.skipped)
+            std::fprintf(stderr, "typehold: %s: skipped %s\n", options.out.c_str(), line.c_str());
+        return result.skipped.empty() ? 0 : 1;
     });
 }

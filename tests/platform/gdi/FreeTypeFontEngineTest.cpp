@@ -206,7 +206,7 @@ BatchOutcome runPlan(const std::vector<Combination>& plan, bool high, unsigned t
 }  // namespace
 
 // The pool must hand the list exactly the records, messages and progress of the sequential loop,
-// whatever the number of threads, including a batch that stops at a font too large to keep.
+// whatever the number of threads, including a batch that skips a font too large to keep.
 TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
     const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, serif{"DejaVu Serif", "Western", 0, 0x12};
     struct Case {
@@ -217,7 +217,7 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
     const Case cases[] = {
         {"two faces, high density", PlanBatch({sans, serif}, {7, 10, 13}, {FontStyle::Regular, FontStyle::BoldItalic}), true},
         {"single density", PlanBatch({sans}, {6, 9, 12, 16}, {FontStyle::Bold, FontStyle::Italic}), false},
-        {"stops at a record too large", PlanBatch({sans}, {9, 60, 12}, {FontStyle::Regular}), true},
+        {"skips a record too large", PlanBatch({sans}, {9, 60, 12}, {FontStyle::Regular}), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,12 +228,21 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
             EXPECT_EQ(pooled.result.completed, sequential.result.completed);
             EXPECT_EQ(pooled.result.converted, sequential.result.converted);
             EXPECT_EQ(pooled.result.failure, sequential.result.failure);
+            EXPECT_EQ(pooled.result.skipped, sequential.result.skipped);
             EXPECT_EQ(pooled.records, sequential.records);
             EXPECT_EQ(pooled.messages, sequential.messages);
             EXPECT_EQ(pooled.progress, sequential.progress);
         }
     }
-    EXPECT_FALSE(runPlan(cases[2].plan, true, 0).result.completed);
+    // The record too large is skipped without a message; the batch goes on past it.
+    const auto skipping = runPlan(cases[2].plan, true, 0);
+    EXPECT_TRUE(skipping.result.completed);
+    EXPECT_EQ(skipping.result.converted, 2u);
+    ASSERT_EQ(skipping.result.skipped.size(), 1u);
+    EXPECT_EQ(skipping.result.skipped[0].rfind("DejaVu Sans Regular 60 pt: the record would be ", 0), 0u)
+        << skipping.result.skipped[0];
+    EXPECT_TRUE(skipping.messages.empty());
+    EXPECT_EQ(skipping.progress, (std::vector<std::size_t>{1, 2, 3}));
 }
 
 TEST(ConvertWithDejaVu, ThreadPoolCancelledAddsNothingFurther) {
