@@ -28,5 +28,6 @@ bool CFontDoc::OnOpenDocument(const std::string& path) {
     if (!qz_gen::CFile::Exists(path)) return false;
     SetPathName(path);
     MarkModified(false);
+    RememberDiskState(path);
     return fonts_.Load(path);
 }

@@ -173,6 +173,22 @@ int main(int argc, char** argv) {
             if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped), win::MB_OK);
         }
     }
+    // Save over a file that another program changed after it was saved here.
+    {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "glyphsmith-screenshots";
+        std::filesystem::create_directories(folder);
+        const std::string path = (folder / "Fonts.pdb").string();
+        CFontDoc& doc = *frame.Document();
+        if (doc.DoSave(path, true)) {
+            CFontDoc other(frame.Ui());
+            if (other.OnNewDocument("other") && other.DoSave(path, true)) {
+                doc.MarkModified(true);
+                saveNextModal("save-changed-on-disk");
+                doc.DoFileSave();
+            }
+        }
+        std::filesystem::remove_all(folder);
+    }
     saveNextModal("delete-question");
     view.OnDelete();
     saveNextModal("save-changes-question");

@@ -331,6 +331,43 @@ private slots:
         QCOMPARE(dialog.NameEdit()->text(), QString::fromUtf8("日本"));
     }
 
+    // Save over a file another window or program changed since it was opened asks first.
+    void saveAsksBeforeOverwritingAFileChangedOnDisk() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        TempDir dir;
+        const std::string path = dir.file("fonts.pdb");
+        const auto writeFile = [&](std::initializer_list<const char*> names) {
+            ScriptedDocumentUi ui;
+            CFontDoc other(ui);
+            other.OnNewDocument("x");
+            for (const char* name : names) other.Fonts().AddConverted(tinyFont(false, name));
+            return other.DoSave(path, true);
+        };
+        QVERIFY(writeFile({"Alpha", "Beta"}));
+        QVERIFY(frame->Commands().OpenDocumentFile(path));
+        CFontDoc* doc = frame->Document();
+        QCOMPARE(doc->Fonts().Count(), std::size_t(2));
+        doc->Fonts().Delete(doc->Fonts().At(0));
+        doc->MarkModified(true);
+        QVERIFY(writeFile({"Gamma"}));  // another program saves meanwhile
+        const auto changed = readWholeFile(path);
+
+        auto cancel = answerNextBox(QMessageBox::Cancel);
+        QVERIFY(!frame->RunCommand(MainFrm::ID_FILE_SAVE));
+        QVERIFY(cancel->text.startsWith("fonts.pdb has been changed on disk since this document was opened"));
+        QCOMPARE(readWholeFile(path), changed);
+        QVERIFY(doc->IsModified());
+
+        auto ok = answerNextBox(QMessageBox::Ok);
+        QVERIFY(frame->RunCommand(MainFrm::ID_FILE_SAVE));
+        QVERIFY(!ok->text.isEmpty());
+        QVERIFY(readWholeFile(path) != changed);
+        QVERIFY(!doc->IsModified());
+    }
+
     void detailsDialogKeepsTooLongNamesAndStyles() {
         FontDetails details;
         details.size = "12";
