@@ -3,7 +3,7 @@
 
 #include "RecentFileList.h"
 #include "core/FontDoc.h"
-#include "platform/win/EqualNoCase.h"
+#include "core/PathNames.h"
 #include "resources/converter/ConverterStrings.h"
 
 std::optional<std::string> PathFittingBuffer(std::optional<std::string> path, std::size_t bufferChars) {
@@ -43,7 +43,7 @@ bool DocumentCommands::OpenDocumentFile(const std::optional<std::string>& path) 
     const bool fromDialog = !path;
     const std::optional<std::string> chosen = fromDialog ? host_.AskOpenPath() : path;
     if (!chosen) return false;
-    if (doc_ && win::EqualNoCase(*chosen, doc_->GetPathName())) return true;
+    if (doc_ && SameFilePath(*chosen, doc_->GetPathName())) return true;
 
     DocPtr doc = MakeDocument();
     if (!doc->OnOpenDocument(*chosen)) return false;

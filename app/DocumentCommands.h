@@ -45,8 +45,8 @@ public:
 
     // New: closes the current document, then makes an untitled one current.
     bool NewDocument();
-    // Open: the dialog when path is none. The same path as the current document (without regard
-    // to case) does nothing. The save prompt for the current document comes only after the new
+    // Open: the dialog when path is none. The current document's own file (as the file system
+    // compares paths, see SameFilePath) does nothing. The save prompt for the current document comes only after the new
     // file has been read; Cancel there keeps the current one and still counts as success.
     bool OpenDocumentFile(const std::optional<std::string>& path);
     // A recent-file command: opens the file and moves it to the top, or removes a file that
