@@ -94,7 +94,7 @@ FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, Do
     return nullptr;
 }
 
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, const PalmUserList& users,
+bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
                      win::HMODULE aide, UserChooser& chooser, DocumentUi& ui) {
     if (!saveCommand()) return false;
     return InstallToHandheld(doc, users, aide, chooser, ui);

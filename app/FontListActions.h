@@ -70,5 +70,5 @@ std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::ve
 FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, DocumentUi& ui);
 
 // Install: runs the Save command first; a cancelled or failed save installs nothing.
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, const PalmUserList& users,
+bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
                      win::HMODULE aide, UserChooser& chooser, DocumentUi& ui);
