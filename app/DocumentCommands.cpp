@@ -6,9 +6,19 @@
 #include "core/PathNames.h"
 #include "resources/converter/ConverterStrings.h"
 
+#include <filesystem>
+
 std::optional<std::string> PathFittingBuffer(std::optional<std::string> path, std::size_t bufferChars) {
     if (path && path->size() >= bufferChars) return std::nullopt;
     return path;
+}
+
+std::optional<std::string> MissingFolderText(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return std::nullopt;
+    return folder.string() + "\nThe folder does not exist. Check the path and try again.";
 }
 
 void DocumentCommands::Releaser::operator()(CFontDoc* doc) const {

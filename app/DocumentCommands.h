@@ -32,6 +32,10 @@ inline constexpr std::size_t kOpenDialogBuffer = 256;
 inline constexpr std::size_t kSaveDialogBuffer = 512;
 std::optional<std::string> PathFittingBuffer(std::optional<std::string> path, std::size_t bufferChars);
 
+// The Save dialog takes only a path whose folder exists: for one whose folder does not, the
+// message that keeps the dialog open ("... does not exist ..."); none for a path it takes.
+std::optional<std::string> MissingFolderText(const std::string& path);
+
 class DocumentCommands {
 public:
     // The first recent-file command ID; 0xE110 is the newest file, 0xE11F the sixteenth.

@@ -12,6 +12,7 @@
 #include "WhenModal.h"
 #include "aboutdlg.h"
 #include "app/ConversionBatch.h"
+#include "app/DocumentCommands.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
 #include "core/FontList.h"
@@ -189,6 +190,9 @@ int main(int argc, char** argv) {
         }
         std::filesystem::remove_all(folder);
     }
+    // The Save dialog's answer to a folder that does not exist.
+    saveNextModal("save-missing-folder");
+    AppMessageBox(*MissingFolderText("/home/ann/No Such Folder/Fonts.pdb"), win::MB_OK);
     saveNextModal("delete-question");
     view.OnDelete();
     saveNextModal("save-changes-question");

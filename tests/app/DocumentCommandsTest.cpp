@@ -286,6 +286,31 @@ TEST(DocumentCommands, DialogPathsLongerThanTheBufferCountAsCancel) {
     EXPECT_EQ(PathFittingBuffer(std::nullopt, kSaveDialogBuffer), std::nullopt);
 }
 
+TEST(DocumentCommands, TheSaveDialogTakesOnlyPathsInExistingFolders) {
+    DesktopSandbox sandbox;
+    std::filesystem::create_directory(sandbox.file("fonts"));
+    const struct {
+        std::string path;
+        bool taken;
+    } cases[] = {
+        {sandbox.file("fonts/a.pdb"), true},
+        {sandbox.file("a.pdb"), true},
+        {"a.pdb", true},  // the current folder
+        {sandbox.file("missing/a.pdb"), false},
+        {sandbox.file("fonts/missing/a.pdb"), false},
+        {sandbox.file("fonts/a.pdb/b.pdb"), false},  // not a folder
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto text = MissingFolderText(c.path);
+        EXPECT_EQ(!text, c.taken);
+        if (text) {
+            EXPECT_EQ(*text, std::filesystem::path(c.path).parent_path().string() +
+                                 "\nThe folder does not exist. Check the path and try again.");
+        }
+    }
+}
+
 TEST(MessageBoxStyle, PlainBoxesGetTheExclamationIcon) {
     using namespace win;
     const struct {
