@@ -2,6 +2,8 @@
 // pool of threads.
 #include "ConversionBatch.h"
 
+#include "core/qz_fileio/AllocationFaults.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
@@ -173,6 +175,7 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             // not even be allocated goes back empty and ends the batch as out of memory.
             std::unique_ptr<BuiltFont> font;
             try {
+                qz_gen::AllocationPoint();
                 font = std::make_unique<BuiltFont>();
                 const auto& c = plan[*index];
                 font->description = DescribeCombination(c);

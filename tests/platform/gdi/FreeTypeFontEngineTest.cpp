@@ -5,6 +5,7 @@
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontList.h"
+#include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/DbRecord.h"
 #include "support/ScriptedDocumentUi.h"
 
@@ -243,6 +244,25 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
         << skipping.result.skipped[0];
     EXPECT_TRUE(skipping.messages.empty());
     EXPECT_EQ(skipping.progress, (std::vector<std::size_t>{1, 2, 3}));
+}
+
+// Running out of memory anywhere in a pooled batch, on a worker or on the adding thread, ends
+// the batch with a failure (or, where the allocation was not needed, lets it complete); it never
+// ends the process.
+TEST(ConvertWithDejaVu, ThreadPoolOutOfMemoryEndsTheBatchNotTheProcess) {
+    const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {8, 9, 10}, {FontStyle::Regular});
+    int failures = 0;
+    for (std::uint64_t at = 1; at <= 40; ++at) {
+        SCOPED_TRACE(at);
+        qz_gen::FailAllocationAt(at);
+        const auto outcome = runPlan(plan, false, 2);
+        const bool failed = qz_gen::AllocationFailed();
+        qz_gen::FailAllocationAt(0);
+        if (!failed) break;
+        ++failures;
+        EXPECT_TRUE(outcome.result.completed || !outcome.result.failure.empty());
+    }
+    EXPECT_GE(failures, 3);  // at least each combination's own allocation
 }
 
 TEST(ConvertWithDejaVu, ThreadPoolCancelledAddsNothingFurther) {
