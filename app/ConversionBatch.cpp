@@ -45,8 +45,9 @@ const char* StyleName(FontStyle style) {
     return "";
 }
 
-std::string SkippedText(const std::vector<std::string>& skipped) {
-    std::string text = "The other fonts were added. These cannot be used on a handheld and were skipped:\n";
+std::string SkippedText(const std::vector<std::string>& skipped, std::size_t added) {
+    std::string text = added > 0 ? "The other fonts were added. These cannot be used on a handheld and were skipped:\n"
+                                 : "No font was added. These cannot be used on a handheld:\n";
     for (const auto& line : skipped) text += "\n" + line;
     return text;
 }

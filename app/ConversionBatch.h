@@ -55,8 +55,8 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
                      bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel = nullptr,
                      const std::function<void(std::size_t, std::size_t)>& progress = {});
 
-// The one message that names the skipped combinations of a batch whose other fonts were added.
-std::string SkippedText(const std::vector<std::string>& skipped);
+// The one message that names the skipped combinations of a batch that added added fonts.
+std::string SkippedText(const std::vector<std::string>& skipped, std::size_t added);
 
 // The threads RunBatchOnThreads uses unless told otherwise: one per core.
 unsigned DefaultBatchThreads();

@@ -124,7 +124,7 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
     // Combinations a handheld cannot take are skipped; one message names them all.
     std::vector<std::string> skipped;
     const auto showSkipped = [&] {
-        if (!skipped.empty()) AppMessageBox(SkippedText(skipped), win::MB_OK);
+        if (!skipped.empty()) AppMessageBox(SkippedText(skipped, target.Count()), win::MB_OK);
     };
     if (plan.size() <= 1) {
         bool converted = false;

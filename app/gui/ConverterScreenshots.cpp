@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
             const auto plan = PlanBatch({*face}, {24, 25, 26}, {FontStyle::BoldItalic});
             const BatchResult result = RunBatch(context.engine, batch, plan, true, frame.Ui());
             saveNextModal("add-group-skipped");
-            if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped), win::MB_OK);
+            if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped, result.converted), win::MB_OK);
         }
     }
     // Save over a file that another program changed after it was saved here.

@@ -271,6 +271,16 @@ private slots:
         QCOMPARE(boxes.size(), 1);
         QVERIFY2(boxes[0].startsWith("The other fonts were added.") && boxes[0].contains(" Regular 10 pt: the record would be "),
                  qPrintable(boxes[0]));
+
+        // The only combination too large: converted on this thread, nothing added, one message.
+        for (auto& s : desk->settings.sizes) s.checked = s.size == 10;
+        boxes.clear();
+        CFontList single(ui);
+        QVERIFY(single.New());
+        QVERIFY(BatchConvert(single, {desk->catalog.Entries()[0]}, desk->context, nullptr));
+        QCOMPARE(single.Count(), std::size_t(0));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith("No font was added."), qPrintable(boxes[0]));
     }
 
     void failedConversionShowsOneMessageAndFails() {
