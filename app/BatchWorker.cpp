@@ -64,6 +64,11 @@ std::string BatchWorker::FailureText() const {
     return failure_;
 }
 
+std::vector<std::string> BatchWorker::Skipped() const {
+    std::lock_guard lock(lock_);
+    return skipped_;
+}
+
 void BatchWorker::PostStatus(BatchStatus status, std::string failure, bool failureShown) {
     status_ = status;
     failure_ = failure;
@@ -80,6 +85,7 @@ void BatchWorker::Work() {
     const BatchResult result =
         RunCatching(engine_, target_, plan_, highDensity_, *this, &cancel_, stepped, failureShown);
     std::lock_guard lock(lock_);
+    skipped_ = result.skipped;
     // A cancelled batch ends without another word: the window has stopped listening.
     if (cancel_) return;
     if (result.completed) PostStatus(BatchStatus::Finished);
@@ -137,9 +143,10 @@ std::string UnshownFailureText(const std::string& failure) {
 }
 
 bool ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
-                         bool highDensity, DocumentUi& ui) {
+                         bool highDensity, DocumentUi& ui, std::vector<std::string>* skipped) {
     bool failureShown = true;
     const BatchResult result = RunCatching(engine, target, plan, highDensity, ui, nullptr, {}, failureShown);
+    if (skipped) *skipped = result.skipped;
     if (result.completed) return true;
     if (!failureShown) ui.MessageBox(UnshownFailureText(result.failure), win::MB_OK);
     return false;

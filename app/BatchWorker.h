@@ -70,6 +70,8 @@ public:
     std::size_t Total() const { return plan_.size(); }
     BatchStatus Status() const;
     std::string FailureText() const;
+    // After the worker has ended: the combinations it skipped (see BatchResult::skipped).
+    std::vector<std::string> Skipped() const;
 
     // The window's side of a message: the one the worker waits to have shown (none when there
     // is none or Cancel came first), and the button that answered it.
@@ -94,6 +96,7 @@ private:
     std::atomic<bool> cancel_{false};  // set under lock_; read between combinations
     BatchStatus status_ = BatchStatus::None;
     std::string failure_;
+    std::vector<std::string> skipped_;
     std::optional<BatchMessage> pending_;
     bool waitingForAnswer_ = false;
     std::optional<int> answer_;
@@ -124,6 +127,6 @@ std::string UnshownFailureText(const std::string& failure);
 
 // The single-combination case on the calling thread: the same conversion as the worker's, with
 // a converter error shown through ui as the worker's failure would be. True when every
-// combination was converted.
+// combination was converted or skipped; skipped, when given, gets those the handheld cannot take.
 bool ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
-                         bool highDensity, DocumentUi& ui);
+                         bool highDensity, DocumentUi& ui, std::vector<std::string>* skipped = nullptr);

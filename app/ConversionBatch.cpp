@@ -2,6 +2,8 @@
 // pool of threads.
 #include "ConversionBatch.h"
 
+#include "core/qz_fileio/AllocationFaults.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <memory>
@@ -43,6 +45,26 @@ const char* StyleName(FontStyle style) {
     return "";
 }
 
+std::string SkippedText(const std::vector<std::string>& skipped, std::size_t added) {
+    std::string text = added > 0 ? "The other fonts were added. These cannot be used on a handheld and were skipped:\n"
+                                 : "No font was added. These cannot be used on a handheld:\n";
+    for (const auto& line : skipped) text += "\n" + line;
+    return text;
+}
+
+namespace {
+// Adds one built combination to result's list; false when the batch must stop.
+bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string why, int size,
+                const gdi::LOGFONT& description, DocumentUi& ui, BatchResult& result) {
+    switch (AddBuiltFontOrRefuse(list, record, built, size, description, ui, &why)) {
+    case AddOutcome::Added: ++result.converted; return true;
+    case AddOutcome::Refused: result.skipped.push_back(why); return true;
+    case AddOutcome::Failed: result.failure = failureOf(why); return false;
+    }
+    return false;
+}
+}  // namespace
+
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
                      bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel,
                      const std::function<void(std::size_t, std::size_t)>& progress) {
@@ -52,13 +74,12 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
             result.cancelled = true;
             return result;
         }
+        const gdi::LOGFONT description = DescribeCombination(combination);
+        CFontRecord record;
         std::string why;
-        if (!ConvertOne(engine, list, highDensity, combination.size, DescribeCombination(combination), ui, &why)) {
-            result.failure = failureOf(why);
-            return result;
-        }
-        ++result.converted;
-        if (progress) progress(result.converted, plan.size());
+        const bool built = BuildOne(engine, record, highDensity, combination.size, description, &why);
+        if (!addToBatch(list, record, built, why, combination.size, description, ui, result)) return result;
+        if (progress) progress(result.Done(), plan.size());
     }
     result.completed = true;
     return result;
@@ -84,7 +105,7 @@ struct BuiltFont {
 class BuildQueue {
 public:
     BuildQueue(std::size_t total, std::size_t window, const std::atomic<bool>* cancel)
-        : slots_(total), window_(window), cancel_(cancel) {}
+        : slots_(total), put_(total, false), window_(window), cancel_(cancel) {}
 
     // The next combination to build; none once the batch has stopped (or been cancelled) or
     // every one is taken. A combination handed out is always built and put back.
@@ -99,19 +120,21 @@ public:
         }
         return next_++;
     }
+    // font is null when there was no memory to build it in.
     void Put(std::size_t index, std::unique_ptr<BuiltFont> font) {
         {
             std::lock_guard lock(mutex_);
             slots_[index] = std::move(font);
+            put_[index] = true;
         }
         ready_.notify_all();
     }
-    // The font of combination index, waiting until it is built; none when the batch stopped
-    // before any worker took it.
-    std::unique_ptr<BuiltFont> Wait(std::size_t index) {
+    // The font of combination index (null when it could not be allocated), waiting until it is
+    // built; none when the batch stopped before any worker took it.
+    std::optional<std::unique_ptr<BuiltFont>> Wait(std::size_t index) {
         std::unique_lock lock(mutex_);
-        ready_.wait(lock, [&] { return slots_[index] != nullptr || (stopped_ && index >= next_); });
-        if (!slots_[index]) return nullptr;
+        ready_.wait(lock, [&] { return put_[index] || (stopped_ && index >= next_); });
+        if (!put_[index]) return std::nullopt;
         auto font = std::move(slots_[index]);
         consumed_ = index + 1;
         lock.unlock();
@@ -132,6 +155,7 @@ private:
     std::mutex mutex_;
     std::condition_variable ready_, space_;
     std::vector<std::unique_ptr<BuiltFont>> slots_;
+    std::vector<bool> put_;
     std::size_t window_;
     const std::atomic<bool>* cancel_;
     std::size_t next_ = 0;
@@ -148,14 +172,20 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
     BuildQueue queue(plan.size(), 2 * workerCount, cancel);
     const auto work = [&] {
         while (const auto index = queue.Take()) {
-            auto font = std::make_unique<BuiltFont>();
-            const auto& c = plan[*index];
-            font->description = DescribeCombination(c);
+            // Running out of memory ends this combination, never the process: a font that could
+            // not even be allocated goes back empty and ends the batch as out of memory.
+            std::unique_ptr<BuiltFont> font;
             try {
+                qz_gen::AllocationPoint();
+                font = std::make_unique<BuiltFont>();
+                const auto& c = plan[*index];
+                font->description = DescribeCombination(c);
                 font->built = BuildOne(engine, font->record, highDensity, c.size, font->description, &font->why);
             } catch (const std::bad_alloc&) {
-                font->built = false;
-                font->why.clear();  // reported as running out of memory
+                if (font) {
+                    font->built = false;
+                    font->why.clear();  // reported as running out of memory
+                }
             }
             queue.Put(*index, std::move(font));
         }
@@ -187,15 +217,16 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             result.cancelled = true;
             break;
         }
-        std::string why = font->why;
-        if (!AddBuiltFont(list, font->record, font->built, plan[index].size, font->description, ui, &why)) {
-            result.failure = failureOf(why);
+        if (!*font) {  // the worker had no memory to build it in
+            result.failure = failureOf({});
             break;
         }
-        ++result.converted;
-        if (progress) progress(result.converted, plan.size());
+        BuiltFont& built = **font;
+        if (!addToBatch(list, built.record, built.built, built.why, plan[index].size, built.description, ui, result))
+            break;
+        if (progress) progress(result.Done(), plan.size());
     }
     // Fonts still in flight are finished and dropped when the workers are joined on return.
-    result.completed = result.converted == plan.size();
+    result.completed = result.failure.empty() && !result.cancelled && result.Done() == plan.size();
     return result;
 }

@@ -37,18 +37,26 @@ gdi::LOGFONT DescribeCombination(const Combination& combination);
 const char* StyleName(FontStyle style);
 
 struct BatchResult {
-    bool completed = false;     // every combination converted
+    bool completed = false;     // every combination converted or skipped
     bool cancelled = false;
     std::size_t converted = 0;
     std::string failure;        // why the batch stopped, when it failed
+    // The combinations the handheld cannot take (too large, a name its code page cannot hold),
+    // one line each naming the font, style, size and cause; the batch went on past them.
+    std::vector<std::string> skipped;
+    std::size_t Done() const { return converted + skipped.size(); }
 };
 
 // Converts the plan into list (a temporary list after New). cancel is read before each
-// combination; progress(done, total) follows each success. Stops at the first failure, which
-// ConvertOne has reported through ui.
+// combination; progress(done, total) follows each combination added or skipped. A combination
+// the handheld cannot take is skipped without a message (see BatchResult::skipped); the batch
+// stops at any other failure, which the conversion has reported through ui.
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
                      bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel = nullptr,
                      const std::function<void(std::size_t, std::size_t)>& progress = {});
+
+// The one message that names the skipped combinations of a batch that added added fonts.
+std::string SkippedText(const std::vector<std::string>& skipped, std::size_t added);
 
 // The threads RunBatchOnThreads uses unless told otherwise: one per core.
 unsigned DefaultBatchThreads();

@@ -3,12 +3,22 @@
 
 #include "RecentFileList.h"
 #include "core/FontDoc.h"
-#include "platform/win/EqualNoCase.h"
+#include "core/PathNames.h"
 #include "resources/converter/ConverterStrings.h"
+
+#include <filesystem>
 
 std::optional<std::string> PathFittingBuffer(std::optional<std::string> path, std::size_t bufferChars) {
     if (path && path->size() >= bufferChars) return std::nullopt;
     return path;
+}
+
+std::optional<std::string> MissingFolderText(const std::string& path) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec)) return std::nullopt;
+    return folder.string() + "\nThe folder does not exist. Check the path and try again.";
 }
 
 void DocumentCommands::Releaser::operator()(CFontDoc* doc) const {
@@ -43,7 +53,7 @@ bool DocumentCommands::OpenDocumentFile(const std::optional<std::string>& path) 
     const bool fromDialog = !path;
     const std::optional<std::string> chosen = fromDialog ? host_.AskOpenPath() : path;
     if (!chosen) return false;
-    if (doc_ && win::EqualNoCase(*chosen, doc_->GetPathName())) return true;
+    if (doc_ && SameFilePath(*chosen, doc_->GetPathName())) return true;
 
     DocPtr doc = MakeDocument();
     if (!doc->OnOpenDocument(*chosen)) return false;

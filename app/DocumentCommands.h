@@ -32,6 +32,10 @@ inline constexpr std::size_t kOpenDialogBuffer = 256;
 inline constexpr std::size_t kSaveDialogBuffer = 512;
 std::optional<std::string> PathFittingBuffer(std::optional<std::string> path, std::size_t bufferChars);
 
+// The Save dialog takes only a path whose folder exists: for one whose folder does not, the
+// message that keeps the dialog open ("... does not exist ..."); none for a path it takes.
+std::optional<std::string> MissingFolderText(const std::string& path);
+
 class DocumentCommands {
 public:
     // The first recent-file command ID; 0xE110 is the newest file, 0xE11F the sixteenth.
@@ -45,8 +49,8 @@ public:
 
     // New: closes the current document, then makes an untitled one current.
     bool NewDocument();
-    // Open: the dialog when path is none. The same path as the current document (without regard
-    // to case) does nothing. The save prompt for the current document comes only after the new
+    // Open: the dialog when path is none. The current document's own file (as the file system
+    // compares paths, see SameFilePath) does nothing. The save prompt for the current document comes only after the new
     // file has been read; Cancel there keeps the current one and still counts as success.
     bool OpenDocumentFile(const std::optional<std::string>& path);
     // A recent-file command: opens the file and moves it to the top, or removes a file that

@@ -4,6 +4,7 @@
 #include "core/DocumentUi.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
@@ -18,10 +19,41 @@ FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize) {
     return details;
 }
 
-DetailsProblem CheckDetails(const std::string& name, const std::string& style) {
-    if (name.size() > CFontList::kMaxNameLength) return DetailsProblem::NameTooLong;
-    if (style.size() > CFontList::kMaxStyleLength) return DetailsProblem::StyleTooLong;
-    return DetailsProblem::None;
+DetailsCheck CheckDetails(const std::string& name, const std::string& style, std::uint32_t codePage) {
+    DetailsCheck check;
+    const auto encodedName = gdi::CodePageFromUtf8(name, codePage);
+    const auto encodedStyle = gdi::CodePageFromUtf8(style, codePage);
+    if (!encodedName.ok) check.problem = DetailsProblem::NameCharacter, check.character = encodedName.missing;
+    else if (encodedName.bytes.size() > CFontList::kMaxNameLength) check.problem = DetailsProblem::NameTooLong;
+    else if (!encodedStyle.ok) check.problem = DetailsProblem::StyleCharacter, check.character = encodedStyle.missing;
+    else if (encodedStyle.bytes.size() > CFontList::kMaxStyleLength) check.problem = DetailsProblem::StyleTooLong;
+    if (check.problem != DetailsProblem::None) return check;
+    check.name = encodedName.bytes;
+    check.style = encodedStyle.bytes;
+    return check;
+}
+
+std::string MissingCharacterText(const DetailsCheck& check, std::uint32_t codePage) {
+    return std::string(check.problem == DetailsProblem::NameCharacter ? "The font name" : "The font style") +
+           " can not hold the character " + gdi::DescribeCharacter(check.character) +
+           ": the handheld's code page " + std::to_string(codePage) + " has no such character.";
+}
+
+FontDetails DetailsOf(const CFontDoc& doc, const FontEntry& entry) {
+    FontDetails details;
+    details.canChange = false;
+    details.highDensity = entry.highDensity != 0 ? 1 : 0;
+    details.size = std::to_string(entry.size);
+    details.codePage = doc.Fonts().CodePage();
+    details.name = gdi::CodePageToUtf8(entry.name, details.codePage);
+    details.style = gdi::CodePageToUtf8(entry.style, details.codePage);
+    return details;
+}
+
+bool RenameFont(CFontDoc& doc, FontEntry& entry, const FontDetails& details) {
+    const DetailsCheck check = CheckDetails(details.name, details.style, doc.Fonts().CodePage());
+    if (check.problem != DetailsProblem::None) return false;
+    return doc.Fonts().Rename(&entry, check.name, check.style);
 }
 
 int PointSizeFromTenths(int tenths) { return std::abs(tenths) / 10; }
@@ -62,7 +94,7 @@ FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, Do
     return nullptr;
 }
 
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, const PalmUserList& users,
+bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
                      win::HMODULE aide, UserChooser& chooser, DocumentUi& ui) {
     if (!saveCommand()) return false;
     return InstallToHandheld(doc, users, aide, chooser, ui);

@@ -6,6 +6,7 @@
 #include "PalmUser.h"
 #include "platform/gdi/FontEngine.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,22 +16,39 @@ class CFontDoc;
 class DocumentUi;
 struct FontEntry;
 
-// What the details dialog shows and hands back.
+// What the details dialog shows and hands back. Name and style are UTF-8 text here; the record
+// holds them in codePage, the desktop's code page the handheld reads them in.
 struct FontDetails {
     bool canChange = true;   // false: the High-density box is disabled
     int highDensity = 1;     // 0 or 1; a value outside 0..2 shows unchecked
     std::string size;        // the point size as "%d"
     std::string name;
     std::string style;
+    std::uint32_t codePage = 1252;
 };
 
 // The details a new font is proposed with: the face name, "B" for a weight above 400 and "I"
 // for italic, the size, High-density checked and changeable.
 FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize);
 
-// The details dialog's OK: the name is checked first (63 characters), then the style (31).
-enum class DetailsProblem { None, NameTooLong, StyleTooLong };
-DetailsProblem CheckDetails(const std::string& name, const std::string& style);
+// The details dialog's OK: the name is checked first, then the style. Each must be text the code
+// page has every character of, and fit 63 (name) or 31 (style) bytes in it.
+enum class DetailsProblem { None, NameTooLong, StyleTooLong, NameCharacter, StyleCharacter };
+struct DetailsCheck {
+    DetailsProblem problem = DetailsProblem::None;
+    std::uint32_t character = 0;  // the character the code page lacks
+    std::string name, style;      // in the code page, when there is no problem
+};
+DetailsCheck CheckDetails(const std::string& name, const std::string& style, std::uint32_t codePage);
+// The message for a name or style holding a character the code page lacks.
+std::string MissingCharacterText(const DetailsCheck& check, std::uint32_t codePage);
+
+// A font's details as the dialog shows them: name and style turned into UTF-8 from the list's
+// code page, without losing a byte.
+FontDetails DetailsOf(const CFontDoc& doc, const FontEntry& entry);
+// Edit's OK: gives entry the dialog's name and style in the list's code page (checked with
+// CheckDetails first). A name that was not changed keeps its bytes.
+bool RenameFont(CFontDoc& doc, FontEntry& entry, const FontDetails& details);
 
 // The point size of the font dialog's size in tenths of a point (made positive).
 int PointSizeFromTenths(int tenths);
@@ -52,5 +70,5 @@ std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::ve
 FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, DocumentUi& ui);
 
 // Install: runs the Save command first; a cancelled or failed save installs nothing.
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, const PalmUserList& users,
+bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
                      win::HMODULE aide, UserChooser& chooser, DocumentUi& ui);

@@ -64,20 +64,27 @@ void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& pat
     check(install(user.name.c_str(), path.c_str()), "PltInstallFile");
 }
 
-bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
+bool InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
                        DocumentUi& ui) {
     if (doc.GetPathName().empty()) return false;
-    PalmUser& user = doc.InstallUser();
-    if (user.name.empty()) {
-        if (users.size() > 1) {
-            const auto chosen = chooser.Choose(users);
-            if (!chosen) return false;
-            user = *chosen;
-        } else if (users.size() == 1) {
-            user = users.front();
-        }
-    }
     try {
+        ReadPalmUsers(aide, users);
+        if (users.empty()) {
+            ui.MessageBox(converter::LoadConverterString(converter::kStrNoPalmUsers), win::MB_OK);
+            return false;
+        }
+        PalmUser& user = doc.InstallUser();
+        const bool stillThere = std::any_of(users.begin(), users.end(), [&](const PalmUser& u) { return u.name == user.name; });
+        if (!stillThere) user = PalmUser();
+        if (user.name.empty()) {
+            if (users.size() > 1) {
+                const auto chosen = chooser.Choose(users);
+                if (!chosen) return false;
+                user = *chosen;
+            } else {
+                user = users.front();
+            }
+        }
         InstallFile(user, aide, doc.GetPathName());
         ui.MessageBox(converter::FormatConverterString(converter::kStrWillBeInstalled, fileNameOf(doc.GetPathName()).c_str()), win::MB_OK);
         return true;

@@ -1,5 +1,5 @@
-// PalmUser.h: the Palm users the install aide knows, read once at start-up, and installing a
-// Typehold file for one of them. Failures of the aide raise the converter's qz_gen::CException
+// PalmUser.h: the Palm users the install aide knows, read at start-up and again at every
+// Install, and installing a Typehold file for one of them. Failures of the aide raise the converter's qz_gen::CException
 // (thrown by pointer) with text 132 for a missing function and 131 for a failing one.
 #pragma once
 
@@ -34,8 +34,11 @@ int ReadPalmUsers(win::HMODULE aide, PalmUserList& users);
 // Withdraws path from the user's queue (whatever the result) and queues it again.
 void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& path);
 
-// The Install of a saved document: asks for the user the first time when there are several (one
-// user is taken as it is), queues the document's file and confirms with message 141. Errors are
-// shown through ui; the result is false for them, for a document without a path and for Cancel.
-bool InstallToHandheld(CFontDoc& doc, const PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
+// The Install of a saved document: reads the users again (into users), so that a user added
+// since start-up is offered and a removed one is not used (a document's chosen user who is gone
+// is forgotten); asks for the user the first time when there are several (one user is taken as
+// it is), queues the document's file and confirms with message 141. No user left shows message
+// 130. Errors are shown through ui; the result is false for them, for a document without a path
+// and for Cancel.
+bool InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
                        DocumentUi& ui);

@@ -2,7 +2,7 @@
 #include "RecentFileList.h"
 
 #include "RegistryStore.h"
-#include "platform/win/EqualNoCase.h"
+#include "core/PathNames.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,7 +47,7 @@ void RecentFileList::Add(const std::string& path) {
 }
 
 void RecentFileList::Remove(const std::string& path) {
-    std::erase_if(paths_, [&](const std::string& p) { return win::EqualNoCase(p, path); });
+    std::erase_if(paths_, [&](const std::string& p) { return SameFilePath(p, path); });
 }
 
 std::string RecentFileList::NewestAt(std::size_t index) const {

@@ -4,6 +4,7 @@
 #include "FontWrapper.h"
 
 #include "ConduitMessages.h"
+#include "PictureNames.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/bytes/ByteWriter.h"
 #include "platform/win/AtomicFile.h"
@@ -27,8 +28,9 @@ constexpr std::uint16_t kAttrStream = 0x0080;
 }  // namespace
 
 std::string FontDatabaseName(const std::string& title) {
-    if (title.size() <= 31) return title;
-    return title.substr(0, 27) + ".ttf";
+    const std::string whole = HandheldNameOf(title, std::string::npos);
+    if (whole.size() <= kMaxDatabaseName) return whole;
+    return HandheldNameOf(title, kMaxDatabaseName - 4) + ".ttf";
 }
 
 std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const std::string& title) {

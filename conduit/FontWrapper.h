@@ -12,11 +12,12 @@
 #include <string>
 #include <vector>
 
-// The database bytes for a font of these bytes, named title (cut to 27 characters and ".ttf" when
-// it does not fit 31).
+// The database bytes for a font of these bytes, named FontDatabaseName(title).
 std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const std::string& title);
 
-// The name the database gets for a font file's title.
+// The name the database gets for a font file's title (UTF-8): the title in the handheld's code
+// page (see HandheldNameOf), or, when that is longer than 31 bytes, its first 27 bytes cut on a
+// character boundary and ".ttf".
 std::string FontDatabaseName(const std::string& title);
 
 // Wraps the file at path and hands the result, named title + ".pdb" in a private temporary folder,

@@ -4,11 +4,14 @@
 #include "platform/gdi/CodePages.h"
 #include "platform/win/PercentEscape.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 constexpr std::uint32_t kHandheldCodePage = 1252;
@@ -54,58 +57,58 @@ std::optional<unsigned char> escapeAt(std::string_view s, std::size_t i) {
     return b;
 }
 
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | c >> 6);
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {  // the code page has nothing beyond the basic plane
-        out += static_cast<char>(0xE0 | c >> 12);
-        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+bool inCodePage(std::uint32_t c) { return unicodeToByte().count(c) != 0; }
+
+// The character a run of escapes at s[i] stands for, and the run's length: the escaped UTF-8
+// bytes of one character the code page lacks (how a file name's foreign character is kept on
+// the handheld). None when there is no such run at i.
+std::optional<std::pair<std::uint32_t, std::size_t>> foreignCharacterAt(std::string_view s, std::size_t i) {
+    std::string utf8;
+    for (std::size_t k = i; utf8.size() < 4 && s.size() - k >= 3 && s[k] == '%'; k += 3) {
+        const int high = upperHexDigit(s[k + 1]), low = upperHexDigit(s[k + 2]);
+        if (high < 0 || low < 0 || high < 8) break;
+        utf8 += static_cast<char>(high * 16 + low);
+        const auto c = gdi::Utf8At(utf8, 0);
+        if (c && c->second == utf8.size()) {
+            if (inCodePage(c->first)) return std::nullopt;
+            return std::pair{c->first, 3 * utf8.size()};
+        }
     }
+    return std::nullopt;
 }
 
-// The character of the UTF-8 sequence at s[i] and its length; none when it is not valid UTF-8.
-std::optional<std::pair<std::uint32_t, std::size_t>> utf8At(std::string_view s, std::size_t i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) return std::pair{std::uint32_t(b0), std::size_t(1)};
-    std::size_t length = 0;
-    std::uint32_t c = 0, least = 0;
-    if ((b0 & 0xE0) == 0xC0) length = 2, c = b0 & 0x1F, least = 0x80;
-    else if ((b0 & 0xF0) == 0xE0) length = 3, c = b0 & 0x0F, least = 0x800;
-    else if ((b0 & 0xF8) == 0xF0) length = 4, c = b0 & 0x07, least = 0x10000;
-    else return std::nullopt;
-    if (s.size() - i < length) return std::nullopt;
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return std::nullopt;
-        c = c << 6 | (b & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-    return std::pair{c, length};
-}
-
-// The file name's text in the code page, with escapes undone when decodeEscapes is set; none
-// when it holds a character the code page lacks or is not UTF-8.
-std::optional<std::string> toCodePage(std::string_view s, bool decodeEscapes) {
+// The file name's text in the code page, with escapes undone when decodeEscapes is set; a
+// character the code page lacks becomes the escapes of its UTF-8 bytes. ends, when given, gets
+// the end of each character's bytes, where the text may be cut. None when it is not UTF-8.
+std::optional<std::string> toCodePage(std::string_view s, bool decodeEscapes, std::vector<std::size_t>* ends) {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
         if (decodeEscapes)
             if (const auto b = escapeAt(s, i)) {
                 out += static_cast<char>(*b);
                 i += 3;
+                if (ends) ends->push_back(out.size());
                 continue;
             }
-        const auto c = utf8At(s, i);
+        const auto c = gdi::Utf8At(s, i);
         if (!c) return std::nullopt;
         const auto it = unicodeToByte().find(c->first);
-        if (it == unicodeToByte().end()) return std::nullopt;
-        out += it->second;
+        if (it != unicodeToByte().end()) out += it->second;
+        else for (std::size_t k = 0; k < c->second; ++k) win::AppendPercentEscape(out, static_cast<unsigned char>(s[i + k]));
         i += c->second;
+        if (ends) ends->push_back(out.size());
     }
     return out;
+}
+
+// text cut to at most limit bytes at the last character end that fits.
+std::string cutAt(std::string text, const std::vector<std::size_t>& ends, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    std::size_t cut = 0;
+    for (const std::size_t end : ends)
+        if (end <= limit) cut = end;
+    text.resize(cut);
+    return text;
 }
 }  // namespace
 
@@ -114,30 +117,33 @@ std::string FileNameForDatabase(const std::string& name) {
     const bool onlyDots = name == "." || name == "..";
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto b = static_cast<unsigned char>(name[i]);
-        if (cannotBeInFileName(b) || (onlyDots && i == 0)) win::AppendPercentEscape(out, b);
-        else if (escapeAt(name, i)) win::AppendPercentEscape(out, '%');
-        else appendUtf8(out, byteToUnicode()[b]);
+        if (const auto foreign = foreignCharacterAt(name, i)) {
+            gdi::AppendUtf8(out, foreign->first);
+            i += foreign->second - 1;
+        } else if (cannotBeInFileName(b) || (onlyDots && i == 0)) {
+            win::AppendPercentEscape(out, b);
+        } else if (escapeAt(name, i)) {
+            win::AppendPercentEscape(out, '%');
+        } else {
+            gdi::AppendUtf8(out, byteToUnicode()[b]);
+        }
     }
     return out;
 }
 
+std::string HandheldNameOf(const std::string& text, std::size_t maxBytes) {
+    std::vector<std::size_t> ends;
+    if (auto name = toCodePage(text, false, &ends)) return cutAt(std::move(*name), ends, maxBytes);
+    // Not UTF-8: the bytes, not cut inside what looks like a UTF-8 sequence.
+    std::size_t cut = std::min(maxBytes, text.size());
+    if (cut < text.size())
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut);
+}
+
 std::string DatabaseNameFromFile(const std::string& stem) {
-    std::string name;
-    bool rawBytes = false;
-    if (auto decoded = toCodePage(stem, true); decoded && FileNameForDatabase(*decoded) == stem) {
-        name = std::move(*decoded);
-    } else if (auto literal = toCodePage(stem, false)) {
-        name = std::move(*literal);
-    } else {
-        name = stem;
-        rawBytes = true;
-    }
-    if (name.size() > kMaxDatabaseName) {
-        std::size_t cut = kMaxDatabaseName;
-        // Code-page text is one byte a character; UTF-8 bytes are cut before a whole character.
-        if (rawBytes)
-            while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-        name.resize(cut);
-    }
-    return name;
+    std::vector<std::size_t> ends;
+    if (auto decoded = toCodePage(stem, true, &ends); decoded && FileNameForDatabase(*decoded) == stem)
+        return cutAt(std::move(*decoded), ends, kMaxDatabaseName);
+    return HandheldNameOf(stem, kMaxDatabaseName);
 }

@@ -8,6 +8,10 @@
 // have no character in the code page, and the names "." and "..". Those become %XX (upper-case
 // hex). A "%" that is followed by such an escape's digits becomes %25, so that no handheld name
 // is mistaken for another; every other "%" stays as it is.
+//
+// A file name's character that the code page lacks ("日") is kept on the handheld as the escapes
+// of its UTF-8 bytes ("%E6%97%A5"), and such a run of escapes becomes the character again on the
+// desktop. (So a file that is itself named with such escapes comes back with the character.)
 #pragma once
 
 #include <cstddef>
@@ -20,7 +24,11 @@ std::string FileNameForDatabase(const std::string& name);
 
 // The handheld name for a file name without its extension: the escapes undone and the text
 // turned into the handheld's code page, when the file name is exactly what FileNameForDatabase
-// makes of that name; otherwise the file name taken literally (its text in the code page, or
-// its bytes unchanged when it has characters the code page lacks). Cut to 31 bytes on a
-// character boundary.
+// makes of that name; otherwise the file name taken literally (HandheldNameOf). Cut to 31 bytes
+// on a character boundary.
 std::string DatabaseNameFromFile(const std::string& fileStem);
+
+// UTF-8 text in the handheld's code page, a character the code page lacks as the escapes of its
+// UTF-8 bytes, cut to at most maxBytes without splitting a character (text that is not UTF-8 is
+// taken as bytes).
+std::string HandheldNameOf(const std::string& text, std::size_t maxBytes);

@@ -15,6 +15,14 @@ bool isWritableFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && (st.st_mode & 0222) != 0;
 }
 
+std::optional<CDocMan::DiskState> diskStateOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return CDocMan::DiskState{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                              static_cast<std::uint64_t>(st.st_size), static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                              static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
 }  // namespace
 
 bool CDocMan::OnSaveDocument(const std::string&) { return true; }
@@ -45,16 +53,32 @@ bool CDocMan::DoSave(const std::optional<std::string>& path, bool replace) {
         if (!answer) return false;
         chosen = *answer;
     }
+    if (chosen == path_ && !MayOverwriteChangedFile(chosen)) return false;
     ui_.ShowWaitCursor(true);
     // A failed save leaves no file behind: the document is written to a temporary file that
     // only replaces the chosen one once it is complete.
     const bool saved = OnSaveDocument(chosen);
     if (saved && replace) SetPathName(chosen);
+    if (saved && chosen == path_) onDisk_ = diskStateOf(chosen);
     ui_.ShowWaitCursor(false);
     return saved;
 }
 
+bool CDocMan::MayOverwriteChangedFile(const std::string& path) {
+    if (!onDisk_) return true;
+    const auto now = diskStateOf(path);
+    if (!now || *now == *onDisk_) return true;
+    const std::string text = fileNameOf(path) +
+                             " has been changed on disk since this document was opened or last saved, by another "
+                             "window or program.\n\nOverwrite it with this document? Cancel keeps the document "
+                             "open without saving.";
+    return ui_.MessageBox(text, win::MB_OKCANCEL | win::MB_ICONWARNING) == win::IDOK;
+}
+
+void CDocMan::RememberDiskState(const std::string& path) { onDisk_ = diskStateOf(path); }
+
 void CDocMan::SetPathName(const std::string& path) {
+    if (path != path_) onDisk_.reset();
     path_ = path;
     title_ = fileTitle(path);
 }

@@ -2,6 +2,7 @@
 // and Save / Save As at document level.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,7 +27,8 @@ public:
     // The Save command: to the document's own file when it exists and is writable, else Save As.
     bool DoFileSave();
     // Save As when path is none (the Save dialog asks); replace makes the saved path the
-    // document's own.
+    // document's own. Saving over the document's own file after something else has changed it
+    // on disk (another window, another program) asks first; Cancel saves nothing.
     bool DoSave(const std::optional<std::string>& path, bool replace);
     void SetPathName(const std::string& path);
 
@@ -35,12 +37,30 @@ public:
     void SetTitle(const std::string& title) { title_ = title; }
     bool IsModified() const { return modified_; }
 
+    // What identifies one state of a file on disk: a save by anyone gives another.
+    struct DiskState {
+        std::uint64_t device = 0, inode = 0, size = 0;
+        std::int64_t modifiedSeconds = 0, modifiedNanoseconds = 0;
+        bool operator==(const DiskState&) const = default;
+    };
+
 protected:
     DocumentUi& Ui() { return ui_; }
-    void ClearPath() { path_.clear(); }
+    void ClearPath() {
+        path_.clear();
+        onDisk_.reset();
+    }
+    // Remembers the state of the file at path as the one this document holds (called before the
+    // file is read, so that a change while it is read is noticed too).
+    void RememberDiskState(const std::string& path);
 
 private:
+    // The user's answer when the document's file changed on disk since it was read or saved:
+    // true to overwrite it.
+    bool MayOverwriteChangedFile(const std::string& path);
+
     DocumentUi& ui_;
+    std::optional<DiskState> onDisk_;
     std::string path_;
     std::string title_;
     bool modified_ = false;

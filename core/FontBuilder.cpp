@@ -3,6 +3,7 @@
 
 #include "DocumentUi.h"
 #include "FontList.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
@@ -271,21 +272,55 @@ bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, in
     return highDensity ? BuildHighDensity(engine, record, size, lf, why) : BuildLowDensity(engine, record, size, lf, why);
 }
 
-bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                  DocumentUi& ui, std::string* why) {
-    // The handheld keeps each record in one memory chunk: a larger font could be written to the
-    // file but never installed.
-    std::string tooLarge;
-    if (built && !FitsHandheldRecord(record, &tooLarge)) {
-        if (why) *why = tooLarge;
-        ui.MessageBox(record.name + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + tooLarge,
-                      win::MB_OK);
-        return false;
+bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why) {
+    const auto name = gdi::CodePageFromUtf8(record.name, codePage);
+    const auto style = gdi::CodePageFromUtf8(record.style, codePage);
+    for (const auto* text : {&name, &style}) {
+        if (text->ok) continue;
+        return fail(why, std::string(text == &name ? "the name" : "the style") + " holds " +
+                             gdi::DescribeCharacter(text->missing) + ", which code page " + std::to_string(codePage) +
+                             " does not have");
     }
-    if (built && list.AddConverted(record) != -1) return true;
+    record.name = name.bytes;
+    record.style = style.bytes;
+    return true;
+}
+
+namespace {
+// Adds a built record to list; a font the handheld cannot take is refused (reason and the text
+// naming the font set) without a message.
+AddOutcome addOrRefuse(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                       DocumentUi& ui, std::string* why, std::string* refusal) {
+    // The handheld reads names in its code page; and it keeps each record in one memory chunk: a
+    // larger font could be written to the file but never installed.
+    const std::string shownName = record.name;
+    std::string reason;
+    if (built && (!EncodeNameAndStyle(record, list.CodePage(), &reason) || !FitsHandheldRecord(record, &reason))) {
+        if (why) *why = reason;
+        *refusal = shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason;
+        return AddOutcome::Refused;
+    }
+    if (built && list.AddConverted(record) != -1) return AddOutcome::Added;
     if (built && why) *why = "the record cannot be added";
     ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
-    return false;
+    return AddOutcome::Failed;
+}
+}  // namespace
+
+bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                  DocumentUi& ui, std::string* why) {
+    std::string refusal;
+    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
+    if (outcome == AddOutcome::Refused) ui.MessageBox(refusal, win::MB_OK);
+    return outcome == AddOutcome::Added;
+}
+
+AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
+                                const gdi::LOGFONT& lf, DocumentUi& ui, std::string* why) {
+    std::string refusal;
+    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
+    if (outcome == AddOutcome::Refused && why) *why = refusal;
+    return outcome;
 }
 
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,

@@ -59,12 +59,24 @@ bool FitsHandheldRecord(const CFontRecord& record, std::string* why = nullptr);
 // list and no ui, so fonts may be built on several threads at once.
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size,
               const gdi::LOGFONT& description, std::string* why = nullptr);
-// The adding half of ConvertOne: record (built says whether BuildOne succeeded) checked and
-// added to list, with ConvertOne's messages.
-bool AddBuiltFont(CFontList& list, const CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
+// The name and style of record, given as UTF-8 text (a face name, what the user typed), in the
+// code page of list; false (why set) when they hold a character the code page lacks.
+bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why = nullptr);
+// The adding half of ConvertOne: record (built says whether BuildOne succeeded; its name and
+// style still UTF-8) checked and added to list, its name and style in the list's code page, with
+// ConvertOne's messages.
+bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
                   DocumentUi& ui, std::string* why = nullptr);
+// AddBuiltFont for a batch, which goes on past a font the handheld cannot take: such a font
+// (too large, or a name the code page cannot hold) is Refused without a message, *why naming
+// the font, style, size and cause ("Arial Bold 72 pt: the record would be ..."). Any other
+// failure shows "Unknown font error" as AddBuiltFont does and is Failed.
+enum class AddOutcome { Added, Refused, Failed };
+AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
+                                const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
-// record can be is refused with a message naming the font, style, size and record size; any
-// other failure shows "Unknown font error". Messages go through ui.
+// record can be, or whose name the list's code page cannot hold, is refused with a message
+// naming the font, style, size and cause; any other failure shows "Unknown font error".
+// Messages go through ui.
 bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size,
                 const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);

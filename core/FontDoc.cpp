@@ -2,10 +2,12 @@
 #include "FontDoc.h"
 
 #include "core/qz_fileio/File.h"
+#include "platform/gdi/CodePages.h"
 
 void CFontDoc::MarkModified(bool modified) {
     CDocMan::MarkModified(modified);
-    if (modified && GetPathName().empty() && fonts_.Count() > 0) SetTitle(fonts_.At(0)->name);
+    if (modified && GetPathName().empty() && fonts_.Count() > 0)
+        SetTitle(gdi::CodePageToUtf8(fonts_.At(0)->name, fonts_.CodePage()));
 }
 
 bool CFontDoc::OnSaveDocument(const std::string& path) {
@@ -26,5 +28,6 @@ bool CFontDoc::OnOpenDocument(const std::string& path) {
     if (!qz_gen::CFile::Exists(path)) return false;
     SetPathName(path);
     MarkModified(false);
+    RememberDiskState(path);
     return fonts_.Load(path);
 }

@@ -12,6 +12,7 @@
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
@@ -29,10 +30,29 @@ std::string withoutCarriageReturns(std::string text) {
     return text;
 }
 
-// The database name: the file's title without carriage returns, at most 31 characters.
-std::string databaseNameFor(const std::string& path) {
-    std::string name = withoutCarriageReturns(fileTitle(path));
-    if (name.size() >= 32) name.resize(31);
+// The database name: the file's title without carriage returns, in the code page the handheld
+// reads it in, at most 31 bytes cut where a character ends. A title with a character the code
+// page lacks keeps its UTF-8 bytes.
+std::string databaseNameFor(const std::string& path, std::uint32_t codePage) {
+    const std::string title = withoutCarriageReturns(fileTitle(path));
+    const auto encoded = gdi::CodePageFromUtf8(title, codePage);
+    std::string name = encoded.ok ? encoded.bytes : title;
+    if (name.size() < 32) return name;
+    std::size_t cut = 31;
+    if (!encoded.ok) {
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    } else {
+        // Double-byte characters: cut before the one that would cross the end.
+        std::size_t whole = 0;
+        for (std::size_t i = 0; i < name.size() && i < 31;) {
+            const std::size_t length = isLeadByte(static_cast<std::uint8_t>(name[i]), codePage) ? 2 : 1;
+            if (i + length > 31) break;
+            i += length;
+            whole = i;
+        }
+        cut = whole;
+    }
+    name.resize(cut);
     return name;
 }
 
@@ -206,7 +226,7 @@ bool CFontList::Save(const std::string& path) {
         AssignUniqueIDs();
         auto& header = db_->Header();
         header = qz_gen::PalmDbHeader();
-        db_->SetName(databaseNameFor(path));
+        db_->SetName(databaseNameFor(path, codePage_));
         header.creationDate = header.modificationDate = qz_gen::PalmNow();
         header.type = kTypeXFnt;
         header.creator = kCreatorFmgr;

@@ -65,8 +65,10 @@ public:
     const qz_gen::CPalmDb* Database() const { return db_.get(); }
     const std::string& Path() const { return path_; }
 
-    // The code page whose double-byte characters Sort compares as units.
+    // The code page names and styles are held in (the bytes the records carry); Sort compares
+    // its double-byte characters as units.
     void SetCodePage(std::uint32_t codePage) { codePage_ = codePage; }
+    std::uint32_t CodePage() const { return codePage_; }
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);

@@ -121,12 +121,26 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
     if (!settings.ValidateForExport(ui)) return false;
     std::vector<Combination> plan = PlanFromSettings(settings, fonts);
     const bool highDensity = settings.createHiRes != 0;
+    // Combinations a handheld cannot take are skipped; one message names them all.
+    std::vector<std::string> skipped;
+    const auto showSkipped = [&] {
+        if (!skipped.empty()) AppMessageBox(SkippedText(skipped, target.Count()), win::MB_OK);
+    };
     if (plan.size() <= 1) {
-        WaitCursor wait;
-        return ConvertOnThisThread(context.engine, target, plan, highDensity, ui);
+        bool converted = false;
+        {
+            WaitCursor wait;
+            converted = ConvertOnThisThread(context.engine, target, plan, highDensity, ui, &skipped);
+        }
+        showSkipped();
+        return converted;
     }
     ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
-    if (progress.exec() == QDialog::Accepted) return true;
+    if (progress.exec() == QDialog::Accepted) {
+        skipped = progress.Worker().Skipped();
+        showSkipped();
+        return true;
+    }
     if (const auto failure = progress.UnshownFailure()) AppMessageBox(UnshownFailureText(*failure), win::MB_OK);
     return false;
 }
@@ -147,7 +161,7 @@ bool RunAddGroup(SDI_THView& view, MainFrm& frame) {
     CFontList batch(batchUi);
     batch.SetCodePage(context.codePage);
     if (!batch.New()) return false;
-    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame)) return false;
+    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame) || batch.Count() == 0) return false;
 
     WaitCursor wait;
     FontEntry* first = CopyBatchInto(batch, doc->Fonts());

@@ -100,8 +100,15 @@ std::optional<std::string> AskTypeholdPath(QWidget* owner, FileDialogKind kind, 
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(extension);
     if (!proposedName.empty()) dialog.selectFile(QString::fromStdString(proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return PathFittingBuffer(dialog.selectedFiles().front().toStdString(), bufferChars);
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        const std::string chosen = dialog.selectedFiles().front().toStdString();
+        // The path must exist: a file cannot be saved into a folder that is not there.
+        const auto missing = save ? MissingFolderText(chosen) : std::nullopt;
+        if (!missing) return PathFittingBuffer(chosen, bufferChars);
+        AppMessageBox(*missing, win::MB_OK);
+        dialog.selectFile(dialog.selectedFiles().front());
+    }
 }
 
 std::optional<std::string> ConverterDocumentUi::AskSavePath(const std::string& proposedName) {

@@ -12,13 +12,17 @@
 #include "WhenModal.h"
 #include "aboutdlg.h"
 #include "app/ConversionBatch.h"
+#include "app/DocumentCommands.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
+#include "core/FontList.h"
+#include "platform/win/MessageBoxTypes.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -120,6 +124,13 @@ int main(int argc, char** argv) {
 
     addFonts(frame);
     SDI_THView& view = *frame.View();
+    // A name with letters of the handheld's code page, as the list shows it.
+    if (frame.Document()->Fonts().Count() > 0) {
+        FontDetails renamed = DetailsOf(*frame.Document(), *frame.Document()->Fonts().At(0));
+        renamed.name = "DejaVu Cr\u00e8me Br\u00fbl\u00e9e";
+        RenameFont(*frame.Document(), *frame.Document()->Fonts().At(0), renamed);
+        view.RefreshList();
+    }
     if (view.List()->topLevelItemCount() > 2) {
         view.List()->topLevelItem(2)->setSelected(true);
     }
@@ -136,15 +147,52 @@ int main(int argc, char** argv) {
     save(&add, "font-details-add");
     add.close();
     fresh.canChange = false;
+    fresh.name = "DejaVu Cr\u00e8me Br\u00fbl\u00e9e";
     FontDetailsDlg edit(fresh, &frame);
     edit.show();
     save(&edit, "font-details-edit");
+    // A character the handheld's code page lacks is refused by name.
+    edit.NameEdit()->setText(QString::fromUtf8("\u65e5\u672c\u8a9e"));
+    saveNextModal("font-details-missing-character");
+    edit.accept();
     edit.close();
     CUserDlg chooser(frame.Context().users, &frame);
     chooser.show();
     save(&chooser, "install-user");
     chooser.close();
 
+    // Add Group's one message about the combinations a handheld cannot take.
+    {
+        ConverterContext& context = frame.Context();
+        const auto face = context.catalog.Find("DejaVu Sans", std::nullopt);
+        if (face) {
+            CFontList batch(frame.Ui());
+            batch.New();
+            const auto plan = PlanBatch({*face}, {24, 25, 26}, {FontStyle::BoldItalic});
+            const BatchResult result = RunBatch(context.engine, batch, plan, true, frame.Ui());
+            saveNextModal("add-group-skipped");
+            if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped, result.converted), win::MB_OK);
+        }
+    }
+    // Save over a file that another program changed after it was saved here.
+    {
+        const std::filesystem::path folder = std::filesystem::temp_directory_path() / "glyphsmith-screenshots";
+        std::filesystem::create_directories(folder);
+        const std::string path = (folder / "Fonts.pdb").string();
+        CFontDoc& doc = *frame.Document();
+        if (doc.DoSave(path, true)) {
+            CFontDoc other(frame.Ui());
+            if (other.OnNewDocument("other") && other.DoSave(path, true)) {
+                doc.MarkModified(true);
+                saveNextModal("save-changed-on-disk");
+                doc.DoFileSave();
+            }
+        }
+        std::filesystem::remove_all(folder);
+    }
+    // The Save dialog's answer to a folder that does not exist.
+    saveNextModal("save-missing-folder");
+    AppMessageBox(*MissingFolderText("/home/ann/No Such Folder/Fonts.pdb"), win::MB_OK);
     saveNextModal("delete-question");
     view.OnDelete();
     saveNextModal("save-changes-question");

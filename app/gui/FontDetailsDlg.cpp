@@ -67,18 +67,19 @@ void FontDetailsDlg::accept() {
     back.size = size_->text().toStdString();
     back.name = name_->text().toStdString();
     back.style = style_->text().toStdString();
-    switch (CheckDetails(back.name, back.style)) {
-    case DetailsProblem::NameTooLong:
-        AppMessageBox(converter::kStrNameTooLong, win::MB_OK);
-        QApplication::beep();
-        name_->setFocus();
-        return;
-    case DetailsProblem::StyleTooLong:
-        AppMessageBox(converter::kStrStyleTooLong, win::MB_OK);
-        QApplication::beep();
-        style_->setFocus();
-        return;
+    const DetailsCheck check = CheckDetails(back.name, back.style, back.codePage);
+    switch (check.problem) {
+    case DetailsProblem::NameTooLong: AppMessageBox(converter::kStrNameTooLong, win::MB_OK); break;
+    case DetailsProblem::StyleTooLong: AppMessageBox(converter::kStrStyleTooLong, win::MB_OK); break;
+    case DetailsProblem::NameCharacter:
+    case DetailsProblem::StyleCharacter: AppMessageBox(MissingCharacterText(check, back.codePage), win::MB_OK); break;
     case DetailsProblem::None: break;
+    }
+    if (check.problem != DetailsProblem::None) {
+        QApplication::beep();
+        const bool name = check.problem == DetailsProblem::NameTooLong || check.problem == DetailsProblem::NameCharacter;
+        (name ? name_ : style_)->setFocus();
+        return;
     }
     details_ = back;
     QDialog::accept();

@@ -11,11 +11,13 @@
 #include "WaitCursor.h"
 #include "app/FontListActions.h"
 #include "core/FontDoc.h"
+#include "platform/gdi/CodePages.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -28,6 +30,11 @@ FontEntry* entryOf(const QTreeWidgetItem* item) {
 }
 
 QString text(std::uint32_t id) { return QString::fromStdString(converter::LoadConverterString(id)); }
+
+// A name or style of the document, held in its code page.
+QString shown(const std::string& bytes, std::uint32_t codePage) {
+    return QString::fromStdString(gdi::CodePageToUtf8(bytes, codePage));
+}
 }  // namespace
 
 SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
@@ -105,7 +112,7 @@ void SDI_THView::RefreshList() {
         QList<QTreeWidgetItem*> items;
         for (std::size_t i = 0; i < fonts.Count(); ++i) {
             FontEntry* entry = fonts.At(i);
-            auto* item = new QTreeWidgetItem({QString::fromStdString(entry->name), QString::fromStdString(entry->style),
+            auto* item = new QTreeWidgetItem({shown(entry->name, fonts.CodePage()), shown(entry->style, fonts.CodePage()),
                                               QString::number(entry->size)});
             item->setData(0, kEntryRole, QVariant::fromValue(reinterpret_cast<quintptr>(entry)));
             items.push_back(item);
@@ -165,7 +172,9 @@ void SDI_THView::OnAddFont() {
         gdi::makeLogFont(known->faceName, size, font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL,
                          font.italic(), known->charSet, known->pitchAndFamily);
 
-    FontDetailsDlg details(ProposedDetails(description, size), window());
+    FontDetails proposed = ProposedDetails(description, size);
+    proposed.codePage = doc_->Fonts().CodePage();
+    FontDetailsDlg details(proposed, window());
     if (details.exec() != QDialog::Accepted) return;
     repaint();
     FontEntry* added = nullptr;
@@ -194,8 +203,15 @@ void SDI_THView::OnDelete() {
     }
     const auto deleted = DeleteFonts(*doc_, selected, ui);
     if (!deleted) return;
-    // Only the deleted items leave the list; the others keep their order.
-    for (std::size_t position : *deleted) delete items[position];
+    {
+        // The deleted entries are gone: removing their items must not show another selected
+        // item's entry in the preview before all of them have left the list.
+        const QSignalBlocker quiet(list_);
+        preview_->ShowEntry(nullptr);
+        // Only the deleted items leave the list; the others keep their order.
+        for (std::size_t position : *deleted) delete items[position];
+    }
+    ShowSelectedPreview();
     DocumentChanged();
 }
 
@@ -204,15 +220,9 @@ void SDI_THView::OnEdit() {
     DocumentUi& ui = frame_.Ui();
     FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), ui);
     if (!entry) return;
-    FontDetails current;
-    current.canChange = false;
-    current.highDensity = entry->highDensity != 0 ? 1 : 0;
-    current.size = std::to_string(entry->size);
-    current.name = entry->name;
-    current.style = entry->style;
-    FontDetailsDlg details(current, window());
+    FontDetailsDlg details(DetailsOf(*doc_, *entry), window());
     if (details.exec() != QDialog::Accepted) return;
-    doc_->Fonts().Rename(entry, details.Details().name, details.Details().style);
+    RenameFont(*doc_, *entry, details.Details());
     RefreshList();
     SelectRecord(entry);
     DocumentChanged();

@@ -6,6 +6,7 @@
 #include "Exception.h"
 #include "File.h"
 #include "PalmDb.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/Win32Error.h"
 
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -70,17 +72,67 @@ void keepOwnerAndMode(const std::string& temporary, const struct stat& old) {
 
 using Pieces = std::span<const std::span<const std::uint8_t>>;
 
-// The whole file is rewritten from its start. The space is reserved first, so a full disk stops
-// the save before the first byte of the old contents is overwritten.
-void writeInPlace(const std::string& target, Pieces pieces) {
+// The first n bytes of pieces (fewer when they hold fewer).
+std::vector<std::uint8_t> firstBytes(Pieces pieces, std::size_t n) {
+    std::vector<std::uint8_t> bytes;
+    for (const auto piece : pieces) {
+        const std::size_t take = std::min(n - bytes.size(), piece.size());
+        bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
+    }
+    return bytes;
+}
+
+// Pieces without their first n bytes.
+std::vector<std::span<const std::uint8_t>> after(Pieces pieces, std::size_t n) {
+    std::vector<std::span<const std::uint8_t>> rest;
+    for (const auto piece : pieces) {
+        const std::size_t skip = std::min(n, piece.size());
+        n -= skip;
+        if (skip < piece.size()) rest.push_back(piece.subspan(skip));
+    }
+    return rest;
+}
+
+// The whole file is rewritten from its start, so that a crash at any moment leaves either the old
+// file, the new one, or one that no reader takes for anything: first the start of the file
+// becomes placeholder (the same length as the real start), then the rest is written, then the
+// real start; each step reaches the disk before the next begins. The space is reserved first, so
+// a full disk stops the save before the first byte of the old contents is overwritten (where the
+// file system cannot reserve, a full disk leaves the placeholder).
+void writeInPlace(const std::string& target, Pieces pieces, std::span<const std::uint8_t> placeholder) {
     CFile file;
     file.Open(target, CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
     const auto length = static_cast<std::int64_t>(win::TotalSize(pieces));
     file.Reserve(length);
-    file.Seek(0, CFile::begin);
-    file.WriteParts(pieces);
+    const std::size_t startLength = placeholder.size();
+    const std::vector<std::uint8_t> start = firstBytes(pieces, startLength);
+    if (startLength > 0) {
+        file.Seek(0, CFile::begin);
+        file.Write(placeholder.data(), static_cast<std::uint32_t>(startLength));
+        file.Flush();
+    }
+    file.Seek(static_cast<std::int64_t>(startLength), CFile::begin);
+    file.WriteParts(after(pieces, startLength));
     file.SetLength(length);
     file.Flush();
+    if (startLength > 0) {
+        file.Seek(0, CFile::begin);
+        file.Write(start.data(), static_cast<std::uint32_t>(startLength));
+        file.Flush();
+    }
+}
+
+// A database header that every reader refuses: its application-info block would lie past the end
+// of any file, and it names no type or creator. Written over the start of a database while the
+// rest of the file is rewritten in place.
+std::vector<std::uint8_t> refusedDatabaseStart(Pieces pieces) {
+    std::vector<std::uint8_t> header = firstBytes(pieces, CPalmDb::kHeaderSize);
+    if (header.size() < CPalmDb::kHeaderSize) return std::vector<std::uint8_t>(header.size(), 0);
+    bytes::storeU16BE(header.data() + 32, 0);            // a record database, whose blocks are checked
+    bytes::storeU32BE(header.data() + 52, 0xFFFFFFFF);   // application-info block past any end
+    bytes::storeU32BE(header.data() + 60, 0);            // type
+    bytes::storeU32BE(header.data() + 64, 0);            // creator
+    return header;
 }
 
 // Whether a failure to create the temporary file beside target is the folder's alone: the
@@ -127,9 +179,11 @@ void WriteFileAtomically(const std::string& path, const std::function<void(CFile
     replace(path, write, nullptr);
 }
 
+// Written in place, the file's first bytes are zero until the rest is complete.
 void ReplaceFileContents(const std::string& path, std::span<const std::span<const std::uint8_t>> pieces) {
+    const std::vector<std::uint8_t> zeros(std::min(CPalmDb::kHeaderSize, win::TotalSize(pieces)), 0);
     replace(path, [&](CFile& file) { file.WriteParts(pieces); },
-            [&](const std::string& target) { writeInPlace(target, pieces); });
+            [&](const std::string& target) { writeInPlace(target, pieces, zeros); });
 }
 
 void ReplaceFileContents(const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -144,7 +198,9 @@ void WriteDatabaseFile(const std::string& path, CPalmDb& db) {
         const std::string name = std::filesystem::path(path).filename().string();
         throw new CException(name + " was not saved: " + DbResultText(rc) + ".", rc);
     }
-    ReplaceFileContents(path, image.pieces);
+    const std::vector<std::uint8_t> placeholder = refusedDatabaseStart(image.pieces);
+    replace(path, [&](CFile& file) { file.WriteParts(image.pieces); },
+            [&](const std::string& target) { writeInPlace(target, image.pieces, placeholder); });
     db.ClearChanged();
 }
 

@@ -8,8 +8,11 @@
 //   process may set them.
 // - When the folder does not let a temporary file be created but the file itself may be written,
 //   ReplaceFileContents writes over the file in place. The bytes are complete in memory and the
-//   disk space they need is reserved before the first one is written, so only a failing disk can
-//   leave the file damaged.
+//   disk space they need is reserved before the first one is written. The file's start is
+//   replaced first by a placeholder (zeros; for a database a header every reader refuses), then
+//   the rest is written, then the real start, each step flushed to disk: a crash or a full disk
+//   part-way leaves the old file, the new one, or one that is refused, never a mixture that reads
+//   as something else.
 #pragma once
 
 #include <cstdint>

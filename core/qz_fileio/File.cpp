@@ -2,11 +2,14 @@
 #include "File.h"
 
 #include "Exception.h"
+#include "FileFaults.h"
 #include "StringTable.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/Win32Error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <vector>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -90,6 +93,11 @@ void CFile::Close() {
 
 std::uint32_t CFile::Write(const void* buffer, std::uint32_t n) {
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    const std::size_t allowed = WritePoint(n);
+    if (allowed < n) {
+        [[maybe_unused]] const ssize_t written = ::write(handle_, bytes, allowed);
+        EndProcessNow();
+    }
     std::uint32_t done = 0;
     while (done < n) {
         const ssize_t written = ::write(handle_, bytes + done, n - done);
@@ -104,6 +112,17 @@ std::uint32_t CFile::Write(const void* buffer, std::uint32_t n) {
 }
 
 void CFile::WriteParts(std::span<const std::span<const std::uint8_t>> parts) {
+    const std::size_t total = win::TotalSize(parts);
+    if (const std::size_t allowed = WritePoint(total); allowed < total) {
+        // Ends the process after the first allowed bytes, as a crash in the middle would.
+        std::vector<std::span<const std::uint8_t>> start;
+        for (std::size_t left = allowed; const auto part : parts) {
+            start.push_back(part.first(std::min(left, part.size())));
+            left -= start.back().size();
+        }
+        win::WriteParts(handle_, start);
+        EndProcessNow();
+    }
     if (!win::WriteParts(handle_, parts)) throwLastErrno(errno, filePath_);
 }
 
@@ -132,11 +151,13 @@ std::int64_t CFile::Seek(std::int64_t offset, int origin) {
 std::int64_t CFile::GetPosition() { return Seek(0, current); }
 
 void CFile::Flush() {
+    WritePoint(0);
     if (handle_ == kClosed || ::fsync(handle_) != 0) ThrowException(kStrWriteError, kCodeWriteError);
 }
 
 void CFile::SetLength(std::int64_t length) {
     Seek(length, begin);
+    WritePoint(0);
     if (::ftruncate(handle_, static_cast<off_t>(length)) != 0) throwLastErrno(errno, std::nullopt);
 }
 
@@ -148,7 +169,7 @@ std::int64_t CFile::GetLength() {
 }
 
 void CFile::Reserve(std::int64_t length) {
-    if (length <= 0) return;
+    if (length <= 0 || ReserveUnsupported()) return;
     if (::fallocate(handle_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP &&
         errno != ENOSYS)
         throwLastErrno(errno, filePath_);

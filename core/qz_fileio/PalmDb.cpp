@@ -167,13 +167,17 @@ std::int32_t CPalmDb::Read(CFile& file) {
 }
 
 std::int32_t CPalmDb::ReadFromBytes(std::span<const std::uint8_t> bytes) {
-    Reset();
-    if (bytes.empty()) return kDbFileEmpty;
+    // bytes may lie in one of this database's own records: they are copied before Reset frees them.
+    if (bytes.empty()) {
+        Reset();
+        return kDbFileEmpty;
+    }
     std::shared_ptr<std::uint8_t[]> copy;
     try {
         AllocationPoint();
         copy.reset(new std::uint8_t[bytes.size()]);
     } catch (const std::bad_alloc&) {
+        Reset();
         return kDbOutOfMemory;
     }
     std::memcpy(copy.get(), bytes.data(), bytes.size());

@@ -108,8 +108,9 @@ TEST(RecentFileList, KeepsNewestFirstDropsDuplicatesAndDeletesStaleValues) {
     RecentFileList list(store);
     list.Read();
     EXPECT_EQ(list.NewestFirst(), (std::vector<std::string>{"/stale1", "/stale3", "/stale4"}));
-    list.Add("/STALE3");  // the same path without regard to case moves to the top
-    EXPECT_EQ(list.NewestFirst(), (std::vector<std::string>{"/STALE3", "/stale1", "/stale4"}));
+    list.Add("/STALE3");  // another file: paths tell case apart
+    list.Add("/stale3");  // the same path moves to the top
+    EXPECT_EQ(list.NewestFirst(), (std::vector<std::string>{"/stale3", "/STALE3", "/stale1", "/stale4"}));
     list.Remove("/stale1");
     list.Write();
 
@@ -119,24 +120,42 @@ TEST(RecentFileList, KeepsNewestFirstDropsDuplicatesAndDeletesStaleValues) {
     EXPECT_TRUE(store.GetDword("DocumentCount", count));
     EXPECT_EQ(count, 4u);
     EXPECT_TRUE(store.GetSectionString("Document1", text, 260));
-    EXPECT_EQ(text, "/STALE3");
+    EXPECT_EQ(text, "/stale3");
     EXPECT_TRUE(store.GetSectionString("Document2", text, 260));
+    EXPECT_EQ(text, "/STALE3");
+    EXPECT_TRUE(store.GetSectionString("Document3", text, 260));
     EXPECT_EQ(text, "/stale4");
-    for (int i = 3; i <= 15; ++i) EXPECT_FALSE(store.GetSectionString("Document" + std::to_string(i), text, 260)) << i;
+    for (int i = 4; i <= 15; ++i) EXPECT_FALSE(store.GetSectionString("Document" + std::to_string(i), text, 260)) << i;
     store.CloseSection();
 }
 
+// Paths are compared as the file system compares them: another spelling of the open file does
+// nothing, a name that differs only in case is another file.
 TEST(DocumentCommands, OpeningTheOpenFileAgainDoesNothing) {
-    Commands c;
-    writeTypehold(c.file("a.pdb"), 2);
-    ASSERT_TRUE(c.commands.OpenDocumentFile(c.file("a.pdb")));
-    CFontDoc* first = c.commands.Current();
-    c.modify();
-    c.host.openAnswers.push_back(c.file("A.PDB"));  // the same path, other case
-    EXPECT_TRUE(c.commands.OpenDocumentFile(std::nullopt));
-    EXPECT_EQ(c.commands.Current(), first);
-    EXPECT_TRUE(c.ui.messages.empty());
-    EXPECT_TRUE(c.stored().empty());
+    const struct {
+        const char* what;
+        const char* path;  // in the sandbox
+        bool sameFile;
+    } cases[] = {
+        {"the same path", "fonts.pdb", true},
+        {"through ./", "./fonts.pdb", true},
+        {"through a link", "link.pdb", true},
+        {"other case", "FONTS.pdb", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Commands d;
+        writeTypehold(d.file("fonts.pdb"), 2);
+        writeTypehold(d.file("FONTS.pdb"), 1);
+        std::filesystem::create_symlink("fonts.pdb", d.file("link.pdb"));
+        ASSERT_TRUE(d.commands.OpenDocumentFile(d.file("fonts.pdb")));
+        CFontDoc* first = d.commands.Current();
+        d.host.openAnswers.push_back(d.file(c.path));
+        EXPECT_TRUE(d.commands.OpenDocumentFile(std::nullopt));
+        EXPECT_EQ(d.commands.Current() == first, c.sameFile);
+        EXPECT_EQ(d.commands.Current()->Fonts().Count(), c.sameFile ? 2u : 1u);
+        EXPECT_TRUE(d.ui.messages.empty());
+    }
 }
 
 TEST(DocumentCommands, SavePromptComesOnlyAfterTheNewFileWasRead) {
@@ -265,6 +284,31 @@ TEST(DocumentCommands, DialogPathsLongerThanTheBufferCountAsCancel) {
     EXPECT_EQ(PathFittingBuffer(std::string(511, 'a'), kSaveDialogBuffer), std::string(511, 'a'));
     EXPECT_EQ(PathFittingBuffer(std::string(512, 'a'), kSaveDialogBuffer), std::nullopt);
     EXPECT_EQ(PathFittingBuffer(std::nullopt, kSaveDialogBuffer), std::nullopt);
+}
+
+TEST(DocumentCommands, TheSaveDialogTakesOnlyPathsInExistingFolders) {
+    DesktopSandbox sandbox;
+    std::filesystem::create_directory(sandbox.file("fonts"));
+    const struct {
+        std::string path;
+        bool taken;
+    } cases[] = {
+        {sandbox.file("fonts/a.pdb"), true},
+        {sandbox.file("a.pdb"), true},
+        {"a.pdb", true},  // the current folder
+        {sandbox.file("missing/a.pdb"), false},
+        {sandbox.file("fonts/missing/a.pdb"), false},
+        {sandbox.file("fonts/a.pdb/b.pdb"), false},  // not a folder
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto text = MissingFolderText(c.path);
+        EXPECT_EQ(!text, c.taken);
+        if (text) {
+            EXPECT_EQ(*text, std::filesystem::path(c.path).parent_path().string() +
+                                 "\nThe folder does not exist. Check the path and try again.");
+        }
+    }
 }
 
 TEST(MessageBoxStyle, PlainBoxesGetTheExclamationIcon) {

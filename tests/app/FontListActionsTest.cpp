@@ -79,17 +79,59 @@ TEST(FontListActions, DeleteAndEditNeedASelectionAndDeleteNeedsYes) {
     EXPECT_EQ(FontToEdit(d.doc, {&stranger}, d.ui), nullptr);
 }
 
-TEST(FontListActions, DetailsLimitsCheckTheNameBeforeTheStyle) {
+// The limits count bytes of the code page the handheld reads, and a character the code page
+// lacks is refused, never replaced.
+TEST(FontListActions, DetailsAreCheckedInTheCodePageNameFirst) {
+    const std::string e = "é";          // one byte in 1252
+    const std::string kanji = "明";     // two bytes in 932
     const struct {
-        std::size_t name, style;
+        const char* what;
+        std::uint32_t codePage;
+        std::string name, style;
         DetailsProblem expected;
+        std::string nameBytes;  // when accepted
     } cases[] = {
-        {63, 31, DetailsProblem::None},        {0, 0, DetailsProblem::None},
-        {64, 31, DetailsProblem::NameTooLong}, {63, 32, DetailsProblem::StyleTooLong},
-        {64, 32, DetailsProblem::NameTooLong},
+        {"ASCII at the limits", 1252, std::string(63, 'n'), std::string(31, 's'), DetailsProblem::None, std::string(63, 'n')},
+        {"empty", 1252, "", "", DetailsProblem::None, ""},
+        {"cp1252 letters", 1252, "Crème", "Gras", DetailsProblem::None, "Cr\xE8me"},
+        {"63 bytes of é", 1252, std::string(62, 'n') + e, "", DetailsProblem::None, std::string(62, 'n') + "\xE9"},
+        {"name too long", 1252, std::string(64, 'n'), std::string(31, 's'), DetailsProblem::NameTooLong, ""},
+        {"style too long", 1252, std::string(63, 'n'), std::string(32, 's'), DetailsProblem::StyleTooLong, ""},
+        {"both too long", 1252, std::string(64, 'n'), std::string(32, 's'), DetailsProblem::NameTooLong, ""},
+        {"name outside 1252", 1252, "日本", "", DetailsProblem::NameCharacter, ""},
+        {"style outside 1252", 1252, "Mincho", "✓", DetailsProblem::StyleCharacter, ""},
+        {"62 + a double-byte character", 932, std::string(61, 'n') + kanji, "", DetailsProblem::None,
+         std::string(61, 'n') + "\x96\xBE"},
+        {"63 + a double-byte character", 932, std::string(62, 'n') + kanji, "", DetailsProblem::NameTooLong, ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(CheckDetails(std::string(c.name, 'n'), std::string(c.style, 's')), c.expected) << c.name << "/" << c.style;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DetailsCheck check = CheckDetails(c.name, c.style, c.codePage);
+        EXPECT_EQ(check.problem, c.expected);
+        if (c.expected == DetailsProblem::None) {
+            EXPECT_EQ(check.name, c.nameBytes);
+        }
+    }
+    const DetailsCheck refused = CheckDetails("日本", "", 1252);
+    EXPECT_EQ(MissingCharacterText(refused, 1252),
+              "The font name can not hold the character \"日\" (U+65E5): the handheld's code page 1252 has no such "
+              "character.");
+}
+
+// A name read from a file goes to the dialog as UTF-8 and comes back byte for byte, even bytes
+// that stand for no character.
+TEST(FontListActions, EditKeepsANameInTheCodePageByteForByte) {
+    for (const std::string& name : {std::string("Cr\xE8me Br\xFBl\xE9\x65"), std::string("Odd \x81\x8D")}) {
+        Doc d(0);
+        ASSERT_GE(d.doc.Fonts().AddConverted(tinyFont(true, name, "Gras", 9)), 0);
+        FontEntry& entry = *d.doc.Fonts().At(0);
+        FontDetails details = DetailsOf(d.doc, entry);
+        EXPECT_EQ(details.name.find('\xE8'), std::string::npos);  // UTF-8, not the code page's bytes
+        details.style = "Fett";
+        ASSERT_TRUE(RenameFont(d.doc, entry, details));
+        EXPECT_EQ(entry.name, name);
+        EXPECT_EQ(entry.style, "Fett");
+    }
 }
 
 TEST(FontListActions, ProposedDetailsNameTheFaceAndItsStyle) {
@@ -130,6 +172,20 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     EXPECT_EQ(added->name, "Mine");
     EXPECT_EQ(added->style, "Plain");
     EXPECT_NE(added->highDensity, 0u);
+
+    // The record holds the name in the handheld's code page; one it cannot hold is refused.
+    details.name = "Cr\u00e8me";
+    added = AddSingleFont(engine, d.doc, font, 9, details, d.ui);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->name, "Cr\xE8me");
+    details.name = "\u65e5\u672c";
+    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 9, details, d.ui), nullptr);
+    ASSERT_EQ(d.ui.messages.size(), 1u);
+    EXPECT_EQ(d.ui.messages[0].text, "\u65e5\u672c Regular 9 pt: the name holds \"\u65e5\" (U+65E5), which code page "
+                                     "1252 does not have");
+    ASSERT_TRUE(d.doc.Fonts().Delete(d.doc.Fonts().At(1)));
+    d.ui.messages.clear();
+    details.name = "Mine";
 
     // A size the engine cannot make: a message, and the document keeps its one font.
     details.highDensity = 0;

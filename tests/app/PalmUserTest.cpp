@@ -129,6 +129,41 @@ TEST(InstallToHandheld, AsksOnceQueuesOnceAndKeepsTheQueuedCopy) {
     EXPECT_EQ(chooser.asked, 2);
 }
 
+// The users are read again at every Install: one added since start-up is offered, and a chosen
+// one who has been removed is not used.
+TEST(InstallToHandheld, ReadsTheUsersAgainEachTime) {
+    DesktopSandbox sandbox;
+    palmdesk::UserStore store;
+    ASSERT_TRUE(store.Add("Ann", false));
+    auto aide = loadAide();
+    ASSERT_TRUE(aide);
+    PalmUserList users;
+    ReadPalmUsers(aide.get(), users);  // as start-up read them: Ann alone
+    ScriptedDocumentUi ui;
+    CFontDoc doc(ui);
+    doc.OnNewDocument("x");
+    ASSERT_TRUE(doc.DoSave(sandbox.file("Fonts.pdb"), true));
+
+    ASSERT_TRUE(store.Add("Bob", false));  // added while the converter runs
+    ScriptedChooser chooser;              // answers Bob
+    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_EQ(users.size(), 2u);
+    EXPECT_EQ(store.Queue("Bob"), std::vector<std::string>{"Fonts.pdb"});
+
+    std::filesystem::remove_all(store.UserFolder("Bob"));  // the chosen user is gone: the one left is taken
+    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_EQ(doc.InstallUser().name, "Ann");
+    EXPECT_EQ(store.Queue("Ann"), std::vector<std::string>{"Fonts.pdb"});
+
+    std::filesystem::remove_all(store.UserFolder("Ann"));  // nobody left
+    ui.messages.clear();
+    EXPECT_FALSE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "There are no any Palm users. Please check the users in your Palm desktop manager.");
+}
+
 TEST(InstallToHandheld, OneUserIsTakenWithoutAsking) {
     DesktopSandbox sandbox;
     palmdesk::UserStore store;

@@ -328,7 +328,7 @@ TEST(PictsyncSync, NamesRoundTripBothWaysWithoutExtraFiles) {
     std::sort(files.begin(), files.end());
     std::vector<std::string> databases = handheld;
     databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
-                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "\u65e5\u672c"});
+                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "%E6%97%A5%E6%9C%AC"});
     std::sort(databases.begin(), databases.end());
     const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
                                 "-first.bmp already has its name \"" + shared + "\".";

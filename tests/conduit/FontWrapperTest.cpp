@@ -62,6 +62,11 @@ TEST(WrapFont, UniqueIdsWrapAndLongTitlesAreCut) {
     const Bytes db = WrapFont(Bytes(255 * 4096 + 10, 1), "x.ttf");
     EXPECT_EQ(db[78 + 8 * 255 + 7], 0x00);  // the 256th record
     EXPECT_EQ(FontDatabaseName(std::string(31, 'a')), std::string(31, 'a'));
+    // The title in the handheld's code page, cut where a character ends.
+    EXPECT_EQ(FontDatabaseName("Cr\u00e8me.ttf"), "Cr\xE8me.ttf");
+    EXPECT_EQ(FontDatabaseName(std::string(26, 'c') + "\u00e9\u00e9\u00e9\u00e9\u00e9.ttf"),
+              std::string(26, 'c') + "\xE9.ttf");
+    EXPECT_EQ(FontDatabaseName(std::string(15, 'm') + "\u660e\u671d.ttf"), std::string(15, 'm') + "%E6%98%8E.ttf");
     const std::string cut = FontDatabaseName(std::string(40, 'b') + ".ttf");
     EXPECT_EQ(cut.size(), 31u);
     EXPECT_EQ(cut.substr(27), ".ttf");

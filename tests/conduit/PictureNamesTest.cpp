@@ -26,6 +26,10 @@ TEST(PictureNames, HandheldNamesBecomeFileNamesThatComeBack) {
         {"Caf\xE9", "Caf\u00e9"},
         {"\x80 \xFF", "\u20ac \u00ff"},
         {"x\x81y\x9D", "x%81y%9D"},            // bytes without a character
+        // characters Windows-1252 lacks, kept as the escapes of their UTF-8 bytes
+        {"%E6%97%A5%E6%9C%AC%E8%AA%9E", "\u65e5\u672c\u8a9e"},
+        {"Zapf %E2%9C%93", "Zapf \u2713"},
+        {"%C3%A9", "%C3%A9"},                 // é is in the code page: no such run
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -44,11 +48,12 @@ TEST(PictureNames, FileNamesTheEncoderDoesNotMakeAreTakenLiterally) {
         {"x%4", "x%4"},
         {"a:b", "a:b"},             // a name this desktop holds but the encoder escapes
         {"Cr\u00e8me", "Cr\xE8me"},
-        {"\u65e5\u672c", "\u65e5\u672c"},      // no Windows-1252 form: the UTF-8 bytes
+        {"\u65e5\u672c", "%E6%97%A5%E6%9C%AC"},  // no Windows-1252 form: escaped UTF-8
         {"\xC3(", "\xC3("},                    // not UTF-8: the bytes
         {std::string(40, 'c'), std::string(31, 'c')},
         {std::string(30, 'e') + "\u00e9\u00e9", std::string(30, 'e') + "\xE9"},
         {std::string(30, 'j') + "\u65e5", std::string(30, 'j')},  // not cut inside a character
+        {std::string(20, 'k') + "\u65e5\u672c", std::string(20, 'k') + "%E6%97%A5"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

@@ -96,6 +96,9 @@ TEST(CFontDocSave, DatabaseNameIsTheFileTitleCutTo31Characters) {
         {std::string(40, 'n') + ".pdb", std::string(31, 'n')},
         {std::string(31, 'm') + ".pdb", std::string(31, 'm')},
         {"with\rreturn.pdb", "withreturn"},
+        {"Cr\u00e8me.pdb", "Cr\xE8me"},                                        // in Windows-1252
+        {std::string(30, 'e') + "\u00e9\u00e9.pdb", std::string(30, 'e') + "\xE9"},
+        {std::string(30, 'j') + "\u65e5.pdb", std::string(30, 'j')},             // UTF-8, not cut inside
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -529,4 +532,52 @@ TEST(CFontDocSave, ThroughASymbolicLinkTheLinkStaysAndItsTargetGetsTheFonts) {
     EXPECT_EQ(std::filesystem::read_symlink(link), "real.pdb");
     EXPECT_EQ(uniqueIDsInFile(target), (std::vector<std::uint32_t>{1, 2}));
     EXPECT_EQ(filesIn(f.dir.path()), 2u);
+}
+
+// Two documents of one file: the second saves after deleting a font; the first's Save must ask
+// before it overwrites that, and keeps the file when told Cancel.
+TEST(CFontDocSave, AsksBeforeOverwritingAFileChangedOnDisk) {
+    TempDir dir;
+    const auto path = dir.file("fonts.pdb");
+    {
+        Fixture f;
+        f.doc.OnNewDocument("x");
+        for (const char* name : {"Alpha", "Beta"}) ASSERT_GE(f.doc.Fonts().AddConverted(tinyFont(false, name)), 0);
+        ASSERT_TRUE(f.doc.DoSave(path, true));
+    }
+    ScriptedDocumentUi uiA, uiB;
+    CFontDoc first(uiA), second(uiB);
+    ASSERT_TRUE(first.OnOpenDocument(path));
+    ASSERT_TRUE(second.OnOpenDocument(path));
+
+    // Unchanged on disk: no question, and after its own save none either.
+    first.MarkModified(true);
+    ASSERT_TRUE(first.DoFileSave());
+    ASSERT_TRUE(first.DoFileSave());
+    EXPECT_TRUE(uiA.messages.empty());
+
+    // The second window deleted a font and saved over the first's save: it is asked.
+    ASSERT_TRUE(second.Fonts().Delete(second.Fonts().At(0)));
+    second.MarkModified(true);
+    uiB.answers = {1};  // OK
+    ASSERT_TRUE(second.DoFileSave());
+    ASSERT_EQ(uiB.messages.size(), 1u);
+    EXPECT_EQ(uiB.messages[0].text,
+              "fonts.pdb has been changed on disk since this document was opened or last saved, by another window or "
+              "program.\n\nOverwrite it with this document? Cancel keeps the document open without saving.");
+    EXPECT_EQ(uiB.messages[0].type & win::MB_TYPEMASK, win::MB_OKCANCEL);
+    const auto afterDelete = readWholeFile(path);
+
+    // The first window, still holding both fonts, is asked; Cancel leaves the second's file.
+    first.MarkModified(true);
+    uiA.answers = {2};  // Cancel
+    EXPECT_FALSE(first.DoFileSave());
+    ASSERT_EQ(uiA.messages.size(), 1u);
+    EXPECT_EQ(readWholeFile(path), afterDelete);
+    EXPECT_TRUE(first.IsModified());
+    // Asked again, OK overwrites.
+    uiA.answers = {1};
+    EXPECT_TRUE(first.DoFileSave());
+    EXPECT_EQ(uiA.messages.size(), 2u);
+    EXPECT_NE(readWholeFile(path), afterDelete);
 }

@@ -27,7 +27,7 @@ LAYERS = {
     "core/qz_fileio": ["platform/win"],
     "platform/palmdesk": ["core/qz_fileio"],
     # hotsync, the HotSync manager, is a command-line program like those in tools/.
-    "platform/palmdesk/hotsync": ["platform/palmdesk", "tools/common"],
+    "platform/palmdesk/hotsync": ["platform/palmdesk", "platform/gdi", "tools/common"],
     # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
     # handheld simulator, which serves a folder laid out as the handheld store keeps it.
     "palmdesk/link": [],

@@ -61,6 +61,11 @@ TEST(TypeholdRename, EnforcesTheNameAndStyleLimitsAndLeavesTheFileOnRefusal) {
         {"--style " + std::string(32, 's'), 1, "The font style can not exceed 31 characters!"},
         {"--name " + std::string(64, 'n') + " --style " + std::string(32, 's'), 1,
          "The font name can not exceed 63 characters!"},
+        {"--name " + std::string(62, 'n') + "\u00e9", 0, ""},  // 63 bytes in Windows-1252
+        {"--name " + std::string(63, 'n') + "\u00e9", 1, "The font name can not exceed 63 characters!"},
+        {"--name '\u65e5\u672c'", 1,
+         "The font name can not hold the character \"\u65e5\" (U+65E5): the handheld's code page 1252 has no such "
+         "character."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -74,6 +79,29 @@ TEST(TypeholdRename, EnforcesTheNameAndStyleLimitsAndLeavesTheFileOnRefusal) {
             EXPECT_EQ(readWholeFile(path), before);
         }
     }
+}
+
+// Names are Windows-1252 in the file and UTF-8 on the command line, both ways.
+TEST(TypeholdRename, KeepsNamesInTheHandheldsCodePage) {
+    TempDir dir;
+    const auto path = sample(dir);
+    ASSERT_EQ(typehold("rename " + path + " 0 --name 'Cr\u00e8me Br\u00fbl\u00e9e' --style '\u20ac'", dir).exitCode, 0);
+    const auto fonts = listJson(path, dir);
+    ASSERT_EQ(fonts.size(), 2u);
+    EXPECT_EQ(fonts[0]["name"], "Cr\u00e8me Br\u00fbl\u00e9e");
+    EXPECT_EQ(fonts[0]["style"], "\u20ac");
+    const ToolRun dump = typehold("dump " + path + " --record " + std::to_string(int(fonts[0]["slot"])), dir);
+    ASSERT_EQ(dump.exitCode, 0) << dump.err;
+    // "Crème" as Windows-1252: C r E8 m e.
+    EXPECT_NE(dump.out.find("4372e86d65"), std::string::npos);
+    // The text list keeps its columns: the style starts at the same place as for an ASCII name.
+    const ToolRun text = typehold("list " + path, dir);
+    std::istringstream lines(text.out);
+    std::string first, second;
+    std::getline(lines, first);
+    std::getline(lines, second);
+    EXPECT_EQ(first.find("\u20ac"), 32u + 3u);  // three letters take two bytes each
+    EXPECT_EQ(second.substr(31, 1), " ");
 }
 
 TEST(TypeholdDelete, RemovesTheListedFontsOrNothing) {

@@ -39,6 +39,29 @@ TEST(HotSyncSync, DeliversTheQueueByteForByteAndKeepsInvalidFiles) {
     EXPECT_NE(hotsync("store --user Ann", d.dir).out.find("Typehold Sample"), std::string::npos);
 }
 
+// Names on the handheld are Windows-1252; the lists print UTF-8 and keep their columns.
+TEST(HotSyncSync, StoreAndUserListPrintUtf8InAlignedColumns) {
+    Desktop d;
+    ASSERT_EQ(hotsync("user add 'J\u00fcrgen'", d.dir).exitCode, 0);
+    const auto sample = d.dir.file("sample.pdb");
+    const auto pdb = d.dir.file("Cr\u00e8me.pdb");
+    ASSERT_EQ(typehold("sample " + sample, d.dir).exitCode, 0);
+    ASSERT_EQ(typehold("merge '" + pdb + "' " + sample, d.dir).exitCode, 0);
+    ASSERT_EQ(hotsync("store --user Ann --import '" + pdb + "' " + sample, d.dir).exitCode, 0);
+    const std::string store = hotsync("store --user Ann", d.dir).out;
+    const auto creme = store.find("Cr\u00e8me ");
+    ASSERT_NE(creme, std::string::npos) << store;
+    const auto lineOf = [](const std::string& text, std::size_t at) {
+        const auto start = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+        return text.substr(start, text.find('\n', at) - start);
+    };
+    const std::string cremeLine = lineOf(store, creme), sampleLine = lineOf(store, store.find("Typehold Sample"));
+    EXPECT_EQ(cremeLine.find("xFnt"), sampleLine.find("xFnt") + 1);  // "è" is two bytes, one column
+    const std::string users = hotsync("user list", d.dir).out;
+    ASSERT_NE(users.find("J\u00fcrgen"), std::string::npos) << users;
+    EXPECT_EQ(lineOf(users, users.find("J\u00fcrgen")).size(), lineOf(users, users.find("Ann")).size() + 1);
+}
+
 TEST(HotSyncSync, ConduitsGetTheChosenSyncType) {
     Desktop d;
     const std::string record = d.dir.file("types.txt");

@@ -8,7 +8,9 @@
 #include "TextForJson.h"
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
+#include "app/FontListActions.h"
 #include "core/qz_fileio/DbRecord.h"
+#include "platform/gdi/CodePages.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <nlohmann/json.hpp>
@@ -26,6 +28,7 @@ constexpr int kReported = 1;
 // Opens file as the converter's Open does, with the fonts in their listed order.
 bool openDocument(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
     requireInput(file, Expected::TypeholdFile);
+    doc.Fonts().SetCodePage(desktopCodePage());
     if (!doc.OnOpenDocument(file)) {
         if (!ui.HasReported()) throw CommandError("cannot open the file");
         return false;
@@ -56,8 +59,8 @@ int runList(const std::string& file, bool json) {
         for (std::size_t i = 0; i < fonts.Count(); ++i) {
             const FontEntry& e = *fonts.At(i);
             if (json) {
-                nlohmann::ordered_json j{{"name", latin1ToUtf8(e.name)},
-                                         {"style", latin1ToUtf8(e.style)},
+                nlohmann::ordered_json j{{"name", desktopText(e.name)},
+                                         {"style", desktopText(e.style)},
                                          {"size", e.size},
                                          {"highDensity", e.highDensity != 0},
                                          {"headerOnly", e.headerOnly != 0},
@@ -65,7 +68,8 @@ int runList(const std::string& file, bool json) {
                                          {"uniqueID", e.record->GetUniqueID()}};
                 std::cout << j.dump() << '\n';
             } else {
-                std::printf("%-31s %-8s %3u  %s%s\n", e.name.c_str(), e.style.c_str(), unsigned(e.size),
+                std::printf("%s %s %3u  %s%s\n", gdi::PadToWidth(desktopText(e.name), 31).c_str(),
+                            gdi::PadToWidth(desktopText(e.style), 8).c_str(), unsigned(e.size),
                             e.highDensity ? "double" : "single", e.headerOnly ? "  header only" : "");
             }
         }
@@ -81,13 +85,18 @@ int runRename(const std::string& file, unsigned index, const std::optional<std::
         CFontDoc doc(ui);
         if (!openDocument(doc, ui, file)) return kReported;
         FontEntry* entry = entryAt(doc, index);
-        const std::string newName = name.value_or(entry->name);
-        const std::string newStyle = style.value_or(entry->style);
-        if (newName.size() > CFontList::kMaxNameLength)
-            throw CommandError(converter::LoadConverterString(converter::kStrNameTooLong));
-        if (newStyle.size() > CFontList::kMaxStyleLength)
-            throw CommandError(converter::LoadConverterString(converter::kStrStyleTooLong));
-        if (!doc.Fonts().Rename(entry, newName, newStyle)) throw CommandError("the font record cannot be renamed");
+        FontDetails details = DetailsOf(doc, *entry);
+        details.name = name.value_or(details.name);
+        details.style = style.value_or(details.style);
+        const DetailsCheck check = CheckDetails(details.name, details.style, details.codePage);
+        switch (check.problem) {
+        case DetailsProblem::NameTooLong: throw CommandError(converter::LoadConverterString(converter::kStrNameTooLong));
+        case DetailsProblem::StyleTooLong: throw CommandError(converter::LoadConverterString(converter::kStrStyleTooLong));
+        case DetailsProblem::NameCharacter:
+        case DetailsProblem::StyleCharacter: throw CommandError(MissingCharacterText(check, details.codePage));
+        case DetailsProblem::None: break;
+        }
+        if (!RenameFont(doc, *entry, details)) throw CommandError("the font record cannot be renamed");
         return save(doc, file);
     });
 }

@@ -29,7 +29,7 @@ void readDatabase(const std::string& path, CPalmDb& db) {
 ordered_json containerJson(const CPalmDb& db) {
     const auto& h = db.Header();
     ordered_json j;
-    j["name"] = latin1ToUtf8(db.GetName());
+    j["name"] = desktopText(db.GetName());
     j["attributes"] = h.attributes;
     j["version"] = h.version;
     j["creationDate"] = h.creationDate;
@@ -100,8 +100,8 @@ ordered_json fontJson(const CFontRecord& font) {
         }
         j["count"] = font.Count();
     }
-    j["name"] = latin1ToUtf8(font.name);
-    j["style"] = latin1ToUtf8(font.style);
+    j["name"] = desktopText(font.name);
+    j["style"] = desktopText(font.style);
     if (font.header.headerOnly == 0) {
         j["locationTable"] = font.locationTable;
         ordered_json pairs = ordered_json::array();

@@ -153,6 +153,7 @@ int runConvert(const ConvertOptions& options) {
         }
 
         CFontDoc doc(ui);
+        doc.Fonts().SetCodePage(desktopCodePage());
         if (qz_gen::CFile::Exists(options.out)) {
             if (!doc.OnOpenDocument(options.out)) return 1;
         } else if (!doc.OnNewDocument(fileTitle(options.out))) {
@@ -160,6 +161,7 @@ int runConvert(const ConvertOptions& options) {
         }
         SilentUi silent;
         CFontList batch(silent);
+        batch.SetCodePage(desktopCodePage());
         if (!batch.New()) throw CommandError("out of memory");
         const auto plan = PlanBatch(fonts, sizes, styles);
         const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();
@@ -181,6 +183,9 @@ int runConvert(const ConvertOptions& options) {
         if (!doc.DoSave(options.out, true)) return 1;
         std::printf("converted %zu font%s into %s\n", result.converted, result.converted == 1 ? "" : "s",
                     options.out.c_str());
-        return 0;
+        // The file holds every other font; each skipped one is named, and the exit status says so.
+        for (const auto& line : result.skipped)
+            std::fprintf(stderr, "typehold: %s: skipped %s\n", options.out.c_str(), line.c_str());
+        return result.skipped.empty() ? 0 : 1;
     });
 }

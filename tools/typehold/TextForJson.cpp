@@ -1,7 +1,9 @@
 // TextForJson.cpp: byte text to UTF-8 for the JSON the tool prints.
 #include "TextForJson.h"
 
+#include "app/ConsoleCodePage.h"
 #include "platform/bytes/ByteOrder.h"
+#include "platform/gdi/CodePages.h"
 
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
@@ -23,3 +25,10 @@ std::string fourCharCode(std::uint32_t code) {
     bytes::storeU32BE(chars, code);
     return latin1ToUtf8(std::string_view(reinterpret_cast<const char*>(chars), sizeof chars));
 }
+
+std::uint32_t desktopCodePage() {
+    static const std::uint32_t codePage = AdoptDoubleByteLocale().value_or(1252);
+    return codePage;
+}
+
+std::string desktopText(std::string_view bytes) { return gdi::CodePageToUtf8(bytes, desktopCodePage()); }

@@ -11,6 +11,7 @@
 #include "platform/palmdesk/SyncApi.h"
 #include "platform/palmdesk/UserLock.h"
 #include "platform/palmdesk/UserStore.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/FileCalls.h"
@@ -356,8 +357,10 @@ int Configure(const std::string& creator, const std::string& user) {
 int ListStore(const std::string& user) {
     UserStore users;
     if (!users.Find(user)) return NoSuchUser(user);
+    // Database names are the handheld's bytes (Windows-1252), printed as UTF-8 in a column of 31.
     for (const auto& db : HandheldStore(users.HandheldFolder(user)).List())
-        std::printf("%-31s %s %s 0x%04X %6u records %8llu bytes\n", db.name.c_str(), cli::fourCharCode(db.type).c_str(),
+        std::printf("%s %s %s 0x%04X %6u records %8llu bytes\n",
+                    gdi::PadToWidth(gdi::CodePageToUtf8(db.name, 1252), 31).c_str(), cli::fourCharCode(db.type).c_str(),
                     cli::fourCharCode(db.creator).c_str(), db.attributes, db.records, static_cast<unsigned long long>(db.size));
     return 0;
 }

@@ -1,6 +1,7 @@
 // main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
 // its Palm users and shows their install queues.
 #include "HotSyncCommands.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
@@ -41,8 +42,11 @@ int listUsers() {
     const auto users = palmdesk::UserStore().List();
     // The note goes to stderr, so that the list on stdout stays a list.
     if (users.empty()) std::fprintf(stderr, "hotsync: no Palm users (add one with hotsync user add NAME)\n");
-    for (const auto& user : users)
-        std::printf("%-31s %10u%s\n", user.name.c_str(), user.id, user.profile ? "  profile" : "");
+    // A name typed on this desktop is UTF-8; one that is not is the handheld's Windows-1252.
+    for (const auto& user : users) {
+        const std::string name = gdi::IsUtf8(user.name) ? user.name : gdi::CodePageToUtf8(user.name, 1252);
+        std::printf("%s %10u%s\n", gdi::PadToWidth(name, 31).c_str(), user.id, user.profile ? "  profile" : "");
+    }
     return 0;
 }
 

@@ -253,6 +253,36 @@ private slots:
         QVERIFY(boxes.isEmpty());
     }
 
+    // A font too large for a handheld record in the middle of a batch is skipped: the others are
+    // made, and one message names the one left out.
+    void tooLargeCombinationIsSkippedWithOneMessage() {
+        desk->engine.inner.face.metrics[10] = scriptedMetrics(10, 96, 32, 255, 120);
+        for (int c = 32; c <= 255; ++c) desk->engine.inner.face.glyphs[10][c] = {{0, 249, 1}, true};
+        for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10 || s.size == 12;
+        desk->settings.createHiRes = 0;
+        ConverterDocumentUi ui;
+        CFontList target(ui);
+        QVERIFY(target.New());
+        QVERIFY(BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
+        QVERIFY(progressSeen);
+        QCOMPARE(target.Count(), std::size_t(2));
+        QCOMPARE(target.At(0)->size, std::uint8_t(9));
+        QCOMPARE(target.At(1)->size, std::uint8_t(12));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith("The other fonts were added.") && boxes[0].contains(" Regular 10 pt: the record would be "),
+                 qPrintable(boxes[0]));
+
+        // The only combination too large: converted on this thread, nothing added, one message.
+        for (auto& s : desk->settings.sizes) s.checked = s.size == 10;
+        boxes.clear();
+        CFontList single(ui);
+        QVERIFY(single.New());
+        QVERIFY(BatchConvert(single, {desk->catalog.Entries()[0]}, desk->context, nullptr));
+        QCOMPARE(single.Count(), std::size_t(0));
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes[0].startsWith("No font was added."), qPrintable(boxes[0]));
+    }
+
     void failedConversionShowsOneMessageAndFails() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10;  // no font at 10
         ConverterDocumentUi ui;

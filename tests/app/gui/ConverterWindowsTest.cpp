@@ -8,10 +8,13 @@
 #include "app/gui/SDI_THView.h"
 #include "app/gui/WhenModal.h"
 #include "core/FontDoc.h"
+#include "core/FontList.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
 #include "support/DesktopSandbox.h"
+#include "support/ScriptedDocumentUi.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -237,6 +240,132 @@ private slots:
         QVERIFY(!view->Preview()->IsEmpty());
         QVERIFY(view->Preview()->HasDoubleDensity());
         doc->MarkModified(false);
+    }
+
+    // Removing the rows one by one used to show a deleted font in the preview; under the
+    // sanitizer build that is a read of freed memory.
+    void deleteRemovesEverySelectedFont() {
+        const struct {
+            int selected;  // the first this many of four fonts
+        } cases[] = {{2}, {3}, {4}};
+        for (const auto& c : cases) {
+            Desktop desktop;
+            const auto app = startedApp(desktop);
+            QVERIFY(app);
+            MainFrm* frame = app->MainWindow();
+            CFontDoc* doc = frame->Document();
+            for (const char* name : {"Alpha", "Beta", "Gamma", "Delta"})
+                QVERIFY(doc->Fonts().AddConverted(tinyFont(true, name, "", 12)) >= 0);
+            SDI_THView* view = frame->View();
+            view->RefreshList();
+            QTreeWidget* list = view->List();
+            for (int i = 0; i < c.selected; ++i) list->topLevelItem(i)->setSelected(true);
+            QVERIFY(!view->Preview()->IsEmpty());
+
+            auto yes = answerNextBox(QMessageBox::Yes);
+            QTest::mouseClick(view->Button(SDI_THView::IDC_DELETE), Qt::LeftButton);
+            QCOMPARE(yes->text, QString("The font(s) will be deleted. Are you sure?"));
+            const int left = 4 - c.selected;
+            QCOMPARE(int(doc->Fonts().Count()), left);
+            QCOMPARE(list->topLevelItemCount(), left);
+            QCOMPARE(view->Preview()->IsEmpty(), view->SelectedEntries().empty());
+            if (left > 0) QCOMPARE(list->topLevelItem(0)->text(0), QString::fromStdString(doc->Fonts().At(0)->name));
+            QVERIFY(doc->IsModified());
+            doc->MarkModified(false);
+        }
+    }
+
+    // A name in the handheld's code page is shown as text, and comes back byte for byte after
+    // Edit changes only the style; the list shows it as text too.
+    void editKeepsACodePageNameByteForByte() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        CFontDoc* doc = frame->Document();
+        const std::string name = "Cr\xE8me Br\xFBl\xE9" "e \x80";
+        QVERIFY(doc->Fonts().AddConverted(tinyFont(true, name, "", 12)) >= 0);
+        SDI_THView* view = frame->View();
+        view->RefreshList();
+        QTreeWidget* list = view->List();
+        QCOMPARE(list->topLevelItem(0)->text(0), QString::fromUtf8("Crème Brûlée €"));
+
+        QString shown;
+        WhenModal([&](QWidget* modal) {
+            auto* details = qobject_cast<FontDetailsDlg*>(modal);
+            if (!details) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                return;
+            }
+            shown = details->NameEdit()->text();
+            details->StyleEdit()->setText("Gras");
+            details->accept();
+        });
+        list->topLevelItem(0)->setSelected(true);
+        view->OnEdit();
+        QCOMPARE(shown, QString::fromUtf8("Crème Brûlée €"));
+
+        TempDir dir;
+        const std::string path = dir.file("fonts.pdb");
+        QVERIFY(doc->OnSaveDocument(path));
+        ScriptedDocumentUi ui;
+        CFontList back(ui);
+        QVERIFY(back.Load(path));
+        QCOMPARE(back.Count(), std::size_t(1));
+        QCOMPARE(back.At(0)->name, name);
+        QCOMPARE(back.At(0)->style, std::string("Gras"));
+    }
+
+    // A character the code page lacks is refused with a message naming it; nothing is replaced.
+    void detailsDialogRefusesACharacterOutsideTheCodePage() {
+        FontDetails details;
+        details.size = "12";
+        FontDetailsDlg dialog(details);
+        dialog.show();
+        dialog.NameEdit()->setText(QString::fromUtf8("日本"));
+        auto box = answerNextBox(QMessageBox::Ok);
+        dialog.accept();
+        QCOMPARE(box->text, QString::fromUtf8("The font name can not hold the character \"日\" (U+65E5): the handheld's "
+                                              "code page 1252 has no such character."));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.NameEdit()->text(), QString::fromUtf8("日本"));
+    }
+
+    // Save over a file another window or program changed since it was opened asks first.
+    void saveAsksBeforeOverwritingAFileChangedOnDisk() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        TempDir dir;
+        const std::string path = dir.file("fonts.pdb");
+        const auto writeFile = [&](std::initializer_list<const char*> names) {
+            ScriptedDocumentUi ui;
+            CFontDoc other(ui);
+            other.OnNewDocument("x");
+            for (const char* name : names) other.Fonts().AddConverted(tinyFont(false, name));
+            return other.DoSave(path, true);
+        };
+        QVERIFY(writeFile({"Alpha", "Beta"}));
+        QVERIFY(frame->Commands().OpenDocumentFile(path));
+        CFontDoc* doc = frame->Document();
+        QCOMPARE(doc->Fonts().Count(), std::size_t(2));
+        doc->Fonts().Delete(doc->Fonts().At(0));
+        doc->MarkModified(true);
+        QVERIFY(writeFile({"Gamma"}));  // another program saves meanwhile
+        const auto changed = readWholeFile(path);
+
+        auto cancel = answerNextBox(QMessageBox::Cancel);
+        QVERIFY(!frame->RunCommand(MainFrm::ID_FILE_SAVE));
+        QVERIFY(cancel->text.startsWith("fonts.pdb has been changed on disk since this document was opened"));
+        QCOMPARE(readWholeFile(path), changed);
+        QVERIFY(doc->IsModified());
+
+        auto ok = answerNextBox(QMessageBox::Ok);
+        QVERIFY(frame->RunCommand(MainFrm::ID_FILE_SAVE));
+        QVERIFY(!ok->text.isEmpty());
+        QVERIFY(readWholeFile(path) != changed);
+        QVERIFY(!doc->IsModified());
     }
 
     void detailsDialogKeepsTooLongNamesAndStyles() {

@@ -2,6 +2,9 @@
 #include "core/qz_fileio/File.h"
 
 #include "core/qz_fileio/AtomicWrite.h"
+#include "core/qz_fileio/DbRecord.h"
+#include "core/qz_fileio/FileFaults.h"
+#include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/StringTable.h"
 #include "support/ExceptionCapture.h"
 #include "support/TempDir.h"
@@ -266,6 +269,86 @@ TEST(ReplaceFileContents, WritesInPlaceOnlyWhenTheFolderAloneRefusesATemporaryFi
     ::stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, written in place
     EXPECT_EQ(entriesIn(folder), 2u);
+}
+
+// A database of record sizes, each record filled with its own value.
+void fillDatabase(qz_gen::CPalmDb& db, std::initializer_list<std::size_t> sizes, std::uint8_t fill) {
+    db.SetName("Fonts");
+    db.Header().type = 0x78466E74;
+    db.Header().creator = 0x464D4752;
+    for (const std::size_t size : sizes) {
+        qz_gen::CDbRecord record;
+        const Bytes bytes(size, fill++);
+        record.SetData(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+        db.AddRecordClearFlags(record);
+    }
+    db.SetLayoutFields();
+}
+
+// Killed at every write of an in-place save (before it, or half-way through its bytes), the file
+// is afterwards the old one, the new one, or one the reader refuses: never records that were not
+// there. The same where the file system cannot reserve space.
+TEST(ReplaceFileContents, InPlaceSaveKilledAtAnyWriteLeavesOldNewOrRefused) {
+    const struct {
+        const char* what;
+        std::initializer_list<std::size_t> before, after;
+    } cases[] = {
+        {"the file shrinks", {300, 300, 300}, {200, 40}},
+        {"the file grows", {40, 60}, {500, 500, 500}},
+        {"one record to none", {120}, {}},
+    };
+    for (const auto& c : cases) {
+        for (const bool reserve : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (reserve ? "" : ", no space reserved"));
+            TempDir dir;
+            ::chmod(dir.path().c_str(), 0755);
+            const auto folder = dir.file("locked");
+            ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+            const auto path = folder + "/doc.pdb";
+            qz_gen::CPalmDb oldDb, newDb;
+            fillDatabase(oldDb, c.before, 1);
+            fillDatabase(newDb, c.after, 100);
+            const Bytes oldBytes = oldDb.ToBytes();
+            const Bytes newBytes = newDb.ToBytes();
+            int kills = 0;
+            bool completed = false;
+            for (std::uint64_t at = 1; !completed; ++at) {
+                for (const auto point : {qz_gen::KillPoint::Before, qz_gen::KillPoint::Midway}) {
+                    ::chmod(folder.c_str(), 0755);
+                    writeWholeFile(path, oldBytes);
+                    ::chmod(path.c_str(), 0666);
+                    ::chmod(folder.c_str(), 0555);  // no temporary file: written in place
+                    const pid_t child = ::fork();
+                    if (child == 0) {
+                        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
+                        qz_gen::PretendReserveUnsupported(!reserve);
+                        qz_gen::KillAtWriteOperation(at, point);
+                        qz_gen::WriteDatabaseFile(path, newDb);
+                        std::_Exit(3);  // not killed: the save had fewer writes
+                    }
+                    int status = 0;
+                    ASSERT_EQ(::waitpid(child, &status, 0), child);
+                    ASSERT_TRUE(WIFEXITED(status));
+                    const Bytes onDisk = readWholeFile(path);
+                    if (WEXITSTATUS(status) == 3) {
+                        EXPECT_EQ(onDisk, newBytes);
+                        // placeholder, flush, the rest, length, flush, header, flush: each twice
+                        EXPECT_EQ(kills, 2 * 7);
+                        completed = true;
+                        break;
+                    }
+                    ASSERT_EQ(WEXITSTATUS(status), 0);
+                    ++kills;
+                    SCOPED_TRACE("killed at write " + std::to_string(at));
+                    if (onDisk == oldBytes || onDisk == newBytes) continue;
+                    qz_gen::CPalmDb read;
+                    EXPECT_TRUE(catchException([&] { read.ReadFromBytes(onDisk); }))
+                        << "a torn file was read as a database of " << read.LiveCount() << " records";
+                }
+            }
+            ::chmod(folder.c_str(), 0755);
+        }
+    }
 }
 
 TEST(CFileReserve, LeavesTheLengthAndContents) {

@@ -344,6 +344,28 @@ TEST(PalmDbRead, FromAFileAndAnEmptyFile) {
     EXPECT_EQ(back.LiveCount(), 0u);
 }
 
+// A database kept inside one of the database's own records is read from there: the bytes must be
+// copied before reading frees the record they lie in.
+TEST(PalmDbRead, FromBytesInOneOfItsOwnRecords) {
+    CPalmDb inner;
+    inner.SetName("Inner");
+    CDbRecord record;
+    const Bytes payload = {1, 2, 3, 4, 5};
+    record.SetData(static_cast<std::uint32_t>(payload.size()), payload.data());
+    inner.AddRecordClearFlags(record);
+    inner.SetLayoutFields();
+    const Bytes innerBytes = inner.ToBytes();
+
+    CPalmDb outer;
+    CDbRecord holder;
+    holder.SetData(static_cast<std::uint32_t>(innerBytes.size()), innerBytes.data());
+    outer.AddRecordClearFlags(holder);
+    ASSERT_EQ(outer.ReadFromBytes(outer.RecordAt(0)->Bytes()), kDbOk);
+    EXPECT_EQ(outer.GetName(), "Inner");
+    ASSERT_EQ(outer.LiveCount(), 1u);
+    EXPECT_EQ(Bytes(outer.RecordAt(0)->Bytes().begin(), outer.RecordAt(0)->Bytes().end()), payload);
+}
+
 TEST(PalmDbInfoBlocks, ResultCodes) {
     CPalmDb db;
     std::uint8_t buffer[4];

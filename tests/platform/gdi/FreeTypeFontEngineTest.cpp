@@ -5,6 +5,7 @@
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontList.h"
+#include "core/qz_fileio/AllocationFaults.h"
 #include "core/qz_fileio/DbRecord.h"
 #include "support/ScriptedDocumentUi.h"
 
@@ -206,7 +207,7 @@ BatchOutcome runPlan(const std::vector<Combination>& plan, bool high, unsigned t
 }  // namespace
 
 // The pool must hand the list exactly the records, messages and progress of the sequential loop,
-// whatever the number of threads, including a batch that stops at a font too large to keep.
+// whatever the number of threads, including a batch that skips a font too large to keep.
 TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
     const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, serif{"DejaVu Serif", "Western", 0, 0x12};
     struct Case {
@@ -217,7 +218,7 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
     const Case cases[] = {
         {"two faces, high density", PlanBatch({sans, serif}, {7, 10, 13}, {FontStyle::Regular, FontStyle::BoldItalic}), true},
         {"single density", PlanBatch({sans}, {6, 9, 12, 16}, {FontStyle::Bold, FontStyle::Italic}), false},
-        {"stops at a record too large", PlanBatch({sans}, {9, 60, 12}, {FontStyle::Regular}), true},
+        {"skips a record too large", PlanBatch({sans}, {9, 60, 12}, {FontStyle::Regular}), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -228,12 +229,40 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
             EXPECT_EQ(pooled.result.completed, sequential.result.completed);
             EXPECT_EQ(pooled.result.converted, sequential.result.converted);
             EXPECT_EQ(pooled.result.failure, sequential.result.failure);
+            EXPECT_EQ(pooled.result.skipped, sequential.result.skipped);
             EXPECT_EQ(pooled.records, sequential.records);
             EXPECT_EQ(pooled.messages, sequential.messages);
             EXPECT_EQ(pooled.progress, sequential.progress);
         }
     }
-    EXPECT_FALSE(runPlan(cases[2].plan, true, 0).result.completed);
+    // The record too large is skipped without a message; the batch goes on past it.
+    const auto skipping = runPlan(cases[2].plan, true, 0);
+    EXPECT_TRUE(skipping.result.completed);
+    EXPECT_EQ(skipping.result.converted, 2u);
+    ASSERT_EQ(skipping.result.skipped.size(), 1u);
+    EXPECT_EQ(skipping.result.skipped[0].rfind("DejaVu Sans Regular 60 pt: the record would be ", 0), 0u)
+        << skipping.result.skipped[0];
+    EXPECT_TRUE(skipping.messages.empty());
+    EXPECT_EQ(skipping.progress, (std::vector<std::size_t>{1, 2, 3}));
+}
+
+// Running out of memory anywhere in a pooled batch, on a worker or on the adding thread, ends
+// the batch with a failure (or, where the allocation was not needed, lets it complete); it never
+// ends the process.
+TEST(ConvertWithDejaVu, ThreadPoolOutOfMemoryEndsTheBatchNotTheProcess) {
+    const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {8, 9, 10}, {FontStyle::Regular});
+    int failures = 0;
+    for (std::uint64_t at = 1; at <= 40; ++at) {
+        SCOPED_TRACE(at);
+        qz_gen::FailAllocationAt(at);
+        const auto outcome = runPlan(plan, false, 2);
+        const bool failed = qz_gen::AllocationFailed();
+        qz_gen::FailAllocationAt(0);
+        if (!failed) break;
+        ++failures;
+        EXPECT_TRUE(outcome.result.completed || !outcome.result.failure.empty());
+    }
+    EXPECT_GE(failures, 3);  // at least each combination's own allocation
 }
 
 TEST(ConvertWithDejaVu, ThreadPoolCancelledAddsNothingFurther) {
