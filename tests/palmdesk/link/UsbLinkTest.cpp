@@ -5,6 +5,7 @@
 #include "palmdesk/link/SerialLink.h"
 #include "palmdesk/link/UsbHandhelds.h"
 #include "palmdesk/link/UsbLink.h"
+#include "palmdesk/link/local/LocalLink.h"
 #include "tests/palmdesk/Recordings.h"
 #include "tests/support/TempDir.h"
 
@@ -154,6 +155,24 @@ TEST(UsbHandhelds, InstalledUdevRulesMatchTheTable) {
         char rule[96];
         std::snprintf(rule, sizeof rule, "ATTR{idVendor}==\"%04x\", ATTR{idProduct}==\"%04x\", TAG+=\"uaccess\"", m.vendor, m.product);
         EXPECT_NE(file.find(rule), std::string::npos) << rule;
+    }
+}
+
+// No handheld is plugged in where the tests run: the wait ends empty-handed when its time is up,
+// or at once where the system has no USB to look at.
+TEST(UsbHandheldWait, NoHandheldIsNoLinkWhenTheWaitEnds) {
+    link::CableLinkRequest request;
+    request.kind = link::CableLinkRequest::kUsb;
+    request.wait = link::Millis{300};
+    try {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(link::openCableLink(request), nullptr);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+        request.cancelled = [] { return true; };
+        request.wait = link::Millis{60000};
+        EXPECT_EQ(link::openCableLink(request), nullptr);
+    } catch (const link::LinkError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("USB is not available: ", 0), 0u) << e.what();
     }
 }
 
