@@ -1,6 +1,7 @@
 // main.cpp: handheld-sim, a handheld of our own for trying a desktop without one. `serve` connects
-// to a desktop that listens for handhelds and syncs a folder of .pdb files with it; `decode` tells
-// a recorded session as named DLP requests and responses.
+// to a desktop that listens for handhelds (or plays the handheld's end of a serial cable, or of a
+// pseudo-terminal of its own) and syncs a folder of .pdb files with it; `decode` tells a recorded
+// session as named DLP requests and responses.
 #include "palmdesk/dlp/SessionDecoder.h"
 #include "palmdesk/link/NetSyncLink.h"
 #include "palmdesk/link/SerialLink.h"
@@ -81,12 +82,17 @@ int serve(const ServeOptions& o) {
         link::TracingPipe traced(wire, link::Role::kHandheld);
         sim::ImpairedPipe impaired(traced, link::Millis{o.latency}, o.dropAt);
         std::unique_ptr<link::MessageLink> session;
-        if (cable)
-            session = std::make_unique<link::SerialPortLink>(*serialPort, impaired, link::Role::kHandheld);
-        else if (o.serial)
+        if (cable) {
+            // A handheld in its cradle keeps calling for a desktop for a while: time enough to
+            // start one on the path printed above.
+            link::LinkTimeouts patient;
+            patient.attempts = 60;
+            session = std::make_unique<link::SerialPortLink>(*serialPort, impaired, link::Role::kHandheld, patient);
+        } else if (o.serial) {
             session = std::make_unique<link::SerialLink>(impaired, link::Role::kHandheld);
-        else
+        } else {
             session = std::make_unique<link::NetSyncLink>(impaired, link::Role::kHandheld);
+        }
         try {
             handheld.serve(*session);
             if (!o.quiet) {
