@@ -25,6 +25,11 @@ struct CableLinkRequest {
     std::function<bool()> cancelled;
 };
 
+// What the cable links were tested against, for a program's help: no hardware was at hand.
+inline constexpr const char* kCableLinksTested =
+    "USB was tested against a recorded session of a real handheld and the simulator, serial ports over "
+    "pseudo-terminals with the simulator; neither has met real hardware.";
+
 // "usb" (no path) or "serial" with a path; none, with why, for anything else.
 std::optional<CableLinkRequest> parseCableLinkKind(const std::string& kind, const std::string& path, std::string& why);
 
