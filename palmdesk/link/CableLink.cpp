@@ -34,7 +34,9 @@ std::optional<CableLinkRequest> parseCableLinkKind(const std::string& kind, cons
 }
 
 std::unique_ptr<OwningLink> openSerialCableLink(const CableLinkRequest& request) {
-    auto port = std::make_unique<SerialPortPipe>(request.path);
+    auto owned = std::make_unique<SerialPortPipe>(request.path);
+    SerialPortPipe* port = owned.get();
+    auto owner = std::make_unique<OwningLink>(std::move(owned), request.traced, request.path);
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + request.wait;
     for (;;) {
@@ -43,10 +45,12 @@ std::unique_ptr<OwningLink> openSerialCableLink(const CableLinkRequest& request)
         if (left <= Millis{0}) return nullptr;
         if (port->waitReadable(std::min(left, kWaitSlice))) break;
     }
-    auto link = std::make_unique<SerialPortLink>(*port, Role::kDesktop, request.timeouts);
-    link->open();
-    const std::string description = request.path + " at " + std::to_string(link->baud()) + " baud";
-    return std::make_unique<OwningLink>(std::move(port), std::move(link), description);
+    auto link = std::make_unique<SerialPortLink>(*port, owner->wire(), Role::kDesktop, request.timeouts);
+    SerialPortLink& serial = *link;
+    owner->setLink(std::move(link));
+    serial.open();
+    owner->setDescription(request.path + " at " + std::to_string(serial.baud()) + " baud");
+    return owner;
 }
 
 }  // namespace palmdesk::link

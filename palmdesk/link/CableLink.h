@@ -23,6 +23,8 @@ struct CableLinkRequest {
     Millis wait{60000};
     // Asked a few times a second while waiting; true ends the wait with no link.
     std::function<bool()> cancelled;
+    // Keep what crosses the link as a session trace (OwningLink::trace).
+    bool traced = false;
 };
 
 // What the cable links were tested against, for a program's help: no hardware was at hand.

@@ -114,11 +114,20 @@ std::vector<std::uint8_t> DetectingLink::receive() { return session().receive();
 void DetectingLink::keepAlive() { session().keepAlive(); }
 void DetectingLink::close() { pipe_.close(); }
 
-std::unique_ptr<OwningLink> makeUsbLink(std::unique_ptr<UsbBulk> bulk, LinkTimeouts timeouts) {
+OwningLink::OwningLink(std::unique_ptr<BytePipe> pipe, bool traced, std::string description)
+    : pipe_(std::move(pipe)), description_(std::move(description)) {
+    if (traced) tracer_ = std::make_unique<TracingPipe>(*pipe_, Role::kDesktop);
+}
+
+// The link goes before the pipes it runs over.
+OwningLink::~OwningLink() { link_.reset(); }
+
+std::unique_ptr<OwningLink> makeUsbLink(std::unique_ptr<UsbBulk> bulk, LinkTimeouts timeouts, bool traced) {
     auto pipe = std::make_unique<UsbPipe>(std::move(bulk));
     const std::string description = pipe->describe();
-    auto link = std::make_unique<DetectingLink>(*pipe, timeouts);
-    return std::make_unique<OwningLink>(std::move(pipe), std::move(link), description);
+    auto owner = std::make_unique<OwningLink>(std::move(pipe), traced, description);
+    owner->setLink(std::make_unique<DetectingLink>(owner->wire(), timeouts));
+    return owner;
 }
 
 }  // namespace palmdesk::link

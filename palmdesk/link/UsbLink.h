@@ -4,6 +4,7 @@
 #pragma once
 
 #include "palmdesk/link/MessageLink.h"
+#include "palmdesk/link/SessionTrace.h"
 #include "palmdesk/link/UsbHandhelds.h"
 
 #include <memory>
@@ -78,28 +79,38 @@ private:
     std::optional<UsbStack> stack_;
 };
 
-// A link that owns what it runs over: the pipe, and the message link on it. What opening a
-// local link hands to its caller.
+// A link that owns what it runs over: the pipe, a trace of what crossed it when asked for, and
+// the message link on it. What opening a cable link hands to its caller.
 class OwningLink final : public MessageLink {
 public:
-    OwningLink(std::unique_ptr<BytePipe> pipe, std::unique_ptr<MessageLink> link, std::string description)
-        : pipe_(std::move(pipe)), link_(std::move(link)), description_(std::move(description)) {}
+    // The link runs over wire(): the tracing pipe when there is one, else the pipe.
+    OwningLink(std::unique_ptr<BytePipe> pipe, bool traced, std::string description);
+    ~OwningLink() override;
+    BytePipe& wire() { return tracer_ ? static_cast<BytePipe&>(*tracer_) : *pipe_; }
+    void setLink(std::unique_ptr<MessageLink> link) { link_ = std::move(link); }
+
     void open() override { link_->open(); }
     void send(std::span<const std::uint8_t> message) override { link_->send(message); }
     std::vector<std::uint8_t> receive() override { return link_->receive(); }
     void keepAlive() override { link_->keepAlive(); }
     void close() override { link_->close(); }
-    // What the link runs to: "Palm ... (0830:0060) on /dev/bus/usb/001/007", "/dev/ttyS0".
+    // What the link runs to: "Palm ... (0830:0060) on /dev/bus/usb/001/007", "/dev/ttyS0 at
+    // 115200 baud".
     const std::string& description() const { return description_; }
+    void setDescription(std::string description) { description_ = std::move(description); }
     MessageLink& inner() { return *link_; }
+    // The bytes of the session so far, when it was opened traced; else none.
+    const SessionTrace* trace() const { return tracer_ ? &tracer_->trace() : nullptr; }
 
 private:
     std::unique_ptr<BytePipe> pipe_;
+    std::unique_ptr<TracingPipe> tracer_;
     std::unique_ptr<MessageLink> link_;
     std::string description_;
 };
 
 // The desktop's session with a handheld on USB over bulk, not yet opened.
-std::unique_ptr<OwningLink> makeUsbLink(std::unique_ptr<UsbBulk> bulk, LinkTimeouts timeouts = {});
+// With `traced`, what crosses the link is kept as a session trace.
+std::unique_ptr<OwningLink> makeUsbLink(std::unique_ptr<UsbBulk> bulk, LinkTimeouts timeouts = {}, bool traced = false);
 
 }  // namespace palmdesk::link

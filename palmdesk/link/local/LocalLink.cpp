@@ -10,7 +10,7 @@ std::unique_ptr<OwningLink> openCableLink(const CableLinkRequest& request) {
     UsbHandheldFinder finder;
     auto bulk = finder.waitForHandheld(request.wait, request.cancelled);
     if (!bulk) return nullptr;
-    auto link = makeUsbLink(std::move(bulk), request.timeouts);
+    auto link = makeUsbLink(std::move(bulk), request.timeouts, request.traced);
     link->open();
     return link;
 }

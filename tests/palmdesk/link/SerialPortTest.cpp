@@ -3,6 +3,7 @@
 // that cannot be opened.
 #include "core/qz_fileio/PalmDb.h"
 #include "palmdesk/dlp/DlpDevice.h"
+#include "palmdesk/dlp/SessionDecoder.h"
 #include "palmdesk/link/CableLink.h"
 #include "palmdesk/link/SerialPortPipe.h"
 #include "palmdesk/link/local/LocalLink.h"
@@ -64,6 +65,7 @@ private:
 
 std::unique_ptr<link::OwningLink> openDesktop(const std::string& path, link::Millis wait = link::Millis{5000}) {
     link::CableLinkRequest request;
+    request.traced = true;
     request.kind = link::CableLinkRequest::kSerial;
     request.path = path;
     request.timeouts = quick();
@@ -113,6 +115,12 @@ TEST(SerialCable, HotSyncOfRealRequestsAtTheAgreedSpeed) {
     EXPECT_EQ(cable.finish(), "");
     EXPECT_EQ(cable.handheldBaud(), 115200u);
     EXPECT_TRUE(HandheldStore(folder.path()).Load("Queued font"));
+    // The trace reads back as the session: the opening and every request with its answer.
+    ASSERT_NE(session->trace(), nullptr);
+    const auto split = dlp::splitSession(*session->trace());
+    EXPECT_EQ(split.transport, dlp::SplitSession::kSerial);
+    EXPECT_EQ(split.desktopProblem + split.handheldProblem, "");
+    EXPECT_GE(split.messages.size(), 2u + 2u * 10u);  // wake-up and init, ten requests or more and their answers
 }
 
 TEST(SerialCable, NoHandheldOnThePortIsNoLinkAfterTheWait) {

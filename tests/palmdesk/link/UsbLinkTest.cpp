@@ -59,7 +59,7 @@ TEST(UsbReplay, RecordedHandheldGetsTheRecordedBytesTransferForTransfer) {
     auto bulk = std::make_unique<ScriptedBulk>(reads, &sent);
     const auto released = bulk->released;
     {
-        auto session = link::makeUsbLink(std::move(bulk));
+        auto session = link::makeUsbLink(std::move(bulk), {}, true);
         EXPECT_EQ(session->description(), "Palm test handheld on /dev/bus/usb/001/002");
         session->open();
         ASSERT_EQ(static_cast<link::DetectingLink&>(session->inner()).stack(), link::UsbStack::kNetSync);
@@ -77,6 +77,10 @@ TEST(UsbReplay, RecordedHandheldGetsTheRecordedBytesTransferForTransfer) {
         // Every packet went out as one transfer, exactly as the recorded desktop sent it.
         ASSERT_EQ(sent.size(), recordedWrites.size());
         for (std::size_t i = 0; i < sent.size(); ++i) EXPECT_EQ(link::toHex(sent[i]), link::toHex(recordedWrites[i])) << "transfer " << i;
+        // The session's own trace holds what the recording holds.
+        ASSERT_NE(session->trace(), nullptr);
+        for (const auto direction : {link::TraceChunk::kRead, link::TraceChunk::kWrite})
+            EXPECT_EQ(link::toHex(link::joinChunks(*session->trace(), direction)), link::toHex(link::joinChunks(trace, direction)));
     }
     EXPECT_EQ(*released, 1);  // the handheld is let go once, when the link goes
 }
