@@ -98,7 +98,7 @@ public:
         const int rc = libusb_bulk_transfer(handle_, endpoints_.in, buffer.data(), static_cast<int>(buffer.size()), &got,
                                             milliseconds(timeout));
         if (rc == LIBUSB_ERROR_TIMEOUT && got == 0) throw LinkTimeout("no answer from " + description_);
-        if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT) fail("reading from", rc);
+        if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT) fail("reading from", endpoints_.in, rc);
         return static_cast<std::size_t>(got);
     }
 
@@ -113,7 +113,7 @@ public:
             const int rc = libusb_bulk_transfer(handle_, endpoints_.out, const_cast<std::uint8_t*>(data.data() + sent),
                                                 static_cast<int>(data.size() - sent), &moved, milliseconds(left));
             sent += static_cast<std::size_t>(std::max(moved, 0));
-            if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT) fail("sending to", rc);
+            if (rc != 0 && rc != LIBUSB_ERROR_TIMEOUT) fail("sending to", endpoints_.out, rc);
         }
     }
 
@@ -134,9 +134,10 @@ public:
     std::string describe() const override { return description_; }
 
 private:
-    [[noreturn]] void fail(const char* what, int rc) const {
+    // A stalled endpoint is cleared so that the next session finds it working.
+    [[noreturn]] void fail(const char* what, std::uint8_t endpoint, int rc) const {
         if (rc == LIBUSB_ERROR_NO_DEVICE) throw LinkError(description_ + " was unplugged or ended the HotSync");
-        if (rc == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_, std::string_view(what) == "reading from" ? endpoints_.in : endpoints_.out);
+        if (rc == LIBUSB_ERROR_PIPE) libusb_clear_halt(handle_, endpoint);
         throw LinkError(std::string(what) + " " + description_ + " failed: " + usbError(rc));
     }
 
