@@ -1,6 +1,8 @@
 // TcpPipe.cpp: POSIX sockets with poll() before every read, write, accept and connect.
 #include "palmdesk/link/TcpPipe.h"
 
+#include "palmdesk/link/FdWait.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -15,23 +17,6 @@
 namespace palmdesk::link {
 
 namespace {
-
-std::string seconds(Millis timeout) {
-    const auto ms = timeout.count();
-    if (ms % 1000 == 0) return std::to_string(ms / 1000) + " s";
-    return std::to_string(ms) + " ms";
-}
-
-// Waits until fd is ready for events; false on time-out.
-bool waitFor(int fd, short events, Millis timeout) {
-    pollfd p{fd, events, 0};
-    for (;;) {
-        const int n = ::poll(&p, 1, static_cast<int>(timeout.count()));
-        if (n > 0) return true;
-        if (n == 0) return false;
-        if (errno != EINTR) throw LinkError(std::string("waiting on the connection failed: ") + std::strerror(errno));
-    }
-}
 
 std::string describe(const sockaddr_storage& address) {
     char host[INET6_ADDRSTRLEN] = "?";
@@ -68,7 +53,7 @@ std::size_t TcpPipe::readSome(std::span<std::uint8_t> buffer, Millis timeout) {
     if (fd_ < 0) throw LinkError("the link is closed");
     if (buffer.empty()) return 0;
     for (;;) {
-        if (!waitFor(fd_, POLLIN, timeout)) throw LinkTimeout("no answer from " + peer_ + " within " + seconds(timeout));
+        if (!waitForFd(fd_, POLLIN, timeout)) throw LinkTimeout("no answer from " + peer_ + " within " + describeWait(timeout));
         const ssize_t n = ::recv(fd_, buffer.data(), buffer.size(), 0);
         if (n > 0) return static_cast<std::size_t>(n);
         if (n == 0) throw LinkError(peer_ + " closed the connection");
@@ -80,7 +65,7 @@ void TcpPipe::writeAll(std::span<const std::uint8_t> data, Millis timeout) {
     if (fd_ < 0) throw LinkError("the link is closed");
     std::size_t sent = 0;
     while (sent < data.size()) {
-        if (!waitFor(fd_, POLLOUT, timeout)) throw LinkError("could not send to " + peer_ + " within " + seconds(timeout));
+        if (!waitForFd(fd_, POLLOUT, timeout)) throw LinkError("could not send to " + peer_ + " within " + describeWait(timeout));
         const ssize_t n = ::send(fd_, data.data() + sent, data.size() - sent, MSG_NOSIGNAL);
         if (n > 0) {
             sent += static_cast<std::size_t>(n);
@@ -114,7 +99,7 @@ TcpListener::~TcpListener() {
 }
 
 std::unique_ptr<TcpPipe> TcpListener::accept(Millis timeout) {
-    if (!waitFor(fd_, POLLIN, timeout)) return nullptr;
+    if (!waitForFd(fd_, POLLIN, timeout)) return nullptr;
     sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
@@ -140,7 +125,7 @@ std::unique_ptr<TcpPipe> connectTcp(const std::string& host, std::uint16_t port,
         if (fd < 0) continue;
         int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
         if (rc != 0 && errno == EINPROGRESS) {
-            if (waitFor(fd, POLLOUT, timeout)) {
+            if (waitForFd(fd, POLLOUT, timeout)) {
                 int error = 0;
                 socklen_t length = sizeof error;
                 ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length);

@@ -1,13 +1,16 @@
 // main.cpp: handheld-sim, a handheld of our own for trying a desktop without one. `serve` connects
-// to a desktop that listens for handhelds and syncs a folder of .pdb files with it; `decode` tells
-// a recorded session as named DLP requests and responses.
+// to a desktop that listens for handhelds (or plays the handheld's end of a serial cable, or of a
+// pseudo-terminal of its own) and syncs a folder of .pdb files with it; `decode` tells a recorded
+// session as named DLP requests and responses.
 #include "palmdesk/dlp/SessionDecoder.h"
 #include "palmdesk/link/NetSyncLink.h"
 #include "palmdesk/link/SerialLink.h"
+#include "palmdesk/link/SerialPortPipe.h"
 #include "palmdesk/link/SessionTrace.h"
 #include "palmdesk/link/TcpPipe.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "palmdesk/simulator/ImpairedPipe.h"
+#include "palmdesk/simulator/PseudoTerminal.h"
 #include "tools/common/CommandLine.h"
 
 #include <cstdio>
@@ -21,6 +24,8 @@ using namespace palmdesk;
 struct ServeOptions {
     std::string folder;
     bool serial = false;
+    std::string serialPort;  // a serial port to play the handheld's end of a cable on
+    bool pty = false;        // a pseudo-terminal of our own instead
     std::string host = "127.0.0.1";
     int port = 0;
     std::string user;
@@ -44,23 +49,50 @@ int serve(const ServeOptions& o) {
     state.user.name = o.user;
     state.user.userId = o.userId;
     sim::HandheldSimulator handheld(o.folder, state);
+    const bool cable = !o.serialPort.empty() || o.pty;
     const auto port = static_cast<std::uint16_t>(o.port != 0 ? o.port : o.serial ? link::kSerialOverTcpPort : link::kNetSyncPort);
+    // A cable stays plugged in from one HotSync to the next; a TCP connection is made for each.
+    std::unique_ptr<sim::PseudoTerminal> pty;
+    std::unique_ptr<link::SerialPortPipe> serialPort;
+    try {
+        if (o.pty) {
+            pty = std::make_unique<sim::PseudoTerminal>();
+            serialPort = pty->takeHandheldEnd();
+            std::printf("%s\n", pty->path().c_str());
+            std::fflush(stdout);
+            if (!o.quiet) std::fprintf(stderr, "handheld-sim: on %s; sync with: hotsync listen --serial %s\n", pty->path().c_str(), pty->path().c_str());
+        } else if (!o.serialPort.empty()) {
+            serialPort = std::make_unique<link::SerialPortPipe>(o.serialPort);
+        }
+    } catch (const link::LinkError& e) {
+        return fail(e.what());
+    }
     int failures = 0;
     for (int i = 0; i < o.sessions; ++i) {
         std::unique_ptr<link::TcpPipe> tcp;
-        try {
-            tcp = link::connectTcp(o.host, port, link::Millis{10000});
-        } catch (const link::LinkError& e) {
-            return fail(e.what());
+        if (!cable) {
+            try {
+                tcp = link::connectTcp(o.host, port, link::Millis{10000});
+            } catch (const link::LinkError& e) {
+                return fail(e.what());
+            }
+            if (!o.quiet) std::fprintf(stderr, "handheld-sim: connected to %s\n", tcp->peer().c_str());
         }
-        if (!o.quiet) std::fprintf(stderr, "handheld-sim: connected to %s\n", tcp->peer().c_str());
-        link::TracingPipe traced(*tcp, link::Role::kHandheld);
+        link::BytePipe& wire = cable ? static_cast<link::BytePipe&>(*serialPort) : *tcp;
+        link::TracingPipe traced(wire, link::Role::kHandheld);
         sim::ImpairedPipe impaired(traced, link::Millis{o.latency}, o.dropAt);
         std::unique_ptr<link::MessageLink> session;
-        if (o.serial)
+        if (cable) {
+            // A handheld in its cradle keeps calling for a desktop for a while: time enough to
+            // start one on the path printed above.
+            link::LinkTimeouts patient;
+            patient.attempts = 60;
+            session = std::make_unique<link::SerialPortLink>(*serialPort, impaired, link::Role::kHandheld, patient);
+        } else if (o.serial) {
             session = std::make_unique<link::SerialLink>(impaired, link::Role::kHandheld);
-        else
+        } else {
             session = std::make_unique<link::NetSyncLink>(impaired, link::Role::kHandheld);
+        }
         try {
             handheld.serve(*session);
             if (!o.quiet) {
@@ -76,7 +108,7 @@ int serve(const ServeOptions& o) {
             std::string why;
             if (!link::writeTraceFile(o.trace, traced.trace(), why)) return fail(why);
         }
-        session->close();
+        if (!cable) session->close();
     }
     return failures == 0 ? 0 : cli::kFailed;
 }
@@ -100,7 +132,14 @@ int main(int argc, char** argv) {
     serveCommand->add_option("folder", o.folder, "the handheld's databases, one .pdb file each")->required();
     bool netFlag = false;
     auto* net = serveCommand->add_flag("--net", netFlag, "network HotSync (the default; port 14238)");
-    serveCommand->add_flag("--serial-net", o.serial, "the serial stack over TCP, as emulators offer it (port 6416)")->excludes(net);
+    auto* serialNet = serveCommand->add_flag("--serial-net", o.serial, "the serial stack over TCP, as emulators offer it (port 6416)")->excludes(net);
+    auto* serialPath = serveCommand->add_option("--serial", o.serialPort, "the serial stack on a serial port (the handheld's end of a null-modem cable)")
+                           ->excludes(net)
+                           ->excludes(serialNet);
+    serveCommand->add_flag("--pty", o.pty, "the serial stack on a pseudo-terminal of our own; prints its path for the desktop to open")
+        ->excludes(net)
+        ->excludes(serialNet)
+        ->excludes(serialPath);
     serveCommand->add_option("--host", o.host, "the desktop's address")->capture_default_str();
     serveCommand->add_option("--port", o.port, "the desktop's port")->check(CLI::Range(1, 65535));
     serveCommand->add_option("--user", o.user, "the handheld's user name (none: a handheld never synchronised)");

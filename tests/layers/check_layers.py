@@ -31,6 +31,8 @@ LAYERS = {
     # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
     # handheld simulator, which serves a folder laid out as the handheld store keeps it.
     "palmdesk/link": [],
+    # Local cables: USB through libusb, and the serial ports, each opened by one call.
+    "palmdesk/link/local": ["palmdesk/link"],
     "palmdesk/dlp": ["palmdesk/link"],
     "palmdesk/simulator": ["palmdesk/dlp", "platform/palmdesk", "tools/common"],
     "resources/converter": ["core/qz_fileio"],
@@ -61,7 +63,7 @@ LAYERS = {
     "tests/platform/gdi/FreeTypeFontEngineTest.cpp": ["platform/gdi", "app", "tests/support"],
     "tests/platform/palmdesk": ["platform/palmdesk", "tests/support"],
     "tests/platform/bytes": ["platform/bytes", "tests/support"],
-    "tests/palmdesk": ["palmdesk/simulator", "tests/support"],
+    "tests/palmdesk": ["palmdesk/simulator", "palmdesk/link/local", "tests/support"],
     "tests/core/qz_fileio": ["core/qz_fileio", "tests/support"],
     "tests/core": ["core", "tests/support"],
     "tests/picture": ["picture", "tests/support"],
@@ -82,6 +84,7 @@ OUTSIDE = {
     "CLI11": (r"CLI/.*", r"CLI11::.*", ["tools/common"]),
     "nlohmann_json": (r"nlohmann/.*", r"nlohmann_json::.*", ["tools/typehold", "tests/tools", "palmdesk/link"]),
     "libpng": (r"png\.h", r"PNG::.*", ["tools/typehold"]),
+    "libusb": (r"libusb(-1\.0)?/libusb\.h|libusb\.h", r"PkgConfig::LIBUSB|usb-1\.0", ["palmdesk/link/local"]),
     "GoogleTest": (r"gtest/.*|gmock/.*", r"GTest::.*", ["tests"]),
     "Google Benchmark": (r"benchmark/.*", r"benchmark::.*", ["bench"]),
 }
