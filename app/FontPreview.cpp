@@ -82,8 +82,9 @@ void drawText(GreyImage& image, const CFontRecord& font, const StrikeView& s, st
 }  // namespace
 
 GreyImage DrawFontText(const CFontRecord& font, int density, int zoom, std::string_view text) {
+    if (font.header.headerOnly != 0 || HandheldLimitFault(font)) return GreyImage(0, 0);
     const StrikeView s = strikeOf(font, density);
-    zoom = std::max(zoom, 1);
+    zoom = std::clamp(zoom, 1, 8);
     GreyImage image(textWidth(font, text, s.scale, zoom) + 2 * zoom, s.rows * zoom + 2 * zoom);
     drawText(image, font, s, text, zoom, zoom, zoom);
     return image;
@@ -262,6 +263,7 @@ std::string titleOf(const CFontRecord& font) {
 }  // namespace
 
 GreyImage DrawFontPreview(const CFontRecord& font) {
+    if (font.header.headerOnly != 0 || HandheldLimitFault(font)) return GreyImage(0, 0);
     const StrikeView single = strikeOf(font, 1);
     const bool two = font.IsHighDensity();
     const StrikeView twice = strikeOf(font, 2);
