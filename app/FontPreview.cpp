@@ -255,10 +255,16 @@ void drawScreen(GreyImage& image, const CFontRecord& font, const StrikeView& s, 
     }
 }
 
+// Longer titles are cut: a record's name has no limit of its own, and the picture's width must
+// not follow it.
+constexpr std::size_t kMaxTitle = 96;
+
 std::string titleOf(const CFontRecord& font) {
     std::string title = font.name.empty() ? "(no name)" : font.name;
     if (!font.style.empty()) title += " " + font.style;
-    return title + ", " + std::to_string(font.header.pointSize) + " pt";
+    title += ", " + std::to_string(font.header.pointSize) + " pt";
+    if (title.size() > kMaxTitle) title = title.substr(0, kMaxTitle - 3) + "...";
+    return title;
 }
 }  // namespace
 
