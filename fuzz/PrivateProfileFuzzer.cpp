@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -23,6 +24,8 @@ const std::string& profilePath() {
         // Memory-backed where there is one: each write flushes its file to the disk.
         std::string folder = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/profile-fuzz-XXXXXX";
         if (!::mkdtemp(folder.data())) std::abort();
+        static const std::string made = folder;
+        std::atexit([] { std::error_code ignored; std::filesystem::remove_all(made, ignored); });
         return folder + "/fuzz.ini";
     }();
     return path;

@@ -10,6 +10,7 @@
 #include "platform/win/Registry.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -43,6 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // A desktop of its own, memory-backed where there is one.
     static std::string root = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/registry-fuzz-XXXXXX";
     if (!::mkdtemp(root.data())) std::abort();
+    std::atexit([] { std::error_code ignored; std::filesystem::remove_all(root, ignored); });
     ::setenv("PALMDESK_ROOT", root.c_str(), 1);
     return 0;
 }
