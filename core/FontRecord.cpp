@@ -219,17 +219,20 @@ std::optional<std::string> handheldLimitCause(const CFontRecord& font) {
                to_string(strikeColumns) + " columns";
     for (int i = 0; i < count; ++i) {
         // Entry count - 1 is the missing-character symbol; it has no code of its own.
-        const std::string which = i + 1 < count ? "character " + codeOf(h.firstChar + i) : "the missing-character symbol";
+        const auto which = [&] {
+            return i + 1 < count ? "character " + codeOf(h.firstChar + i) : std::string("the missing-character symbol");
+        };
         const int from = font.locationTable[std::size_t(i)];
         const int to = font.locationTable[std::size_t(i) + 1];
-        if (to < from) return "the location of " + which + " runs backwards (" + to_string(from) + " to " + to_string(to) + ")";
+        if (to < from)
+            return "the location of " + which() + " runs backwards (" + to_string(from) + " to " + to_string(to) + ")";
         if (to - from > h.fRectWidth)
-            return "the glyph of " + which + " is " + to_string(to - from) + " columns wide, wider than the cell's " +
+            return "the glyph of " + which() + " is " + to_string(to - from) + " columns wide, wider than the cell's " +
                    to_string(h.fRectWidth);
         const std::uint8_t offset = font.offsetWidth[2 * std::size_t(i)];
         const std::uint8_t advance = font.offsetWidth[2 * std::size_t(i) + 1];
         if (offset != 0xFF && advance > h.fRectWidth)
-            return "the advance of " + which + " is " + to_string(advance) + ", wider than the cell's " +
+            return "the advance of " + which() + " is " + to_string(advance) + ", wider than the cell's " +
                    to_string(h.fRectWidth);
     }
     return std::nullopt;
