@@ -82,8 +82,9 @@ void drawText(GreyImage& image, const CFontRecord& font, const StrikeView& s, st
 }  // namespace
 
 GreyImage DrawFontText(const CFontRecord& font, int density, int zoom, std::string_view text) {
+    if (font.header.headerOnly != 0 || HandheldLimitFault(font)) return GreyImage(0, 0);
     const StrikeView s = strikeOf(font, density);
-    zoom = std::max(zoom, 1);
+    zoom = std::clamp(zoom, 1, 8);
     GreyImage image(textWidth(font, text, s.scale, zoom) + 2 * zoom, s.rows * zoom + 2 * zoom);
     drawText(image, font, s, text, zoom, zoom, zoom);
     return image;
@@ -254,14 +255,21 @@ void drawScreen(GreyImage& image, const CFontRecord& font, const StrikeView& s, 
     }
 }
 
+// Longer titles are cut: a record's name has no limit of its own, and the picture's width must
+// not follow it.
+constexpr std::size_t kMaxTitle = 96;
+
 std::string titleOf(const CFontRecord& font) {
     std::string title = font.name.empty() ? "(no name)" : font.name;
     if (!font.style.empty()) title += " " + font.style;
-    return title + ", " + std::to_string(font.header.pointSize) + " pt";
+    title += ", " + std::to_string(font.header.pointSize) + " pt";
+    if (title.size() > kMaxTitle) title = title.substr(0, kMaxTitle - 3) + "...";
+    return title;
 }
 }  // namespace
 
 GreyImage DrawFontPreview(const CFontRecord& font) {
+    if (font.header.headerOnly != 0 || HandheldLimitFault(font)) return GreyImage(0, 0);
     const StrikeView single = strikeOf(font, 1);
     const bool two = font.IsHighDensity();
     const StrikeView twice = strikeOf(font, 2);

@@ -21,8 +21,13 @@ struct GreyImage {
 
 inline constexpr std::string_view kPreviewSample = "The quick brown fox jumps over the lazy dog. 0123456789";
 
+// Both draw nothing (a 0 x 0 picture) for a record without a font or one HandheldLimitFault
+// refuses, so that no field of a record a handheld could not hold sizes a picture; callers ask
+// HandheldLimitFault first to say why.
+
 // text in strike `density` (1 single, 2 double; a record without a second strike draws 1), each
 // handheld pixel as zoom x zoom picture pixels, with a margin of zoom pixels all round.
+// zoom is taken as 1 to 8.
 GreyImage DrawFontText(const CFontRecord& font, int density, int zoom, std::string_view text = kPreviewSample);
 
 // A picture a person can read, each part with a caption: the font's name, style and size; for

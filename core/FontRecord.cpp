@@ -188,6 +188,66 @@ std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
     return font;
 }
 
+namespace {
+std::string codeOf(int c) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    return std::string("0x") + kHex[(c >> 4) & 15] + kHex[c & 15];
+}
+
+std::optional<std::string> handheldLimitCause(const CFontRecord& font) {
+    using std::to_string;
+    const FontHeader& h = font.font;
+    const int side = CFontRecord::kMaxCellSide;
+    if (h.lastChar > CFontRecord::kMaxCharCode)
+        return "last character " + to_string(h.lastChar) + " is beyond the handheld's 8-bit codes";
+    const int count = font.Count();
+    if (count <= 0) return "the character range " + to_string(h.firstChar) + " to " + to_string(h.lastChar) + " is empty";
+    if (h.fRectHeight == 0 || h.fRectHeight > side)
+        return "cell height " + to_string(h.fRectHeight) + " is outside the handheld's 1 to " + to_string(side) + " rows";
+    if (h.fRectWidth > side)
+        return "cell width " + to_string(h.fRectWidth) + " is more than the handheld's " + to_string(side) + " columns";
+    const std::size_t recordSize = CFontRecord::kRecordHeaderSize + std::size_t(font.header.fontDataLength) +
+                                   font.name.size() + font.style.size() + 2;
+    if (recordSize > CFontRecord::kMaxHandheldRecordSize)
+        return "the record's " + to_string(recordSize) + " bytes are more than a handheld record holds (" +
+               to_string(CFontRecord::kMaxHandheldRecordSize) + ")";
+    if (font.locationTable.size() != std::size_t(count) + 1 || font.offsetWidth.size() != 2 * std::size_t(count))
+        return std::string("the location or width table does not match the character range");
+    const std::size_t strikeColumns = std::size_t(h.rowWords) * 16;
+    if (font.locationTable.back() > strikeColumns)
+        return "the strike ends at column " + to_string(font.locationTable.back()) + ", past its " +
+               to_string(strikeColumns) + " columns";
+    for (int i = 0; i < count; ++i) {
+        // Entry count - 1 is the missing-character symbol; it has no code of its own.
+        const auto which = [&] {
+            return i + 1 < count ? "character " + codeOf(h.firstChar + i) : std::string("the missing-character symbol");
+        };
+        const int from = font.locationTable[std::size_t(i)];
+        const int to = font.locationTable[std::size_t(i) + 1];
+        if (to < from)
+            return "the location of " + which() + " runs backwards (" + to_string(from) + " to " + to_string(to) + ")";
+        if (to - from > h.fRectWidth)
+            return "the glyph of " + which() + " is " + to_string(to - from) + " columns wide, wider than the cell's " +
+                   to_string(h.fRectWidth);
+        const std::uint8_t offset = font.offsetWidth[2 * std::size_t(i)];
+        const std::uint8_t advance = font.offsetWidth[2 * std::size_t(i) + 1];
+        if (offset != 0xFF && advance > h.fRectWidth)
+            return "the advance of " + which() + " is " + to_string(advance) + ", wider than the cell's " +
+                   to_string(h.fRectWidth);
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<std::string> HandheldLimitFault(const CFontRecord& font) {
+    if (font.header.headerOnly != 0) return std::nullopt;
+    const auto cause = handheldLimitCause(font);
+    if (!cause) return std::nullopt;
+    std::string title = font.name;
+    if (!font.style.empty()) title += " " + font.style;
+    return "font \"" + title + "\" (" + std::to_string(font.header.pointSize) + " pt): " + *cause;
+}
+
 std::optional<std::vector<std::uint8_t>> RenameFontRecord(std::span<const std::uint8_t> record,
                                                           std::string_view name, std::string_view style) {
     if (record.size() < CFontRecord::kRecordHeaderSize) return std::nullopt;

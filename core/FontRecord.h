@@ -73,6 +73,10 @@ public:
     static constexpr std::uint8_t kFlagsTwoDensity = 4;
     // The largest record the handheld's data manager can hold in one chunk.
     static constexpr std::size_t kMaxHandheldRecordSize = 65505;
+    // The handheld's character codes are single bytes, and no cell is wider or taller than its
+    // 160-pixel screen.
+    static constexpr int kMaxCharCode = 255;
+    static constexpr int kMaxCellSide = 160;
 
     bool IsHighDensity() const { return (font.fontType & kHighDensityBit) != 0; }
     // Characters of the range plus the missing-character symbol; 0 or less for a bad range.
@@ -118,6 +122,14 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font);
 // The font a record holds; for a header-only record the header, name and style alone. None when
 // the record is shorter than its header, its font data length, its range or its strikes claim.
 std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record);
+
+// Why a handheld could not hold the font a record parsed into, as "font "<name> <style>" (<size>
+// pt): <cause>"; none when it could (and for a header-only record). Parse only checks that the
+// parts lie within the record; this checks what they say: character codes up to 255, a cell of 1
+// to 160 rows and at most 160 columns, location entries that rise and end within the strike's row
+// words, no glyph or advance wider than the cell, and a record within kMaxHandheldRecordSize.
+// Whatever sizes a picture or a buffer from a record's fields asks this first.
+std::optional<std::string> HandheldLimitFault(const CFontRecord& font);
 
 // The record header and the two strings; none when the record is shorter than 10 + n.
 std::optional<FontRecordSummary> ParseHeaderOnly(std::span<const std::uint8_t> record);

@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include <new>
+
 namespace {
 // Small fonts are drawn twice as large again, so that a 6-point font can still be read.
 constexpr int kSmallRows = 12;
@@ -26,6 +28,7 @@ QPixmap pixmapOf(const GreyImage& image) {
 FontPreviewPane::FontPreviewPane(QWidget* parent) : QWidget(parent) {
     setObjectName("preview");
     caption_ = new QLabel(this);
+    caption_->setObjectName("caption");
     // The lines scroll sideways, so that a wide font never widens the window.
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
@@ -48,25 +51,33 @@ FontPreviewPane::FontPreviewPane(QWidget* parent) : QWidget(parent) {
     ShowEntry(nullptr);
 }
 
-void FontPreviewPane::ShowEntry(const FontEntry* entry) {
-    std::optional<CFontRecord> font;
-    if (entry && entry->record) font = Parse(entry->record->Bytes());
-    if (!font || font->header.headerOnly != 0 || font->Count() == 0) {
-        caption_->setText(tr("Select a font to see it as the handheld shows it."));
+void FontPreviewPane::ShowEntry(const FontEntry* entry, const QString& file) {
+    const auto clear = [&](const QString& caption) {
+        caption_->setText(caption);
         single_->clear();
         twice_->clear();
         twice_->hide();
         scroll_->hide();
-        return;
-    }
+    };
+    std::optional<CFontRecord> font;
+    if (entry && entry->record) font = Parse(entry->record->Bytes());
+    if (!font || font->header.headerOnly != 0 || font->Count() == 0)
+        return clear(tr("Select a font to see it as the handheld shows it."));
+    const QString subject = file.isEmpty() ? QString() : file + ": ";
+    if (const auto fault = HandheldLimitFault(*font))
+        return clear(tr("Cannot show this font: %1%2").arg(subject, QString::fromStdString(*fault)));
     const int rows = font->font.fRectHeight;
     const int zoom = rows < kSmallRows ? 2 : 1;
+    try {
+        single_->setPixmap(pixmapOf(DrawFontText(*font, 1, 2 * zoom)));
+        if (font->IsHighDensity()) twice_->setPixmap(pixmapOf(DrawFontText(*font, 2, zoom)));
+    } catch (const std::bad_alloc&) {
+        return clear(tr("Cannot show this font: %1out of memory").arg(subject));
+    }
     caption_->setText(tr("On the handheld (single density x%1%2):")
                           .arg(2 * zoom)
                           .arg(font->IsHighDensity() ? tr(", double density x%1").arg(zoom) : QString()));
-    single_->setPixmap(pixmapOf(DrawFontText(*font, 1, 2 * zoom)));
     if (font->IsHighDensity()) {
-        twice_->setPixmap(pixmapOf(DrawFontText(*font, 2, zoom)));
         twice_->show();
     } else {
         twice_->clear();

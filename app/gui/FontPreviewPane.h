@@ -13,8 +13,9 @@ class FontPreviewPane final : public QWidget {
 public:
     explicit FontPreviewPane(QWidget* parent = nullptr);
 
-    // Draws entry's record; none (or a record without a font) clears the pane.
-    void ShowEntry(const FontEntry* entry);
+    // Draws entry's record; none (or a record without a font) clears the pane. A record no
+    // handheld could hold is not drawn: the pane says why, naming file (the document) and the font.
+    void ShowEntry(const FontEntry* entry, const QString& file = {});
     bool HasDoubleDensity() const;
     bool IsEmpty() const;
 

@@ -146,7 +146,9 @@ std::vector<FontEntry*> SDI_THView::SelectedEntries() const {
 
 void SDI_THView::ShowSelectedPreview() {
     const std::vector<FontEntry*> selected = SelectedEntries();
-    preview_->ShowEntry(selected.empty() ? nullptr : selected.front());
+    QString file;
+    if (doc_) file = QString::fromStdString(doc_->GetPathName().empty() ? doc_->GetTitle() : doc_->GetPathName());
+    preview_->ShowEntry(selected.empty() ? nullptr : selected.front(), file);
 }
 
 void SDI_THView::DocumentChanged() {

@@ -70,7 +70,8 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
     const long header = FindSection(section);
     if (header < 0) return std::nullopt;
     const std::string_view wanted = trim(key);
-    for (std::size_t i = std::size_t(header) + 1; i < SectionEnd(std::size_t(header)); ++i) {
+    const std::size_t end = SectionEnd(std::size_t(header));
+    for (std::size_t i = std::size_t(header) + 1; i < end; ++i) {
         if (!lines_[i].isKey || !EqualNoCase(lines_[i].key, wanted)) continue;
         const std::string_view text = lines_[i].text;
         return std::string(unquoted(trim(text.substr(text.find('=') + 1))));
@@ -89,7 +90,8 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
     std::vector<std::string> out;
     const long header = FindSection(section);
     if (header < 0) return out;
-    for (std::size_t i = std::size_t(header) + 1; i < SectionEnd(std::size_t(header)); ++i)
+    const std::size_t end = SectionEnd(std::size_t(header));
+    for (std::size_t i = std::size_t(header) + 1; i < end; ++i)
         if (lines_[i].isKey) out.push_back(lines_[i].key);
     return out;
 }
@@ -120,7 +122,8 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     const long header = FindSection(section);
     if (header < 0) return;
     const std::string_view wanted = trim(key);
-    for (std::size_t i = std::size_t(header) + 1; i < SectionEnd(std::size_t(header)); ++i)
+    const std::size_t end = SectionEnd(std::size_t(header));
+    for (std::size_t i = std::size_t(header) + 1; i < end; ++i)
         if (lines_[i].isKey && EqualNoCase(lines_[i].key, wanted)) {
             lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(i));
             return;

@@ -39,7 +39,9 @@ std::uint32_t copyList(const std::vector<std::string>& names, char* buffer, std:
     std::uint32_t pos = 0;
     for (const auto& name : names) {
         if (pos + name.size() + 2 > size) {
-            const std::uint32_t room = size - 2 - pos;
+            // A name that exactly filled the buffer leaves pos at size - 1: nothing more fits, and
+            // its own terminator becomes the list's first.
+            const std::uint32_t room = pos < size - 2 ? size - 2 - pos : 0;
             std::memcpy(buffer + pos, name.data(), room);
             buffer[size - 2] = '\0';
             buffer[size - 1] = '\0';

@@ -155,6 +155,7 @@ TEST(BuildHighDensity, SecondStrikeHasTwiceTheRowsAndRowWords) {
     EXPECT_EQ(record.strike2.size(), 4 * record.strike1.size());
     EXPECT_EQ(record.font.ascent, 10);
     EXPECT_EQ(record.font.descent, 3);
+    EXPECT_EQ(HandheldLimitFault(record), std::nullopt);
     const auto bytes = Serialise(record);
     ASSERT_TRUE(bytes);
     const auto back = Parse(*bytes);
@@ -217,6 +218,7 @@ TEST(BuildFonts, InkPastTheAscentOrDescentAddsRowsAndKeepsOneBaseline) {
         EXPECT_EQ(f.font.ascent, c.ascent);
         EXPECT_EQ(f.font.descent, c.descent);
         EXPECT_EQ(f.font.fRectHeight, c.ascent + c.descent);
+        EXPECT_EQ(HandheldLimitFault(f), std::nullopt);
         // Nothing is cut: 'A' twice (once as the missing-character symbol) and 'B' whole.
         EXPECT_EQ(inkBits(f.strike1), 2 * 2 * 9 + 3 * (c.above1 + c.below1));
         // 'A' stands on the baseline row ascent - 1, and on 2 x ascent - 1 at double size.

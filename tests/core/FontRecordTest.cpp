@@ -205,3 +205,65 @@ TEST(FontRecordLayout, FieldsPointAtTheTablesAndStrikesTheyName) {
         EXPECT_EQ(Parse(*bytes)->densities[1].glyphBitsOffset, f.densities[1].glyphBitsOffset);
     }
 }
+
+// Records that parse (their parts lie within their bytes) but say what no handheld holds: each is
+// refused by HandheldLimitFault with a cause naming the field, and the golden records pass.
+TEST(FontRecordLimits, RefusesCellsRangesAndTablesNoHandheldHolds) {
+    for (const Bytes* golden : {&kTinySingle, &kTinyTwoDensity}) {
+        const auto font = Parse(*golden);
+        ASSERT_TRUE(font);
+        EXPECT_EQ(HandheldLimitFault(*font), std::nullopt);
+    }
+    // The 49 bytes of a record with no strike (rowWords 0) and a cell 0xFFFF rows tall.
+    const Bytes noStrike = {
+        0x00, 0x00, 0x00, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0x24,  // n = 36
+        0x00, 0x90, 0x00, 0x41, 0x00, 0x41, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,
+        0x00, 0x02, 0xFF, 0xFF,  // fRectWidth 2, fRectHeight 0xFFFF
+        0x00, 0x06, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // rowWords 0
+        0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // location table
+        0x00, 0x00, 0xFF, 0xFF,  // offset/width table
+        'N', 0x00, 0x00,
+    };
+    ASSERT_EQ(noStrike.size(), 49u);
+    const auto parsed = Parse(noStrike);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(HandheldLimitFault(*parsed), "font \"N\" (12 pt): cell height 65535 is outside the handheld's 1 to 160 rows");
+
+    struct Case {
+        const char* what;
+        void (*change)(CFontRecord&);
+        const char* cause;
+    };
+    const Case cases[] = {
+        {"codes past 255", [](CFontRecord& f) { f.font.lastChar = 0x141; }, "last character 321 is beyond"},
+        {"no rows", [](CFontRecord& f) { f.font.fRectHeight = 0; }, "cell height 0 is outside"},
+        {"taller than the screen", [](CFontRecord& f) { f.font.fRectHeight = 161; }, "cell height 161"},
+        {"wider than the screen", [](CFontRecord& f) { f.font.fRectWidth = 161; }, "cell width 161"},
+        {"more than a record holds", [](CFontRecord& f) { f.header.fontDataLength = 65500; }, "65513 bytes are more"},
+        {"strike narrower than its locations", [](CFontRecord& f) { f.locationTable.back() = 17; },
+         "the strike ends at column 17, past its 16"},
+        {"locations running backwards", [](CFontRecord& f) { f.locationTable = {2, 1, 1}; },
+         "the location of character 0x41 runs backwards (2 to 1)"},
+        {"a glyph wider than the cell", [](CFontRecord& f) { f.locationTable = {0, 3, 3}; },
+         "the glyph of character 0x41 is 3 columns wide, wider than the cell's 2"},
+        {"an advance wider than the cell", [](CFontRecord& f) { f.offsetWidth[3] = 200; },
+         "the advance of the missing-character symbol is 200"},
+    };
+    for (const bool two : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.what);
+            CFontRecord font = tinyFont(two);
+            c.change(font);
+            const auto fault = HandheldLimitFault(font);
+            ASSERT_TRUE(fault);
+            EXPECT_NE(fault->find(c.cause), std::string::npos) << *fault;
+        }
+    }
+    // A missing character's 0xFF width is no advance, and a header-only record has nothing to check.
+    CFontRecord missing = tinyFont(false);
+    missing.offsetWidth = {0xFF, 0xFF, 0x00, 0x01};
+    EXPECT_EQ(HandheldLimitFault(missing), std::nullopt);
+    CFontRecord headerOnly;
+    headerOnly.header.headerOnly = 1;
+    EXPECT_EQ(HandheldLimitFault(headerOnly), std::nullopt);
+}

@@ -51,7 +51,8 @@ LAYERS = {
     "tools/common": [],
     "tools/typehold": ["app", "tools/common"],
     "tools/pictconv": ["picture", "core/qz_fileio", "tools/common"],
-    "fuzz": ["core", "picture", "tools/pictconv", "palmdesk/dlp"],
+    # Every reader of outside data has a fuzz target, wherever the reader lives.
+    "fuzz": ["app", "conduit", "core", "picture", "platform/palmdesk", "tools/pictconv", "palmdesk/dlp"],
     "bench": ["app", "picture"],
     # Tests mirror the tree: a folder's tests see what the folder sees, the shared fixtures, and
     # the Palm users and their handhelds wherever a test sets up a desktop.

@@ -1,5 +1,7 @@
 // Tests of `typehold fonts`, `convert` and `preview` with the installed DejaVu fonts.
+#include "core/qz_fileio/PalmDb.h"
 #include "platform/bytes/ByteOrder.h"
+#include "support/SampleFonts.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -134,4 +136,29 @@ TEST(TypeholdPreview, WritesAPngOfTheStrikesAndSampleText) {
     EXPECT_LT(width, 1600);
     EXPECT_EQ(typehold("preview " + pdb + " --entry 3 -o " + dir.file("q.png"), dir).err,
               "typehold: " + pdb + ": no font at index 3 (the file lists 1)\n");
+}
+
+// A record that parses but whose cell is 0xFFFF rows tall is refused by name before anything is
+// sized from it, and no picture is written.
+TEST(TypeholdPreview, RefusesARecordNoHandheldCouldHold) {
+    TempDir dir;
+    std::vector<std::uint8_t> record = Serialise(tinyFont(false, "Tall")).value();
+    record[24] = 0xFF;  // fRectHeight
+    record[25] = 0xFF;
+    record[34] = 0x00;  // rowWords 0, so that the strike needs no bytes
+    record[35] = 0x00;
+    qz_gen::CPalmDb db;
+    db.SetName("Tall");
+    db.Header().type = 0x78466E74;     // xFnt
+    db.Header().creator = 0x464D4752;  // FMGR
+    qz_gen::CDbRecord r;
+    ASSERT_EQ(r.SetData(static_cast<std::uint32_t>(record.size()), record.data()), 0);
+    ASSERT_EQ(db.AddRecord(r), 0);
+    db.SetLayoutFields();
+    const auto pdb = dir.file("tall.pdb");
+    writeWholeFile(pdb, db.ToBytes());
+    const ToolRun run = typehold("preview " + pdb + " -o " + dir.file("p.png"), dir);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "typehold: " + pdb + ": font \"Tall\" (9 pt): cell height 65535 is outside the handheld's 1 to 160 rows\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("p.png")));
 }

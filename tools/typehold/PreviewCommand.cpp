@@ -25,6 +25,7 @@ int runPreview(const std::string& file, unsigned entry, const std::string& out, 
                                std::to_string(doc.Fonts().Count()) + ")");
         const auto font = Parse(doc.Fonts().At(entry)->record->Bytes());
         if (!font || font->header.headerOnly != 0) throw CommandError("the record holds no font to draw");
+        if (const auto fault = HandheldLimitFault(*font)) throw CommandError(*fault);
 
         const GreyImage image = DrawFontPreview(*font);
         std::string why;

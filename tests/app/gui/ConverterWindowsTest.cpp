@@ -9,6 +9,8 @@
 #include "app/gui/WhenModal.h"
 #include "core/FontDoc.h"
 #include "core/FontList.h"
+#include "core/FontEntry.h"
+#include "core/qz_fileio/DbRecord.h"
 #include "platform/palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
@@ -18,6 +20,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -366,6 +369,31 @@ private slots:
         QVERIFY(!ok->text.isEmpty());
         QVERIFY(readWholeFile(path) != changed);
         QVERIFY(!doc->IsModified());
+    }
+
+    // A record that parses but that no handheld could hold (a cell 0xFFFF rows tall) is not drawn:
+    // the pane names the file and the font and says why; a sound record is drawn again after it.
+    void previewRefusesARecordNoHandheldHolds() {
+        FontPreviewPane pane;
+        auto* caption = pane.findChild<QLabel*>("caption");
+        QVERIFY(caption);
+        std::vector<std::uint8_t> bytes = Serialise(tinyFont(false, "Tall")).value();
+        bytes[24] = 0xFF;  // fRectHeight
+        bytes[25] = 0xFF;
+        bytes[34] = 0x00;  // rowWords 0: no strike for the rows to need
+        bytes[35] = 0x00;
+        qz_gen::CDbRecord bad, good;
+        bad.AdoptData(bytes);
+        good.AdoptData(Serialise(tinyFont(true)).value());
+        FontEntry badEntry, goodEntry;
+        badEntry.record = &bad;
+        goodEntry.record = &good;
+        pane.ShowEntry(&badEntry, "fonts.pdb");
+        QVERIFY(pane.IsEmpty());
+        QVERIFY2(caption->text().contains("fonts.pdb: font \"Tall\" (9 pt): cell height 65535"), qPrintable(caption->text()));
+        pane.ShowEntry(&goodEntry, "fonts.pdb");
+        QVERIFY(!pane.IsEmpty());
+        QVERIFY(pane.HasDoubleDensity());
     }
 
     void detailsDialogKeepsTooLongNamesAndStyles() {

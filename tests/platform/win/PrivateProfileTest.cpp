@@ -3,10 +3,13 @@
 #include "platform/win/PrivateProfile.h"
 
 #include "platform/win/DesktopRoot.h"
+#include "platform/win/IniFile.h"
 
 #include "support/DesktopSandbox.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
 
 using namespace win;
 
@@ -73,4 +76,49 @@ TEST(PrivateProfile, FileNamesResolveToTheWindowsFolderOrDrives) {
     EXPECT_EQ(ProfilePath("/etc/x.ini"), "/etc/x.ini");
     ASSERT_TRUE(WritePrivateProfileString("S", "K", "V", "C:\\Palm\\x.ini"));
     EXPECT_EQ(get("S", "K", "", (sandbox.root() + "/drive_c/Palm/x.ini").c_str()), "V");
+}
+
+// Every buffer size around the lengths of a two-name list: nothing is written past size, a list
+// that does not fit is cut, ends in two zeros and returns size - 2, and one that fits is whole.
+TEST(PrivateProfile, ListModeStaysInsideEveryBufferSize) {
+    DesktopSandbox sandbox;
+    const std::string path = sandbox.file("cut.ini");
+    write(path, "[Alpha]\nkey=1\nlonger=2\n[Bravo]\n");
+    struct Case {
+        const char* section;  // null lists the sections
+        std::string whole;    // the list when it fits
+    };
+    for (const Case& c : {Case{nullptr, std::string("Alpha\0Bravo\0", 12)}, Case{"alpha", std::string("key\0longer\0", 11)}}) {
+        for (std::uint32_t size = 1; size <= c.whole.size() + 3; ++size) {
+            SCOPED_TRACE(testing::Message() << (c.section ? c.section : "(sections)") << " size " << size);
+            std::vector<char> buffer(size + 8, 'X');
+            const auto n = GetPrivateProfileString(c.section, nullptr, "", buffer.data(), size, path.c_str());
+            EXPECT_EQ(std::string(buffer.data() + size, 8), "XXXXXXXX");
+            if (size == 1) {
+                EXPECT_EQ(n, 0u);
+                EXPECT_EQ(buffer[0], '\0');
+            } else if (c.whole.size() + 1 <= size) {
+                EXPECT_EQ(std::string(buffer.data(), n + 1), c.whole + '\0');
+            } else {
+                EXPECT_EQ(n, size - 2);
+                EXPECT_EQ(buffer[size - 2], '\0');
+                EXPECT_EQ(buffer[size - 1], '\0');
+                EXPECT_EQ(std::string(buffer.data(), size - 2), c.whole.substr(0, size - 2));
+            }
+        }
+    }
+}
+
+// A lookup walks the file once: a hundred lookups in a 60,000-key section take a moment, not the
+// hours a walk per line would.
+TEST(PrivateProfile, LookupsInALargeSectionAreLinear) {
+    DesktopSandbox sandbox;
+    std::string text = "[Big]\n";
+    constexpr int kKeys = 60000;
+    for (int i = 0; i < kKeys; ++i) text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    const auto ini = IniFile::Parse(text);
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = kKeys - 100; i < kKeys; ++i) ASSERT_EQ(ini.Get("big", "k" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(ini.Keys("Big").size(), std::size_t(kKeys));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }
