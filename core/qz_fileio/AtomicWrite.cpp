@@ -8,11 +8,11 @@
 #include "PalmDb.h"
 #include "platform/bytes/ByteOrder.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/FileCalls.h"
 #include "platform/win/Win32Error.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -30,20 +30,11 @@ void removeQuietly(const std::string& path) { ::unlink(path.c_str()); }
     ThrowFileException(OsErrorToCause(error), error, path);
 }
 
-// The file a save replaces: path itself, or the file a symbolic link at path leads to (through
-// any chain of links, and also when that file does not exist yet), so that the link survives.
+// The file a save replaces (see win::FileBehindLinks).
 std::string replacedFile(const std::string& path) {
-    constexpr int kMaxLinks = 40;  // as the system counts before giving up with a loop
-    std::filesystem::path file = path;
-    for (int hops = 0;; ++hops) {
-        struct stat st {};
-        if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file.string();
-        if (hops == kMaxLinks) throwErrno(ELOOP, path);
-        std::error_code ec;
-        const auto to = std::filesystem::read_symlink(file, ec);
-        if (ec) throwErrno(ec.value(), path);
-        file = to.is_absolute() ? to : file.parent_path() / to;
-    }
+    const auto file = win::FileBehindLinks(path);
+    if (!file) throwErrno(errno, path);
+    return *file;
 }
 
 // Refuses, as Windows would, to replace a read-only file, a folder, or a file that another
@@ -57,17 +48,6 @@ void checkReplaceable(const std::string& path) {
     }
     CFile probe;
     probe.Open(path, CFile::modeReadWrite | CFile::shareExclusive);
-}
-
-// Gives the replacement the owner and group of the file it replaces where the process may (a
-// user may still pass the file on to one of their own groups), then its permission bits, which
-// a change of owner may have cleared.
-void keepOwnerAndMode(const std::string& temporary, const struct stat& old) {
-    if (::chown(temporary.c_str(), old.st_uid, old.st_gid) != 0 &&
-        ::chown(temporary.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
-        // Neither is allowed: the replacement stays the saving user's.
-    }
-    ::chmod(temporary.c_str(), old.st_mode & 07777);
 }
 
 using Pieces = std::span<const std::span<const std::uint8_t>>;
@@ -162,11 +142,11 @@ void replace(const std::string& path, const std::function<void(CFile&)>& write,
     }
     try {
         struct stat old {};
-        if (::stat(target.c_str(), &old) == 0) keepOwnerAndMode(temporary, old);
+        if (::stat(target.c_str(), &old) == 0) win::KeepOwnerAndMode(file.GetHandle(), old);
         write(file);
         file.Flush();
         file.Close();
-        if (std::rename(temporary.c_str(), target.c_str()) != 0) throwErrno(errno, target);
+        if (win::Rename(temporary, target) != 0) throwErrno(errno, target);
     } catch (...) {
         file.Close();
         removeQuietly(temporary);

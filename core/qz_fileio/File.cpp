@@ -2,14 +2,12 @@
 #include "File.h"
 
 #include "Exception.h"
-#include "FileFaults.h"
 #include "StringTable.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/FileCalls.h"
 #include "platform/win/Win32Error.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <vector>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -92,38 +90,17 @@ void CFile::Close() {
 }
 
 std::uint32_t CFile::Write(const void* buffer, std::uint32_t n) {
-    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
-    const std::size_t allowed = WritePoint(n);
-    if (allowed < n) {
-        [[maybe_unused]] const ssize_t written = ::write(handle_, bytes, allowed);
-        EndProcessNow();
-    }
-    std::uint32_t done = 0;
-    while (done < n) {
-        const ssize_t written = ::write(handle_, bytes + done, n - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throwLastErrno(errno, filePath_);
-        }
-        if (written == 0) throwLastErrno(ENOSPC, filePath_);
-        done += static_cast<std::uint32_t>(written);
-    }
-    return done;
+    const std::span<const std::uint8_t> whole[] = {{static_cast<const std::uint8_t*>(buffer), n}};
+    WriteParts(whole);
+    return n;
 }
 
 void CFile::WriteParts(std::span<const std::span<const std::uint8_t>> parts) {
-    const std::size_t total = win::TotalSize(parts);
-    if (const std::size_t allowed = WritePoint(total); allowed < total) {
-        // Ends the process after the first allowed bytes, as a crash in the middle would.
-        std::vector<std::span<const std::uint8_t>> start;
-        for (std::size_t left = allowed; const auto part : parts) {
-            start.push_back(part.first(std::min(left, part.size())));
-            left -= start.back().size();
-        }
-        win::WriteParts(handle_, start);
-        EndProcessNow();
-    }
-    if (!win::WriteParts(handle_, parts)) throwLastErrno(errno, filePath_);
+    // A write of nothing still passes through the file calls, so that a test that ends the
+    // process at each step of a save finds the same steps whatever their sizes.
+    const bool written = win::TotalSize(parts) == 0 ? win::Writev(handle_, nullptr, 0) == 0
+                                                    : win::WriteParts(handle_, parts);
+    if (!written) throwLastErrno(errno, filePath_);
 }
 
 std::uint32_t CFile::Read(void* buffer, std::uint32_t n) {
@@ -151,14 +128,12 @@ std::int64_t CFile::Seek(std::int64_t offset, int origin) {
 std::int64_t CFile::GetPosition() { return Seek(0, current); }
 
 void CFile::Flush() {
-    WritePoint(0);
-    if (handle_ == kClosed || ::fsync(handle_) != 0) ThrowException(kStrWriteError, kCodeWriteError);
+    if (handle_ == kClosed || win::Fsync(handle_) != 0) ThrowException(kStrWriteError, kCodeWriteError);
 }
 
 void CFile::SetLength(std::int64_t length) {
     Seek(length, begin);
-    WritePoint(0);
-    if (::ftruncate(handle_, static_cast<off_t>(length)) != 0) throwLastErrno(errno, std::nullopt);
+    if (win::Ftruncate(handle_, static_cast<off_t>(length)) != 0) throwLastErrno(errno, std::nullopt);
 }
 
 std::int64_t CFile::GetLength() {
@@ -169,14 +144,13 @@ std::int64_t CFile::GetLength() {
 }
 
 void CFile::Reserve(std::int64_t length) {
-    if (length <= 0 || ReserveUnsupported()) return;
-    if (::fallocate(handle_, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP &&
-        errno != ENOSYS)
+    if (length <= 0) return;
+    if (win::Reserve(handle_, static_cast<off_t>(length)) != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
         throwLastErrno(errno, filePath_);
 }
 
 void CFile::Remove(const std::string& path) {
-    if (::unlink(path.c_str()) != 0) {
+    if (win::Unlink(path) != 0) {
         const std::uint32_t error = win::errorFromErrnoForPath(errno, path);
         win::SetLastError(error);
         ThrowFileException(OsErrorToCause(error), error, std::nullopt);

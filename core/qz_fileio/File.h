@@ -63,6 +63,8 @@ public:
     void Reserve(std::int64_t length);
 
     const std::string& GetFilePath() const { return filePath_; }
+    // The system's descriptor of the open file; -1 when closed.
+    int GetHandle() const { return handle_; }
 
     // Deletes the file at path; failure throws a CFileException without file name.
     static void Remove(const std::string& path);

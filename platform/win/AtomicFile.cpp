@@ -68,11 +68,7 @@ bool writeFileAtomically(const std::string& path, std::initializer_list<std::spa
                                replace, flush);
 }
 
-namespace {
-// The file a write at path replaces: path itself, or the file a symbolic link there leads to
-// (through a chain of links, also when that file does not exist yet), so that the link stays.
-// None for a loop of links.
-std::optional<std::string> fileBehindLinks(const std::string& path) {
+std::optional<std::string> FileBehindLinks(const std::string& path) {
     constexpr int kMaxLinks = 40;  // as the system counts before giving up
     std::filesystem::path file = path;
     for (int hops = 0; hops <= kMaxLinks; ++hops) {
@@ -80,22 +76,24 @@ std::optional<std::string> fileBehindLinks(const std::string& path) {
         if (::lstat(file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return file.string();
         std::error_code ec;
         const auto to = std::filesystem::read_symlink(file, ec);
-        if (ec) return std::nullopt;
+        if (ec) {
+            errno = ec.value();
+            return std::nullopt;
+        }
         file = to.is_absolute() ? to : file.parent_path() / to;
     }
     errno = ELOOP;
     return std::nullopt;
 }
 
-// The replacement takes the owner and group of the file it replaces where the process may, then
-// its permission bits, which a change of owner may have cleared.
-void keepOwnerAndMode(int fd, const struct stat& old) {
+void KeepOwnerAndMode(int fd, const struct stat& old) {
     if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
         // Neither is allowed: the replacement stays the writing user's.
     }
     ::fchmod(fd, old.st_mode & 07777);
 }
 
+namespace {
 std::string folderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
@@ -105,7 +103,7 @@ std::string folderOf(const std::string& path) {
 
 bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
                          bool flush) {
-    const auto target = fileBehindLinks(path);
+    const auto target = FileBehindLinks(path);
     if (!target) return false;
     struct stat old {};
     const bool exists = ::stat(target->c_str(), &old) == 0;
@@ -121,7 +119,7 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     const std::string temporary = TemporaryNameBeside(*target);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    if (exists) keepOwnerAndMode(fd, old);
+    if (exists) KeepOwnerAndMode(fd, old);
     bool written = WriteParts(fd, parts);
     written = written && (!flush || Fsync(fd) == 0);
     int why = errno;

@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
+#include <sys/stat.h>
 
 namespace win {
 
@@ -18,6 +20,15 @@ std::string TemporaryNameBeside(const std::string& path);
 bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts);
 // How many bytes the parts hold together.
 std::size_t TotalSize(std::span<const std::span<const std::uint8_t>> parts);
+
+// The file a write at path replaces: path itself, or the file a symbolic link there leads to
+// (through a chain of links, also when that file does not exist yet), so that the link stays.
+// None, with errno saying why, for a loop of links or a link that cannot be read.
+std::optional<std::string> FileBehindLinks(const std::string& path);
+// Gives fd, the replacement of a file whose status was old, that file's owner and group where the
+// process may (else at least its group where allowed), then its permission bits, which a change
+// of owner may have cleared.
+void KeepOwnerAndMode(int fd, const struct stat& old);
 
 // Writes parts, one after the other, to a temporary file beside path, flushes it and moves it to
 // path, then flushes the folder. Without replace an existing file is left untouched and the

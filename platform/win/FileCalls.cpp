@@ -1,6 +1,7 @@
 // FileCalls.cpp: the file-system calls that change the disk, through a plan of injected faults.
 #include "FileCalls.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -11,11 +12,12 @@
 #include <mutex>
 #include <optional>
 #include <unistd.h>
+#include <vector>
 
 namespace win {
 
 namespace {
-constexpr std::size_t kKinds = 4;
+constexpr std::size_t kKinds = 6;  // Any included
 
 struct Plan {
     std::mutex mutex;
@@ -25,6 +27,7 @@ struct Plan {
     int nth = 0;
     FaultAction action = FaultAction::Fail;
     std::array<int, kKinds> counts{};
+    bool noReserve = false;
 };
 
 Plan& plan() {
@@ -45,12 +48,16 @@ void readVariable(Plan& p) {
     const std::string k = kind, a = action;
     if (k == "write") p.call = FileCall::Write;
     else if (k == "fsync") p.call = FileCall::Fsync;
+    else if (k == "truncate") p.call = FileCall::Truncate;
     else if (k == "rename") p.call = FileCall::Rename;
     else if (k == "unlink") p.call = FileCall::Unlink;
+    else if (k == "any") p.call = FileCall::Any;
     else return;
     if (a.empty() || a == "fail") p.action = FaultAction::Fail;
     else if (a == "short") p.action = FaultAction::Short;
     else if (a == "stop") p.action = FaultAction::Stop;
+    else if (a == "exit") p.action = FaultAction::Exit;
+    else if (a == "exitmidway") p.action = FaultAction::ExitMidway;
     else return;
     p.nth = nth;
     p.armed = true;
@@ -62,26 +69,54 @@ std::optional<FaultAction> faultFor(FileCall call) {
     std::lock_guard lock(p.mutex);
     if (!p.read) readVariable(p);
     const int count = ++p.counts[indexOf(call)];
-    if (!p.armed || p.call != call || p.nth != count) return std::nullopt;
+    const int any = ++p.counts[indexOf(FileCall::Any)];
+    if (!p.armed) return std::nullopt;
+    if (p.call == FileCall::Any ? p.nth != any : p.call != call || p.nth != count) return std::nullopt;
     return p.action;
 }
 
-// Applies a fault other than a short write: true when the call must fail.
+// Ends the process as a crash there would, without running anything more of it.
+[[noreturn]] void endProcess() { std::_Exit(0); }
+
+// Applies a fault other than a short or half write: true when the call must fail.
 bool failsHere(FileCall call) {
     const auto action = faultFor(call);
     if (!action) return false;
-    if (*action == FaultAction::Stop) {
+    switch (*action) {
+    case FaultAction::Stop:
         ::raise(SIGSTOP);
         return false;  // continued: the call goes on
+    case FaultAction::Exit:
+    case FaultAction::ExitMidway: endProcess();
+    case FaultAction::Fail:
+    case FaultAction::Short: break;
     }
     errno = EIO;
     return true;
+}
+
+// Writes the first half of the parts' bytes, then ends the process.
+[[noreturn]] void writeHalfAndEnd(int fd, const iovec* parts, int count) {
+    std::size_t left = 0;
+    for (int i = 0; i < count; ++i) left += parts[i].iov_len;
+    left /= 2;
+    std::vector<iovec> half;
+    for (int i = 0; i < count && left > 0; ++i) {
+        half.push_back({parts[i].iov_base, std::min(left, parts[i].iov_len)});
+        left -= half.back().iov_len;
+    }
+    if (!half.empty()) {
+        [[maybe_unused]] const ssize_t written = ::writev(fd, half.data(), static_cast<int>(half.size()));
+    }
+    endProcess();
 }
 }  // namespace
 
 ssize_t Writev(int fd, const iovec* parts, int count) {
     const auto action = faultFor(FileCall::Write);
     if (action == FaultAction::Stop) ::raise(SIGSTOP);
+    if (action == FaultAction::Exit) endProcess();
+    if (action == FaultAction::ExitMidway) writeHalfAndEnd(fd, parts, count);
     if (action == FaultAction::Fail) {
         errno = ENOSPC;
         return -1;
@@ -96,6 +131,8 @@ ssize_t Writev(int fd, const iovec* parts, int count) {
 
 int Fsync(int fd) { return failsHere(FileCall::Fsync) ? -1 : ::fsync(fd); }
 
+int Ftruncate(int fd, off_t length) { return failsHere(FileCall::Truncate) ? -1 : ::ftruncate(fd, length); }
+
 int Rename(const std::string& from, const std::string& to) {
     return failsHere(FileCall::Rename) ? -1 : std::rename(from.c_str(), to.c_str());
 }
@@ -105,6 +142,18 @@ int Link(const std::string& from, const std::string& to) {
 }
 
 int Unlink(const std::string& path) { return failsHere(FileCall::Unlink) ? -1 : ::unlink(path.c_str()); }
+
+int Reserve(int fd, off_t length) {
+    {
+        Plan& p = plan();
+        std::lock_guard lock(p.mutex);
+        if (p.noReserve) {
+            errno = EOPNOTSUPP;
+            return -1;
+        }
+    }
+    return ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, length);
+}
 
 void InjectFileFault(FileCall call, int nth, FaultAction action) {
     Plan& p = plan();
@@ -129,6 +178,12 @@ int FileCallCount(FileCall call) {
     Plan& p = plan();
     std::lock_guard lock(p.mutex);
     return p.counts[indexOf(call)];
+}
+
+void PretendReserveUnsupported(bool unsupported) {
+    Plan& p = plan();
+    std::lock_guard lock(p.mutex);
+    p.noReserve = unsupported;
 }
 
 bool FlushFolder(const std::string& folder) {

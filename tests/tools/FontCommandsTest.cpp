@@ -9,7 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <sstream>
 
 namespace {
@@ -36,6 +40,62 @@ TEST(TypeholdFonts, ListsDejaVuSansByScript) {
         }
     }
     EXPECT_TRUE(found);
+}
+
+namespace {
+// A copy of DejaVu Sans whose names say family where they said "DejaVu" (as many characters).
+void writeRenamedFont(const std::string& path, const std::u16string& family) {
+    std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+    std::vector<std::uint8_t> font{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GT(font.size(), 12u);
+    const auto utf16 = [](std::u16string_view text) {
+        std::vector<std::uint8_t> out;
+        for (const char16_t c : text) out.insert(out.end(), {std::uint8_t(c >> 8), std::uint8_t(c)});
+        return out;
+    };
+    const auto from = utf16(u"DejaVu"), to = utf16(family);
+    ASSERT_EQ(from.size(), to.size());
+    for (std::size_t entry = 12; entry + 16 <= 12 + 16 * std::size_t(bytes::loadU16BE(&font[4])); entry += 16) {
+        if (std::string(font.begin() + std::ptrdiff_t(entry), font.begin() + std::ptrdiff_t(entry) + 4) != "name") continue;
+        const auto begin = font.begin() + std::ptrdiff_t(bytes::loadU32BE(&font[entry + 8]));
+        const auto end = begin + std::ptrdiff_t(bytes::loadU32BE(&font[entry + 12]));
+        for (auto at = begin; (at = std::search(at, end, from.begin(), from.end())) != end;)
+            at = std::copy(to.begin(), to.end(), at);
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(font.data()), std::streamsize(font.size()));
+}
+}  // namespace
+
+// Face names beyond ASCII print as UTF-8, converted once, in JSON and in the table; characters
+// that the 8-bit face names cannot hold show as '?'.
+TEST(TypeholdFonts, FaceNamesBeyondAsciiPrintAsUtf8) {
+    const struct {
+        std::u16string family;
+        std::string face;
+    } cases[] = {
+        {u"D\u00E9j\u00E0Vu", "D\xC3\xA9j\xC3\xA0Vu Sans"},
+        {u"\u00FF\u00C6\u00D8\u00C5\u00D0\u00FE", "\xC3\xBF\xC3\x86\xC3\x98\xC3\x85\xC3\x90\xC3\xBE Sans"},
+        {u"\u0414\u0435\u0436\u0430Vu", "????Vu Sans"},
+    };
+    TempDir dir;
+    std::filesystem::create_directories(dir.file("fonts"));
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        writeRenamedFont(dir.file("fonts/" + std::to_string(i) + ".ttf"), cases[i].family);
+    std::ofstream(dir.file("fonts.conf")) << "<?xml version=\"1.0\"?>\n<fontconfig><dir>" << dir.file("fonts")
+                                          << "</dir><cachedir>" << dir.file("cache") << "</cachedir></fontconfig>\n";
+    const std::string tool = "FONTCONFIG_FILE=" + dir.file("fonts.conf") + " " + TYPEHOLD_BIN;
+    const ToolRun json = runTool(tool, "fonts --charset 0 --json", dir.path());
+    const ToolRun table = runTool(tool, "fonts --charset 0", dir.path());
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    ASSERT_EQ(table.exitCode, 0) << table.err;
+    std::set<std::string> faces;
+    for (const auto& f : jsonLines(json.out)) faces.insert(f["face"].get<std::string>());
+    EXPECT_EQ(faces.size(), std::size(cases));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.face);
+        EXPECT_TRUE(faces.contains(c.face));
+        EXPECT_NE(table.out.find("\n" + c.face + "                     Western"), std::string::npos) << table.out;
+    }
 }
 
 TEST(TypeholdConvert, MakesSortedRecordsAndAddsToAnExistingFile) {

@@ -14,6 +14,7 @@
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
 #include "core/qz_fileio/File.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/gdi/FreeTypeFontEngine.h"
 
 #include <nlohmann/json.hpp>
@@ -59,6 +60,7 @@ int runFonts(std::optional<int> charSet, bool json) {
         FontCatalog catalog;
         catalog.Enumerate(engine);
         bool headed = false;
+        // Face names are 8-bit text, each character Latin-1 (see gdi::InstalledFaces).
         for (const auto& e : catalog.Entries()) {
             if (charSet && e.charSet != *charSet) continue;
             const std::string script = e.scriptName.empty() ? charSetScript(e.charSet) : e.scriptName;
@@ -72,8 +74,8 @@ int runFonts(std::optional<int> charSet, bool json) {
             } else {
                 if (!headed) std::printf("%-31s %-18s %7s  %s\n", "FACE", "SCRIPT", "CHARSET", "PITCH&FAMILY");
                 headed = true;
-                std::printf("%-31s %-18s %7u  0x%02X\n", e.faceName.c_str(), script.c_str(), unsigned(e.charSet),
-                            unsigned(e.pitchAndFamily));
+                std::printf("%s %-18s %7u  0x%02X\n", gdi::PadToWidth(latin1ToUtf8(e.faceName), 31).c_str(),
+                            script.c_str(), unsigned(e.charSet), unsigned(e.pitchAndFamily));
             }
         }
         if (!headed && !json)

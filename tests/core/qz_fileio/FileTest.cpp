@@ -3,9 +3,9 @@
 
 #include "core/qz_fileio/AtomicWrite.h"
 #include "core/qz_fileio/DbRecord.h"
-#include "core/qz_fileio/FileFaults.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/StringTable.h"
+#include "platform/win/FileCalls.h"
 #include "support/ExceptionCapture.h"
 #include "support/TempDir.h"
 
@@ -313,7 +313,7 @@ TEST(ReplaceFileContents, InPlaceSaveKilledAtAnyWriteLeavesOldNewOrRefused) {
             int kills = 0;
             bool completed = false;
             for (std::uint64_t at = 1; !completed; ++at) {
-                for (const auto point : {qz_gen::KillPoint::Before, qz_gen::KillPoint::Midway}) {
+                for (const auto point : {win::FaultAction::Exit, win::FaultAction::ExitMidway}) {
                     ::chmod(folder.c_str(), 0755);
                     writeWholeFile(path, oldBytes);
                     ::chmod(path.c_str(), 0666);
@@ -321,8 +321,8 @@ TEST(ReplaceFileContents, InPlaceSaveKilledAtAnyWriteLeavesOldNewOrRefused) {
                     const pid_t child = ::fork();
                     if (child == 0) {
                         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) std::_Exit(2);
-                        qz_gen::PretendReserveUnsupported(!reserve);
-                        qz_gen::KillAtWriteOperation(at, point);
+                        win::PretendReserveUnsupported(!reserve);
+                        win::InjectFileFault(win::FileCall::Any, static_cast<int>(at), point);
                         qz_gen::WriteDatabaseFile(path, newDb);
                         std::_Exit(3);  // not killed: the save had fewer writes
                     }

@@ -17,6 +17,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/wait.h>
 #include <sys/time.h>
 #include <thread>
 #include <unistd.h>
@@ -175,6 +176,48 @@ TEST(WriteFileAtomically, AFailingCallLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(win::FileCallCount(win::FileCall::Write), 2);
     win::ClearFileFaults();
     EXPECT_EQ(fileBytes(file), (Bytes{4, 5, 6, 7}));
+}
+
+// A plan for any kind picks the nth call whatever its kind; a process ended at a write leaves
+// nothing of it, or half its bytes, and runs nothing more.
+TEST(FileCalls, AnyKindCountsEveryCallAndExitEndsTheProcess) {
+    TempDir dir;
+    const std::string file = dir.file("f");
+    const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    ASSERT_GE(fd, 0);
+    Bytes first{1, 2, 3}, second{4, 5, 6, 7, 8};
+    const iovec parts[] = {{first.data(), first.size()}, {second.data(), second.size()}};
+    win::InjectFileFault(win::FileCall::Any, 3);
+    EXPECT_EQ(win::Writev(fd, parts, 2), 8);
+    EXPECT_EQ(win::Fsync(fd), 0);
+    errno = 0;
+    EXPECT_EQ(win::Ftruncate(fd, 2), -1);
+    EXPECT_EQ(errno, EIO);
+    EXPECT_EQ(win::FileCallCount(win::FileCall::Any), 3);
+    EXPECT_EQ(win::FileCallCount(win::FileCall::Truncate), 1);
+    ::close(fd);
+    win::ClearFileFaults();
+
+    const struct {
+        win::FaultAction action;
+        Bytes left;
+    } cases[] = {{win::FaultAction::Exit, {}}, {win::FaultAction::ExitMidway, {1, 2, 3, 4}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.action));
+        ASSERT_TRUE(write(file, {}));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int out = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+            win::InjectFileFault(win::FileCall::Write, 1, c.action);
+            win::Writev(out, parts, 2);
+            std::_Exit(3);  // the write came back
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(fileBytes(file), c.left);
+    }
 }
 
 TEST(StaleTemporaries, OnlyThoseOfProcessesThatNoLongerRunGo) {
