@@ -14,7 +14,7 @@
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // the handheld store, and a synchronisation.
 #pragma once
 
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
 
 #include <optional>
 #include <string>

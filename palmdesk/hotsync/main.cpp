@@ -1,7 +1,7 @@
 // main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
 // its Palm users and shows their install queues.
 #include "HotSyncCommands.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
 #include "tools/common/CommandLine.h"

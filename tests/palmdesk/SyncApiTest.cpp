@@ -1,8 +1,8 @@
 // Tests of the Sync API over a real handheld store in a temporary desktop root.
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
 
-#include "platform/palmdesk/HandheldStore.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/HandheldStore.h"
+#include "palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
 
 #include <gtest/gtest.h>

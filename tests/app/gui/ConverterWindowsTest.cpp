@@ -8,7 +8,7 @@
 #include "app/gui/SDI_THView.h"
 #include "app/gui/WhenModal.h"
 #include "core/FontDoc.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
 #include "support/DesktopSandbox.h"
