@@ -113,9 +113,8 @@ struct SyncProperties {
 
 // Each queued file is installed, made durable (file and folder), and only then taken out of
 // the queue: a kill at any point leaves it installed, queued, or both.
-void installQueue(const std::string& user) {
+void installQueue(const std::string& user, const Handheld& store) {
     UserStore users;
-    HandheldStore store(users.HandheldFolder(user));
     for (const auto& file : users.Queue(user)) {
         const std::string path = users.InstallFolder(user) + "/" + file;
         const auto db = ReadPalmDatabaseFile(path);
@@ -126,6 +125,7 @@ void installQueue(const std::string& user) {
         }
         if (!store.Store(*db)) {
             problem("HotSync: " + file + " could not be installed (" + std::strerror(errno) + "); it stays queued.");
+            if (errno == ENOTCONN || errno == ECANCELED) return;  // the rest would fail alike
             continue;
         }
         if (win::Unlink(path) != 0 || !win::FlushFolder(users.InstallFolder(user)))
@@ -186,9 +186,14 @@ private:
     bool shown_ = false;
 };
 
-void runConduits(const std::string& user, const std::optional<int>& type, std::vector<std::string>& usedNext) {
+void runConduits(const std::string& user, const std::optional<int>& type, const SyncTarget& target,
+                 std::vector<std::string>& usedNext) {
     for (const auto& r : ConduitRegistry().List()) {
         const std::string label = r.title.empty() ? r.creator : r.title;
+        if (target.beforeConduit && !target.beforeConduit(label)) {
+            problem("HotSync: the conduit " + label + " and those after it did not run.");
+            return;
+        }
         const std::string path = ConduitModulePath(r);
         win::HMODULE module = win::LoadLibrary(path);
         if (!module) {
@@ -216,8 +221,17 @@ void runConduits(const std::string& user, const std::optional<int>& type, std::v
 // (deletions waiting for their replacement) lives until the end, where it is finished.
 class SyncSession {
 public:
-    SyncSession() : module_(win::LoadLibrary(HotSyncFolder() + "/Sync.so")) {}
+    // A device, when given, takes the place of the folder store for the Sync API's calls.
+    explicit SyncSession(Handheld* device) : module_(win::LoadLibrary(HotSyncFolder() + "/Sync.so")) {
+        if (device == nullptr) return;
+        using BindFunction = void (*)(Handheld*);
+        bind_ = module_ ? reinterpret_cast<BindFunction>(win::GetProcAddress(module_, "PalmdeskBindHandheld")) : nullptr;
+        if (bind_) bind_(device);
+        else problem("HotSync: the Sync API library Sync.so cannot be loaded from " + HotSyncFolder() +
+                     "; the conduits cannot reach the handheld.");
+    }
     ~SyncSession() {
+        if (bind_) bind_(nullptr);
         if (module_) win::FreeLibrary(module_);
     }
     SyncSession(const SyncSession&) = delete;
@@ -243,11 +257,12 @@ public:
 
 private:
     win::HMODULE module_;
+    void (*bind_)(Handheld*) = nullptr;
 };
 
 }  // namespace
 
-SyncOutcome RunSynchronisation(const std::string& user, const std::optional<int>& type) {
+SyncOutcome RunSynchronisation(const std::string& user, const std::optional<int>& type, const SyncTarget& target) {
     UserStore users;
     SyncOutcome outcome;
     // The log's problem count is the process's; a program that syncs again and again counts anew.
@@ -264,14 +279,18 @@ SyncOutcome RunSynchronisation(const std::string& user, const std::optional<int>
     removeLeftovers(user);
     std::vector<std::string> usedNext;
     {
-        SyncSession sync;
-        installQueue(user);
-        runConduits(user, type, usedNext);
+        const HandheldStore folderStore(users.HandheldFolder(user));
+        SyncSession sync(target.device);
+        installQueue(user, target.device ? *target.device : static_cast<const Handheld&>(folderStore));
+        runConduits(user, type, target, usedNext);
         if (const auto trouble = sync.End()) problem("HotSync: " + *trouble);
     }
     // The Sync API leaves the flush of what it wrote during the session to here.
-    const auto unsure = HandheldStore(users.HandheldFolder(user)).Commit(started);
-    if (!unsure.empty()) {
+    const auto unsure = target.device ? std::vector<std::string>() : HandheldStore(users.HandheldFolder(user)).Commit(started);
+    const std::string deviceTrouble = target.trouble ? target.trouble() : std::string();
+    if (!deviceTrouble.empty()) {
+        problem("HotSync: " + deviceTrouble + "; what the conduits had not done yet waits for the next HotSync.");
+    } else if (!unsure.empty()) {
         problem("HotSync: the handheld of " + user + " could not be flushed to the disk; these databases may not be on it: " +
                 joined(unsure) + ".");
     } else {

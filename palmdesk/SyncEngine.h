@@ -5,10 +5,13 @@
 
 #include "palmdesk/ConduitRegistry.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
 namespace palmdesk {
+
+class Handheld;
 
 // "fast", "slow", "hh", "pc", "nothing" (a --type), or the action names "sync", "hh-overwrites",
 // "pc-overwrites", "nothing"; none for anything else.
@@ -26,6 +29,17 @@ std::optional<std::string> StoredAction(const std::string& user, const std::stri
 // registered folder.
 std::string ConduitModulePath(const ConduitRegistration& r);
 
+// What a synchronisation works on besides the user's files.
+struct SyncTarget {
+    // The handheld the Sync API and the install queue work on; none: the user's folder store.
+    Handheld* device = nullptr;
+    // Called before each conduit with its label; false stops the synchronisation there (the
+    // handheld cancelled it or is gone).
+    std::function<bool(const std::string& label)> beforeConduit;
+    // Why the device failed, checked at the end; empty while it works.
+    std::function<std::string()> trouble;
+};
+
 struct SyncOutcome {
     int problems = 0;         // the entries logged as problems, the final line's count
     bool completed = false;   // every step ran and what was written is durable
@@ -35,7 +49,8 @@ struct SyncOutcome {
 // Runs one synchronisation of user, whose lock the caller holds: removes what an interrupted one
 // left, installs the queued files, runs every registered conduit with its sync type (type, else
 // the next action, else the permanent one), finishes the Sync API's session and commits the
-// folder store. HotSync.log holds this synchronisation only; its last line says how it went.
-SyncOutcome RunSynchronisation(const std::string& user, const std::optional<int>& type);
+// folder store. HotSync.log holds this synchronisation only; its last line says how it went. A
+// queued file leaves the queue only once the handheld holds it.
+SyncOutcome RunSynchronisation(const std::string& user, const std::optional<int>& type, const SyncTarget& target = {});
 
 }  // namespace palmdesk

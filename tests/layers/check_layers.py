@@ -28,12 +28,14 @@ LAYERS = {
     # The Palm Desktop stand-ins: users and their handhelds, the Sync API, the log, the conduit
     # manager; hotsync, the HotSync manager, is a command-line program like those in tools/.
     "palmdesk": ["core/qz_fileio"],
-    "palmdesk/hotsync": ["palmdesk", "tools/common"],
+    "palmdesk/hotsync": ["palmdesk", "palmdesk/device", "tools/common"],
     # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
     # handheld simulator, which serves a folder laid out as the handheld store keeps it.
     "palmdesk/link": [],
     "palmdesk/dlp": ["palmdesk/link"],
-    "palmdesk/simulator": ["palmdesk/dlp", "palmdesk", "tools/common"],
+    # A connected handheld behind the Sync API's handheld interface, and the links it comes by.
+    "palmdesk/device": ["palmdesk/dlp", "palmdesk"],
+    "palmdesk/simulator": ["palmdesk/device", "tools/common"],
     "resources/converter": ["core/qz_fileio"],
     "resources/conduit": [],
     "core": ["core/qz_fileio", "resources/converter", "platform/gdi"],
