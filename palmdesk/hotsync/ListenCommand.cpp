@@ -116,7 +116,7 @@ private:
             if (cancelledOnHandheld_) return std::string("the HotSync was cancelled on the handheld");
             return handheld.Trouble();
         };
-        const SyncOutcome outcome = RunSynchronisation(user, std::nullopt, target);
+        const SyncOutcome outcome = RunSynchronisation(user, options_.type, target);
         const auto logText = win::ReadWholeFile(outcome.logPath);
         const bool linkUp = device_.linkFailure().empty();
         if (linkUp) {
@@ -135,6 +135,8 @@ private:
         }
         if (logText) std::fwrite(logText->data(), 1, logText->size(), stdout);
         std::fflush(stdout);
+        if (linkUp && !device_.linkFailure().empty())
+            return Fail("the handheld at " + peer_ + " did not hear the end of the HotSync: " + device_.linkFailure());
         return outcome.problems == 0 && linkUp ? 0 : 1;
     }
 

@@ -4,12 +4,14 @@
 
 #include "palmdesk/device/DeviceLinks.h"
 
+#include <optional>
 #include <string>
 
 namespace palmdesk {
 
 struct ListenOptions {
     bool once = false;           // end after the first HotSync
+    std::optional<int> type;     // every conduit's sync type, in place of the user's actions
     std::string user;            // the desktop user a handheld without a user becomes
     std::string trace;           // FILE.json: each session's bytes (the last session's, with several)
 };

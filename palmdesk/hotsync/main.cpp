@@ -118,6 +118,9 @@ int main(int argc, char** argv) {
     listen->add_option("--port", port, "another port to listen on")->check(CLI::Range(1, 65535));
     listen->add_flag("--once", listening.once, "end after the first HotSync");
     listen->add_option("--user", listening.user, "the desktop user a handheld without a user becomes");
+    std::string listenType;
+    listen->add_option("--type", listenType, "fast, slow, hh, pc or nothing, for every HotSync")
+        ->check(CLI::IsMember({"fast", "slow", "hh", "pc", "nothing"}));
     listen->add_option("--trace", listening.trace, "record the session's bytes in FILE.json (see hotsync decode)");
     std::string traceFile;
     auto* decode = app.add_subcommand("decode", "print a recorded session as DLP requests and responses");
@@ -126,6 +129,7 @@ int main(int argc, char** argv) {
     if (const auto exit = cli::parse(app, argc, argv)) return *exit;
     if (listen->parsed()) {
         if (!net && !serialNet) return cli::usageError(app, "listen needs --net or --serial-net");
+        if (!listenType.empty()) listening.type = palmdesk::SyncTypeFromName(listenType);
         std::unique_ptr<palmdesk::LinkSource> source;
         try {
             source = palmdesk::ListenTcp(serialNet ? palmdesk::Framing::kSerial : palmdesk::Framing::kNetSync,
