@@ -144,19 +144,31 @@ struct DeviceRun {
     ToolRun desktop;
     bool sessionEnded = false;  // the simulator saw EndOfSync
     int packets = 0;            // what the simulator sent
+    sim::HandheldState handheld;
 };
 
-// hotsync listen --once on one side, the simulated handheld of Ann on the other; dropAt > 0 drops
-// the link instead of the handheld's packet of that number.
-DeviceRun syncDevice(const Desktop& d, Transport transport, const std::string& type, int dropAt = 0) {
+// How the handheld and hotsync listen meet.
+struct Meeting {
+    Transport transport = Transport::kNet;
+    std::string args = "--type fast";  // more options of hotsync listen
+    std::string handheldUser = "Ann";
+    int dropAt = 0;                     // > 0: the handheld drops the link instead of that packet
+    int latency = 0;                    // milliseconds before each of the handheld's packets
+    std::string runner;                 // a command that runs hotsync ("timeout -s INT 1")
+};
+
+// hotsync listen --once on one side, the simulated handheld on the other.
+DeviceRun syncDevice(const Desktop& d, const Meeting& m) {
     const std::uint16_t port = freePort();
-    const bool serial = transport == Transport::kSerialNet;
+    const bool serial = m.transport == Transport::kSerialNet;
     auto desktop = std::async(std::launch::async, [&] {
-        return d.hotsync(std::string("listen ") + (serial ? "--serial-net" : "--net") + " --port " + std::to_string(port) +
-                         " --once --type " + type);
+        const std::string args = std::string("listen ") + (serial ? "--serial-net" : "--net") + " --port " +
+                                 std::to_string(port) + " --once " + m.args;
+        if (m.runner.empty()) return d.hotsync(args);
+        return runTool(m.runner, std::string(HOTSYNC_BIN) + " " + args, d.dir.path());
     });
     sim::HandheldState state;
-    state.user.name = "Ann";
+    state.user.name = m.handheldUser;
     sim::HandheldSimulator handheld(d.deviceFolder(), state);
     DeviceRun run;
     std::unique_ptr<link::TcpPipe> tcp;
@@ -168,7 +180,7 @@ DeviceRun syncDevice(const Desktop& d, Transport transport, const std::string& t
         }
     }
     if (tcp) {
-        sim::ImpairedPipe impaired(*tcp, link::Millis{0}, dropAt);
+        sim::ImpairedPipe impaired(*tcp, link::Millis{m.latency}, m.dropAt);
         std::unique_ptr<link::MessageLink> session;
         if (serial) session = std::make_unique<link::SerialLink>(impaired, link::Role::kHandheld);
         else session = std::make_unique<link::NetSyncLink>(impaired, link::Role::kHandheld);
@@ -181,8 +193,17 @@ DeviceRun syncDevice(const Desktop& d, Transport transport, const std::string& t
         session->close();
     }
     run.desktop = desktop.get();
+    run.handheld = handheld.state();
     EXPECT_TRUE(tcp) << "hotsync listen did not take the connection: " << run.desktop.err;
     return run;
+}
+
+DeviceRun syncDevice(const Desktop& d, Transport transport, const std::string& type, int dropAt = 0) {
+    Meeting m;
+    m.transport = transport;
+    m.args = "--type " + type;
+    m.dropAt = dropAt;
+    return syncDevice(d, m);
 }
 
 class DeviceSync : public ::testing::TestWithParam<Transport> {};
@@ -258,6 +279,73 @@ TEST_P(DeviceSync, ALinkDroppedAtAnyPacketLosesNothing) {
                 << file << " left the queue but is not on the handheld";
         }
     }
+}
+
+TEST_P(DeviceSync, ANewHandheldTakesTheUserAndEveryEndIsTold) {
+    Desktop d;
+    d.setUp(d.deviceFolder());
+    Meeting m;
+    m.transport = GetParam();
+    m.handheldUser = "";
+    m.args = "--user Ann --trace " + d.dir.path() + "/session.json";
+    const DeviceRun run = syncDevice(d, m);
+    EXPECT_EQ(run.desktop.exitCode, 0) << run.desktop.err;
+    EXPECT_EQ(run.handheld.user.name, "Ann");
+    EXPECT_NE(run.handheld.user.userId, 0u);
+    EXPECT_NE(run.handheld.user.lastSync.year, 0);
+    EXPECT_EQ(run.handheld.endStatus, 0);
+    ASSERT_FALSE(run.handheld.syncLog.empty());
+    EXPECT_NE(run.handheld.syncLog.back().find("HotSync completed."), std::string::npos);
+    // The same user's next HotSync keeps the ID, and the trace reads back as named requests.
+    const ToolRun decoded = d.hotsync("decode " + d.dir.path() + "/session.json");
+    EXPECT_EQ(decoded.exitCode, 0) << decoded.err;
+    for (const char* request : {"desktop: ReadSysInfo", "desktop: WriteUserInfo", "desktop: CreateDB", "desktop: EndOfSync"})
+        EXPECT_NE(decoded.out.find(request), std::string::npos) << request;
+}
+
+TEST_P(DeviceSync, RefusalsSayWhyAndTellTheHandheld) {
+    struct Case {
+        const char* handheldUser;
+        const char* args;
+        const char* message;
+    };
+    for (const Case& c : {Case{"", "", "has no user yet; say which desktop user it belongs to with hotsync listen --user NAME"},
+                          Case{"Bob", "", "the handheld's user \"Bob\" is not a user of this desktop (add it with hotsync user add \"Bob\")"},
+                          Case{"", "--user Carl", "the handheld's user \"Carl\" is not a user of this desktop"}}) {
+        SCOPED_TRACE(c.message);
+        Desktop d;
+        d.setUp(d.deviceFolder());
+        const auto before = d.state(d.deviceFolder());
+        Meeting m;
+        m.transport = GetParam();
+        m.handheldUser = c.handheldUser;
+        m.args = c.args;
+        const DeviceRun run = syncDevice(d, m);
+        EXPECT_EQ(run.desktop.exitCode, 1);
+        EXPECT_NE(run.desktop.err.find(c.message), std::string::npos) << run.desktop.err;
+        EXPECT_EQ(run.handheld.endStatus, 3);
+        EXPECT_EQ(run.handheld.user.name, c.handheldUser);
+        EXPECT_EQ(d.state(d.deviceFolder()), before);
+    }
+}
+
+TEST_P(DeviceSync, CtrlCEndsTheHotSyncBetweenRequests) {
+    Desktop d;
+    d.setUp(d.deviceFolder());
+    const auto before = d.state(d.deviceFolder());
+    Meeting m;
+    m.transport = GetParam();
+    m.latency = 40;  // the whole sync takes a few seconds
+    m.runner = "timeout --foreground --preserve-status -s INT 1";  // one SIGINT, as Ctrl+C sends
+    const DeviceRun run = syncDevice(d, m);
+    EXPECT_EQ(run.desktop.exitCode, 1) << run.desktop.out;
+    EXPECT_TRUE(run.sessionEnded);
+    EXPECT_EQ(run.handheld.endStatus, 2);  // cancelled by the user
+    EXPECT_NE(run.desktop.out.find("the HotSync was stopped on the desktop"), std::string::npos) << run.desktop.out;
+    // Whatever was not done stays for the next HotSync.
+    const auto after = d.state(d.deviceFolder());
+    EXPECT_EQ(after.desktop, before.desktop);
+    EXPECT_EQ(after.queue.size() + after.handheld.size(), before.queue.size() + before.handheld.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, DeviceSync, ::testing::Values(Transport::kNet, Transport::kSerialNet),
