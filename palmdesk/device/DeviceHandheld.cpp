@@ -197,16 +197,6 @@ bool DeviceHandheld::store(CPalmDb& db) const {
         return false;
     }
     const std::string name = db.GetName();
-    // The handheld holds one database per name: the one replaced goes first, whether its removal
-    // waited or not.
-    dlp::FoundDb found;
-    const DlpResult existing = device_.findDbByName(name, found);
-    if (existing.ok()) {
-        if (!check(device_.deleteDb(name))) return false;
-    } else if (existing.status != DlpStatus::kNotFound) {
-        return check(existing);
-    }
-    removing_.erase(name);
     const auto& h = db.Header();
     dlp::CreateDbRequest create;
     create.creator = h.creator;
@@ -215,7 +205,15 @@ bool DeviceHandheld::store(CPalmDb& db) const {
     create.version = h.version;
     create.name = name;
     std::uint8_t handle = 0;
-    if (!check(device_.createDb(create, handle))) return false;
+    // The handheld holds one database per name: the one replaced goes first, whether its removal
+    // waited or not. A new name, the usual case, takes one request.
+    DlpResult created = device_.createDb(create, handle);
+    if (created.status == DlpStatus::kAlreadyExists) {
+        if (!check(device_.deleteDb(name))) return false;
+        created = device_.createDb(create, handle);
+    }
+    if (!check(created)) return false;
+    removing_.erase(name);
     const auto write = [&]() -> bool {
         if (db.AppInfoLength() != 0 && !check(device_.writeAppBlock(handle, db.AppInfo()))) return false;
         for (std::uint32_t slot = 0; slot < db.UsedLength(); ++slot) {

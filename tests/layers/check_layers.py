@@ -54,6 +54,8 @@ LAYERS = {
     "tools/pictconv": ["picture", "core/qz_fileio", "tools/common"],
     "fuzz": ["core", "picture", "tools/pictconv", "palmdesk/dlp"],
     "bench": ["app", "picture"],
+    # A HotSync with the simulated handheld, timed.
+    "bench/DeviceSyncBench.cpp": ["palmdesk/simulator"],
     # Tests mirror the tree: a folder's tests see what the folder sees, the shared fixtures, and
     # the Palm users and their handhelds wherever a test sets up a desktop.
     "tests/support": ["core"],
