@@ -32,7 +32,31 @@ private:
     link::TcpListener listener_;
 };
 
+class PipeSource final : public LinkSource {
+public:
+    PipeSource(std::string description, Framing framing, std::function<std::unique_ptr<link::BytePipe>(link::Millis)> next)
+        : description_(std::move(description)), framing_(framing), next_(std::move(next)) {}
+
+    std::string Describe() const override { return description_; }
+
+    std::optional<DeviceConnection> Next(link::Millis timeout) override {
+        auto pipe = next_(timeout);
+        if (!pipe) return std::nullopt;
+        return DeviceConnection{std::move(pipe), description_, framing_};
+    }
+
+private:
+    std::string description_;
+    Framing framing_;
+    std::function<std::unique_ptr<link::BytePipe>(link::Millis)> next_;
+};
+
 }  // namespace
+
+std::unique_ptr<LinkSource> SourceOf(std::string description, Framing framing,
+                                     std::function<std::unique_ptr<link::BytePipe>(link::Millis timeout)> next) {
+    return std::make_unique<PipeSource>(std::move(description), framing, std::move(next));
+}
 
 std::unique_ptr<LinkSource> ListenTcp(Framing framing, std::uint16_t port, bool loopbackOnly) {
     return std::make_unique<TcpSource>(framing, port, loopbackOnly);

@@ -8,6 +8,7 @@
 #include "palmdesk/link/MessageLink.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,11 @@ public:
     // The next handheld that connects; none when none did within timeout.
     virtual std::optional<DeviceConnection> Next(link::Millis timeout) = 0;
 };
+
+// Any other kind of link in one call: next waits at most its time-out for a handheld and gives
+// its pipe (none when none came), description says what is waited on ("the USB cradle").
+std::unique_ptr<LinkSource> SourceOf(std::string description, Framing framing,
+                                     std::function<std::unique_ptr<link::BytePipe>(link::Millis timeout)> next);
 
 // Waits on port of every interface (or of the loopback interface only); port 0 takes the
 // framing's usual port (14238, or 6416 as emulators offer their serial port). Throws

@@ -3,6 +3,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "palmdesk/HandheldStore.h"
 #include "palmdesk/device/DeviceHandheld.h"
+#include "palmdesk/device/DeviceLinks.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
@@ -167,4 +168,22 @@ TEST(DeviceHandheld, AStopTakesEffectBeforeTheNextRequest) {
     EXPECT_EQ(d.link.sent(), sent);
     EXPECT_EQ(device.Trouble(), "the HotSync was stopped on the desktop");
     EXPECT_EQ(HandheldStore(d.dir.path()).List().size(), 1u);
+}
+
+TEST(DeviceLinks, AnotherKindOfLinkIsOneCall) {
+    int waits = 0;
+    const auto source = SourceOf("the test cradle", Framing::kSerial, [&](link::Millis) -> std::unique_ptr<link::BytePipe> {
+        if (++waits > 1) return nullptr;  // one handheld, then none
+        return std::make_unique<link::MemoryPipe>(std::vector<std::uint8_t>{});
+    });
+    EXPECT_EQ(source->Describe(), "the test cradle");
+    auto connection = source->Next(link::Millis{10});
+    ASSERT_TRUE(connection);
+    EXPECT_EQ(connection->framing, Framing::kSerial);
+    EXPECT_EQ(connection->peer, "the test cradle");
+    // The framing of the source is what the link speaks: the serial stack waits for a wake-up,
+    // which an empty pipe never sends.
+    const auto messages = FrameLink(connection->framing, *connection->pipe, link::LinkTimeouts{link::Millis{10}, link::Millis{10}, 1, link::Millis{10}});
+    EXPECT_THROW(messages->open(), link::LinkError);
+    EXPECT_FALSE(source->Next(link::Millis{10}));
 }
