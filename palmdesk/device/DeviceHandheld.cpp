@@ -40,9 +40,11 @@ int errnoOf(DlpStatus status) {
     return EIO;
 }
 
-// Flags a handheld keeps for a database it creates.
-constexpr std::uint16_t kCreateFlags = dlp::kDbResource | dlp::kDbReadOnly | dlp::kDbAppInfoDirty | dlp::kDbBackup |
-                                       dlp::kDbOkToInstallNewer | dlp::kDbResetAfterInstall;
+// The flags CreateDB passes on: what a database is (resource or record) and how the handheld is
+// to treat it. Read-only is a ROM database's and app-info-dirty a state of the handheld's own:
+// neither is asked of a handheld for a new database.
+constexpr std::uint16_t kCreateFlags =
+    dlp::kDbResource | dlp::kDbBackup | dlp::kDbOkToInstallNewer | dlp::kDbResetAfterInstall;
 
 }  // namespace
 
