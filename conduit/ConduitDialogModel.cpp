@@ -2,7 +2,7 @@
 #include "ConduitDialogModel.h"
 
 #include "ConduitSettings.h"
-#include "platform/palmdesk/ConduitRecords.h"
+#include "palmdesk/ConduitRecords.h"
 #include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ConduitDialog.h"
 #include "resources/conduit/ConduitStrings.h"

@@ -3,10 +3,10 @@
 #include "ConduitSettings.h"
 #include "PictureSync.h"
 #include "dialog/ConfigurationDialog.h"
-#include "platform/palmdesk/CondMgr.h"
-#include "platform/palmdesk/ConduitRecords.h"
-#include "platform/palmdesk/HotSyncLog.h"
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/CondMgr.h"
+#include "palmdesk/ConduitRecords.h"
+#include "palmdesk/HotSyncLog.h"
+#include "palmdesk/SyncApi.h"
 #include "resources/conduit/ConduitStrings.h"
 
 #include <cstdint>

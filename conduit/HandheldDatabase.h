@@ -3,7 +3,7 @@
 // database written is closed explicitly too, since only the close says whether it was stored.
 #pragma once
 
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
 
 #include <cstdint>
 #include <string>

@@ -8,7 +8,7 @@
 #include "picture/PictureExporter.h"
 #include "platform/bytes/ByteReader.h"
 #include "platform/bytes/ByteWriter.h"
-#include "platform/palmdesk/HotSyncLog.h"
+#include "palmdesk/HotSyncLog.h"
 #include "platform/gdi/BmpLoader.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/EqualNoCase.h"

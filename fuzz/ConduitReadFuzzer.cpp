@@ -12,7 +12,7 @@
 #include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/BmpLoader.h"
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
 
 #include <cstdio>
 #include <algorithm>

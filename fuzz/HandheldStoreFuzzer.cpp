@@ -4,8 +4,8 @@
 // one stored again is found in the file its name gives. A user folder is a user exactly when its
 // ID file starts with a number from 1 to 2^32 - 1, and listing and finding agree.
 #include "core/qz_fileio/PalmDb.h"
-#include "platform/palmdesk/HandheldStore.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/HandheldStore.h"
+#include "palmdesk/UserStore.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -17,7 +17,7 @@
 #include "core/FontDoc.h"
 #include "core/FontList.h"
 #include "platform/win/MessageBoxTypes.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 
 #include <QApplication>

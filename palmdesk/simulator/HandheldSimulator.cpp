@@ -4,6 +4,7 @@
 #include "core/qz_fileio/DbRecord.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
+#include "palmdesk/device/DeviceHandheld.h"
 
 #include <algorithm>
 #include <ctime>
@@ -47,15 +48,6 @@ std::vector<const CDbRecord*> present(const CPalmDb& db) {
     return records;
 }
 
-std::uint8_t attributesOf(const CDbRecord& r) {
-    std::uint8_t a = 0;
-    if (r.HasFlag(CDbRecord::kFlagDirty)) a |= kRecordDirty;
-    if (r.HasFlag(CDbRecord::kFlagDeleted)) a |= kRecordDeleted;
-    if (r.HasFlag(CDbRecord::kFlagArchived)) a |= kRecordDeleted | kRecordArchived;
-    if (r.IsPrivate()) a |= kRecordSecret;
-    return a;
-}
-
 // The part of bytes from offset, count of them (kReadToEnd: all the rest).
 std::vector<std::uint8_t> slice(std::span<const std::uint8_t> bytes, std::uint16_t offset, std::uint16_t count) {
     if (offset >= bytes.size()) return {};
@@ -64,7 +56,7 @@ std::vector<std::uint8_t> slice(std::span<const std::uint8_t> bytes, std::uint16
 }
 
 Record recordOf(const CDbRecord& r, std::uint16_t index, std::uint16_t offset, std::uint16_t count) {
-    return Record{r.GetUniqueID() & 0xFFFFFF, index, static_cast<std::uint16_t>(r.GetLength()), attributesOf(r),
+    return Record{r.GetUniqueID() & 0xFFFFFF, index, static_cast<std::uint16_t>(r.GetLength()), dlpAttributesOf(r),
                   static_cast<std::uint8_t>(r.GetCategory()), slice(r.Bytes(), offset, count)};
 }
 
@@ -469,8 +461,7 @@ DlpResponse HandheldSimulator::writeRecord(const DlpRequest& request) {
         return reply(c, err::kNotEnoughSpace);
     r.SetUniqueID(id);
     r.SetCategory(ask.category);
-    r.SetPrivate((ask.attributes & kRecordSecret) != 0);
-    r.SetFlag(CDbRecord::kFlagDirty, (ask.attributes & kRecordDirty) != 0);
+    applyDlpAttributes(r, ask.attributes);
     if (db->db->AddRecord(r) != 0) return reply(c, err::kNotEnoughSpace);
     db->changed = true;
     return reply(c, RecordId{id});

@@ -6,7 +6,7 @@
 
 #include "palmdesk/dlp/DlpCommands.h"
 #include "palmdesk/link/MessageLink.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 
 #include <cstdint>
 #include <map>

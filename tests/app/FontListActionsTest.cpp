@@ -7,7 +7,7 @@
 #include "app/RecentFileList.h"
 #include "app/RegistryStore.h"
 #include "core/FontDoc.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/MessageBoxTypes.h"
 #include "platform/win/Registry.h"
 #include "support/DesktopSandbox.h"

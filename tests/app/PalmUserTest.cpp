@@ -5,7 +5,7 @@
 #include "app/InstallAide.h"
 #include "core/FontDoc.h"
 #include "core/qz_fileio/Exception.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/DesktopSandbox.h"
 #include "support/SampleFonts.h"

@@ -1,7 +1,7 @@
 // Tests of CfgConduit's dialog as HotSync calls it: pictsync loaded with dlopen, driven while its
 // dialog is up, in a process with no GUI application of its own (the conduit brings one for the
 // dialog's lifetime) and in one that has one.
-#include "platform/palmdesk/ConduitRecords.h"
+#include "palmdesk/ConduitRecords.h"
 #include "platform/win/PrivateProfile.h"
 #include "support/DesktopSandbox.h"
 #include "support/ToolRunner.h"

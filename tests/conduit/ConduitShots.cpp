@@ -7,7 +7,7 @@
 #include "conduit/dialog/FontChooser.h"
 #include "conduit/dialog/HelpWindow.h"
 #include "conduit/dialog/MessageWindow.h"
-#include "platform/palmdesk/ConduitRecords.h"
+#include "palmdesk/ConduitRecords.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ConduitDialog.h"

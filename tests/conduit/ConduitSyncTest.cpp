@@ -3,7 +3,7 @@
 // the store.
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/bytes/ByteWriter.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "support/BmpBuilder.h"
 #include "support/CraftedDatabases.h"

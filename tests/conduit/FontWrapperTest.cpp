@@ -4,7 +4,7 @@
 
 #include "conduit/ConduitMessages.h"
 #include "platform/bytes/ByteOrder.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // when they did not finish: a problem in the log and a non-zero status.
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/bytes/ByteWriter.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/DesktopRoot.h"
 #include "support/BmpBuilder.h"

@@ -2,8 +2,8 @@
 // the creator "ScRp"; its CfgConduit notes the record it receives in the file SCRIPTED_CONDUIT_OUT
 // names and answers with the new action and preference SCRIPTED_CONDUIT_ANSWER gives ("3 1"), or
 // leaves them when it is unset; OpenConduit notes the sync type it receives.
-#include "platform/palmdesk/CondMgr.h"
-#include "platform/palmdesk/ConduitRecords.h"
+#include "palmdesk/CondMgr.h"
+#include "palmdesk/ConduitRecords.h"
 
 #include <cstdio>
 #include <cstdlib>

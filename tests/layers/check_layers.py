@@ -25,16 +25,19 @@ LAYERS = {
     "platform/win": [],
     "platform/gdi": ["platform/win"],
     "core/qz_fileio": ["platform/win"],
-    "platform/palmdesk": ["core/qz_fileio"],
-    # hotsync, the HotSync manager, is a command-line program like those in tools/.
-    "platform/palmdesk/hotsync": ["platform/palmdesk", "platform/gdi", "tools/common"],
+    # The Palm Desktop stand-ins: users and their handhelds, the Sync API, the log, the conduit
+    # manager; hotsync, the HotSync manager, is a command-line program like those in tools/.
+    "palmdesk": ["core/qz_fileio"],
+    "palmdesk/hotsync": ["palmdesk", "palmdesk/device", "platform/gdi", "tools/common"],
     # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
     # handheld simulator, which serves a folder laid out as the handheld store keeps it.
     "palmdesk/link": [],
     # Local cables: USB through libusb, and the serial ports, each opened by one call.
     "palmdesk/link/local": ["palmdesk/link"],
     "palmdesk/dlp": ["palmdesk/link"],
-    "palmdesk/simulator": ["palmdesk/dlp", "platform/palmdesk", "tools/common"],
+    # A connected handheld behind the Sync API's handheld interface, and the links it comes by.
+    "palmdesk/device": ["palmdesk/dlp", "palmdesk"],
+    "palmdesk/simulator": ["palmdesk/device", "tools/common"],
     "resources/converter": ["core/qz_fileio"],
     "resources/conduit": [],
     "core": ["core/qz_fileio", "resources/converter", "platform/gdi"],
@@ -42,9 +45,9 @@ LAYERS = {
     "app": ["core"],
     "app/gui": ["app"],
     # glyphsmith-screenshots draws the windows for a desktop user it makes itself.
-    "app/gui/ConverterScreenshots.cpp": ["app/gui", "platform/palmdesk"],
+    "app/gui/ConverterScreenshots.cpp": ["app/gui", "palmdesk"],
     # The conduit shares the Palm database container with the converter at build time only.
-    "conduit": ["picture", "platform/palmdesk", "resources/conduit", "core/qz_fileio"],
+    "conduit": ["picture", "palmdesk", "resources/conduit", "core/qz_fileio"],
     "conduit/dialog": ["conduit"],
     # The module itself: the exports over the logic and the dialog.
     "conduit/Exports.cpp": ["conduit", "conduit/dialog"],
@@ -52,25 +55,26 @@ LAYERS = {
     "tools/typehold": ["app", "tools/common"],
     "tools/pictconv": ["picture", "core/qz_fileio", "tools/common"],
     # Every reader of outside data has a fuzz target, wherever the reader lives.
-    "fuzz": ["app", "conduit", "core", "picture", "platform/palmdesk", "tools/pictconv", "palmdesk/dlp"],
+    "fuzz": ["app", "conduit", "core", "picture", "palmdesk", "tools/pictconv", "palmdesk/dlp"],
     "bench": ["app", "picture"],
+    # A HotSync with the simulated handheld, timed.
+    "bench/DeviceSyncBench.cpp": ["palmdesk/simulator"],
     # Tests mirror the tree: a folder's tests see what the folder sees, the shared fixtures, and
     # the Palm users and their handhelds wherever a test sets up a desktop.
     "tests/support": ["core"],
-    "tests/support/RecordingConduit.cpp": ["platform/palmdesk"],
+    "tests/support/RecordingConduit.cpp": ["palmdesk"],
     "tests/platform/win": ["platform/win", "tests/support"],
     "tests/platform/gdi": ["platform/gdi", "tests/support"],
     # The font engine from two threads at once, driven by a real conversion.
     "tests/platform/gdi/FreeTypeFontEngineTest.cpp": ["platform/gdi", "app", "tests/support"],
-    "tests/platform/palmdesk": ["platform/palmdesk", "tests/support"],
     "tests/platform/bytes": ["platform/bytes", "tests/support"],
     "tests/palmdesk": ["palmdesk/simulator", "palmdesk/link/local", "tests/support"],
     "tests/core/qz_fileio": ["core/qz_fileio", "tests/support"],
     "tests/core": ["core", "tests/support"],
     "tests/picture": ["picture", "tests/support"],
-    "tests/app": ["app", "platform/palmdesk", "tests/support"],
+    "tests/app": ["app", "palmdesk", "tests/support"],
     "tests/app/gui": ["app/gui", "tests/app"],
-    "tests/conduit": ["conduit", "conduit/dialog", "platform/palmdesk", "tests/support"],
+    "tests/conduit": ["conduit", "conduit/dialog", "palmdesk", "tests/support"],
     "tests/tools": ["tools/typehold", "tests/support"],
     # Interop tests hold our results against other programs' and FreeType's own.
     "tests/interop": ["app", "tests/support"],

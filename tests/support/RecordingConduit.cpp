@@ -1,9 +1,9 @@
 // RecordingConduit.cpp: a conduit for tests. It registers itself for the creator "TeSt", writes
 // each sync type it receives to the file RECORDING_CONDUIT_OUT names, logs a line, and puts a
 // database of its own on the handheld through the Sync API.
-#include "platform/palmdesk/CondMgr.h"
-#include "platform/palmdesk/HotSyncLog.h"
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/CondMgr.h"
+#include "palmdesk/HotSyncLog.h"
+#include "palmdesk/SyncApi.h"
 
 #include <cstdio>
 #include <cstdlib>

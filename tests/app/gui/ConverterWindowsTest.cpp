@@ -11,7 +11,7 @@
 #include "core/FontList.h"
 #include "core/FontEntry.h"
 #include "core/qz_fileio/DbRecord.h"
-#include "platform/palmdesk/UserStore.h"
+#include "palmdesk/UserStore.h"
 #include "platform/win/Registry.h"
 #include "support/SampleFonts.h"
 #include "support/DesktopSandbox.h"

@@ -10,7 +10,7 @@
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "palmdesk/simulator/ImpairedPipe.h"
 #include "palmdesk/simulator/PseudoTerminal.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

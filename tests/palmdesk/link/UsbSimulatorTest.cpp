@@ -7,7 +7,7 @@
 #include "palmdesk/link/UsbLink.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "palmdesk/simulator/ImpairedPipe.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "palmdesk/link/TcpPipe.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "palmdesk/simulator/ImpairedPipe.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "palmdesk/dlp/SessionDecoder.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 #include "tests/palmdesk/Recordings.h"
 #include "tests/support/TempDir.h"
 

@@ -10,6 +10,8 @@
 // holds another name than the one being stored or removed is left alone.
 #pragma once
 
+#include "palmdesk/Handheld.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -19,34 +21,20 @@
 #include <string>
 #include <vector>
 
-namespace qz_gen {
-class CPalmDb;
-}
-
 namespace palmdesk {
 
-struct StoredDatabase {
-    std::string name;
-    std::string file;  // full path
-    std::uint32_t type = 0;
-    std::uint32_t creator = 0;
-    std::uint16_t attributes = 0;
-    std::uint32_t records = 0;
-    std::uint64_t size = 0;
-};
-
-class HandheldStore {
+class HandheldStore final : public Handheld {
 public:
     explicit HandheldStore(std::string folder);
 
     // The databases whose files read as Palm databases, in file-name order. Reads the header and
     // list of every file.
-    std::vector<StoredDatabase> List() const;
+    std::vector<StoredDatabase> List() const override;
     // The database of that name, through the index; none when missing or unreadable.
-    std::optional<StoredDatabase> Find(const std::string& name) const;
+    std::optional<StoredDatabase> Find(const std::string& name) const override;
 
     // The database read whole; none when missing or unreadable.
-    std::unique_ptr<qz_gen::CPalmDb> Load(const std::string& name) const;
+    std::unique_ptr<qz_gen::CPalmDb> Load(const std::string& name) const override;
     // Writes db under its own name, its layout fields (offsets, record count) set for the bytes
     // written, so that a database read from a file without the two-byte gap stays intact. The
     // file that holds the name is replaced by a rename, so that at every moment the old or the
@@ -54,12 +42,12 @@ public:
     // appeared meanwhile included), and goes to the file its name gives, else, when another
     // database holds that, to a numbered one ("Moon (2).pdb"). Flushed to the disk at once,
     // unless the store defers that to Commit. False, with errno telling why, when not written.
-    bool Store(qz_gen::CPalmDb& db) const;
+    bool Store(qz_gen::CPalmDb& db) const override;
     // False when there was no such database; a missing one is no error to callers that ignore it.
     // With removals deferred the database is gone from the store at once but its file stays
     // until a database of the name is stored in its place (by a rename) or FinishRemovals; when
     // that database cannot be stored, the removed one comes back.
-    bool Remove(const std::string& name) const;
+    bool Remove(const std::string& name) const override;
 
     // The file a new database of that name gets when no other database holds that file.
     std::string FileFor(const std::string& name) const;
@@ -71,7 +59,7 @@ public:
     void DeferRemovals() { deferRemovals_ = true; }
     // Removes the files whose removal waited (each only if its header still holds the name);
     // the names whose file could not be removed.
-    std::vector<std::string> FinishRemovals() const;
+    std::vector<std::string> FinishRemovals() const override;
     // Flushes to the disk the databases written since `since` (seconds of the Unix epoch), and
     // the folder; the names of the databases that may not be on the disk (every one written
     // when the folder cannot be flushed), none when all is.

@@ -1,6 +1,6 @@
 // Tests of the handheld store's index of names: after every kind of change it must agree with
 // what reading every file finds.
-#include "platform/palmdesk/HandheldStore.h"
+#include "palmdesk/HandheldStore.h"
 
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/PalmDb.h"

@@ -9,6 +9,10 @@
 
 #include <cstdint>
 
+namespace palmdesk {
+class Handheld;
+}
+
 inline constexpr std::int32_t SYNCERR_NONE = 0;
 inline constexpr std::int32_t SYNCERR_UNKNOWN = 0x4001;
 inline constexpr std::int32_t SYNCERR_BAD_ARGUMENT = 0x4002;
@@ -98,6 +102,10 @@ std::uint16_t SyncHHToHostWord(std::uint16_t value);
 std::uint16_t SyncHostToHHWord(std::uint16_t value);
 std::uint32_t SyncHostToHHDWord(std::uint32_t value);
 
+// The HotSync manager's own call when a device connected: until it is called again with none,
+// every call works on that handheld rather than on the user's folder store. The handheld must
+// outlive the binding.
+void PalmdeskBindHandheld(palmdesk::Handheld* handheld);
 // The HotSync manager's own call at the end of a synchronisation: deletes the databases whose
 // deletion waited for a replacement, and forgets the session. Writes the names of those that
 // could not be deleted into names, one a line (cut to capacity); returns how many there were.

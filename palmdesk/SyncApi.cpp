@@ -33,32 +33,51 @@ std::mutex stateMutex;
 std::array<std::unique_ptr<OpenDatabase>, 256> handles;  // handle 0 is never given out
 Searches searches;
 
-// The store of the synchronisation in progress. Within one synchronisation (one value of
-// kSyncSessionVariable) the same store, and so its index of names, serves every call: the HotSync
-// manager holds the user's lock meanwhile. Calls outside a session get a store of their own.
+// The handheld of the synchronisation in progress. Within one synchronisation (one value of
+// kSyncSessionVariable) the same folder store, and so its index of names, serves every call: the
+// HotSync manager holds the user's lock meanwhile. Calls outside a session get a store of their
+// own. A device the HotSync manager bound takes the place of the folder store.
 struct SessionStore {
     std::mutex mutex;
     std::string session;
     std::string folder;
-    std::optional<palmdesk::HandheldStore> store;
+    std::shared_ptr<palmdesk::HandheldStore> store;
+    palmdesk::Handheld* device = nullptr;
 };
 SessionStore sessionStore;
 
-std::optional<palmdesk::HandheldStore> currentStore() {
+std::shared_ptr<const palmdesk::Handheld> currentStore() {
+    {
+        std::lock_guard lock(sessionStore.mutex);
+        // The HotSync manager keeps the device until it unbinds it, after the last call.
+        if (sessionStore.device) return std::shared_ptr<const palmdesk::Handheld>(std::shared_ptr<void>(), sessionStore.device);
+    }
     const char* user = std::getenv(kSyncUserVariable);
-    if (user == nullptr || !palmdesk::UserStore::IsValidName(user)) return std::nullopt;
+    if (user == nullptr || !palmdesk::UserStore::IsValidName(user)) return nullptr;
     std::string folder = palmdesk::UserStore().HandheldFolder(user);
     const char* session = std::getenv(kSyncSessionVariable);
-    if (session == nullptr || *session == '\0') return palmdesk::HandheldStore(std::move(folder));
+    if (session == nullptr || *session == '\0') return std::make_shared<palmdesk::HandheldStore>(std::move(folder));
     std::lock_guard lock(sessionStore.mutex);
     if (!sessionStore.store || sessionStore.session != session || sessionStore.folder != folder) {
         sessionStore.session = session;
         sessionStore.folder = folder;
-        sessionStore.store.emplace(folder);
+        sessionStore.store = std::make_shared<palmdesk::HandheldStore>(folder);
         sessionStore.store->DeferFlush();  // the HotSync manager commits the store at the end
         sessionStore.store->DeferRemovals();
     }
-    return sessionStore.store;  // a copy that shares the index
+    return sessionStore.store;
+}
+
+// A failure the handheld reported through errno, as the Sync API's result.
+std::int32_t resultOf(int error) {
+    switch (error) {
+    case ENOENT: return SYNCERR_NOT_FOUND;
+    case ENOSPC:
+    case EDQUOT: return SYNCERR_NO_SPACE;
+    case EEXIST: return SYNCERR_FILE_ALREADY_EXISTS;
+    case EROFS: return SYNCERR_READ_ONLY;
+    default: return SYNCERR_UNKNOWN;
+    }
 }
 
 OpenDatabase* openDatabase(std::uint8_t handle) { return handle == 0 ? nullptr : handles[handle].get(); }
@@ -117,8 +136,10 @@ SYNC_EXPORT std::int32_t SyncOpenDB(const char* name, std::int32_t card, std::ui
     const auto store = currentStore();
     if (!store) return SYNCERR_NO_USER;
     auto open = std::make_unique<OpenDatabase>();
+    errno = 0;
     open->db = store->Load(nameOf(name));
-    if (!open->db) return SYNCERR_NOT_FOUND;
+    // The folder store reads a file it cannot open as a database that is not there.
+    if (!open->db) return errno == ENOTCONN || errno == ECANCELED || errno == EIO ? resultOf(errno) : SYNCERR_NOT_FOUND;
     open->writable = (mode & eDbWrite) != 0;
     std::lock_guard lock(stateMutex);
     return takeHandle(std::move(open), handle);
@@ -156,7 +177,7 @@ SYNC_EXPORT std::int32_t SyncCloseDB(std::uint8_t handle) {
     const auto store = currentStore();
     if (!store) return SYNCERR_NO_USER;
     if (store->Store(*open->db)) return SYNCERR_NONE;
-    return errno == ENOSPC || errno == EDQUOT ? SYNCERR_NO_SPACE : SYNCERR_UNKNOWN;
+    return resultOf(errno);
 }
 
 SYNC_EXPORT std::int32_t SyncDeleteDB(const char* name, std::int32_t card) {
@@ -231,11 +252,18 @@ SYNC_EXPORT std::int32_t SyncWriteRec(SyncRecordParams* record) {
     return SYNCERR_NONE;
 }
 
+SYNC_EXPORT void PalmdeskBindHandheld(palmdesk::Handheld* handheld) {
+    std::lock_guard lock(sessionStore.mutex);
+    sessionStore.device = handheld;
+}
+
 SYNC_EXPORT std::int32_t PalmdeskEndSyncSession(char* names, std::uint32_t capacity) {
-    std::optional<palmdesk::HandheldStore> store;
+    std::shared_ptr<const palmdesk::Handheld> store;
     {
         std::lock_guard lock(sessionStore.mutex);
-        store.swap(sessionStore.store);
+        if (sessionStore.device) store = std::shared_ptr<const palmdesk::Handheld>(std::shared_ptr<void>(), sessionStore.device);
+        else store = std::move(sessionStore.store);
+        sessionStore.store.reset();
         sessionStore.session.clear();
     }
     if (!store) return 0;

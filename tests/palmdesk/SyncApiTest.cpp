@@ -1,12 +1,14 @@
 // Tests of the Sync API over a real handheld store in a temporary desktop root.
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
 
-#include "platform/palmdesk/HandheldStore.h"
-#include "platform/palmdesk/UserStore.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "palmdesk/HandheldStore.h"
+#include "palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -151,4 +153,63 @@ TEST(SyncApi, ByteOrderAndHostileNames) {
         EXPECT_EQ(entry.path().parent_path().string(), s.store().Folder());
     EXPECT_TRUE(s.store().Find("../escape"));
     EXPECT_TRUE(s.store().Find("a/b\nc"));
+}
+
+namespace {
+// A handheld bound in place of the folder store that holds one database, "Here", and fails
+// every write with the errno it is given: a device's failures as they reach the Sync API.
+class FailingHandheld final : public palmdesk::Handheld {
+public:
+    explicit FailingHandheld(int error) : error_(error) {}
+    std::vector<palmdesk::StoredDatabase> List() const override { return {here()}; }
+    std::optional<palmdesk::StoredDatabase> Find(const std::string& name) const override {
+        if (name == "Here") return here();
+        errno = ENOENT;
+        return std::nullopt;
+    }
+    std::unique_ptr<qz_gen::CPalmDb> Load(const std::string& name) const override {
+        errno = name == "Here" ? error_ : ENOENT;
+        return nullptr;
+    }
+    bool Store(qz_gen::CPalmDb&) const override {
+        errno = error_;
+        return false;
+    }
+    bool Remove(const std::string&) const override { return false; }
+    std::vector<std::string> FinishRemovals() const override { return {}; }
+
+private:
+    static palmdesk::StoredDatabase here() { return {"Here", {}, kBpmf, kDrAw, 0, 1, 0}; }
+    int error_;
+};
+}  // namespace
+
+TEST(SyncApi, ABoundHandheldsFailuresBecomeTheSyncApisResults) {
+    struct Case {
+        int error;
+        std::int32_t open;   // SyncOpenDB of the database it holds
+        std::int32_t close;  // SyncCloseDB of a database created
+    };
+    for (const Case c : {Case{ENOSPC, SYNCERR_NOT_FOUND, SYNCERR_NO_SPACE}, Case{EEXIST, SYNCERR_NOT_FOUND, SYNCERR_FILE_ALREADY_EXISTS},
+                         Case{EROFS, SYNCERR_NOT_FOUND, SYNCERR_READ_ONLY}, Case{ENOTCONN, SYNCERR_UNKNOWN, SYNCERR_UNKNOWN},
+                         Case{ECANCELED, SYNCERR_UNKNOWN, SYNCERR_UNKNOWN}}) {
+        SCOPED_TRACE(c.error);
+        SyncSandbox s;
+        FailingHandheld handheld(c.error);
+        PalmdeskBindHandheld(&handheld);
+        std::uint8_t h = 0;
+        // A lost link is no missing database: the conduit must not take it for one.
+        EXPECT_EQ(SyncOpenDB("Here", 0, &h, eDbRead), c.open);
+        EXPECT_EQ(SyncOpenDB("Missing", 0, &h, eDbRead), SYNCERR_NOT_FOUND);
+        EXPECT_EQ(create("Here", kBpmf, h), SYNCERR_FILE_ALREADY_EXISTS);
+        ASSERT_EQ(create("New", kBpmf, h), SYNCERR_NONE);
+        EXPECT_EQ(SyncCloseDB(h), c.close);
+        std::string name;
+        EXPECT_EQ(find(kBpmf, true, name), SYNCERR_NONE);
+        EXPECT_EQ(name, "Here");
+        PalmdeskBindHandheld(nullptr);
+        // Unbound, the folder store is back.
+        EXPECT_EQ(SyncOpenDB("Here", 0, &h, eDbRead), SYNCERR_NOT_FOUND);
+        EXPECT_TRUE(s.store().List().empty());
+    }
 }

@@ -1,8 +1,9 @@
 // main.cpp: hotsync, the HotSync manager of the stand-in desktop: sets up the desktop root and
 // its Palm users and shows their install queues.
 #include "HotSyncCommands.h"
+#include "ListenCommand.h"
+#include "palmdesk/UserStore.h"
 #include "platform/gdi/CodePages.h"
-#include "platform/palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
 #include "tools/common/CommandLine.h"
@@ -112,7 +113,37 @@ int main(int argc, char** argv) {
     bool overwrite = false;
     store->add_flag("--overwrite", overwrite, "replace an existing file with the exported database")->needs(exportOption);
 
+    bool net = false, serialNet = false;
+    int port = 0;
+    palmdesk::ListenOptions listening;
+    auto* listen = app.add_subcommand("listen", "wait for handhelds and run a HotSync for each that connects");
+    auto* netFlag = listen->add_flag("--net", net, "network HotSync (TCP port 14238)");
+    listen->add_flag("--serial-net", serialNet, "the serial stack over TCP, as emulators offer it (port 6416)")->excludes(netFlag);
+    listen->add_option("--port", port, "another port to listen on")->check(CLI::Range(1, 65535));
+    listen->add_flag("--once", listening.once, "end after the first HotSync");
+    listen->add_option("--user", listening.user, "the desktop user a handheld without a user becomes");
+    std::string listenType;
+    listen->add_option("--type", listenType, "fast, slow, hh, pc or nothing, for every HotSync")
+        ->check(CLI::IsMember({"fast", "slow", "hh", "pc", "nothing"}));
+    listen->add_option("--trace", listening.trace, "record the session's bytes in FILE.json (see hotsync decode)");
+    std::string traceFile;
+    auto* decode = app.add_subcommand("decode", "print a recorded session as DLP requests and responses");
+    decode->add_option("FILE", traceFile, "the session, as FILE.json")->required();
+
     if (const auto exit = cli::parse(app, argc, argv)) return *exit;
+    if (listen->parsed()) {
+        if (!net && !serialNet) return cli::usageError(app, "listen needs --net or --serial-net");
+        if (!listenType.empty()) listening.type = palmdesk::SyncTypeFromName(listenType);
+        std::unique_ptr<palmdesk::LinkSource> source;
+        try {
+            source = palmdesk::ListenTcp(serialNet ? palmdesk::Framing::kSerial : palmdesk::Framing::kNetSync,
+                                         static_cast<std::uint16_t>(port));
+        } catch (const palmdesk::link::LinkError& e) {
+            return Fail(e.what());
+        }
+        return palmdesk::Listen(*source, listening);
+    }
+    if (decode->parsed()) return palmdesk::DecodeSession(traceFile);
     if (reg->parsed()) return palmdesk::RegisterModule(module, false);
     if (unreg->parsed()) return palmdesk::RegisterModule(module, true);
     if (app.got_subcommand("conduits")) return palmdesk::ListConduits();

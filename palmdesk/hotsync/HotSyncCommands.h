@@ -2,7 +2,8 @@
 // the handheld store, and a synchronisation.
 #pragma once
 
-#include "platform/palmdesk/SyncApi.h"
+#include "palmdesk/SyncApi.h"
+#include "palmdesk/SyncEngine.h"
 
 #include <optional>
 #include <string>
@@ -10,17 +11,10 @@
 
 namespace palmdesk {
 
-// "fast", "slow", "hh", "pc", "nothing" (a --type), or the action names "sync", "hh-overwrites",
-// "pc-overwrites", "nothing"; none for anything else.
-std::optional<int> SyncTypeFromName(const std::string& name);
-
 // "hotsync: <text>" on stderr; returns the exit code 1.
 int Fail(const std::string& text);
 // Fail for a user name that names no Palm user.
 int NoSuchUser(const std::string& user);
-// The full path of the running hotsync, the HotSyncPath the registry records.
-std::string HotSyncExecutable();
-std::string ActionName(int syncType);
 
 // Calls the module's DllRegisterServer (or DllUnregisterServer) and says which creators it
 // registered (or unregistered).
@@ -39,8 +33,8 @@ int ImportDatabases(const std::string& user, const std::vector<std::string>& fil
 int ExportDatabase(const std::string& user, const std::string& name, const std::string& out, bool overwrite);
 // Takes file out of the user's install queue.
 int WithdrawQueued(const std::string& user, const std::string& file);
-// Holds the user's handheld for the whole synchronisation: installs the queued files, runs every
-// registered conduit with its sync type, and prints the log.
+// Holds the user's handheld for the whole synchronisation (the engine's RunSynchronisation) and
+// prints the log.
 int RunSync(const std::string& user, const std::optional<int>& type);
 
 }  // namespace palmdesk
