@@ -24,7 +24,7 @@ public:
         auto pipe = listener_.accept(timeout);
         if (!pipe) return std::nullopt;
         std::string peer = pipe->peer();
-        return DeviceConnection{std::move(pipe), std::move(peer), framing_};
+        return DeviceConnection{std::move(pipe), std::move(peer), framing_, nullptr};
     }
 
 private:
@@ -42,7 +42,7 @@ public:
     std::optional<DeviceConnection> Next(link::Millis timeout) override {
         auto pipe = next_(timeout);
         if (!pipe) return std::nullopt;
-        return DeviceConnection{std::move(pipe), description_, framing_};
+        return DeviceConnection{std::move(pipe), description_, framing_, nullptr};
     }
 
 private:
@@ -51,7 +51,33 @@ private:
     std::function<std::unique_ptr<link::BytePipe>(link::Millis)> next_;
 };
 
+class OpenedLinkSource final : public LinkSource {
+public:
+    OpenedLinkSource(std::string description, std::function<std::unique_ptr<link::OwningLink>(link::Millis)> next)
+        : description_(std::move(description)), next_(std::move(next)) {}
+
+    std::string Describe() const override { return description_; }
+
+    std::optional<DeviceConnection> Next(link::Millis timeout) override {
+        auto opened = next_(timeout);
+        if (!opened) return std::nullopt;
+        DeviceConnection connection;
+        connection.peer = opened->description();
+        connection.opened = std::move(opened);
+        return connection;
+    }
+
+private:
+    std::string description_;
+    std::function<std::unique_ptr<link::OwningLink>(link::Millis)> next_;
+};
+
 }  // namespace
+
+std::unique_ptr<LinkSource> SourceOfOpenedLinks(std::string description,
+                                                std::function<std::unique_ptr<link::OwningLink>(link::Millis timeout)> next) {
+    return std::make_unique<OpenedLinkSource>(std::move(description), std::move(next));
+}
 
 std::unique_ptr<LinkSource> SourceOf(std::string description, Framing framing,
                                      std::function<std::unique_ptr<link::BytePipe>(link::Millis timeout)> next) {

@@ -1,11 +1,12 @@
 // DeviceLinks.h: the ways a handheld connects to the desktop, each a source of connections that
 // the HotSync manager waits on, and the framing each speaks. Network HotSync and the serial stack
-// over TCP are here; another kind of link (a USB cradle, a serial port) is one more LinkSource
-// and one more call where hotsync listen makes its source.
+// over TCP are here; a link on a local cable (a USB cradle, a serial port) comes opened, through
+// SourceOfOpenedLinks.
 #pragma once
 
 #include "palmdesk/link/BytePipe.h"
 #include "palmdesk/link/MessageLink.h"
+#include "palmdesk/link/UsbLink.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,6 +22,8 @@ struct DeviceConnection {
     std::unique_ptr<link::BytePipe> pipe;
     std::string peer;  // "192.168.2.4:1042", or the device's name
     Framing framing = Framing::kNetSync;
+    // A cable's link arrives with its transport's opening done; pipe and framing are then unused.
+    std::unique_ptr<link::OwningLink> opened;
 };
 
 class LinkSource {
@@ -36,6 +39,12 @@ public:
 // its pipe (none when none came), description says what is waited on ("the USB cradle").
 std::unique_ptr<LinkSource> SourceOf(std::string description, Framing framing,
                                      std::function<std::unique_ptr<link::BytePipe>(link::Millis timeout)> next);
+
+// Links that arrive opened (a handheld on a USB cable or a serial port): next waits at most its
+// time-out and gives the link, or none; it throws link::LinkError with a message for the user
+// when the port or device cannot be opened.
+std::unique_ptr<LinkSource> SourceOfOpenedLinks(std::string description,
+                                                std::function<std::unique_ptr<link::OwningLink>(link::Millis timeout)> next);
 
 // Waits on port of every interface (or of the loopback interface only); port 0 takes the
 // framing's usual port (14238, or 6416 as emulators offer their serial port). Throws

@@ -12,8 +12,10 @@
 #include "palmdesk/dlp/DlpDevice.h"
 #include "palmdesk/dlp/SessionDecoder.h"
 #include "palmdesk/link/SessionTrace.h"
+#include "palmdesk/link/local/LocalLink.h"
 #include "platform/win/WholeFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -146,7 +148,26 @@ private:
     bool cancelledOnHandheld_ = false;
 };
 
+// A cable's link, opened already: its session, and its trace when one was asked for.
+int syncOpened(DeviceConnection& connection, const ListenOptions& options) {
+    link::OwningLink& messages = *connection.opened;
+    int result = 0;
+    try {
+        dlp::DlpDevice device(messages);
+        result = DeviceSession(device, connection.peer, options).run();
+    } catch (const link::LinkError& e) {
+        result = Fail("the handheld on " + connection.peer + " broke the link: " + e.what());
+    }
+    messages.close();
+    if (!options.trace.empty() && messages.trace()) {
+        std::string why;
+        if (!link::writeTraceFile(options.trace, *messages.trace(), why)) result = Fail(why);
+    }
+    return result;
+}
+
 int syncConnection(DeviceConnection& connection, const ListenOptions& options) {
+    if (connection.opened) return syncOpened(connection, options);
     link::TracingPipe traced(*connection.pipe, link::Role::kDesktop);
     link::BytePipe& pipe = options.trace.empty() ? *connection.pipe : static_cast<link::BytePipe&>(traced);
     const auto messages = FrameLink(connection.framing, pipe);
@@ -186,6 +207,17 @@ int Listen(LinkSource& source, const ListenOptions& options) {
     }
     if (interrupted) progress("stopped");
     return failures == 0 ? 0 : 1;
+}
+
+std::unique_ptr<LinkSource> ListenCable(link::CableLinkRequest request) {
+    request.cancelled = [] { return interrupted.load(); };
+    std::string description = request.kind == link::CableLinkRequest::kUsb ? "a handheld on USB" : "a handheld on " + request.path;
+    return SourceOfOpenedLinks(std::move(description), [request](link::Millis timeout) mutable {
+        // A serial port or USB bus is watched a few seconds at a time, so that a HotSync starting
+        // between two looks is not missed; Ctrl+C ends the wait through the request.
+        request.wait = std::max(timeout, link::Millis{3000});
+        return link::openCableLink(request);
+    });
 }
 
 int DecodeSession(const std::string& path) {

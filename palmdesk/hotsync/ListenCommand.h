@@ -3,6 +3,7 @@
 #pragma once
 
 #include "palmdesk/device/DeviceLinks.h"
+#include "palmdesk/link/CableLink.h"
 
 #include <optional>
 #include <string>
@@ -20,6 +21,9 @@ struct ListenOptions {
 // user's HotSync with the conduits and the install queue, the log on stdout. 0 when every
 // HotSync went well, 1 otherwise.
 int Listen(LinkSource& source, const ListenOptions& options);
+
+// Handhelds on a local cable (USB, or the serial port request.path), waited for until Ctrl+C.
+std::unique_ptr<LinkSource> ListenCable(link::CableLinkRequest request);
 
 // Prints a recorded session (ours or another desktop's, of either transport) as named requests and
 // responses; 1 when the file cannot be read or a part of the session could not be told.

@@ -28,7 +28,7 @@ LAYERS = {
     # The Palm Desktop stand-ins: users and their handhelds, the Sync API, the log, the conduit
     # manager; hotsync, the HotSync manager, is a command-line program like those in tools/.
     "palmdesk": ["core/qz_fileio"],
-    "palmdesk/hotsync": ["palmdesk", "palmdesk/device", "platform/gdi", "tools/common"],
+    "palmdesk/hotsync": ["palmdesk", "palmdesk/device", "palmdesk/link/local", "platform/gdi", "tools/common"],
     # The link to a real handheld: transports, then the Desktop Link Protocol over them, then the
     # handheld simulator, which serves a folder laid out as the handheld store keeps it.
     "palmdesk/link": [],

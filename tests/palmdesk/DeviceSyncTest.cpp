@@ -5,9 +5,11 @@
 #include "palmdesk/HandheldStore.h"
 #include "palmdesk/link/NetSyncLink.h"
 #include "palmdesk/link/SerialLink.h"
+#include "palmdesk/link/SerialPortPipe.h"
 #include "palmdesk/link/TcpPipe.h"
 #include "palmdesk/simulator/HandheldSimulator.h"
 #include "palmdesk/simulator/ImpairedPipe.h"
+#include "palmdesk/simulator/PseudoTerminal.h"
 #include "platform/bytes/ByteWriter.h"
 #include "support/BmpBuilder.h"
 #include "support/CraftedDatabases.h"
@@ -346,6 +348,57 @@ TEST_P(DeviceSync, CtrlCEndsTheHotSyncBetweenRequests) {
     const auto after = d.state(d.deviceFolder());
     EXPECT_EQ(after.desktop, before.desktop);
     EXPECT_EQ(after.queue.size() + after.handheld.size(), before.queue.size() + before.handheld.size());
+}
+
+// A handheld on a serial cable: hotsync listen --serial on one end of a pseudo-terminal pair, the
+// simulated handheld on the other, speed switch included; a pulled cable leaves the queue.
+TEST(DeviceSyncOnSerialPort, AFastSyncGivesWhatTheFolderStoreGives) {
+    Desktop folder;
+    folder.setUp(folder.storeFolder());
+    const ToolRun local = folder.hotsync("sync --user Ann --type fast");
+    ASSERT_EQ(local.exitCode, 0) << local.out << local.err;
+
+    Desktop device;
+    device.setUp(device.deviceFolder());
+    sim::PseudoTerminal pty;
+    auto desktop = std::async(std::launch::async, [&] { return device.hotsync("listen --serial " + pty.path() + " --once --type fast"); });
+    sim::HandheldState state;
+    state.user.name = "Ann";
+    sim::HandheldSimulator handheld(device.deviceFolder(), state);
+    bool ended = false;
+    {
+        const auto end = pty.takeHandheldEnd();
+        link::LinkTimeouts timeouts;
+        timeouts.ackWait = link::Millis{300};  // the wake-up sent before hotsync opened the port goes again soon
+        timeouts.attempts = 40;
+        link::SerialPortLink session(*end, link::Role::kHandheld, timeouts);
+        try {
+            handheld.serve(session);
+            ended = true;
+        } catch (const link::LinkError& e) {
+            ADD_FAILURE() << e.what();
+        }
+        session.close();
+    }
+    const ToolRun remote = desktop.get();
+    EXPECT_EQ(remote.exitCode, 0) << remote.out << remote.err;
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(remote.out, local.out);
+    EXPECT_EQ(device.state(device.deviceFolder()), folder.state(folder.storeFolder()));
+}
+
+TEST(DeviceSyncOnSerialPort, ListenRefusesLinksThatDoNotGoTogether) {
+    Desktop d;
+    d.setUp(d.storeFolder());
+    for (const std::string args : {"listen --usb --net", "listen --serial /dev/null --usb", "listen --usb --serial-net",
+                                   "listen --usb --port 5000", "listen"}) {
+        SCOPED_TRACE(args);
+        EXPECT_EQ(d.hotsync(args).exitCode, 2);
+    }
+    // A path that is no serial port is refused with the path named.
+    const ToolRun notAPort = d.hotsync("listen --serial /dev/null --once");
+    EXPECT_EQ(notAPort.exitCode, 1);
+    EXPECT_NE(notAPort.err.find("/dev/null"), std::string::npos) << notAPort.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, DeviceSync, ::testing::Values(Transport::kNet, Transport::kSerialNet),
