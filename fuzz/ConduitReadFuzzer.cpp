@@ -4,6 +4,7 @@
 // settings applied) or, for a record that cannot be read, the defaults. A picture is written
 // to the sync folder exactly when its records add up to the length the info block gives and the
 // joined bytes decode, and the .bmp then holds the decoded pixels.
+#include "FuzzCheck.h"
 #include "conduit/ConduitSettings.h"
 #include "conduit/PictureSync.h"
 #include "conduit/HandheldDatabase.h"
@@ -26,13 +27,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Names the check that failed, so that a finding says what broke.
-#define check(ok) \
-    if (!(ok)) { \
-        std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-        std::abort(); \
-    }
-
 using Bytes = std::vector<std::uint8_t>;
 
 std::string root;

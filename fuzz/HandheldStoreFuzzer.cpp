@@ -4,6 +4,7 @@
 // one stored again is found in the file its name gives. A user folder is a user exactly when its
 // ID file starts with a number from 1 to 2^32 - 1, and listing and finding agree.
 #include "core/qz_fileio/PalmDb.h"
+#include "FuzzCheck.h"
 #include "palmdesk/HandheldStore.h"
 #include "palmdesk/UserStore.h"
 
@@ -18,13 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Names the check that failed, so that a finding says what broke.
-#define check(ok) \
-    if (!(ok)) { \
-        std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #ok); \
-        std::abort(); \
-    }
-
 const std::string& scratch() {
     static const std::string folder = [] {
         std::string f = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + "/store-fuzz-XXXXXX";
