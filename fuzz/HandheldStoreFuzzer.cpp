@@ -45,7 +45,12 @@ void fuzzHandheld(const std::uint8_t* data, std::size_t size, bool twoFiles) {
     const std::vector<std::uint8_t> bytesA(data, data + first);
     const auto wholeA = palmdesk::ParsePalmDatabase(bytesA);
     palmdesk::HandheldStore store(folder);
-    if (twoFiles) writeFile(wholeA ? store.FileFor(wholeA->GetName()) : folder + "/b.pdb", data + first, size - first);
+    if (twoFiles) {
+        // Named after the first's header name, unless that name gives the first file itself ("a").
+        std::string second = wholeA ? store.FileFor(wholeA->GetName()) : folder + "/b.pdb";
+        if (second == folder + "/a.pdb") second = folder + "/b.pdb";
+        writeFile(second, data + first, size - first);
+    }
 
     const auto listed = store.List();
     const auto index = store.IndexedFiles();
