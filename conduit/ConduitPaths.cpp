@@ -5,7 +5,8 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
+#include <cstdio>
+#include <memory>
 #include <sys/stat.h>
 
 namespace {
@@ -30,10 +31,15 @@ bool windowsForm(const std::string& path) {
 std::optional<std::string> picturesFromUserDirs() {
     std::string config = environment("XDG_CONFIG_HOME");
     if (config.empty()) config = home() + "/.config";
-    std::ifstream file(config + "/user-dirs.dirs");
-    std::string line;
+    // C stdio rather than a stream: a stream's template statics would keep the module from
+    // unloading.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen((config + "/user-dirs.dirs").c_str(), "r"), &std::fclose);
+    if (!file) return std::nullopt;
     const std::string key = "XDG_PICTURES_DIR=";
-    while (std::getline(file, line)) {
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, file.get())) {
+        std::string line = buffer;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         if (line.compare(0, key.size(), key) != 0) continue;
         std::string value = line.substr(key.size());
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
