@@ -23,3 +23,18 @@ std::optional<FontCatalogEntry> FontCatalog::Find(const std::string& face, std::
         if (win::EqualNoCase(e.faceName, face) && (!charSet || e.charSet == *charSet)) return e;
     return std::nullopt;
 }
+
+std::optional<std::string> DoubleByteScriptNote(std::uint8_t charSet) {
+    int codePage = 0;
+    switch (charSet) {
+    case 128: codePage = 932; break;
+    case 129: codePage = 949; break;
+    case 130: codePage = 1361; break;
+    case 134: codePage = 936; break;
+    case 136: codePage = 950; break;
+    default: return std::nullopt;
+    }
+    return "character set " + std::to_string(charSet) + " is a double-byte script: a handheld font holds " +
+           "single-byte characters only, so only those of code page " + std::to_string(codePage) +
+           " (ASCII and a few more) are made, none of its double-byte characters";
+}

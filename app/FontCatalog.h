@@ -31,3 +31,8 @@ public:
 private:
     std::vector<FontCatalogEntry> entries_;
 };
+
+// For a double-byte character set (128 Japanese, 129 Hangul, 130 Johab, 134 GB2312, 136 Big5):
+// the note that a handheld font holds single-byte characters only, so that only those of the
+// script's code page are made; none for any other character set.
+std::optional<std::string> DoubleByteScriptNote(std::uint8_t charSet);

@@ -2,10 +2,15 @@
 // folder of the HotSync manager that the registry names (HotSyncPath).
 #include "InstallAide.h"
 
+#include "platform/win/DesktopRoot.h"
 #include "platform/win/Registry.h"
 #include "platform/win/SystemMessages.h"
 #include "platform/win/Win32Error.h"
 #include "platform/win/WindowsPath.h"
+
+#include <climits>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace {
 constexpr const char* kCoreKey = "Software\\U.S. Robotics\\Pilot Desktop\\Core";
@@ -23,6 +28,34 @@ std::optional<std::string> hotSyncPath() {
     return std::string(buffer);
 }
 }  // namespace
+
+std::optional<std::string> RecordHotSyncIfNone(const std::vector<std::string>& candidates) {
+    win::HKEY key = nullptr;
+    if (win::RegOpenKeyEx(win::HKEY_CURRENT_USER, kCoreKey, 0, win::KEY_READ, &key) == win::ERROR_SUCCESS) {
+        win::DWORD size = 0;
+        const win::LONG rc = win::RegQueryValueEx(key, "HotSyncPath", nullptr, nullptr, nullptr, &size);
+        win::RegCloseKey(key);
+        if (rc == win::ERROR_SUCCESS || rc == win::ERROR_MORE_DATA) return std::nullopt;
+    }
+    for (const std::string& candidate : candidates) {
+        char resolved[PATH_MAX];
+        if (::access(candidate.c_str(), X_OK) != 0 || !::realpath(candidate.c_str(), resolved)) continue;
+        const std::string root = win::DesktopRoot();
+        for (const char* sub : {"", "/Windows", "/Users", "/drive_c"})
+            if (!win::MakeFolders(root + sub)) return std::nullopt;
+        if (win::RegCreateKeyEx(win::HKEY_CURRENT_USER, kCoreKey, 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr, &key,
+                                nullptr) != win::ERROR_SUCCESS)
+            return std::nullopt;
+        const std::string path = resolved;
+        const win::LONG rc = win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ,
+                                                reinterpret_cast<const win::BYTE*>(path.c_str()),
+                                                static_cast<win::DWORD>(path.size() + 1));
+        win::RegCloseKey(key);
+        if (rc != win::ERROR_SUCCESS) return std::nullopt;
+        return path;
+    }
+    return std::nullopt;
+}
 
 AideLoadResult LoadInstallAide() {
     AideLoadResult result;

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 inline constexpr const char* kInstallAideName = "Instaide.dll";
 
@@ -19,3 +20,9 @@ struct AideLoadResult {
 // Robotics\Pilot Desktop\Core, makes its folder current while it loads folder + "Instaide.dll",
 // and makes the old current directory current again. No module when any step fails.
 AideLoadResult LoadInstallAide();
+
+// The first start after an install: when the desktop records no HotSync manager (no HotSyncPath
+// under the key above), records the first of candidates that is an executable file, as the
+// desktop's installer would, and makes the desktop's folders. The path recorded, or none when one
+// was recorded already, no candidate exists or the registry cannot be written.
+std::optional<std::string> RecordHotSyncIfNone(const std::vector<std::string>& candidates);

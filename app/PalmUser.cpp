@@ -30,7 +30,10 @@ Function lookUp(win::HMODULE aide, const char* name) {
 }
 
 void check(std::int32_t result, const char* function) {
-    if (result < 0) throw new qz_gen::CException(converter::FormatConverterString(converter::kStrFunctionFailed, function, static_cast<int>(result)), 0);
+    // The result travels as the code, so that the catcher can say what it means.
+    if (result < 0)
+        throw new qz_gen::CException(
+            converter::FormatConverterString(converter::kStrFunctionFailed, function, static_cast<int>(result)), result);
 }
 }  // namespace
 
@@ -90,10 +93,26 @@ bool InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, Us
         return true;
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        ui.MessageBox(e->MessageToShow(), win::MB_OK);
+        std::string why = qz_gen::ExplainException(*e);
+        if (why.empty() && e->GetCode() < 0) why = AideFailureInWords(e->GetCode(), doc.InstallUser().name);
+        ui.MessageBox(e->MessageToShow(), win::MB_OK, why);
     } catch (...) {
     }
     return false;
+}
+
+std::string AideFailureInWords(std::int32_t result, const std::string& userName) {
+    const std::string user = userName.empty() ? "the Palm user" : userName;
+    const std::string lead = "The file could not be queued for " + user + ": ";
+    switch (result) {
+    case -2: return lead + "there is no such Palm user. Add one with: hotsync user add NAME";
+    case -3: return lead + "the saved file cannot be read.";
+    case -4:
+        return lead + user + "'s install folder cannot be written. Check that the disk has room and that you may "
+                      "write to the desktop folder.";
+    case -7: return lead + user + "'s handheld is in use by a HotSync. Try again when it has ended.";
+    default: return lead + "the install aide refused it (error " + std::to_string(result) + ").";
+    }
 }
 
 std::optional<PalmUser> UserForChoice(const PalmUserList& users, const std::string& selectedName) {

@@ -33,6 +33,8 @@ int ReadPalmUsers(win::HMODULE aide, PalmUserList& users);
 
 // Withdraws path from the user's queue (whatever the result) and queues it again.
 void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& path);
+// What a negative result of the install aide means for the user it was called for, in words.
+std::string AideFailureInWords(std::int32_t result, const std::string& userName);
 
 // The Install of a saved document: reads the users again (into users), so that a user added
 // since start-up is offered and a removed one is not used (a document's chosen user who is gone

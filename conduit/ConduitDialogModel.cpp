@@ -1,6 +1,7 @@
 // ConduitDialogModel.cpp
 #include "ConduitDialogModel.h"
 
+#include "ConduitPaths.h"
 #include "ConduitSettings.h"
 #include "palmdesk/ConduitRecords.h"
 #include "platform/win/PrivateProfile.h"
@@ -43,8 +44,8 @@ ConduitDialogModel::Initial ConduitDialogModel::initial() const {
     Initial s;
     s.caption = text(conduit::kStrConduitName);
     s.actionGroup = text(conduit::kStrActionGroup);
-    s.syncFolder = settings_.syncDir;
-    s.fontFolder = settings_.fontDir;
+    s.syncFolder = ShownFolder(settings_.syncDir);
+    s.fontFolder = ShownFolder(settings_.fontDir);
     s.density = settings_.acceptedDensity == 144;
     s.depth = settings_.acceptedDepth == 16;
     s.compression = settings_.acceptedCompression == 1;
@@ -75,7 +76,7 @@ void ConduitDialogModel::compressionClicked(bool checked) {
 std::string ConduitDialogModel::syncFolderBrowsed(const std::string& chosen) {
     if (!chosen.empty()) settings_.syncDir = chosen;
     file_.write("SyncDir", settings_.syncDir);
-    return settings_.syncDir;
+    return ShownFolder(settings_.syncDir);
 }
 
 bool ConduitDialogModel::fontFolderBrowsed(const std::string& chosen) {
@@ -90,10 +91,13 @@ std::optional<ConduitDialogModel::Refusal> ConduitDialogModel::ok(int actionButt
     record_.newAction = actionForButton(actionButton);
     record_.preference = setAsDefault ? kPreferencePermanent : kPreferenceTemporary;
     const auto limited = [](const std::string& s) { return s.substr(0, conduit::kFolderTextLimit); };
-    if (syncText.empty()) return Refusal{kInvalidSyncPath, kInvalidPathCaption};
-    settings_.syncDir = limited(syncText);
-    if (fontText.empty()) return Refusal{kInvalidFontPath, kInvalidPathCaption};
-    settings_.fontDir = limited(fontText);
+    // A relative folder would depend on where HotSync happens to run: refused as an empty one is.
+    const auto sync = AcceptedFolder(syncText);
+    if (!sync) return Refusal{kInvalidSyncPath, kInvalidPathCaption};
+    settings_.syncDir = limited(*sync);
+    const auto font = AcceptedFolder(fontText);
+    if (!font) return Refusal{kInvalidFontPath, kInvalidPathCaption};
+    settings_.fontDir = limited(*font);
     file_.write("SyncDir", settings_.syncDir);
     file_.write("TTFontDirectory", settings_.fontDir);
     return std::nullopt;

@@ -2,12 +2,17 @@
 // "Pictaro", held process-wide and read again at every load of the module.
 #pragma once
 
+#include "ConduitPaths.h"
+
 #include <cstdint>
 #include <string>
 
+// The folders default to this desktop's own: the pictures folder + "/Pictaro" and the first
+// TrueType font folder that exists (ConduitPaths.h). Values stored in Windows form still work
+// through the drive mapping.
 struct PictaroSettings {
-    std::string syncDir = "C:\\Pictaro";
-    std::string fontDir = "c:\\program files\\ferrowind\\pictaro";
+    std::string syncDir = DefaultSyncFolder();
+    std::string fontDir = DefaultFontFolder();
     std::uint16_t acceptedDensity = 144;
     std::uint8_t acceptedDepth = 16;
     std::uint8_t acceptedCompression = 1;

@@ -7,6 +7,7 @@
 #include "palmdesk/ConduitRecords.h"
 #include "palmdesk/HotSyncLog.h"
 #include "palmdesk/SyncApi.h"
+#include "platform/win/DesktopRoot.h"
 #include "resources/conduit/ConduitStrings.h"
 
 #include <cstdint>
@@ -163,6 +164,9 @@ CONDUIT_EXPORT std::int32_t DllRegisterServer() {
     if (CmSetCreatorName(kCreator, "pictsync.dll") != 0) return 0;
     if (CmSetCreatorDirectory(kCreator, "Pictro") != 0) return 0;
     if (CmSetCreatorTitle(kCreator, "Pictaro 2004") != 0) return 0;
+    // The sync folder is there before the first HotSync, so that it does not pass without pictures.
+    // A failure here is not the registration's: the first sync reports the missing folder.
+    if (const auto folder = SyncFolder()) win::MakeFolders(*folder);
     return 1;
 }
 

@@ -73,33 +73,35 @@ std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const 
     return out;
 }
 
-void MakeFontDatabase(const std::string& path, const std::string& user) {
+bool MakeFontDatabase(const std::string& path, const std::string& user) {
     const std::string title = std::filesystem::path(path).filename().string();
     // Whatever keeps the file from being read (missing, a folder, no permission) is the one
     // "does not exists!" box.
     const auto read = std::filesystem::is_regular_file(path) ? win::ReadWholeFile(path) : std::nullopt;
     if (!read) {
         ConduitMessageBox("File \"" + path + "\" does not exists!", "Not Existing");
-        return;
+        return false;
     }
     const std::vector<std::uint8_t>& font = *read;
     if (font.size() / kBlock + 1 > 0xFFFF) {
         ConduitMessageBox("The font file \"" + path + "\" is too large for the handheld.", "Cannot install");
-        return;
+        return false;
     }
     // A folder of its own, so that no file of the user's can be hit.
     std::string folder = (std::filesystem::temp_directory_path() / "pictsync-XXXXXX").string();
     if (::mkdtemp(folder.data()) == nullptr) {
         ConduitMessageBox("Cannot create file \"" + title + ".pdb\"", "Cannot create");
-        return;
+        return false;
     }
     const std::string output = folder + "/" + title + ".pdb";
     const auto bytes = WrapFont(font, title);
+    bool queued = false;
     if (!win::writeFileAtomically(output, {std::span<const std::uint8_t>(bytes)}, true)) {
         ConduitMessageBox("Cannot create file \"" + title + ".pdb\"", "Cannot create");
     } else {
-        PltInstallFile(user.c_str(), output.c_str());
+        queued = PltInstallFile(user.c_str(), output.c_str()) >= 0;
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
+    return queued;
 }

@@ -22,4 +22,4 @@ std::string FontDatabaseName(const std::string& title);
 
 // Wraps the file at path and hands the result, named title + ".pdb" in a private temporary folder,
 // to PltInstallFile for user. Problems are shown with ConduitMessageBox and nothing is queued.
-void MakeFontDatabase(const std::string& path, const std::string& user);
+bool MakeFontDatabase(const std::string& path, const std::string& user);

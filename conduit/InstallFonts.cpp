@@ -84,15 +84,23 @@ bool IsTrueTypeFileName(const std::string& name) {
     return name.size() >= 4 && win::EqualNoCase(std::string_view(name).substr(name.size() - 4), ".ttf");
 }
 
-void InstallFonts(FontFileChooser& chooser, const std::string& user) {
+void InstallFonts(FontFileChooser& chooser, const std::string& user, const std::string& shownFolder) {
     PictaroSettings& settings = Settings();
     settings.fontDir = PictaroIni().read("TTFontDirectory", PictaroSettings().fontDir);
-    const auto chosen = chooser.choose(win::ResolveWindowsPath(settings.fontDir));
+    const auto chosen = chooser.choose(win::ResolveWindowsPath(shownFolder.empty() ? settings.fontDir : shownFolder));
     if (!chosen || chosen->empty()) return;
     const auto buffer = PackFontSelection(*chosen);
     if (!buffer) {
         ConduitMessageBox(conduit::dialog_text::kTooManyFiles, "");
         return;
     }
-    for (const auto& path : ParseFontSelection(*buffer)) MakeFontDatabase(path, user);
+    std::vector<std::string> queued;
+    for (const auto& path : ParseFontSelection(*buffer))
+        if (MakeFontDatabase(path, user)) queued.push_back(path.substr(path.find_last_of('/') + 1));
+    if (queued.empty()) return;
+    // Says what happened, so that the user knows what the next HotSync brings.
+    std::string text = std::to_string(queued.size()) + (queued.size() == 1 ? " font was" : " fonts were") +
+                       " queued for " + user + "'s next HotSync:";
+    for (const auto& name : queued) text += "\n" + name;
+    ConduitMessageBox(text, "Install Fonts");
 }

@@ -31,7 +31,8 @@ std::vector<std::string> ParseFontSelection(std::span<const char> buffer);
 // Whether a file name matches "*.TTF" without regard to case.
 bool IsTrueTypeFileName(const std::string& name);
 
-// Rereads TTFontDirectory into the in-memory settings, lets the user choose files there, and wraps
-// and queues each chosen file for user in the order chosen (MakeFontDatabase). A file that cannot
-// be handled is reported by its own message and the next one is still handled.
-void InstallFonts(FontFileChooser& chooser, const std::string& user);
+// Rereads TTFontDirectory into the in-memory settings, lets the user choose files in shownFolder
+// (the folder the dialog shows; the stored one when empty), and wraps and queues each chosen file
+// for user in the order chosen (MakeFontDatabase). A file that cannot be handled is reported by
+// its own message and the next one is still handled; at the end one message lists what was queued.
+void InstallFonts(FontFileChooser& chooser, const std::string& user, const std::string& shownFolder = "");

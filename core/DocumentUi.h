@@ -14,6 +14,12 @@ public:
     // Shows text in a box of Win32 type (MB_YESNOCANCEL | MB_ICONWARNING, ...) and returns the
     // ID of the button pressed (IDOK, IDYES, ...).
     virtual int MessageBox(const std::string& text, std::uint32_t type) = 0;
+    // The same with informative text under it: the cause in words and what to do. A UI without a
+    // place for it shows the text alone.
+    virtual int MessageBox(const std::string& text, std::uint32_t type, const std::string& informative) {
+        (void)informative;
+        return MessageBox(text, type);
+    }
 
     // The Save dialog, offering proposedName; the chosen path, or none for Cancel.
     virtual std::optional<std::string> AskSavePath(const std::string& proposedName) = 0;

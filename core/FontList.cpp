@@ -77,7 +77,7 @@ bool CFontList::ReportingFileErrors(const std::string& path, const char* what, O
         return operation();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        ui_.MessageBox(e->MessageToShow(), win::MB_OK);
+        ui_.MessageBox(e->MessageToShow(), win::MB_OK, qz_gen::ExplainException(*e));
     } catch (const std::bad_alloc&) {
         ui_.MessageBox(failureText(path, what, qz_gen::DbResultText(qz_gen::kDbOutOfMemory)), win::MB_OK);
     } catch (...) {

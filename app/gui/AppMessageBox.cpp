@@ -64,13 +64,16 @@ std::string captionNow() {
 void SetMessageBoxCaption(const std::string& caption) { g_caption = caption; }
 void SetMessageBoxOwner(QWidget* owner) { g_owner = owner; }
 
-int AppMessageBox(const std::string& text, std::uint32_t type) {
+int AppMessageBox(const std::string& text, std::uint32_t type) { return AppMessageBox(text, type, std::string()); }
+
+int AppMessageBox(const std::string& text, std::uint32_t type, const std::string& informative) {
     type = WithConverterIcon(type);
     const ButtonSet set = buttonsOf(type);
     // The box is a window of its own, so that disabling the owner leaves the box usable; it stays
     // above the owner and in its middle.
     QMessageBox box(iconOf(type), QString::fromStdString(captionNow()), QString::fromStdString(text), set.buttons);
     box.setWindowModality(Qt::ApplicationModal);
+    if (!informative.empty()) box.setInformativeText(QString::fromStdString(informative));
     if (set.escape != QMessageBox::NoButton) box.setEscapeButton(set.escape);
     QWidget* owner = g_owner.data();
     if (owner) {

@@ -15,6 +15,9 @@ class QWidget;
 
 int AppMessageBox(const std::string& text, std::uint32_t type);
 int AppMessageBox(std::uint32_t stringId, std::uint32_t type);
+// The same box with informative text below the system's text: what happened in words and what to
+// do about it.
+int AppMessageBox(const std::string& text, std::uint32_t type, const std::string& informative);
 
 // The caption and the owner of the boxes to come (the owner may be null).
 void SetMessageBoxCaption(const std::string& caption);
@@ -24,6 +27,9 @@ void SetMessageBoxOwner(QWidget* owner);
 class ConverterDocumentUi final : public DocumentUi {
 public:
     int MessageBox(const std::string& text, std::uint32_t type) override { return AppMessageBox(text, type); }
+    int MessageBox(const std::string& text, std::uint32_t type, const std::string& informative) override {
+        return AppMessageBox(text, type, informative);
+    }
     // The Save dialog with the Typehold filter, the proposed name and the overwrite question; a
     // path that does not fit the dialog's 512-character buffer counts as Cancel.
     std::optional<std::string> AskSavePath(const std::string& proposedName) override;

@@ -11,6 +11,7 @@
 #include <QFormLayout>
 #include <QIntValidator>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -26,6 +27,10 @@ FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QD
     size_ = new QLineEdit(this);
     size_->setObjectName(QString::number(IDC_SIZE));
     size_->setReadOnly(true);
+    // A field that cannot be typed into looks it: the window's ground rather than an edit box's.
+    QPalette readOnly = size_->palette();
+    readOnly.setColor(QPalette::Base, readOnly.color(QPalette::Window));
+    size_->setPalette(readOnly);
     size_->setValidator(new QIntValidator(0, 9999, size_));
     highDensity_ = new QCheckBox(tr("High-density"), this);
     highDensity_->setObjectName(QString::number(IDC_HIGH_DENSITY));

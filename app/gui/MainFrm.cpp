@@ -7,6 +7,7 @@
 #include "aboutdlg.h"
 #include "app/WindowPlacement.h"
 #include "core/FontDoc.h"
+#include "resources/converter/ConverterHelp.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <QAbstractEventDispatcher>
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextBrowser>
 #include <QToolBar>
 
 namespace {
@@ -48,6 +50,10 @@ MainFrm::MainFrm(ConverterContext& context, QWidget* parent)
 
     toolBar_ = new QToolBar(this);
     toolBar_->setObjectName("toolbar128");
+    // The name its own context menu shows; hiding it there unchecks View > Toolbar too.
+    toolBar_->setWindowTitle(tr("Toolbar"));
+    connect(toolBar_->toggleViewAction(), &QAction::toggled, this,
+            [this](bool visible) { Action(ID_VIEW_TOOLBAR)->setChecked(visible); });
     toolBar_->setMovable(false);
     toolBar_->setIconSize(QSize(16, 15));
     toolBar_->addAction(Action(ID_FILE_NEW));
@@ -101,6 +107,7 @@ void MainFrm::CreateActions() {
         {ID_APP_EXIT, "E&xit", 0, std::nullopt},
         {ID_VIEW_TOOLBAR, "&Toolbar", 0, std::nullopt},
         {ID_APP_ABOUT, "&About Typehold...", converter::kStrCommandAbout, ToolbarImage::About},
+        {ID_HELP_CONTENTS, "&Contents", 0, std::nullopt},
     };
     for (const Item& item : items) {
         auto* action = new QAction(QString::fromUtf8(item.text), this);
@@ -115,6 +122,12 @@ void MainFrm::CreateActions() {
     }
     Action(ID_VIEW_TOOLBAR)->setCheckable(true);
     Action(ID_VIEW_TOOLBAR)->setChecked(true);
+    // The keys Qt programs share, beyond the three accelerators of the menu texts.
+    Action(ID_FILE_SAVE_AS)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    Action(ID_APP_EXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    Action(ID_HELP_CONTENTS)->setShortcut(QKeySequence(Qt::Key_F1));
+    for (unsigned id : {ID_FILE_SAVE_AS, ID_APP_EXIT, ID_HELP_CONTENTS})
+        Action(id)->setShortcutContext(Qt::ApplicationShortcut);
 }
 
 void MainFrm::CreateMenus() {
@@ -141,6 +154,8 @@ void MainFrm::CreateMenus() {
     view->addAction(Action(ID_VIEW_TOOLBAR));
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("menuHelp");
+    help->addAction(Action(ID_HELP_CONTENTS));
+    help->addSeparator();
     help->addAction(Action(ID_APP_ABOUT));
 }
 
@@ -175,6 +190,7 @@ bool MainFrm::RunCommand(unsigned commandId) {
     case ID_APP_EXIT: QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); return true;
     case ID_VIEW_TOOLBAR: ToggleToolBar(); return true;
     case ID_APP_ABOUT: ShowAbout(); return true;
+    case ID_HELP_CONTENTS: ShowHelp(); return true;
     default:
         if (commandId >= DocumentCommands::kFirstRecentId && commandId <= DocumentCommands::kLastRecentId) {
             commands_.OpenRecent(commandId);
@@ -191,13 +207,29 @@ std::optional<std::string> MainFrm::AskOpenPath() {
 void MainFrm::SetDocument(CFontDoc* document) {
     view_->SetDocument(document);
     RefreshCommandStates();
+    UpdateTitle();
 }
 
-void MainFrm::SetCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+// The caption names the document from the start (after New and Open too), as desktop programs do;
+// the saved title the commands pass is the document's own.
+void MainFrm::SetCaption(const std::string&) { UpdateTitle(); }
+
+void MainFrm::UpdateTitle() {
+    const QString app = QString::fromStdString(converter::LoadConverterString(converter::kStrAppName));
+    const CFontDoc* doc = commands_.Current();
+    if (!doc) {
+        setWindowTitle(app);
+        return;
+    }
+    setWindowTitle(QString::fromStdString(doc->GetTitle()) + "[*] - " + app);
+    setWindowModified(doc->IsModified());
+}
 
 void MainFrm::RefreshCommandStates() {
     CFontDoc* doc = commands_.Current();
     Action(ID_FILE_SAVE)->setEnabled(doc != nullptr && doc->IsModified());
+    // An untitled document takes the name of its first font once it changes.
+    UpdateTitle();
 }
 
 void MainFrm::Beep() { QApplication::beep(); }
@@ -211,6 +243,23 @@ void MainFrm::ToggleToolBar() {
 void MainFrm::ShowAbout() {
     CAboutDlg about(this);
     about.exec();
+}
+
+void MainFrm::ShowHelp() {
+    if (!help_) {
+        auto* browser = new QTextBrowser(this);
+        browser->setObjectName("helpWindow");
+        browser->setWindowFlag(Qt::Window);
+        browser->setAttribute(Qt::WA_DeleteOnClose);
+        browser->setOpenExternalLinks(true);
+        browser->setHtml(QString::fromUtf8(converter::ConverterHelpHtml()));
+        browser->setWindowTitle(browser->documentTitle());
+        browser->resize(QSize(520, 600).boundedTo(screen()->availableSize()));
+        help_ = browser;
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {

@@ -9,6 +9,7 @@
 #include "app/RecentFileList.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <map>
 
 class BannerBar;
@@ -28,6 +29,7 @@ public:
     static constexpr unsigned ID_APP_ABOUT = 0xE140;
     static constexpr unsigned ID_APP_EXIT = 0xE141;
     static constexpr unsigned ID_VIEW_TOOLBAR = 0xE800;
+    static constexpr unsigned ID_HELP_CONTENTS = 0xE144;
 
     // Enumerates the fonts into the catalog, builds the window and its first, untitled document.
     explicit MainFrm(ConverterContext& context, QWidget* parent = nullptr);
@@ -41,6 +43,8 @@ public:
     SDI_THView* View() const { return view_; }
     QToolBar* ToolBar() const { return toolBar_; }
     BannerBar* Banner() const { return banner_; }
+    // The help page's window while it is open.
+    QWidget* HelpWindow() const { return help_; }
     DocumentCommands& Commands() { return commands_; }
     // The document's messages and Save dialog as windows owned by this one.
     DocumentUi& Ui() { return ui_; }
@@ -67,6 +71,9 @@ private:
     void StorePlacement();
     void ToggleToolBar();
     void ShowAbout();
+    void ShowHelp();
+    // "<document title>[*] - <application name>", with the modified marker following the document.
+    void UpdateTitle();
 
     ConverterContext& context_;
     ConverterDocumentUi ui_;
@@ -77,5 +84,6 @@ private:
     QToolBar* toolBar_ = nullptr;
     BannerBar* banner_ = nullptr;
     SDI_THView* view_ = nullptr;
+    QPointer<QWidget> help_;
     bool placementStored_ = false;
 };

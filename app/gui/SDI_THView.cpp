@@ -16,7 +16,9 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,6 +55,15 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
     list_->header()->setStretchLastSection(true);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { OnEdit(); });
     connect(list_, &QTreeWidget::itemSelectionChanged, this, &SDI_THView::ShowSelectedPreview);
+    // The keys of a list in a file manager: Delete removes, Enter and F2 edit the selected font.
+    // Taken before the list's own handling, which would start editing a cell on F2.
+    list_->installEventFilter(this);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu* menu = ContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(list_->viewport()->mapToGlobal(at));
+    });
 
     struct ButtonSpec {
         int id;
@@ -86,16 +97,41 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
 
 QPushButton* SDI_THView::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
 
-void SDI_THView::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (columnsSized_) return;
+bool SDI_THView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != list_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier) return false;
+    switch (key->key()) {
+    case Qt::Key_Delete: OnDelete(); return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2: OnEdit(); return true;
+    default: return false;
+    }
+}
+
+QMenu* SDI_THView::ContextMenu() {
+    auto* menu = new QMenu(list_);
+    menu->setObjectName("listContextMenu");
+    const bool any = !list_->selectedItems().isEmpty();
+    menu->addAction(tr("&Edit"), this, &SDI_THView::OnEdit)->setEnabled(list_->selectedItems().size() == 1);
+    menu->addAction(tr("&Delete"), this, &SDI_THView::OnDelete)->setEnabled(any);
+    menu->addSeparator();
+    menu->addAction(tr("&Install..."), this, &SDI_THView::OnInstall)->setEnabled(list_->topLevelItemCount() > 0);
+    return menu;
+}
+
+void SDI_THView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // After the layout has given the list its new width.
+    QTimer::singleShot(0, this, &SDI_THView::SizeColumns);
+}
+
+void SDI_THView::SizeColumns() {
     // Name and Style take four tenths of the list's width each, Size the rest.
-    columnsSized_ = true;
-    QTimer::singleShot(0, this, [this] {
-        const int w = list_->viewport()->width() / 10;
-        list_->setColumnWidth(0, 4 * w);
-        list_->setColumnWidth(1, 4 * w);
-    });
+    const int w = list_->viewport()->width() / 10;
+    list_->setColumnWidth(0, 4 * w);
+    list_->setColumnWidth(1, 4 * w);
 }
 
 void SDI_THView::SetDocument(CFontDoc* document) {

@@ -10,6 +10,7 @@
 class CFontDoc;
 class FontPreviewPane;
 class MainFrm;
+class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -48,9 +49,16 @@ public:
     void OnDelete();
     void OnEdit();
     void OnInstall();
+    // The list's context menu (Edit, Delete, Install), as the right button opens it; the caller
+    // owns it.
+    QMenu* ContextMenu();
+    // Name and Style take four tenths of the list's width each, Size the rest; done again
+    // whenever the view changes size.
+    void SizeColumns();
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // After every change: the document is modified and the Save command follows.
@@ -62,5 +70,4 @@ private:
     CFontDoc* doc_ = nullptr;
     QTreeWidget* list_ = nullptr;
     FontPreviewPane* preview_ = nullptr;
-    bool columnsSized_ = false;
 };

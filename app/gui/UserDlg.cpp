@@ -4,6 +4,7 @@
 #include "CentreOn.h"
 #include "resources/converter/ConverterStrings.h"
 
+#include <QCollator>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -11,11 +12,21 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 CUserDlg::CUserDlg(const PalmUserList& users, QWidget* parent) : QDialog(parent), users_(users) {
     setObjectName("dialog213");
     setWindowTitle(QString::fromStdString(converter::LoadConverterString(converter::kStrInstallExported)));
     combo_ = new QComboBox(this);
-    for (const std::string& name : SortedUserNames(users)) {
+    // Names as people read them: without regard to case, "User 2" before "User 10".
+    std::vector<std::string> names = SortedUserNames(users);
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::stable_sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
+        return collator.compare(QString::fromStdString(a), QString::fromStdString(b)) < 0;
+    });
+    for (const std::string& name : names) {
         const auto user = UserForChoice(users, name);
         combo_->addItem(QString::fromStdString(name), QVariant::fromValue<quint32>(user ? user->id : 0));
     }

@@ -234,7 +234,7 @@ void ConduitConfigDlg::installFonts() {
         if (!ownChooser_) ownChooser_ = std::make_unique<FontChooser>(this);
         chooser = ownChooser_.get();
     }
-    InstallFonts(*chooser, model_.userName());
+    InstallFonts(*chooser, model_.userName(), static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString());
 }
 
 int ConduitConfigDlg::selectedAction() const { return actions_->checkedId(); }

@@ -97,6 +97,43 @@ CFileException::CFileException(std::int32_t cause, std::uint32_t osError,
       osError_(osError),
       fileName_(std::move(fileName)) {}
 
+namespace {
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+}  // namespace
+
+std::string CauseInWords(std::int32_t cause, const std::string& fileName) {
+    const std::string file = fileName.empty() ? "the file" : fileName;
+    const std::string folder = fileName.empty() ? "its folder" : folderOf(fileName);
+    switch (cause) {
+    case kCauseFileNotFound: return "The file " + file + " does not exist.";
+    case kCauseBadPath: return "The folder " + folder + " does not exist.";
+    case kCauseTooManyOpenFiles: return "Too many files are open. Close some programs and try again.";
+    case kCauseAccessDenied:
+        return "You may not write to " + file + ", or not read it. Check its permissions and those of " + folder + ".";
+    case kCauseInvalidFile: return file + " is not a file that can be opened.";
+    case kCauseRemoveCurrentDir: return "The folder " + folder + " is in use and cannot be removed.";
+    case kCauseDirectoryFull: return "The folder " + folder + " can take no more files.";
+    case kCauseBadSeek: return "A position in " + file + " could not be reached: the file may be damaged.";
+    case kCauseHardIO: return "The disk failed while reading or writing " + file + ". Check the disk.";
+    case kCauseSharingViolation:
+    case kCauseLockViolation: return "Another program is using " + file + ". Close it and try again.";
+    case kCauseDiskFull: return "The disk is full. Make room on it and try again.";
+    case kCauseEndOfFile: return file + " ends too early: it is damaged or was not written to the end.";
+    case kCauseGeneric: return fileName.empty() ? std::string() : "File: " + fileName;
+    default: return std::string();
+    }
+}
+
+std::string ExplainException(const CException& e) {
+    const auto* file = dynamic_cast<const CFileException*>(&e);
+    if (!file) return std::string();
+    return CauseInWords(file->GetCause(), file->GetFileName() ? file->GetFileName() : "");
+}
+
 void ThrowFileException(std::int32_t cause, std::uint32_t osError, std::optional<std::string> fileName) {
     throw new CFileException(cause, osError, std::move(fileName));
 }

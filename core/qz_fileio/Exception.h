@@ -70,6 +70,13 @@ private:
     std::optional<std::string> fileName_;
 };
 
+// A file error in words for a person: the cause with the file or folder it concerns and, where
+// there is one, what to do ("The disk is full. Make room on it and try again."). Empty for an
+// exception that is no file error; fileName may be empty.
+std::string CauseInWords(std::int32_t cause, const std::string& fileName);
+// The same for any of the library's exceptions: the words of a file error, else empty.
+std::string ExplainException(const CException& e);
+
 [[noreturn]] void ThrowFileException(std::int32_t cause, std::uint32_t osError,
                                      std::optional<std::string> fileName);
 

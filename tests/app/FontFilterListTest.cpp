@@ -2,6 +2,7 @@
 // selected for the stored setting, the display names and their order.
 #include "app/FontFilterList.h"
 
+#include "app/FontCatalog.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <gtest/gtest.h>
@@ -124,4 +125,21 @@ TEST(FontFilter, FacesWithoutAFontAreLeftOutAndSizesComeFromTheRest) {
     EXPECT_EQ(list.Tallest(), 27);
     EXPECT_EQ(list.Widest(), 18 * 7);  // "Verdana (Cyrillic)"
     EXPECT_EQ(list.Entries()[0].preview.height, 27);
+}
+
+// A double-byte script gets a note; single-byte ones, symbol and OEM do not.
+TEST(DoubleByteScriptNote, NamesTheCodePageOfEachDoubleByteScriptOnly) {
+    const struct {
+        std::uint8_t charSet;
+        const char* codePage;  // null: no note
+    } cases[] = {{128, "932"}, {129, "949"}, {130, "1361"}, {134, "936"}, {136, "950"},
+                 {0, nullptr},  {2, nullptr},   {204, nullptr},  {222, nullptr}, {255, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.charSet));
+        const auto note = DoubleByteScriptNote(c.charSet);
+        ASSERT_EQ(note.has_value(), c.codePage != nullptr);
+        if (note) {
+            EXPECT_NE(note->find(std::string("code page ") + c.codePage + " "), std::string::npos) << *note;
+        }
+    }
 }

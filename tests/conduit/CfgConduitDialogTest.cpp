@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -104,9 +105,11 @@ TEST(CfgConduitDialog, BringsItsOwnApplicationForTheDialogsLifetime) {
     EXPECT_EQ(record.newAction, 3);
     EXPECT_EQ(record.preference, kPreferencePermanent);
     EXPECT_EQ(QCoreApplication::instance(), nullptr);  // gone with the dialog
-    char folder[64];
+    // OK writes the font folder shown: the desktop's own where none was stored.
+    char folder[256];
     win::GetPrivateProfileString("Pictaro", "TTFontDirectory", "", folder, sizeof folder, "Pictaro.ini");
-    EXPECT_STREQ(folder, "c:\\program files\\ferrowind\\pictaro");
+    EXPECT_EQ(folder[0], '/') << folder;
+    EXPECT_NE(std::string(folder).find("fonts"), std::string::npos) << folder;
 }
 
 TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
@@ -143,7 +146,13 @@ TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
     writeWholeFile(scratch.file("Plain.TTF"), std::vector<std::uint8_t>(10, 4));
     Pictsync pictsync;
     qAddPreRoutine(&startDriving);
+    std::string told;
     driver = [&](QWidget* dialog) {
+        // The message that says what was queued.
+        whenModal([](QWidget* w) { return qobject_cast<QMessageBox*>(w) != nullptr; }, [&](QWidget* w) {
+            told = static_cast<QMessageBox*>(w)->text().toStdString();
+            static_cast<QMessageBox*>(w)->accept();
+        });
         whenModal([](QWidget* w) { return qobject_cast<QFileDialog*>(w) != nullptr; }, [&](QWidget* w) {
             auto* chooser = static_cast<QFileDialog*>(w);
             chooser->setDirectory(QString::fromStdString(scratch.path()));
@@ -160,6 +169,7 @@ TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
     if (previousRoot.empty()) ::unsetenv("PALMDESK_ROOT");
     else ::setenv("PALMDESK_ROOT", previousRoot.c_str(), 1);
     EXPECT_EQ(hotsync("queue --user Ann").out, "Fancy.ttf.pdb\nPlain.TTF.pdb\n");
+    EXPECT_EQ(told, "2 fonts were queued for Ann's next HotSync:\nFancy.ttf\nPlain.TTF");
     ASSERT_EQ(hotsync("sync --user Ann --type nothing").exitCode, 0);
     const std::string store = hotsync("store --user Ann").out;
     EXPECT_NE(store.find("Fancy.ttf                       ttfn TTFt 0x0080      2 records"), std::string::npos) << store;

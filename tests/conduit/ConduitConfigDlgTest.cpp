@@ -115,8 +115,8 @@ TEST_F(ConduitDialogWindow, NoIniShowsTheDefaultsAndTheRecordsActions) {
     std::strcpy(record.userName, "Demo User");
     open();
     EXPECT_EQ(dialog->windowTitle(), "Generic DrAw Conduit");
-    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), "C:\\Pictaro");
-    EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), "c:\\program files\\ferrowind\\pictaro");
+    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(sandbox.root() + "/home/Pictures/Pictaro"));
+    EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), QString::fromStdString(DefaultFontFolder()));
     for (const int box : {kIdDepth, kIdDensity, kIdCompression}) EXPECT_TRUE(item<QCheckBox>(box)->isChecked()) << box;
     EXPECT_TRUE(item<QRadioButton>(kIdActionHandheldOverwrites)->isChecked());
     EXPECT_FALSE(item<QCheckBox>(kIdSetAsDefault)->isChecked());
@@ -126,6 +126,24 @@ TEST_F(ConduitDialogWindow, NoIniShowsTheDefaultsAndTheRecordsActions) {
     EXPECT_EQ(item<QGroupBox>(kIdActionGroup)->title(), "HotSync Action for Pictaro");
     EXPECT_EQ(item<QRadioButton>(kIdActionNothing)->text(), "Do &nothing");
     EXPECT_EQ(iniValue("SyncDir"), "(none)");  // opening writes nothing
+}
+
+// Folders stored in Windows form keep working and are shown as the folder they map to.
+TEST_F(ConduitDialogWindow, WindowsFormFoldersAreShownAsTheirLinuxFolders) {
+    setIni("SyncDir", "C:\\Pictaro");
+    setIni("TTFontDirectory", "c:\\program files\\ferrowind\\pictaro");
+    open();
+    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(sandbox.root() + "/drive_c/Pictaro"));
+    EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(),
+              QString::fromStdString(sandbox.root() + "/drive_c/program files/ferrowind/pictaro"));
+    item<QLineEdit>(kIdSyncFolder)->setText("pictures");
+    click(kIdOk);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(shown, std::vector<std::string>{"Invalid path|Please enter a valid path!"});
+    item<QLineEdit>(kIdSyncFolder)->setText("~/Pictaro");
+    click(kIdOk);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(iniValue("SyncDir"), sandbox.root() + "/home/Pictaro");
 }
 
 TEST_F(ConduitDialogWindow, SlowSyncSelectsSynchronizeAndCreatorZeroKeepsTheTemplate) {
@@ -146,8 +164,8 @@ TEST_F(ConduitDialogWindow, HandEditedDensityIsKeptUnlessClicked) {
     click(kIdOk);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(iniValue("AcceptedDensity"), "100");
-    EXPECT_EQ(iniValue("SyncDir"), "C:\\Pictaro");
-    EXPECT_EQ(iniValue("TTFontDirectory"), "c:\\program files\\ferrowind\\pictaro");
+    EXPECT_EQ(iniValue("SyncDir"), sandbox.root() + "/home/Pictures/Pictaro");
+    EXPECT_EQ(iniValue("TTFontDirectory"), DefaultFontFolder());
 
     open();
     click(kIdDensity);
@@ -256,8 +274,9 @@ TEST_F(ConduitDialogWindow, SetFolderButtons) {
     });
     item<QLineEdit>(kIdSyncFolder)->setText("typed, not kept");
     click(kIdSetSyncFolder);  // cancelled: the unchanged folder is written and shown
-    EXPECT_EQ(iniValue("SyncDir"), "C:\\Pictaro");
-    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), "C:\\Pictaro");
+    const std::string pictures = sandbox.root() + "/home/Pictures/Pictaro";
+    EXPECT_EQ(iniValue("SyncDir"), pictures);
+    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(pictures));
     answer = "/srv/pictures";
     click(kIdSetSyncFolder);
     EXPECT_EQ(iniValue("SyncDir"), "/srv/pictures");
@@ -270,12 +289,12 @@ TEST_F(ConduitDialogWindow, SetFolderButtons) {
     click(kIdSetFontFolder);
     EXPECT_EQ(iniValue("TTFontDirectory"), "/srv/fonts");
     EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), "/srv/fonts");
-    EXPECT_EQ(Settings().fontDir, "c:\\program files\\ferrowind\\pictaro");  // until OK
+    EXPECT_EQ(Settings().fontDir, DefaultFontFolder());  // until OK
     const std::vector<QString> expected = {
-        "Select sync folder " + QString::fromStdString(sandbox.root()) + "/drive_c/typed, not kept",
-        "Select sync folder " + QString::fromStdString(sandbox.root()) + "/drive_c/Pictaro",
-        "Select fonts folder " + QString::fromStdString(sandbox.root()) + "/drive_c/program files/ferrowind/pictaro",
-        "Select fonts folder " + QString::fromStdString(sandbox.root()) + "/drive_c/program files/ferrowind/pictaro",
+        "Select sync folder typed, not kept",
+        "Select sync folder " + QString::fromStdString(pictures),
+        "Select fonts folder " + QString::fromStdString(DefaultFontFolder()),
+        "Select fonts folder " + QString::fromStdString(DefaultFontFolder()),
     };
     EXPECT_EQ(titles.size(), 4u);
     EXPECT_EQ(titles[1], expected[1]);
@@ -322,6 +341,7 @@ TEST_F(ConduitDialogWindow, InstallFontsQueuesTheFilesChosenInTheOpenDialog) {
     ASSERT_TRUE(win::MakeFolders(fonts));
     for (const char* name : {"Alpha.ttf", "BETA.TTF", "notes.txt"})
         writeWholeFile(fonts + "/" + name, std::vector<std::uint8_t>(5000, 9));
+    setIni("TTFontDirectory", "c:\\program files\\ferrowind\\pictaro");
     open();
     QStringList listed;
     whenModal([&](QWidget* modal) {
@@ -342,7 +362,7 @@ TEST_F(ConduitDialogWindow, InstallFontsQueuesTheFilesChosenInTheOpenDialog) {
     listed.sort();
     EXPECT_EQ(listed, (QStringList{"Alpha.ttf", "BETA.TTF"}));
     EXPECT_EQ(users.Queue("Ann"), (std::vector<std::string>{"Alpha.ttf.pdb", "BETA.TTF.pdb"}));
-    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(shown, std::vector<std::string>{"Install Fonts|2 fonts were queued for Ann's next HotSync:\nAlpha.ttf\nBETA.TTF"});
 }
 
 TEST_F(ConduitDialogWindow, CancellingTheOpenDialogQueuesNothing) {

@@ -3,15 +3,18 @@
 // help page's place, the action pictures, and the file choice of Install Fonts.
 #include "conduit/ConduitDialogModel.h"
 #include "conduit/ConduitMessages.h"
+#include "conduit/ConduitPaths.h"
 #include "conduit/ConduitSettings.h"
 #include "conduit/FontWrapper.h"
 #include "conduit/InstallFonts.h"
 #include "palmdesk/ConduitRecords.h"
 #include "palmdesk/UserStore.h"
+#include "platform/win/DesktopRoot.h"
 #include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ActionPictures.h"
 #include "resources/conduit/ConduitDialog.h"
 #include "support/DesktopSandbox.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -114,19 +117,21 @@ TEST(ConduitDialogModel, AUserNameOfSixtyFourCharactersNeedsNoZero) {
 TEST(ConduitDialogModel, EachButtonWritesItsKeysInOrder) {
     ConfigurationRecord r = makeRecord(kDrAw, "Ann", 0, 0);
     PictaroSettings settings;
+    settings.syncDir = "/srv/Pictaro";
+    settings.fontDir = "/srv/fonts";
     RecordingSettingsFile file;
     ConduitDialogModel model(r, settings, file);
     model.depthClicked(false);
     model.densityClicked(false);
     model.compressionClicked(false);
     model.depthClicked(true);
-    EXPECT_EQ(model.syncFolderBrowsed(""), "C:\\Pictaro");             // cancelled: written unchanged
+    EXPECT_EQ(model.syncFolderBrowsed(""), "/srv/Pictaro");             // cancelled: written unchanged
     EXPECT_EQ(model.syncFolderBrowsed("/home/ann/pictures"), "/home/ann/pictures");
     EXPECT_FALSE(model.fontFolderBrowsed(""));                          // cancelled: nothing
     EXPECT_TRUE(model.fontFolderBrowsed("/usr/share/fonts"));
     const std::vector<std::string> expected = {
         "AcceptedDepth=8",       "AcceptedDensity=72",           "AcceptedCompression=0",
-        "AcceptedDepth=16",      "SyncDir=C:\\Pictaro",          "SyncDir=/home/ann/pictures",
+        "AcceptedDepth=16",      "SyncDir=/srv/Pictaro",          "SyncDir=/home/ann/pictures",
         "TTFontDirectory=/usr/share/fonts",
     };
     EXPECT_EQ(file.writes, expected);
@@ -134,7 +139,7 @@ TEST(ConduitDialogModel, EachButtonWritesItsKeysInOrder) {
     EXPECT_EQ(settings.acceptedDensity, 72);
     EXPECT_EQ(settings.acceptedCompression, 0);
     EXPECT_EQ(settings.syncDir, "/home/ann/pictures");
-    EXPECT_EQ(settings.fontDir, "c:\\program files\\ferrowind\\pictaro");  // taken only at OK
+    EXPECT_EQ(settings.fontDir, "/srv/fonts");  // taken only at OK
 }
 
 TEST(ConduitDialogModel, OkStoresTheRecordBeforeLookingAtTheFolders) {
@@ -163,6 +168,8 @@ TEST(ConduitDialogModel, OkStoresTheRecordBeforeLookingAtTheFolders) {
         SCOPED_TRACE(c.what);
         ConfigurationRecord r = makeRecord(kDrAw, "Ann", 0, 0);
         PictaroSettings settings;
+        settings.syncDir = oldSync;
+        settings.fontDir = oldFont;
         RecordingSettingsFile file;
         const auto refusal = ConduitDialogModel(r, settings, file).ok(c.button, c.setAsDefault, c.sync, c.font);
         EXPECT_EQ(r.newAction, c.newAction);
@@ -172,6 +179,60 @@ TEST(ConduitDialogModel, OkStoresTheRecordBeforeLookingAtTheFolders) {
         EXPECT_EQ(settings.fontDir, c.fontAfter);
         EXPECT_EQ(file.writes, c.writes);
     }
+}
+
+// The folder rules of the dialog: what is shown for a stored folder, and what OK keeps of a typed one.
+TEST(ConduitPaths, WindowsLinuxHomeAndRelativeFolders) {
+    DesktopSandbox sandbox;
+    const std::string home = sandbox.root() + "/home";
+    const struct {
+        const char* text;
+        std::string shown;                 // as the dialog shows it when stored
+        std::optional<std::string> kept;   // as OK keeps it when typed; none: "Invalid path"
+    } cases[] = {
+        {"C:\\Pictaro", sandbox.root() + "/drive_c/Pictaro", "C:\\Pictaro"},
+        {"c:\\program files\\ferrowind\\pictaro", sandbox.root() + "/drive_c/program files/ferrowind/pictaro",
+         "c:\\program files\\ferrowind\\pictaro"},
+        {"/srv/pictures", "/srv/pictures", "/srv/pictures"},
+        {"  /srv/pictures ", "  /srv/pictures ", "/srv/pictures"},
+        {"~", "~", home},
+        {"~/Pictures/Pictaro", "~/Pictures/Pictaro", home + "/Pictures/Pictaro"},
+        {"~ann/Pictures", "~ann/Pictures", std::nullopt},
+        {"Pictaro", "Pictaro", std::nullopt},
+        {"./Pictaro", "./Pictaro", std::nullopt},
+        {"   ", "   ", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ShownFolder(c.text), c.shown);
+        EXPECT_EQ(AcceptedFolder(c.text), c.kept);
+    }
+
+    // A relative folder is refused with the system's own message, the record already set.
+    ConfigurationRecord r = makeRecord(kDrAw, "Ann", 0, 0);
+    PictaroSettings settings;
+    RecordingSettingsFile file;
+    const auto refusal = ConduitDialogModel(r, settings, file).ok(kIdActionSync, false, "/p", "fonts");
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, "Please enter a valid path for font folder!");
+    EXPECT_EQ(r.newAction, 0);
+}
+
+TEST(ConduitPaths, DefaultsAreTheDesktopsPicturesAndFontFolders) {
+    DesktopSandbox sandbox;
+    const std::string home = sandbox.root() + "/home";
+    EXPECT_EQ(DefaultSyncFolder(), home + "/Pictures/Pictaro");
+    // user-dirs.dirs names the pictures folder, as xdg-user-dirs writes it.
+    const std::string dirs = "# comment\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
+    ASSERT_TRUE(win::MakeFolders(home + "/.config"));
+    writeWholeFile(home + "/.config/user-dirs.dirs", std::vector<std::uint8_t>(dirs.begin(), dirs.end()));
+    EXPECT_EQ(DefaultSyncFolder(), home + "/Bilder/Pictaro");
+    EXPECT_EQ(PictaroSettings().syncDir, home + "/Bilder/Pictaro");
+
+    // The user's own font folder comes first once it exists.
+    EXPECT_NE(DefaultFontFolder(), home + "/.local/share/fonts");
+    ASSERT_TRUE(win::MakeFolders(home + "/.local/share/fonts"));
+    EXPECT_EQ(DefaultFontFolder(), home + "/.local/share/fonts");
 }
 
 TEST(ConduitDialogModel, FailedWritesChangeNothingElse) {
@@ -336,7 +397,8 @@ TEST(InstallFonts, QueuesEachChosenFileInOrderAndGoesOnAfterAVanishedOne) {
     SetConduitMessageHandler(previous);
     EXPECT_EQ(Settings().fontDir, "C:\\Fonts");  // reread before choosing
     EXPECT_EQ(chooser.folders, std::vector<std::string>{sandbox.root() + "/drive_c/Fonts"});
-    EXPECT_EQ(shown, std::vector<std::string>{"Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!"});
+    EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!",
+                                               "Install Fonts|2 fonts were queued for Ann's next HotSync:\nA.ttf\nC.TTF"}));
     EXPECT_EQ(users.Queue("Ann"), (std::vector<std::string>{"A.ttf.pdb", "C.TTF.pdb"}));
     Settings() = PictaroSettings();
 }
@@ -369,6 +431,6 @@ TEST(InstallFonts, TooManyFilesOrCancelQueueNothing) {
         EXPECT_EQ(shown, c.messages);
         EXPECT_TRUE(users.Queue("Ann").empty());
     }
-    EXPECT_EQ(chooser.folders.front(), sandbox.root() + "/drive_c/program files/ferrowind/pictaro");
+    EXPECT_EQ(chooser.folders.front(), DefaultFontFolder());  // no TTFontDirectory: the desktop's own
     Settings() = PictaroSettings();
 }

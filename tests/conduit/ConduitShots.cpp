@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
     ok = dialogShot(record(0x44724177, "Demo User", 0, 3), "pictsync-dialog-user.png") && ok;
 
     const std::string fonts = desktop.root() + "/drive_c/program files/ferrowind/pictaro";
+    win::WritePrivateProfileString(kSettingsSection, "TTFontDirectory", "c:\\program files\\ferrowind\\pictaro",
+                                   kSettingsFile);
     win::MakeFolders(fonts + "/Extra");
     for (const char* name : {"Bitstream.ttf", "DejaVuSans.ttf", "GARAMOND.TTF", "readme.txt"})
         writeWholeFile(fonts + "/" + name, std::vector<std::uint8_t>(1000, 0));

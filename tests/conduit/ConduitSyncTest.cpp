@@ -30,12 +30,15 @@ struct Desktop {
         EXPECT_EQ(hotsync(std::string("register ") + PICTSYNC_MODULE).exitCode, 0);
         win::MakeFolders(syncFolder());
         win::MakeFolders(root() + "/Windows");
+        settings("[Pictaro]\r\n");
     }
     ToolRun hotsync(const std::string& args) const { return runTool(HOTSYNC_BIN, args, dir.path()); }
     std::string root() const { return dir.path() + "/palmdesk"; }
     std::string syncFolder() const { return root() + "/drive_c/Pictaro"; }
     palmdesk::HandheldStore store() const { return palmdesk::HandheldStore(root() + "/Users/Ann/Handheld/card0"); }
-    void settings(const std::string& ini) const {
+    // The settings file; the sync folder is the drive mapping's C:\Pictaro unless ini names one.
+    void settings(std::string ini) const {
+        if (ini.find("SyncDir=") == std::string::npos) ini += "SyncDir=C:\\Pictaro\r\n";
         writeWholeFile(root() + "/Windows/Pictaro.ini", Bytes(ini.begin(), ini.end()));
     }
     // The log lines the conduit wrote in one synchronisation. A synchronisation with problems

@@ -57,6 +57,9 @@ public:
         EXPECT_EQ(hotsync("user add Ann").exitCode, 0);
         EXPECT_EQ(hotsync(std::string("register ") + PICTSYNC_MODULE).exitCode, 0);
         win::MakeFolders(syncFolder());
+        const std::string ini = "[Pictaro]\r\nSyncDir=C:\\Pictaro\r\n";
+        win::MakeFolders(root() + "/Windows");
+        writeWholeFile(root() + "/Windows/Pictaro.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
         putPicture("Sunset", 40, 'a');
         putPicture("Moon", 40, 'b');
         putBmp("Moon.bmp", 6, 4, 0x40);

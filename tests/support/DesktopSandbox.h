@@ -1,23 +1,32 @@
-// DesktopSandbox.h: points PALMDESK_ROOT at a temporary folder for the life of a test, and
-// records the HotSync manager there as `hotsync init` would.
+// DesktopSandbox.h: points PALMDESK_ROOT and HOME at a temporary folder for the life of a test
+// (so that default folders such as ~/Pictures/Pictaro land there), and records the HotSync
+// manager there as `hotsync init` would.
 #pragma once
 
 #include "TempDir.h"
 #include "platform/win/Registry.h"
 
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 
 class DesktopSandbox {
 public:
     DesktopSandbox() {
-        if (const char* old = std::getenv("PALMDESK_ROOT")) previous_ = old;
+        for (const char* name : kVariables)
+            if (const char* old = std::getenv(name)) previous_[name] = old;
         ::setenv("PALMDESK_ROOT", dir_.path().c_str(), 1);
+        ::setenv("HOME", (dir_.path() + "/home").c_str(), 1);
+        ::unsetenv("XDG_CONFIG_HOME");
+        ::unsetenv("XDG_DATA_HOME");
     }
     ~DesktopSandbox() {
-        if (previous_) ::setenv("PALMDESK_ROOT", previous_->c_str(), 1);
-        else ::unsetenv("PALMDESK_ROOT");
+        for (const char* name : kVariables) {
+            const auto old = previous_.find(name);
+            if (old != previous_.end()) ::setenv(name, old->second.c_str(), 1);
+            else ::unsetenv(name);
+        }
     }
     DesktopSandbox(const DesktopSandbox&) = delete;
     DesktopSandbox& operator=(const DesktopSandbox&) = delete;
@@ -37,5 +46,6 @@ public:
 
 private:
     TempDir dir_;
-    std::optional<std::string> previous_;
+    static constexpr const char* kVariables[] = {"PALMDESK_ROOT", "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    std::map<std::string, std::string> previous_;
 };

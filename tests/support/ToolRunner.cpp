@@ -9,7 +9,9 @@
 ToolRun runTool(const std::string& binary, const std::string& args, const std::string& scratchFolder) {
     const std::string errFile = scratchFolder + "/tool-stderr.txt";
     // Each run sees a desktop of its own, never the developer's.
-    const std::string command = "PALMDESK_ROOT='" + scratchFolder + "/palmdesk' " + binary + " " + args + " 2>" + errFile;
+    // The tools run with a home of their own, so that no default folder lands in the real one.
+    const std::string command = "PALMDESK_ROOT='" + scratchFolder + "/palmdesk' HOME='" + scratchFolder +
+                                "/home' XDG_CONFIG_HOME= XDG_DATA_HOME= " + binary + " " + args + " 2>" + errFile;
     ToolRun run{};
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return {-1, "", "popen failed"};

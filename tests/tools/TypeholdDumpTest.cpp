@@ -108,6 +108,8 @@ TEST(TypeholdSample, WritesThroughASymbolicLinkAndRefusesAReadOnlyFile) {
     ::chmod(readOnly.c_str(), 0444);
     const ToolRun refused = typehold("sample " + readOnly + " --overwrite", dir);
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_EQ(refused.err, "typehold: " + readOnly + ": accessDenied\n");
+    EXPECT_EQ(refused.err, "typehold: " + readOnly + ": You may not write to " + readOnly +
+                               ", or not read it. Check its permissions and those of " +
+                               readOnly.substr(0, readOnly.find_last_of('/')) + ".\n");
     EXPECT_EQ(readWholeFile(readOnly), (std::vector<std::uint8_t>{1, 2, 3}));
 }

@@ -24,7 +24,9 @@ int runReportingErrors(const std::string& subject, const std::function<int()>& c
         return command();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        return report(subject, e->MessageToShow());
+        // A file error in words ("The disk is full. ..."), never the bare name of its cause.
+        const std::string words = qz_gen::ExplainException(*e);
+        return report(subject, words.empty() ? e->MessageToShow() : words);
     } catch (const CommandError& e) {
         return report(subject, e.what());
     } catch (const std::bad_alloc&) {

@@ -153,6 +153,10 @@ int runConvert(const ConvertOptions& options) {
             });
             if (!repeated) fonts.push_back(*entry);
         }
+        // Said before converting, so that a short result is not taken for the whole script.
+        for (const auto& font : fonts)
+            if (const auto note = DoubleByteScriptNote(font.charSet))
+                std::fprintf(stderr, "typehold: note: %s: %s\n", font.faceName.c_str(), note->c_str());
 
         CFontDoc doc(ui);
         doc.Fonts().SetCodePage(desktopCodePage());

@@ -30,16 +30,19 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTextBrowser>
 #include <QTreeWidget>
 
 #include <cstdlib>
 #include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
 // Answers the next message box with button, keeping its text and caption.
 struct BoxAnswer {
-    QString text, caption;
+    QString text, caption, informative;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
@@ -52,6 +55,7 @@ std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
         }
         answer->text = box->text();
         answer->caption = box->windowTitle();
+        answer->informative = box->informativeText();
         answer->icon = box->icon();
         box->button(button)->click();
     });
@@ -97,6 +101,7 @@ private slots:
         Desktop desktop;
         auto box = answerNextBox(QMessageBox::Ok);
         ConverterApp app;
+        app.SetHotSyncCandidates({desktop.sandbox.root() + "/nowhere/hotsync"});
         QVERIFY(!app.Start());
         QCOMPARE(box->text, QString("Can not load the Instaide.dll. The program can not run. Please contact your "
                                     "program vendor. "));
@@ -113,6 +118,206 @@ private slots:
         QVERIFY(!app.Start());
         QCOMPARE(box->text,
                  QString("There are no any Palm users. Please check the users in your Palm desktop manager."));
+        QVERIFY2(box->informative.contains("hotsync&nbsp;user&nbsp;add"), qPrintable(box->informative));
+    }
+
+    // A fresh account after an install: no HotSyncPath yet. The converter records the hotsync
+    // installed with it and goes on to the Palm user check.
+    void firstStartRecordsTheHotSyncInstalledBeside() {
+        Desktop desktop;
+        auto box = answerNextBox(QMessageBox::Ok);
+        ConverterApp app;
+        app.SetHotSyncCandidates({desktop.sandbox.root() + "/nowhere/hotsync", std::string(PALMDESK_BIN_DIR) + "/hotsync"});
+        QVERIFY(!app.Start());
+        QVERIFY2(box->text.startsWith("There are no any Palm users."), qPrintable(box->text));
+        win::HKEY key = nullptr;
+        QCOMPARE(win::RegOpenKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0,
+                                   win::KEY_READ, &key),
+                 win::ERROR_SUCCESS);
+        char value[1024] = {};
+        win::DWORD size = sizeof value - 1;
+        QCOMPARE(win::RegQueryValueEx(key, "HotSyncPath", nullptr, nullptr, reinterpret_cast<win::BYTE*>(value), &size),
+                 win::ERROR_SUCCESS);
+        win::RegCloseKey(key);
+        QVERIFY2(QString(value).endsWith("/hotsync"), value);
+
+        // With a user the next start goes through, and a recorded path is never replaced.
+        desktop.addUser("Ann");
+        ConverterApp second;
+        second.SetHotSyncCandidates({});
+        QVERIFY(second.Start());
+    }
+
+    void commandLineIsReadAsQtProgramsDo() {
+        const struct {
+            std::vector<const char*> args;
+            ConverterArguments::Action action;
+            const char* file;
+            const char* textStart;
+        } cases[] = {
+            {{"glyphsmith"}, ConverterArguments::Action::Run, nullptr, ""},
+            {{"glyphsmith", "fonts.pdb"}, ConverterArguments::Action::Run, "fonts.pdb", ""},
+            {{"glyphsmith", "-platform", "offscreen", "a.pdb"}, ConverterArguments::Action::Run, "a.pdb", ""},
+            {{"glyphsmith", "--", "--help"}, ConverterArguments::Action::Run, "--help", ""},
+            {{"glyphsmith", "--help"}, ConverterArguments::Action::Help, nullptr, "Usage: glyphsmith [FILE.pdb]"},
+            {{"glyphsmith", "a.pdb", "-h"}, ConverterArguments::Action::Help, nullptr, "Usage: "},
+            {{"glyphsmith", "--version"}, ConverterArguments::Action::Version, nullptr, "glyphsmith "},
+            {{"glyphsmith", "a.pdb", "b.pdb"}, ConverterArguments::Action::Wrong, nullptr, "glyphsmith: give one file"},
+        };
+        for (const auto& c : cases) {
+            const ConverterArguments parsed = ParseConverterArguments(int(c.args.size()), c.args.data());
+            QCOMPARE(int(parsed.action), int(c.action));
+            if (c.action == ConverterArguments::Action::Run)
+                QCOMPARE(parsed.file.value_or("(none)"), std::string(c.file ? c.file : "(none)"));
+            QVERIFY2(QString::fromStdString(parsed.text).startsWith(c.textStart), parsed.text.c_str());
+        }
+    }
+
+    // glyphsmith FILE opens the file; the caption names the document from New on and shows
+    // whether it is modified.
+    void fileOnTheCommandLineIsOpenedAndTheTitleFollows() {
+        Desktop desktop;
+        TempDir dir;
+        const std::string path = dir.file("Travel.pdb");
+        {
+            ScriptedDocumentUi ui;
+            CFontDoc other(ui);
+            other.OnNewDocument("x");
+            other.Fonts().AddConverted(tinyFont(false, "Alpha"));
+            QVERIFY(other.DoSave(path, true));
+        }
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Typehold Converter"));
+        QVERIFY(!frame->isWindowModified());
+        QVERIFY(app->OpenInitialFile(path));
+        QCOMPARE(frame->Document()->GetPathName(), path);
+        QCOMPARE(frame->View()->List()->topLevelItemCount(), 1);
+        QCOMPARE(frame->windowTitle(), QString("Travel[*] - Typehold Converter"));
+        frame->Document()->MarkModified(true);
+        idle();
+        QVERIFY(frame->isWindowModified());
+        frame->Document()->MarkModified(false);
+        frame->RunCommand(MainFrm::ID_FILE_NEW);
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Typehold Converter"));
+
+        auto box = answerNextBox(QMessageBox::Ok);
+        QVERIFY(!app->OpenInitialFile(dir.file("missing.pdb")));
+        QCOMPARE(box->text, QString::fromStdString("The file " + dir.file("missing.pdb") + " does not exist."));
+    }
+
+    // Delete, Enter, F2 and the context menu act on the list; Ctrl+Q, Ctrl+Shift+S and F1 on the
+    // window; the toolbar's own menu and View > Toolbar stay in step.
+    void keysAndMenusActAsInOtherQtPrograms() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        CFontDoc* doc = frame->Document();
+        for (const char* name : {"Alpha", "Beta"}) QVERIFY(doc->Fonts().AddConverted(tinyFont(true, name, "", 12)) >= 0);
+        SDI_THView* view = frame->View();
+        view->RefreshList();
+        QTreeWidget* list = view->List();
+        list->setFocus();
+        list->topLevelItem(0)->setSelected(true);
+
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_F2}) {
+            bool edited = false;
+            WhenModal([&](QWidget* modal) {
+                edited = qobject_cast<FontDetailsDlg*>(modal) != nullptr;
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            });
+            QTest::keyClick(list, key);
+            QVERIFY2(edited, qPrintable(QString::number(key, 16)));
+        }
+
+        QMenu* menu = view->ContextMenu();
+        QCOMPARE(menuTexts(menu), (QStringList{"&Edit", "&Delete", "-", "&Install..."}));
+        delete menu;
+
+        auto yes = answerNextBox(QMessageBox::Yes);
+        QTest::keyClick(list, Qt::Key_Delete);
+        QCOMPARE(yes->text, QString("The font(s) will be deleted. Are you sure?"));
+        QCOMPARE(int(doc->Fonts().Count()), 1);
+
+        QCOMPARE(frame->Action(MainFrm::ID_FILE_SAVE_AS)->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        QCOMPARE(frame->Action(MainFrm::ID_APP_EXIT)->shortcut(), QKeySequence("Ctrl+Q"));
+        QCOMPARE(frame->Action(MainFrm::ID_HELP_CONTENTS)->shortcut(), QKeySequence(Qt::Key_F1));
+        frame->Action(MainFrm::ID_HELP_CONTENTS)->trigger();
+        QVERIFY(frame->HelpWindow());
+        QVERIFY(frame->HelpWindow()->isVisible());
+        QCOMPARE(frame->HelpWindow()->windowTitle(), QString("Typehold Converter Help"));
+        frame->HelpWindow()->close();
+
+        // The toolbar's context menu names it and hides it as View > Toolbar does.
+        QCOMPARE(frame->ToolBar()->toggleViewAction()->text(), QString("Toolbar"));
+        frame->ToolBar()->toggleViewAction()->trigger();
+        QVERIFY(!frame->Action(MainFrm::ID_VIEW_TOOLBAR)->isChecked());
+        frame->RunCommand(MainFrm::ID_VIEW_TOOLBAR);
+        QVERIFY(frame->ToolBar()->toggleViewAction()->isChecked());
+
+        // Ctrl+Q goes through the save question.
+        auto cancel = answerNextBox(QMessageBox::Cancel);
+        // An untitled document is named after its first font once it changes; the caption follows.
+        idle();
+        QCOMPARE(frame->windowTitle(), QString("Beta[*] - Typehold Converter"));
+        QVERIFY(frame->isWindowModified());
+        frame->Action(MainFrm::ID_APP_EXIT)->trigger();
+        QTRY_COMPARE(cancel->text, QString("Save changes to Beta?"));
+        QVERIFY(frame->isVisible());
+        doc->MarkModified(false);
+    }
+
+    // A file error keeps the system's text and says, as informative text, what happened to which
+    // file and what to do.
+    void fileErrorsSayTheCauseInWords() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        TempDir dir;
+        const std::string readOnly = dir.file("locked.pdb");
+        writeWholeFile(readOnly, {1, 2, 3});
+        ::chmod(readOnly.c_str(), 0444);
+        ::mkdir(dir.file("folder.pdb").c_str(), 0755);
+        const bool root = ::access(readOnly.c_str(), W_OK) == 0;
+        const struct {
+            std::function<bool()> act;
+            const char* text;
+            QString informative;
+        } cases[] = {
+            {[&] { return frame->Commands().OpenDocumentFile(dir.file("folder.pdb")); }, "accessDenied",
+             QString::fromStdString("You may not write to " + dir.file("folder.pdb") + ", or not read it.")},
+            {[&] { return frame->Document()->DoSave(dir.file("missing/fonts.pdb"), true); }, "badPath",
+             QString::fromStdString("The folder " + dir.file("missing") + " does not exist.")},
+            {[&] { return frame->Document()->DoSave(readOnly, true); }, "accessDenied",
+             QString::fromStdString("You may not write to " + readOnly)},
+        };
+        for (const auto& c : cases) {
+            if (root && c.informative.contains("locked.pdb")) continue;  // root may write anywhere
+            auto box = answerNextBox(QMessageBox::Ok);
+            QVERIFY(!c.act());
+            QCOMPARE(box->text, QString(c.text));
+            QVERIFY2(box->informative.startsWith(c.informative), qPrintable(box->informative));
+        }
+    }
+
+    void columnsFollowTheWidthOfTheList() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        frame->showNormal();
+        QTreeWidget* list = frame->View()->List();
+        for (const QSize size : {QSize(900, 600), QSize(500, 400), QSize(1200, 700)}) {
+            frame->resize(size);
+            QTRY_VERIFY(std::abs(list->columnWidth(0) - list->viewport()->width() * 4 / 10) <= 4);
+            QCOMPARE(list->columnWidth(1), list->columnWidth(0));
+            QVERIFY(list->columnWidth(0) + list->columnWidth(1) < list->viewport()->width());
+        }
     }
 
     void startupShowsTheAidesFailureAndEnds() {
@@ -149,7 +354,7 @@ private slots:
         const auto app = startedApp(desktop);
         QVERIFY(app);
         MainFrm* frame = app->MainWindow();
-        QCOMPARE(frame->windowTitle(), QString("Typehold Converter"));
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Typehold Converter"));
 
         const QList<QAction*> menus = frame->menuBar()->actions();
         QCOMPARE(menus.size(), 3);
@@ -157,7 +362,7 @@ private slots:
         QCOMPARE(menuTexts(menus[0]->menu()), (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S",
                                                            "Save &As...", "-", "Recent &Files", "-", "E&xit"}));
         QCOMPARE(menuTexts(menus[1]->menu()), QStringList{"&Toolbar"});
-        QCOMPARE(menuTexts(menus[2]->menu()), QStringList{"&About Typehold..."});
+        QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"&Contents", "-", "&About Typehold..."}));
         const std::pair<unsigned, const char*> ids[] = {{0xE100, "New"}, {0xE101, "Open"}, {0xE103, "Save"},
                                                         {0xE104, nullptr}, {0xE141, nullptr}, {0xE800, nullptr},
                                                         {0xE140, "About"}};
