@@ -62,11 +62,14 @@ int main(int argc, char** argv) {
     if (!::mkdtemp(scratch.data())) return 1;
     const std::string root = scratch + "/palmdesk", handheldFolder = scratch + "/handheld";
     ::setenv("PALMDESK_ROOT", root.c_str(), 1);
+    ::setenv("HOME", (scratch + "/home").c_str(), 1);  // registering makes the home's pictures folder
     const std::string hotsync = HOTSYNC_BIN;
     if (run(hotsync + " init") != 0 || run(hotsync + " user add Ann") != 0 || run(hotsync + " register " PICTSYNC_MODULE) != 0) {
         std::fprintf(stderr, "device_sync_bench: hotsync cannot set up a desktop in %s\n", root.c_str());
         return 1;
     }
+    // The pictures wait in the drive mapping's C:\Pictaro, named as the conduit's sync folder.
+    std::ofstream(root + "/Windows/Pictaro.ini", std::ios::binary) << "[Pictaro]\r\nSyncDir=C:\\Pictaro\r\n";
     fs::create_directories(root + "/drive_c/Pictaro");
     fs::create_directories(handheldFolder);
     for (int i = 0; i < pictures; ++i) writeBmp(root + "/drive_c/Pictaro/Picture " + std::to_string(i) + ".bmp", 48, 32, i);

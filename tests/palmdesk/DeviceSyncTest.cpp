@@ -74,6 +74,9 @@ struct Desktop {
         EXPECT_EQ(hotsync("init").exitCode, 0);
         EXPECT_EQ(hotsync("user add Ann").exitCode, 0);
         EXPECT_EQ(hotsync(std::string("register ") + PICTSYNC_MODULE).exitCode, 0);
+        // The sync folder is the drive mapping's C:\Pictaro, not the pictures folder of the home.
+        const std::string ini = "[Pictaro]\r\nSyncDir=C:\\Pictaro\r\n";
+        writeWholeFile(root() + "/Windows/Pictaro.ini", std::vector<std::uint8_t>(ini.begin(), ini.end()));
         fs::create_directories(syncFolder());
         fs::create_directories(queueFolder());
         fs::create_directories(deviceFolder());
