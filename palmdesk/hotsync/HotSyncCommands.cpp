@@ -19,6 +19,7 @@
 #include "tools/common/CommandLine.h"
 
 #include <algorithm>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -43,7 +44,20 @@ void printActions(const std::string& creator, const std::string& user) {
 
 }  // namespace
 
-int RegisterModule(const std::string& module, bool unregister) {
+namespace {
+
+// A bare file name that is not in the current folder names a conduit installed beside hotsync, as
+// pictsync.so is.
+std::string ConduitModulePath(const std::string& module) {
+    if (module.find('/') != std::string::npos || ::access(module.c_str(), F_OK) == 0) return module;
+    const std::string beside = HotSyncFolder() + "/" + module;
+    return ::access(beside.c_str(), F_OK) == 0 ? beside : module;
+}
+
+}  // namespace
+
+int RegisterModule(const std::string& given, bool unregister) {
+    const std::string module = ConduitModulePath(given);
     const std::string file = module.substr(module.find_last_of('/') + 1);
     if (const auto why = cli::cannotRead(module)) return Fail(module + ": " + *why);
     win::HMODULE handle = win::LoadLibrary(module);
@@ -90,7 +104,7 @@ int ListConduits() {
     const auto conduits = ConduitRegistry().List();
     if (conduits.empty()) std::fprintf(stderr, "hotsync: no conduits are registered (see hotsync register MODULE)\n");
     for (const auto& r : conduits)
-        std::printf("%s  type %d  %s  folder \"%s\"  \"%s\"\n", r.creator.c_str(), r.type, r.libraryFile.c_str(),
+        std::printf("%s  type %d  %s  folder \"%s\"  \"%s\"\n", r.creator.c_str(), r.type, win::ModuleFileFor(r.libraryFile).c_str(),
                     r.folder.c_str(), r.title.c_str());
     return 0;
 }

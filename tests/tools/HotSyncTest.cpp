@@ -62,12 +62,26 @@ TEST(HotSyncSync, StoreAndUserListPrintUtf8InAlignedColumns) {
     EXPECT_EQ(lineOf(users, users.find("J\u00fcrgen")).size(), lineOf(users, users.find("Ann")).size() + 1);
 }
 
+// A conduit installed beside hotsync registers by its file name alone, from any folder.
+TEST(HotSyncRegister, FindsAConduitBesideItselfByFileName) {
+    Desktop d;
+    const std::string module = PICTSYNC_MODULE;
+    const std::string file = module.substr(module.find_last_of('/') + 1);
+    const ToolRun run = hotsync("register " + file, d.dir);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "registered " + file + " for DrAw\n");
+    const std::string listed = hotsync("conduits", d.dir).out;
+    EXPECT_EQ(listed.rfind("DrAw  type ", 0), 0u) << listed;
+    EXPECT_NE(listed.find("  " + file + "  "), std::string::npos) << listed;
+    EXPECT_NE(hotsync("register no-such-conduit.so", d.dir).exitCode, 0);
+}
+
 TEST(HotSyncSync, ConduitsGetTheChosenSyncType) {
     Desktop d;
     const std::string record = d.dir.file("types.txt");
     ToolRun run = hotsync(std::string("register ") + RECORDING_CONDUIT, d.dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_NE(hotsync("conduits", d.dir).out.find("TeSt  type 1  recording_conduit.dll"), std::string::npos);
+    EXPECT_NE(hotsync("conduits", d.dir).out.find("TeSt  type 1  recording_conduit.so"), std::string::npos);
     const std::string env = "RECORDING_CONDUIT_OUT='" + record + "' ";
     const auto sync = [&](const std::string& extra) { return runTool(env + HOTSYNC_BIN, "sync --user Ann " + extra, d.dir.path()); };
     ASSERT_EQ(sync("--type hh").exitCode, 0);
