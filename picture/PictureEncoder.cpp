@@ -5,6 +5,7 @@
 #include "RunLength.h"
 #include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/BmpLoader.h"
+#include "platform/win/WholeFile.h"
 
 #include <algorithm>
 #include <array>
@@ -31,40 +32,48 @@ struct Prepared {
     std::size_t rowBytes = 0;
 };
 
+// The refusal for a picture of width x height pixels (cut already) coded at depth, or None when
+// it fits the handheld.
+EncodeRefusal limitRefusal(int width, int height, int depth, const DeviceFormat& format) {
+    // A record without rows would leave the handheld dividing by a height of 0.
+    if (width <= 0 || height <= 0) return EncodeRefusal::NoPixels;
+    if (width > format.maxWidth) return EncodeRefusal::TooWide;
+    if (height > format.maxHeight) return EncodeRefusal::TooTall;
+    if (std::uint64_t(height) * recordRowBytes(width, depth) > format.maxRawSize) return EncodeRefusal::RawTooLarge;
+    return EncodeRefusal::None;
+}
+
+// Densities 144 and 626 take pictures of even dimensions only.
+int cutForDensity(int side, const DeviceFormat& format) {
+    return (format.density == 144 || format.density == 626) && side % 2 != 0 ? side - 1 : side;
+}
+
+// A file the loader refuses may still state a size past the handheld's limits (the loader keeps
+// limits of its own, below many a camera's pictures): then that limit is the refusal, as no
+// reading of the file would make the picture fit. 8 bits is the least any picture takes.
+EncodeRefusal refusalOfUnread(const std::string& path, const DeviceFormat& format) {
+    const auto start = win::ReadFileStart(path, gdi::kBmpSizeBytes);
+    const auto size = start ? gdi::StatedBmpSize(*start) : std::nullopt;
+    if (!size) return EncodeRefusal::CannotLoad;
+    const EncodeRefusal why =
+        limitRefusal(cutForDensity(size->width, format), cutForDensity(size->height, format), 8, format);
+    return why == EncodeRefusal::None || why == EncodeRefusal::NoPixels ? EncodeRefusal::CannotLoad : why;
+}
+
 std::optional<Prepared> prepare(const std::string& path, const DeviceFormat& format, EncodeRefusal& why) {
     Prepared p;
     p.picture = gdi::BmpRowReader::Open(path);
     if (!p.picture || p.picture->BitsPerPixel() <= 0) {
-        why = EncodeRefusal::CannotLoad;
+        why = refusalOfUnread(path, format);
         return std::nullopt;
     }
-    int width = p.picture->Width(), height = p.picture->Height();
-    if (format.density == 144 || format.density == 626) {
-        if (width % 2 != 0) --width;
-        if (height % 2 != 0) --height;
-    }
-    p.width = width;
-    p.height = height;
-    // A record without rows would leave the handheld dividing by a height of 0.
-    if (p.width <= 0 || p.height <= 0) {
-        why = EncodeRefusal::NoPixels;
-        return std::nullopt;
-    }
-    if (p.width > format.maxWidth) {
-        why = EncodeRefusal::TooWide;
-        return std::nullopt;
-    }
-    if (p.height > format.maxHeight) {
-        why = EncodeRefusal::TooTall;
-        return std::nullopt;
-    }
+    p.width = cutForDensity(p.picture->Width(), format);
+    p.height = cutForDensity(p.picture->Height(), format);
     p.depth = p.picture->BitsPerPixel() > 8 ? 16 : 8;
     if (format.depth <= 8) p.depth = 8;
+    why = limitRefusal(p.width, p.height, p.depth, format);
+    if (why != EncodeRefusal::None) return std::nullopt;
     p.rowBytes = recordRowBytes(p.width, p.depth);
-    if (std::uint64_t(p.height) * p.rowBytes > format.maxRawSize) {
-        why = EncodeRefusal::RawTooLarge;
-        return std::nullopt;
-    }
     return p;
 }
 

@@ -403,6 +403,22 @@ win::FileDescriptor openBmp(const std::string& path, std::size_t& size) {
 constexpr std::size_t kLayoutBytes = kFileHeaderSize + 124 + 16 + 256 * 4;
 }  // namespace
 
+std::optional<BmpSize> StatedBmpSize(std::span<const std::uint8_t> f) {
+    if (f.size() < kFileHeaderSize + 4 || f[0] != 'B' || f[1] != 'M') return std::nullopt;
+    const std::uint32_t headerSize = bytes::loadU32LE(&f[14]);
+    const std::uint8_t* h = &f[kFileHeaderSize];
+    if (headerSize == kCoreHeaderSize && f.size() >= kFileHeaderSize + 8) {
+        const BmpSize size{bytes::loadU16LE(h + 4), bytes::loadU16LE(h + 6)};
+        if (size.width == 0 || size.height == 0) return std::nullopt;
+        return size;
+    }
+    if (headerSize < kInfoHeaderSize || headerSize > 124 || f.size() < kFileHeaderSize + 12) return std::nullopt;
+    const auto width = static_cast<std::int32_t>(bytes::loadU32LE(h + 4));
+    const auto height = static_cast<std::int32_t>(bytes::loadU32LE(h + 8));
+    if (width <= 0 || height == 0 || height == INT32_MIN) return std::nullopt;
+    return BmpSize{width, height < 0 ? -height : height};
+}
+
 std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why) {
     try {
         std::size_t size = 0;

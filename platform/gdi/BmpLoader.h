@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -25,6 +26,16 @@ std::unique_ptr<Bitmap> LoadImageFromBytes(std::span<const std::uint8_t> bytes, 
 
 // The same for the file at path, read with one read.
 std::unique_ptr<Bitmap> LoadImage(const std::string& path, std::string* why = nullptr);
+
+// The picture size a .bmp file's headers state, from its first kBmpSizeBytes bytes and without
+// this loader's limits, so that a caller can tell a picture too large for its purpose from a
+// file that is not a picture. None when the bytes are not .bmp headers or state no pixels.
+struct BmpSize {
+    int width = 0;
+    int height = 0;
+};
+inline constexpr std::size_t kBmpSizeBytes = 26;
+std::optional<BmpSize> StatedBmpSize(std::span<const std::uint8_t> start);
 
 // A .bmp file read a row at a time, so that a large picture is never held whole, neither as file
 // bytes nor as a bitmap: uncompressed rows are read from the file in blocks as they are asked

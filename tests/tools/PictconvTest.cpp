@@ -45,7 +45,7 @@ TEST(Pictconv, RefusalsExitThreeNameTheLimitAndWriteNothing) {
         std::string message;
     };
     const Case cases[] = {
-        {"--density 72 --max-width 1", "wider than the maximum width of 1 pixels"},
+        {"--density 72 --max-width 1", "wider than the handheld's maximum width of 1 pixels at density 72"},
         {"--density 72 --max-height 0", ""},
         {"", "no pixels are left after cutting the picture to even dimensions for density 144"},
         {"--density 72 --max-raw 3 --depth 8", "more pixel data than the maximum raw size of 3 bytes"},
@@ -60,6 +60,40 @@ TEST(Pictconv, RefusalsExitThreeNameTheLimitAndWriteNothing) {
         }
         EXPECT_EQ(run.exitCode, 3);
         EXPECT_EQ(run.err, "pictconv: " + bmp + ": " + c.message + "\n");
+    }
+}
+
+// Pictures past the loader's own size limits are still over a handheld limit, not unreadable; a
+// file that is not a picture stays a failure.
+TEST(Pictconv, HugePicturesAreRefusedByTheHandheldLimit) {
+    TempDir dir;
+    BmpLayout huge;
+    huge.width = 5000;
+    huge.height = 5000;
+    writeWholeFile(dir.file("huge.bmp"), buildBmp(huge));  // the header alone: pixels are never read
+    huge.width = 40000;
+    huge.height = -2;
+    writeWholeFile(dir.file("wide.bmp"), buildBmp(huge));
+    writeWholeFile(dir.file("text.bmp"), std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'});
+    struct Case {
+        std::string file, args;
+        int exitCode;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"huge.bmp", "", 3, "wider than the handheld's maximum width of 4096 pixels at density 144"},
+        {"huge.bmp", "--max-width 6000", 3, "taller than the handheld's maximum height of 4096 pixels at density 144"},
+        {"huge.bmp", "--max-width 6000 --max-height 6000", 3,
+         "more pixel data than the maximum raw size of 1048576 bytes"},
+        {"wide.bmp", "--density 72", 3, "wider than the handheld's maximum width of 4096 pixels at density 72"},
+        {"text.bmp", "", 1, "not a .bmp file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file + " " + c.args);
+        const ToolRun run = pictconv("encode " + dir.file(c.file) + " -o " + dir.file("out.rec") + " " + c.args, dir);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.err.rfind("pictconv: " + dir.file(c.file) + ": " + c.message, 0), 0u) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.rec")));
     }
 }
 

@@ -86,10 +86,11 @@ int encode(const std::string& bmpPath, const std::string& out, bool overwrite, c
     case EncodeRefusal::None: break;
     case EncodeRefusal::CannotLoad: return error(bmpPath, "a .bmp file of a kind or size this program does not read");
     case EncodeRefusal::TooWide:
-        return error(bmpPath, "wider than the maximum width of " + std::to_string(format.maxWidth) + " pixels", kRefused);
+        return error(bmpPath, "wider than the handheld's maximum width of " + std::to_string(format.maxWidth) +
+                                  " pixels at density " + std::to_string(format.density), kRefused);
     case EncodeRefusal::TooTall:
-        return error(bmpPath, "taller than the maximum height of " + std::to_string(format.maxHeight) + " pixels",
-                     kRefused);
+        return error(bmpPath, "taller than the handheld's maximum height of " + std::to_string(format.maxHeight) +
+                                  " pixels at density " + std::to_string(format.density), kRefused);
     case EncodeRefusal::NoPixels:
         return error(bmpPath, "no pixels are left after cutting the picture to even dimensions for density " +
                                   std::to_string(format.density), kRefused);

@@ -243,3 +243,41 @@ TEST(BmpRowReader, KeepsReadingTheFileItOpenedWhenAnotherTakesItsPlace) {
         }
     }
 }
+
+TEST(StatedBmpSize, ReadsTheHeadersSizeWithoutTheLoadersLimits) {
+    struct Case {
+        const char* what;
+        std::uint32_t headerSize;
+        std::int32_t width, height;
+        int wantWidth, wantHeight;  // 0: none
+    };
+    const Case cases[] = {
+        {"info header past the pixel limit", 40, 5000, 5000, 5000, 5000},
+        {"top-down rows", 124, 40000, -3, 40000, 3},
+        {"core header", 12, 300, 200, 300, 200},
+        {"no width", 40, 0, 5, 0, 0},
+        {"negative width", 40, -5, 5, 0, 0},
+        {"no height", 40, 5, 0, 0, 0},
+        {"unknown header", 20, 5, 5, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        BmpLayout s;
+        s.headerSize = c.headerSize;
+        s.width = c.width;
+        s.height = c.height;
+        const auto size = gdi::StatedBmpSize(buildBmp(s));
+        ASSERT_EQ(size.has_value(), c.wantWidth != 0);
+        if (!size) continue;
+        EXPECT_EQ(size->width, c.wantWidth);
+        EXPECT_EQ(size->height, c.wantHeight);
+    }
+    // Every cut of the size fields reads as no size; the first bytes are all it takes.
+    BmpLayout s;
+    s.width = 5000;
+    s.height = 5000;
+    const auto file = buildBmp(s);
+    for (std::size_t n = 0; n < gdi::kBmpSizeBytes; ++n)
+        EXPECT_FALSE(gdi::StatedBmpSize(std::span(file.data(), n))) << n;
+    EXPECT_TRUE(gdi::StatedBmpSize(std::span(file.data(), gdi::kBmpSizeBytes)));
+}
