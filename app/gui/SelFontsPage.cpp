@@ -103,18 +103,25 @@ FontsPage::FontsPage(ConverterSettings& settings, const FontCatalog& catalog, gd
                             this);
     hint->setWordWrap(true);
 
+    scriptNote_ = new QLabel(this);
+    scriptNote_->setObjectName("scriptNote");
+    scriptNote_->setWordWrap(true);
+    scriptNote_->hide();
+
     auto* scriptRow = new QHBoxLayout;
     scriptRow->addWidget(scriptLabel);
     scriptRow->addWidget(scripts_);
     scriptRow->addStretch();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(scriptRow);
+    layout->addWidget(scriptNote_);
     layout->addWidget(fonts_, 1);
     layout->addWidget(hint);
 
     connect(scripts_, &QComboBox::activated, this, [this](int index) {
         if (index >= 0) FillFontList(scripts_->itemData(index).toUInt());
     });
+    connect(fonts_, &QListWidget::itemSelectionChanged, this, &FontsPage::UpdateScriptNote);
 }
 
 void FontsPage::initializePage() {
@@ -169,6 +176,26 @@ void FontsPage::FillFontList(std::uint32_t code) {
         fonts_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
         fonts_->scrollToTop();
     }
+    UpdateScriptNote();
+}
+
+void FontsPage::UpdateScriptNote() {
+    std::optional<std::string> note;
+    if (const auto script = SelectedScript(); script && *script != ConverterSettings::kAllScripts) {
+        note = DoubleByteScriptNote(static_cast<std::uint8_t>(*script));
+    } else {
+        for (const auto& font : SelectedFonts())
+            if ((note = DoubleByteScriptNote(font.charSet))) break;
+    }
+    if (!note) {
+        scriptNote_->hide();
+        return;
+    }
+    // The note is a clause as the command line prints it; here it stands as a sentence.
+    QString text = QString::fromStdString(*note);
+    text[0] = text[0].toUpper();
+    scriptNote_->setText(text + '.');
+    scriptNote_->show();
 }
 
 void FontsPage::WidenColumn() {

@@ -13,6 +13,7 @@
 class ConverterSettings;
 class FontCatalog;
 class QComboBox;
+class QLabel;
 class QListWidget;
 
 namespace gdi {
@@ -45,6 +46,9 @@ public:
     std::vector<FontCatalogEntry> SelectedFonts() const;
     // The item data of the selected script; none without a selection.
     std::optional<std::uint32_t> SelectedScript() const;
+    // Says, for a double-byte script chosen (or, under "All", the first such face selected), that
+    // only its code page's single-byte characters can be made; hidden otherwise.
+    QLabel* ScriptNote() const { return scriptNote_; }
 
     int RowHeight() const { return rowHeight_; }
     int ColumnWidth() const { return columnWidth_; }
@@ -55,6 +59,7 @@ protected:
 private:
     void WidenColumn();
     void FillFontList(std::uint32_t code);
+    void UpdateScriptNote();
     std::optional<PreviewSize> MeasurePreview(const FontFilterList::Entry& entry) const;
 
     ConverterSettings& settings_;
@@ -64,6 +69,7 @@ private:
     bool initialised_ = false;
     QComboBox* scripts_ = nullptr;
     QListWidget* fonts_ = nullptr;
+    QLabel* scriptNote_ = nullptr;
     FontFilterList filter_;
     int rowHeight_ = -1;
     int columnWidth_ = -1;

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
@@ -223,6 +224,37 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
         QCOMPARE(wizard.Fonts()->Fonts()->count(), 5);
         QVERIFY(wizard.Fonts()->Fonts()->findItems("Installed", Qt::MatchStartsWith).isEmpty());
+    }
+
+    void doubleByteScriptSaysOnlyItsSingleByteCharactersAreMade() {
+        desk->engine.inner.families.push_back(listed("WenQuanYi Zen Hei", 134, "Chinese"));
+        desk->catalog.Enumerate(desk->engine);
+        desk->settings.script = 134;
+        AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        FontsPage* fonts = wizard.Fonts();
+        QCOMPARE(fonts->Scripts()->currentText(), QString("Chinese"));
+        QVERIFY(fonts->ScriptNote()->isVisible());
+        QVERIFY(fonts->ScriptNote()->text().startsWith("Character set 134 is a double-byte script"));
+        QVERIFY(fonts->ScriptNote()->text().contains("code page 936"));
+
+        const auto choose = [&](const QString& script) {
+            const int index = fonts->Scripts()->findText(script);
+            fonts->Scripts()->setCurrentIndex(index);
+            emit fonts->Scripts()->activated(index);
+        };
+        choose("Western");
+        QVERIFY(!fonts->ScriptNote()->isVisible());
+        // Under "All" the note follows the faces selected.
+        choose("All");
+        QVERIFY(!fonts->ScriptNote()->isVisible());
+        const auto chinese = fonts->Fonts()->findItems("WenQuanYi", Qt::MatchStartsWith);
+        QCOMPARE(chinese.size(), 1);
+        chinese[0]->setSelected(true);
+        QVERIFY(fonts->ScriptNote()->isVisible());
+        fonts->Fonts()->clearSelection();
+        QVERIFY(!fonts->ScriptNote()->isVisible());
     }
 
     void oneCombinationConvertsWithoutTheProgressDialog() {
