@@ -78,6 +78,15 @@ QFont PreviewFont(const std::string& faceName, int fontPixels) {
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
 }
+// A face whose cell is tall for its letters (a mathematics face's is) comes out tiny at the
+// cell height: its pixel size grows until its x-height is the list font's, so that every name
+// reads at least as well as the list's own text.
+int ReadablePixels(const std::string& faceName, int fontPixels, const QFont& listFont) {
+    const int wanted = QFontMetrics(listFont).xHeight();
+    const int got = QFontMetrics(PreviewFont(faceName, fontPixels)).xHeight();
+    if (got <= 0 || got >= wanted) return fontPixels;
+    return (fontPixels * wanted + got - 1) / got;
+}
 }  // namespace
 
 FontsPage::FontsPage(ConverterSettings& settings, const FontCatalog& catalog, gdi::FontEngine& engine,
@@ -148,6 +157,7 @@ std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry
     PreviewSize size;
     size.fontPixels = metrics.tmHeight - metrics.tmInternalLeading;
     if (size.fontPixels <= 0) size.fontPixels = kPreviewHeight;
+    size.fontPixels = ReadablePixels(entry.font->faceName, size.fontPixels, fonts_->font());
     const QFontMetrics fm(PreviewFont(entry.font->faceName, size.fontPixels));
     size.width = fm.horizontalAdvance(QString::fromStdString(entry.displayName));
     size.height = fm.height();

@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -255,6 +256,25 @@ private slots:
         QVERIFY(fonts->ScriptNote()->isVisible());
         fonts->Fonts()->clearSelection();
         QVERIFY(!fonts->ScriptNote()->isVisible());
+    }
+
+    // A face whose cell is mostly leading (a mathematics face) would be drawn a few pixels high.
+    void everyFaceIsListedAtLeastAsReadableAsTheListsOwnText() {
+        auto metrics = scriptedMetrics(20, 16, 32, 126, 12);
+        metrics.tmInternalLeading = 14;
+        desk->engine.inner.face.metrics[20] = metrics;
+        desk->settings.script = 1;
+        AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        const QListWidget* list = wizard.Fonts()->Fonts();
+        const int listXHeight = QFontMetrics(list->font()).xHeight();
+        QVERIFY(list->count() > 0);
+        for (int row = 0; row < list->count(); ++row) {
+            const QFont font = list->item(row)->data(Qt::FontRole).value<QFont>();
+            QVERIFY2(QFontMetrics(font).xHeight() >= listXHeight, qPrintable(list->item(row)->text()));
+            QVERIFY(QFontMetrics(font).height() <= wizard.Fonts()->RowHeight());
+        }
     }
 
     void oneCombinationConvertsWithoutTheProgressDialog() {
