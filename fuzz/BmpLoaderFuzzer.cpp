@@ -1,9 +1,12 @@
 // Fuzz target: the .bmp loader on arbitrary bytes. A picture it accepts has a sane size and
 // every pixel can be read; the row reader, given the same bytes as a file, accepts exactly the
 // pictures the loader accepts and gives the same rows; and once the file under an open row
-// reader is cut short, every row it gives is still one of the picture it opened (or none).
+// reader is cut short, every row it gives is still one of the picture it opened (or none). The
+// size the headers state, read without the loader's limits, is the size of every picture the
+// loader accepts.
 #include "platform/gdi/BmpLoader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,6 +17,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto bitmap = gdi::LoadImageFromBytes({data, size});
     if (bitmap && (bitmap->Width() <= 0 || bitmap->Height() <= 0)) std::abort();
+    const auto stated = gdi::StatedBmpSize({data, std::min(size, gdi::kBmpSizeBytes)});
+    if (stated && (stated->width <= 0 || stated->height <= 0)) std::abort();
+    if (bitmap && (!stated || stated->width != bitmap->Width() || stated->height != bitmap->Height())) std::abort();
 
     const int fd = ::memfd_create("bmp", MFD_CLOEXEC);
     if (fd < 0) return 0;
