@@ -4,6 +4,7 @@
 #include "Assertion.h"
 #include "FormatLastError.h"
 #include "StringTable.h"
+#include "platform/win/WindowsPath.h"
 
 #include <array>
 
@@ -97,17 +98,9 @@ CFileException::CFileException(std::int32_t cause, std::uint32_t osError,
       osError_(osError),
       fileName_(std::move(fileName)) {}
 
-namespace {
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-}  // namespace
-
 std::string CauseInWords(std::int32_t cause, const std::string& fileName) {
     const std::string file = fileName.empty() ? "the file" : fileName;
-    const std::string folder = fileName.empty() ? "its folder" : folderOf(fileName);
+    const std::string folder = fileName.empty() ? "its folder" : win::FolderOf(fileName);
     switch (cause) {
     case kCauseFileNotFound: return "The file " + file + " does not exist.";
     case kCauseBadPath: return "The folder " + folder + " does not exist.";

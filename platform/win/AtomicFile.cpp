@@ -2,6 +2,7 @@
 #include "AtomicFile.h"
 
 #include "FileCalls.h"
+#include "WindowsPath.h"
 
 #include <algorithm>
 #include <cctype>
@@ -93,14 +94,6 @@ void KeepOwnerAndMode(int fd, const struct stat& old) {
     ::fchmod(fd, old.st_mode & 07777);
 }
 
-namespace {
-std::string folderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-}  // namespace
-
 bool writeFileAtomically(const std::string& path, std::span<const std::span<const std::uint8_t>> parts, bool replace,
                          bool flush) {
     const auto target = FileBehindLinks(path);
@@ -141,7 +134,7 @@ bool writeFileAtomically(const std::string& path, std::span<const std::span<cons
     }
     ::unlink(temporary.c_str());
     // The new name is made durable with the folder that holds it.
-    if (placed && flush && !FlushFolder(folderOf(*target))) {
+    if (placed && flush && !FlushFolder(FolderOf(*target))) {
         why = errno;
         placed = false;
     }

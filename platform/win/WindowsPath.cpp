@@ -43,4 +43,10 @@ std::string GetCurrentDirectory() {
 
 bool SetCurrentDirectory(const std::string& folder) { return ::chdir(folder.c_str()) == 0; }
 
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace win

@@ -17,6 +17,9 @@ struct SplitPathParts {
 };
 SplitPathParts SplitPath(std::string_view path);
 
+// The folder a file path names its file in: "." for a bare name, "/" for a file at the root.
+std::string FolderOf(const std::string& path);
+
 // The current directory, or empty when it cannot be read; SetCurrentDirectory reports success.
 std::string GetCurrentDirectory();
 bool SetCurrentDirectory(const std::string& folder);
