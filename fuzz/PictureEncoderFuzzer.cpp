@@ -1,5 +1,6 @@
 // Fuzz target: the picture encoder over any .bmp under any handheld's limits. A picture it refuses
-// breaks the limit it names (or does not load); one it encodes keeps the limits, and decoding the
+// breaks the limit it names (or does not load; one the loader refuses may still break a limit by
+// the size its headers state); one it encodes keeps the limits, and decoding the
 // record gives back every pixel of the .bmp (cut to even sides where the density asks for it) as
 // the handheld's colour of that pixel.
 #include "picture/Palettes.h"
@@ -9,6 +10,7 @@
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/BmpLoader.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <sys/mman.h>
@@ -55,13 +57,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool even = format.density == 144 || format.density == 626;
     const int width = source ? source->Width() - (even ? source->Width() % 2 : 0) : 0;
     const int height = source ? source->Height() - (even ? source->Height() % 2 : 0) : 0;
+    const auto stated = gdi::StatedBmpSize(bmp.first(std::min(bmp.size(), gdi::kBmpSizeBytes)));
+    const int statedWidth = stated ? stated->width - (even ? stated->width % 2 : 0) : 0;
+    const int statedHeight = stated ? stated->height - (even ? stated->height % 2 : 0) : 0;
     if (record.empty()) {
         switch (why) {
         case EncodeRefusal::CannotLoad: check(!source); break;
         case EncodeRefusal::NoPixels: check(source && (width <= 0 || height <= 0)); break;
-        case EncodeRefusal::TooWide: check(source && width > format.maxWidth); break;
-        case EncodeRefusal::TooTall: check(source && height > format.maxHeight); break;
-        case EncodeRefusal::RawTooLarge: check(source != nullptr); break;
+        case EncodeRefusal::TooWide: check(source ? width > format.maxWidth : statedWidth > format.maxWidth); break;
+        case EncodeRefusal::TooTall: check(source ? height > format.maxHeight : statedHeight > format.maxHeight); break;
+        case EncodeRefusal::RawTooLarge: check(source != nullptr || stated.has_value()); break;
         case EncodeRefusal::None: check(false); break;
         }
         return 0;
