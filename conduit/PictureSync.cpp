@@ -7,7 +7,6 @@
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "platform/bytes/ByteReader.h"
-#include "platform/bytes/ByteWriter.h"
 #include "palmdesk/HotSyncLog.h"
 #include "platform/gdi/BmpLoader.h"
 #include "platform/win/AtomicFile.h"
@@ -163,27 +162,29 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
                 (rc == SYNCERR_NOT_FOUND ? std::string("it has none") : syncFailure(rc)) + ").");
         return std::nullopt;
     }
-    if (const std::uint16_t tag = bytes::loadU16BE(info); tag != kPictureTag) {
+    // The block is read into six zeroed bytes, so a shorter one still gives fields.
+    const PictureInfo fields = *readPictureInfo(info);
+    if (fields.tag != kPictureTag) {
         log("Pictaro: app info block is corrupted.");
-        log("Pictaro: the picture \"" + name + "\" has the info block tag " + decimal(tag) + ", not 12; it is read all the same.");
+        log("Pictaro: the picture \"" + name + "\" has the info block tag " + decimal(fields.tag) + ", not 12; it is read all the same.");
     }
     // The length is not trusted: no more is held than the records can carry, and the buffer
     // grows only with what really arrives.
-    const std::uint32_t length = bytes::loadU32BE(info + 2);
+    const std::uint32_t length = fields.length;
     if (length > std::uint64_t(records) * kPictureChunk) {
         log("Pictaro: failed to read record.");
         problem("the picture \"" + name + "\" was not read: its info block gives " + decimal(length) +
                 " bytes, more than its " + decimal(records) + " records hold.");
         return std::nullopt;
     }
-    std::vector<std::uint8_t> picture;
     std::vector<std::uint8_t> chunk(kPictureChunk);
-    for (std::uint32_t index = 0; picture.size() < length; ++index) {
+    auto joined = joinPictureRecords(length, records, [&](std::uint32_t index, std::size_t wanted)
+                                                          -> std::optional<std::span<const std::uint8_t>> {
         SyncRecordParams r{};
         r.handle = db.handle();
         r.recordIndex = index;
         r.buffer = chunk.data();
-        r.bufferSize = static_cast<std::uint32_t>(std::min<std::size_t>(length - picture.size(), kPictureChunk));
+        r.bufferSize = static_cast<std::uint32_t>(wanted);
         const std::int32_t rc = SyncReadRecordByIndex(&r);
         if (rc != SYNCERR_NONE || r.dataLength != r.bufferSize) {
             log("Pictaro: failed to read record.");
@@ -194,9 +195,10 @@ std::optional<std::vector<std::uint8_t>> readPicture(const HandheldDatabase& db,
                     ".");
             return std::nullopt;
         }
-        picture.insert(picture.end(), chunk.begin(), chunk.begin() + r.bufferSize);
-    }
-    return picture;
+        return std::span<const std::uint8_t>(chunk.data(), wanted);
+    });
+    if (joined.outcome != JoinedPicture::Outcome::Complete) return std::nullopt;
+    return std::move(joined.bytes);
 }
 
 void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, const std::vector<DesktopPicture>& files,
@@ -229,17 +231,14 @@ void fetchPicture(const SyncDatabaseInfo& found, const std::string& folder, cons
 // Writes the picture into the open database: the info block, then 4096-byte records.
 enum class WriteOutcome { Written, InfoBlockFailed, RecordFailed };
 WriteOutcome writePicture(const HandheldDatabase& db, const std::vector<std::uint8_t>& record) {
-    std::uint8_t info[kPictureInfoSize];
-    bytes::ByteWriter w(info);
-    w.writeU16(kPictureTag);
-    w.writeU32(static_cast<std::uint32_t>(record.size()));
-    SyncBlockParams block{info, sizeof info, 0};
+    auto info = pictureInfoBlock(static_cast<std::uint32_t>(record.size()));
+    SyncBlockParams block{info.data(), static_cast<std::uint32_t>(info.size()), 0};
     if (SyncWriteDBAppInfoBlock(db.handle(), &block) != SYNCERR_NONE) return WriteOutcome::InfoBlockFailed;
     for (std::size_t offset = 0; offset < record.size(); offset += kPictureChunk) {
         SyncRecordParams r{};
         r.handle = db.handle();
         r.buffer = const_cast<std::uint8_t*>(record.data() + offset);
-        r.dataLength = static_cast<std::uint32_t>(std::min(kPictureChunk, record.size() - offset));
+        r.dataLength = static_cast<std::uint32_t>(pictureChunkAt(record.size(), offset));
         if (SyncWriteRec(&r) != SYNCERR_NONE) return WriteOutcome::RecordFailed;
     }
     return WriteOutcome::Written;
