@@ -1,7 +1,7 @@
 // Benchmarks of the picture codec: decoding records into a bitmap and its packed DIB, and
 // encoding .bmp files into records, at 8 and 16 bits, compressed and not, beside a plain memory
 // copy of the same pixel bytes.
-#include "picture/BmpFile.h"
+#include "platform/gdi/BmpFile.h"
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "platform/gdi/Bitmap.h"
@@ -26,8 +26,8 @@ std::string writeTestBmp(int side) {
                                         : gdi::RGB(static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
                                                    static_cast<std::uint8_t>(x ^ y)));
         }
-    const auto dib = bitmapToPackedDib(*bitmap);
-    writeBmpFile(path, *dib, true);
+    const auto dib = gdi::bitmapToPackedDib(*bitmap);
+    gdi::writeBmpFile(path, *dib, true);
     return path;
 }
 
@@ -68,7 +68,7 @@ void BM_Decode(benchmark::State& state) {
     for (auto _ : state) {
         PictureExporter exporter;
         if (!exporter.decodePicture(record)) state.SkipWithError("decode failed");
-        auto dib = bitmapToPackedDib(*exporter.bitmap());
+        auto dib = gdi::bitmapToPackedDib(*exporter.bitmap());
         benchmark::DoNotOptimize(dib->data());
     }
     state.SetBytesProcessed(state.iterations() * pixelBytes(side, depth));

@@ -8,7 +8,7 @@
 #include "picture/PictureExporter.h"
 #include "platform/bytes/ByteReader.h"
 #include "palmdesk/HotSyncLog.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/EqualNoCase.h"
 #include "platform/win/WholeFile.h"

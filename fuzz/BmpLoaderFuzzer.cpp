@@ -4,7 +4,7 @@
 // reader is cut short, every row it gives is still one of the picture it opened (or none). The
 // size the headers state, read without the loader's limits, is the size of every picture the
 // loader accepts.
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -12,7 +12,7 @@
 #include "picture/PictureExporter.h"
 #include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 #include "palmdesk/SyncApi.h"
 
 #include <cstdio>

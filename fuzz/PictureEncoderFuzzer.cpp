@@ -8,7 +8,7 @@
 #include "picture/PictureExporter.h"
 #include "picture/PictureRecord.h"
 #include "platform/gdi/Bitmap.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 
 #include <algorithm>
 #include <cstdlib>

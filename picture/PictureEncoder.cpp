@@ -4,7 +4,7 @@
 #include "PictureRecord.h"
 #include "RunLength.h"
 #include "platform/bytes/ByteOrder.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>

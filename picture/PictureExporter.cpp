@@ -1,7 +1,7 @@
 // PictureExporter.cpp: decoding picture records.
 #include "PictureExporter.h"
 
-#include "BmpFile.h"
+#include "platform/gdi/BmpFile.h"
 #include "Palettes.h"
 #include "PictureRecord.h"
 #include "RunLength.h"
@@ -85,11 +85,11 @@ bool PictureExporter::draw(std::span<const std::uint8_t> pixels, int width, int 
 }
 
 bool PictureExporter::finish(const std::string& bmpPath, bool overwrite) {
-    const auto block = bitmapToPackedDib(*bitmap_);
+    const auto block = gdi::bitmapToPackedDib(*bitmap_);
     bitmap_.reset();
     if (!block) return fail("the bitmap cannot be copied out");
     errno = 0;
-    if (!writeBmpFile(bmpPath, *block, overwrite)) {
+    if (!gdi::writeBmpFile(bmpPath, *block, overwrite)) {
         const int error = errno;
         return fail(error != 0 ? std::string("the file cannot be written: ") + std::strerror(error)
                                : std::string("the file cannot be written"));

@@ -1,6 +1,6 @@
 // Prints what the .bmp loader reads from a file: "WIDTH HEIGHT BITS\n", then the pixels as RGB
 // bytes, top row first. Exit 1 when the file is refused: bmp_pixels FILE
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 
 #include <cstdio>
 #include <string>

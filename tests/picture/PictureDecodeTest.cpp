@@ -4,7 +4,7 @@
 
 #include "picture/Palettes.h"
 #include "platform/bytes/ByteWriter.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

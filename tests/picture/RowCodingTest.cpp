@@ -1,14 +1,13 @@
 // The row-at-a-time coders checked pixel by pixel against the bitmap the whole-file loader gives
 // (GetPixel) and the colour functions, on every picture of the fuzz corpus: .bmp files encoded at
 // each depth, density and compression; picture records decoded to .bmp files.
-#include "picture/BmpFile.h"
 #include "picture/Palettes.h"
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "picture/PictureRecord.h"
 #include "picture/RunLength.h"
 #include "platform/bytes/ByteOrder.h"
-#include "platform/gdi/BmpLoader.h"
+#include "platform/gdi/BmpFile.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -153,7 +152,7 @@ TEST(RowCoding, DecodedCorpusMatchesThePixelByPixelDrawing) {
                 }
                 drawn->SetPixel(x, y, c);
             }
-        const auto block = bitmapToPackedDib(*drawn);
+        const auto block = gdi::bitmapToPackedDib(*drawn);
         ASSERT_TRUE(block);
         const Bytes written = readWholeFile(out);
         ASSERT_GT(written.size(), 14u);

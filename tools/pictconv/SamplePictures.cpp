@@ -1,7 +1,7 @@
 // SamplePictures.cpp: small pictures drawn by the program itself, for demonstrations.
 #include "SamplePictures.h"
 
-#include "picture/BmpFile.h"
+#include "platform/gdi/BmpFile.h"
 #include "platform/gdi/Bitmap.h"
 
 namespace {
@@ -39,6 +39,6 @@ bool writeSamplePicture(const std::string& name, const std::string& path, bool o
     if (name == "sunset") drawSunset(*bitmap);
     else if (name == "moon") drawMoon(*bitmap);
     else return false;
-    const auto dib = bitmapToPackedDib(*bitmap);
-    return dib && writeBmpFile(path, *dib, overwrite);
+    const auto dib = gdi::bitmapToPackedDib(*bitmap);
+    return dib && gdi::writeBmpFile(path, *dib, overwrite);
 }

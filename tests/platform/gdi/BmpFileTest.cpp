@@ -1,6 +1,6 @@
-// Tests of the .bmp loader: every variant it reads, given as hand-made bytes, and the malformed
-// files it must refuse without reading past them.
-#include "platform/gdi/BmpLoader.h"
+// Tests of the .bmp file: every variant the loader reads, given as hand-made bytes, the malformed
+// files it must refuse without reading past them, and the files the writer makes.
+#include "platform/gdi/BmpFile.h"
 
 #include "support/BmpBuilder.h"
 #include "support/TempDir.h"
@@ -280,4 +280,50 @@ TEST(StatedBmpSize, ReadsTheHeadersSizeWithoutTheLoadersLimits) {
     for (std::size_t n = 0; n < gdi::kBmpSizeBytes; ++n)
         EXPECT_FALSE(gdi::StatedBmpSize(std::span(file.data(), n))) << n;
     EXPECT_TRUE(gdi::StatedBmpSize(std::span(file.data(), gdi::kBmpSizeBytes)));
+}
+
+namespace {
+// A 3 x 2 drawing: top row red, green, blue; bottom row white, red, green.
+std::unique_ptr<gdi::Bitmap> threeByTwo() {
+    auto b = gdi::CreateCompatibleBitmap(3, 2);
+    const COLORREF colours[] = {kRed, kGreen, kBlue, kWhite, kRed, kGreen};
+    for (int i = 0; i < 6; ++i) b->SetPixel(i % 3, i / 3, colours[i]);
+    return b;
+}
+}  // namespace
+
+TEST(WriteBmpFile, WritesTheHeadersAndPaddedRowsBottomUp) {
+    TempDir dir;
+    const auto block = gdi::bitmapToPackedDib(*threeByTwo());
+    ASSERT_TRUE(block);
+    ASSERT_TRUE(gdi::writeBmpFile(dir.file("a.bmp"), *block, false));
+    const std::vector<std::uint8_t> expected = {
+        'B', 'M', 78, 0, 0, 0,  // signature, file size 14 + 40 + 2 rows of 12
+        0, 0, 0, 0,             // reserved
+        54, 0, 0, 0,            // rows at 14 + 40: no colour table at 24 bits
+        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0,  // header size, width, height (bottom-up)
+        1, 0, 24, 0, 0, 0, 0, 0,              // planes, bits, BI_RGB
+        24, 0, 0, 0,                          // image size
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // resolution, colours
+        // Rows bottom first, blue-green-red, padded to 12 bytes with what the drawing's own rows
+        // hold past their last pixel: white.
+        255, 255, 255, 0, 0, 255, 0, 255, 0, 255, 255, 255,
+        0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255,
+    };
+    EXPECT_EQ(readWholeFile(dir.file("a.bmp")), expected);
+    const auto loaded = gdi::LoadImage(dir.file("a.bmp"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(pixelsOf(*loaded), pixelsOf(*threeByTwo()));
+}
+
+TEST(WriteBmpFile, KeepsAnExistingFileWithoutOverwrite) {
+    TempDir dir;
+    const auto block = gdi::bitmapToPackedDib(*threeByTwo());
+    ASSERT_TRUE(block);
+    writeWholeFile(dir.file("a.bmp"), {'o', 'l', 'd'});
+    EXPECT_FALSE(gdi::writeBmpFile(dir.file("a.bmp"), *block, false));
+    EXPECT_EQ(readWholeFile(dir.file("a.bmp")), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_TRUE(gdi::writeBmpFile(dir.file("a.bmp"), *block, true));
+    EXPECT_EQ(readWholeFile(dir.file("a.bmp")).size(), 78u);
+    EXPECT_FALSE(gdi::writeBmpFile(dir.file("b.bmp"), std::span(*block).first(39), true));  // no whole info header
 }

@@ -1,7 +1,19 @@
-// BmpLoader.h: LoadImage of a .bmp file as a device-independent section. Reads the common
-// variants: core (12-byte), info (40-byte), V4 and V5 headers; 1, 4 and 8 bits with palettes,
-// RLE4 and RLE8; 16 bits 5-5-5, 5-6-5 and other bit fields; 24 and 32 bits; bottom-up and top-down
-// rows. The bitmap reports the file's bits per pixel.
+// BmpFile.h: the .bmp file format, read and written in one place.
+//
+// File header (14 bytes, little-endian):
+//   offset  size  meaning
+//   0       2     "BM"
+//   2       4     file size (not trusted when reading)
+//   6       4     two reserved words
+//   10      4     offset of the pixel rows
+// A bitmap header follows: core (12 bytes), info (40), V4 (108) or V5 (124); then bit-field masks
+// or a colour table where the header calls for them, and the rows, bottom-up unless the height
+// is negative, each padded to 4 bytes.
+//
+// Reading is LoadImage: the common variants (1, 4 and 8 bits with palettes, RLE4 and RLE8; 16 bits
+// 5-5-5, 5-6-5 and other bit fields; 24 and 32 bits; bottom-up and top-down rows), the bitmap
+// reporting the file's bits per pixel. Writing takes a drawn bitmap as a packed device-independent
+// bitmap (info header, colour table, rows bottom-up) and puts the file header before it.
 #pragma once
 
 #include "Bitmap.h"
@@ -11,6 +23,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace gdi {
 
@@ -66,5 +79,13 @@ private:
     explicit BmpRowReader(std::unique_ptr<State> state);
     std::unique_ptr<State> state_;
 };
+
+// The packed bitmap (info header, colour table, rows) of bitmap; none when it cannot be built.
+std::optional<std::vector<std::uint8_t>> bitmapToPackedDib(const Bitmap& bitmap);
+
+// Writes a .bmp file of packed bitmap block at path. With overwrite, an existing file is replaced;
+// without, an existing file is left untouched and the result is false. The file appears only
+// when complete: a failed write leaves no partial file and the old one, if any, as it was.
+bool writeBmpFile(const std::string& path, std::span<const std::uint8_t> block, bool overwrite);
 
 }  // namespace gdi
