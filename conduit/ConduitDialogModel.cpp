@@ -4,7 +4,6 @@
 #include "ConduitPaths.h"
 #include "ConduitSettings.h"
 #include "palmdesk/ConduitRecords.h"
-#include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ConduitDialog.h"
 #include "resources/conduit/ConduitStrings.h"
 
@@ -20,16 +19,6 @@ std::string userLine(const std::string& name) {
     return line;
 }
 }  // namespace
-
-std::string PictaroIni::read(const char* key, const std::string& fallback) const {
-    char value[conduit::kFolderTextLimit + 1];
-    win::GetPrivateProfileString(kSettingsSection, key, fallback.c_str(), value, sizeof value, kSettingsFile);
-    return value;
-}
-
-bool PictaroIni::write(const char* key, const std::string& value) {
-    return win::WritePrivateProfileString(kSettingsSection, key, value.c_str(), kSettingsFile);
-}
 
 ConduitDialogModel::ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file)
     : record_(record), settings_(settings), file_(file), openedAction_(record.newAction),

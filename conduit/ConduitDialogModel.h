@@ -9,22 +9,7 @@
 
 struct ConfigurationRecord;
 struct PictaroSettings;
-
-// The settings file as the dialog writes it ("Pictaro.ini", section "Pictaro"). A failed write is
-// not reported to the user; the INI functions never leave a half-written file.
-class SettingsFile {
-public:
-    virtual ~SettingsFile() = default;
-    virtual std::string read(const char* key, const std::string& fallback) const = 0;
-    virtual bool write(const char* key, const std::string& value) = 0;
-};
-
-// The real one, through the private-profile functions.
-class PictaroIni final : public SettingsFile {
-public:
-    std::string read(const char* key, const std::string& fallback) const override;
-    bool write(const char* key, const std::string& value) override;
-};
+class SettingsFile;
 
 class ConduitDialogModel {
 public:

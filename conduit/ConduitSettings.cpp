@@ -1,26 +1,38 @@
 // ConduitSettings.cpp: the conduit's settings in "Pictaro.ini" (the Windows folder), section
-// "Pictaro", held process-wide and read again at every load of the module.
+// "Pictaro".
 #include "ConduitSettings.h"
 
 #include "platform/win/PrivateProfile.h"
+#include "resources/conduit/ConduitDialog.h"
 
-PictaroSettings& Settings() {
-    static PictaroSettings settings;
-    return settings;
+#include <string>
+
+std::string PictaroIni::read(const char* key, const std::string& fallback) const {
+    char value[conduit::kFolderTextLimit + 1];
+    win::GetPrivateProfileString(kSettingsSection, key, fallback.c_str(), value, sizeof value, kSettingsFile);
+    return value;
 }
 
-void LoadSettings() {
-    const PictaroSettings defaults;
-    PictaroSettings& s = Settings();
-    char text[260];
-    win::GetPrivateProfileString(kSettingsSection, "SyncDir", defaults.syncDir.c_str(), text, sizeof text, kSettingsFile);
-    s.syncDir = text;
-    win::GetPrivateProfileString(kSettingsSection, "TTFontDirectory", defaults.fontDir.c_str(), text, sizeof text, kSettingsFile);
-    s.fontDir = text;
-    s.acceptedDensity = static_cast<std::uint16_t>(
-        win::GetPrivateProfileInt(kSettingsSection, "AcceptedDensity", defaults.acceptedDensity, kSettingsFile));
-    s.acceptedDepth = static_cast<std::uint8_t>(
-        win::GetPrivateProfileInt(kSettingsSection, "AcceptedDepth", defaults.acceptedDepth, kSettingsFile));
-    s.acceptedCompression = static_cast<std::uint8_t>(
-        win::GetPrivateProfileInt(kSettingsSection, "AcceptedCompression", defaults.acceptedCompression, kSettingsFile));
+bool PictaroIni::write(const char* key, const std::string& value) {
+    return win::WritePrivateProfileString(kSettingsSection, key, value.c_str(), kSettingsFile);
+}
+
+namespace {
+// A number key: its default when the key is missing.
+std::uint32_t readNumber(const SettingsFile& file, const char* key, std::uint32_t fallback) {
+    // No stored text starts with this byte, so it tells a missing key from any value.
+    const std::string kMissing = "\x01missing";
+    const std::string text = file.read(key, kMissing);
+    return text == kMissing ? fallback : win::ProfileNumber(text);
+}
+}  // namespace
+
+PictaroSettings LoadSettings(const SettingsFile& file) {
+    PictaroSettings s;
+    s.syncDir = file.read("SyncDir", s.syncDir);
+    s.fontDir = file.read("TTFontDirectory", s.fontDir);
+    s.acceptedDensity = static_cast<std::uint16_t>(readNumber(file, "AcceptedDensity", s.acceptedDensity));
+    s.acceptedDepth = static_cast<std::uint8_t>(readNumber(file, "AcceptedDepth", s.acceptedDepth));
+    s.acceptedCompression = static_cast<std::uint8_t>(readNumber(file, "AcceptedCompression", s.acceptedCompression));
+    return s;
 }

@@ -1,5 +1,6 @@
 // ConduitSettings.h: the conduit's settings in "Pictaro.ini" (the Windows folder), section
-// "Pictaro", held process-wide and read again at every load of the module.
+// "Pictaro". The file is the one place they live: the configuration dialog and a synchronisation
+// each read it when they begin, and every change goes back to it through SettingsFile.
 #pragma once
 
 #include "ConduitPaths.h"
@@ -21,8 +22,23 @@ struct PictaroSettings {
 inline constexpr const char* kSettingsFile = "Pictaro.ini";
 inline constexpr const char* kSettingsSection = "Pictaro";
 
-// The settings of this process.
-PictaroSettings& Settings();
+// The settings file by key. A failed write is not reported to the user; the real file never
+// holds half a write.
+class SettingsFile {
+public:
+    virtual ~SettingsFile() = default;
+    virtual std::string read(const char* key, const std::string& fallback) const = 0;
+    virtual bool write(const char* key, const std::string& value) = 0;
+};
 
-// Reads the five keys with their defaults; numbers too wide for their field keep their low bits.
-void LoadSettings();
+// The real one, through the private-profile functions. Values are read up to the folder boxes'
+// length limit.
+class PictaroIni final : public SettingsFile {
+public:
+    std::string read(const char* key, const std::string& fallback) const override;
+    bool write(const char* key, const std::string& value) override;
+};
+
+// The five keys with their defaults; numbers too wide for their field keep their low bits, text
+// that is no number reads as 0.
+PictaroSettings LoadSettings(const SettingsFile& file);

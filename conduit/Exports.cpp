@@ -54,7 +54,6 @@ bool loadName(char* buffer, std::size_t capacity) {
 
 // The loader's process attach and detach.
 __attribute__((constructor)) void processAttach() {
-    LoadSettings();
     if (attachCount == 0) {
         Dl_info info{};
         if (dladdr(reinterpret_cast<void*>(&processAttach), &info) && info.dli_fname) modulePath() = info.dli_fname;
@@ -67,24 +66,25 @@ __attribute__((destructor)) void processDetach() { --attachCount; }
 CONDUIT_EXPORT std::int32_t OpenConduit(void* /*progress*/, const std::int32_t* properties) {
     try {
         const std::int32_t syncType = properties ? properties[0] : -1;
+        const PictaroSettings settings = LoadSettings(PictaroIni());
         switch (syncType) {
         case kSyncFast:
-            if (CheckSyncFolder()) {
-                FetchPictures(kTypeBpmf, false);
-                FetchPictures(kTypeBpmc, false);
-                SendPictures(false);
+            if (CheckSyncFolder(settings)) {
+                FetchPictures(settings, kTypeBpmf, false);
+                FetchPictures(settings, kTypeBpmc, false);
+                SendPictures(settings, false);
             }
             log("Pictaro: sync operation completed successfully.");
             break;
         case kSyncHandheldOverwrites:
-            if (CheckSyncFolder()) {
-                FetchPictures(kTypeBpmf, true);
-                FetchPictures(kTypeBpmc, true);
+            if (CheckSyncFolder(settings)) {
+                FetchPictures(settings, kTypeBpmf, true);
+                FetchPictures(settings, kTypeBpmc, true);
             }
             log("Pictaro: sync operation completed successfully.");
             break;
         case kSyncDesktopOverwrites:
-            if (CheckSyncFolder()) SendPictures(true);
+            if (CheckSyncFolder(settings)) SendPictures(settings, true);
             log("Pictaro: sync operation completed successfully.");
             break;
         case kSyncNothing:
@@ -166,7 +166,7 @@ CONDUIT_EXPORT std::int32_t DllRegisterServer() {
     if (CmSetCreatorTitle(kCreator, "Pictaro 2004") != 0) return 0;
     // The sync folder is there before the first HotSync, so that it does not pass without pictures.
     // A failure here is not the registration's: the first sync reports the missing folder.
-    if (const auto folder = SyncFolder()) win::MakeFolders(*folder);
+    if (const auto folder = SyncFolder(LoadSettings(PictaroIni()))) win::MakeFolders(*folder);
     return 1;
 }
 

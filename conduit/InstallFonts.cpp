@@ -1,7 +1,6 @@
 // InstallFonts.cpp
 #include "InstallFonts.h"
 
-#include "ConduitDialogModel.h"
 #include "ConduitMessages.h"
 #include "ConduitSettings.h"
 #include "FontWrapper.h"
@@ -84,10 +83,10 @@ bool IsTrueTypeFileName(const std::string& name) {
     return name.size() >= 4 && win::EqualNoCase(std::string_view(name).substr(name.size() - 4), ".ttf");
 }
 
-void InstallFonts(FontFileChooser& chooser, const std::string& user, const std::string& shownFolder) {
-    PictaroSettings& settings = Settings();
-    settings.fontDir = PictaroIni().read("TTFontDirectory", PictaroSettings().fontDir);
-    const auto chosen = chooser.choose(win::ResolveWindowsPath(shownFolder.empty() ? settings.fontDir : shownFolder));
+void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, const std::string& user,
+                  const std::string& shownFolder) {
+    const std::string folder = shownFolder.empty() ? file.read("TTFontDirectory", PictaroSettings().fontDir) : shownFolder;
+    const auto chosen = chooser.choose(win::ResolveWindowsPath(folder));
     if (!chosen || chosen->empty()) return;
     const auto buffer = PackFontSelection(*chosen);
     if (!buffer) {

@@ -14,6 +14,8 @@ inline constexpr std::size_t kFontSelectionBufferSize = 3000;
 
 // The open-file dialog that picks TrueType files (pattern "*.TTF", matched without regard to
 // case), starting in folder: the full paths chosen, or none when the user cancelled.
+class SettingsFile;
+
 class FontFileChooser {
 public:
     virtual ~FontFileChooser() = default;
@@ -31,8 +33,9 @@ std::vector<std::string> ParseFontSelection(std::span<const char> buffer);
 // Whether a file name matches "*.TTF" without regard to case.
 bool IsTrueTypeFileName(const std::string& name);
 
-// Rereads TTFontDirectory into the in-memory settings, lets the user choose files in shownFolder
-// (the folder the dialog shows; the stored one when empty), and wraps and queues each chosen file
+// Lets the user choose files in shownFolder (the folder the dialog shows; when empty, the one
+// TTFontDirectory of file names now), and wraps and queues each chosen file
 // for user in the order chosen (MakeFontDatabase). A file that cannot be handled is reported by
 // its own message and the next one is still handled; at the end one message lists what was queued.
-void InstallFonts(FontFileChooser& chooser, const std::string& user, const std::string& shownFolder = "");
+void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, const std::string& user,
+                  const std::string& shownFolder = "");

@@ -64,14 +64,14 @@ std::string decimal(std::uint64_t n) {
 // Whether the sync folder of this synchronisation was found missing or unwritable: said once.
 bool syncFolderUnusable = false;
 
-DeviceFormat defaultFormat() {
+DeviceFormat defaultFormat(const PictaroSettings& settings) {
     DeviceFormat f;
-    f.depth = Settings().acceptedDepth;
+    f.depth = settings.acceptedDepth;
     f.maxWidth = 4096;
     f.maxHeight = 4096;
-    f.density = Settings().acceptedDensity;
+    f.density = settings.acceptedDensity;
     f.maxRawSize = 1048576;
-    f.compression = Settings().acceptedCompression;
+    f.compression = settings.acceptedCompression;
     return f;
 }
 
@@ -364,8 +364,8 @@ void sendPicture(const fs::path& file, SendPass& pass) {
 }
 }  // namespace
 
-std::optional<std::string> SyncFolder() {
-    const std::string& dir = Settings().syncDir;
+std::optional<std::string> SyncFolder(const PictaroSettings& settings) {
+    const std::string& dir = settings.syncDir;
     const bool drivePath = dir.size() >= 3 && std::isalpha(static_cast<unsigned char>(dir[0])) && dir[1] == ':' &&
                            (dir[2] == '\\' || dir[2] == '/');
     const bool desktopPath = !dir.empty() && dir[0] == '/';
@@ -373,11 +373,11 @@ std::optional<std::string> SyncFolder() {
     return win::ResolveWindowsPath(dir);
 }
 
-bool CheckSyncFolder() {
+bool CheckSyncFolder(const PictaroSettings& settings) {
     syncFolderUnusable = false;
-    const auto folder = SyncFolder();
+    const auto folder = SyncFolder(settings);
     if (!folder) {
-        problem("the sync folder \"" + Settings().syncDir + "\" is not a full path; no pictures were exchanged.");
+        problem("the sync folder \"" + settings.syncDir + "\" is not a full path; no pictures were exchanged.");
         return false;
     }
     // A file a killed synchronisation was writing is no picture of the folder.
@@ -395,17 +395,17 @@ bool CheckSyncFolder() {
     return true;
 }
 
-void FetchPictures(std::uint32_t type, bool overwrite) {
-    const auto folder = SyncFolder();
+void FetchPictures(const PictaroSettings& settings, std::uint32_t type, bool overwrite) {
+    const auto folder = SyncFolder(settings);
     if (!folder) return;
     std::vector<DesktopPicture> files;
     for (auto& path : bmpFiles(*folder)) files.push_back({path, DatabaseNameFromFile(stemOf(path))});
     forEachPictureDatabase(type, [&](const SyncDatabaseInfo& found) { fetchPicture(found, *folder, files, overwrite); });
 }
 
-DeviceFormat ReadDeviceFormat() {
+DeviceFormat ReadDeviceFormat(const PictaroSettings& settings) {
     HandheldDatabase db;
-    if (db.open(kFormatDb, 0, kReadMode) != SYNCERR_NONE) return defaultFormat();
+    if (db.open(kFormatDb, 0, kReadMode) != SYNCERR_NONE) return defaultFormat(settings);
     std::uint8_t record[16] = {};
     SyncRecordParams r{};
     r.handle = db.handle();
@@ -416,7 +416,7 @@ DeviceFormat ReadDeviceFormat() {
         problem(std::string("the device format in \"") + kFormatDb + "\" cannot be read (" +
                 (rc == SYNCERR_BUFFER_TOO_SMALL ? std::string("its record is longer than 16 bytes") : syncFailure(rc)) +
                 "); the default limits apply.");
-        return defaultFormat();
+        return defaultFormat(settings);
     }
     // Three unused bytes, the depth, the largest width and height, the density, the largest raw
     // size and the compression; every read fits the 16 bytes.
@@ -429,17 +429,17 @@ DeviceFormat ReadDeviceFormat() {
     f.density = *fields.readU16();
     f.maxRawSize = *fields.readU32();
     f.compression = *fields.readU8();
-    if (Settings().acceptedDensity == 72) f.density = 72;
-    if (Settings().acceptedDepth < f.depth) f.depth = Settings().acceptedDepth;
-    f.compression = Settings().acceptedCompression;
+    if (settings.acceptedDensity == 72) f.density = 72;
+    if (settings.acceptedDepth < f.depth) f.depth = settings.acceptedDepth;
+    f.compression = settings.acceptedCompression;
     return f;
 }
 
-void SendPictures(bool replace) {
-    const auto folder = SyncFolder();
+void SendPictures(const PictaroSettings& settings, bool replace) {
+    const auto folder = SyncFolder(settings);
     if (!folder) return;
     SendPass pass;
-    pass.format = ReadDeviceFormat();
+    pass.format = ReadDeviceFormat(settings);
     pass.replace = replace;
     const auto files = bmpFiles(*folder);
     if (files.empty()) return;

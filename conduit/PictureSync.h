@@ -9,21 +9,24 @@
 #include "picture/DeviceFormat.h"
 #include "picture/PictureDatabase.h"
 
+struct PictaroSettings;
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 // The sync folder, SyncDir resolved; none when SyncDir is empty or not a full path ("C:\..."),
 // since a relative folder would land wherever the HotSync manager happens to run.
-std::optional<std::string> SyncFolder();
+std::optional<std::string> SyncFolder(const PictaroSettings& settings);
 // True when there is a sync folder; otherwise logs the one line that says no picture moves.
-bool CheckSyncFolder();
+bool CheckSyncFolder(const PictaroSettings& settings);
 
 // Each unreadable database logs its line and the pass goes on with the next one. A picture that
 // cannot be written to the desktop logs a line naming the file and the reason.
-void FetchPictures(std::uint32_t type, bool overwrite);
+void FetchPictures(const PictaroSettings& settings, std::uint32_t type, bool overwrite);
 // Only picture databases (creator DrAw, type bpmf or bpmc) are ever replaced. A file whose
 // handheld name an earlier file of the pass already took is logged and skipped.
-void SendPictures(bool replace);
+void SendPictures(const PictaroSettings& settings, bool replace);
 // Record 0 of "PictaroFormatDb" with the settings applied, or the default format.
-DeviceFormat ReadDeviceFormat();
+// The passes take the settings the synchronisation read when it began.
+DeviceFormat ReadDeviceFormat(const PictaroSettings& settings);

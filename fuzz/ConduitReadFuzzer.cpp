@@ -30,6 +30,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 std::string root;
+// The settings a synchronisation would read: the defaults of the fuzzer's desktop, with a sync
+// folder of its own. Made once that desktop is set up.
+std::optional<PictaroSettings> settings;
 
 // Made through the Sync API, as a handheld's own databases would arrive.
 void putDatabase(const std::string& name, std::uint32_t type, const Bytes& info, const std::vector<Bytes>& records) {
@@ -56,8 +59,8 @@ void putDatabase(const std::string& name, std::uint32_t type, const Bytes& info,
 
 void fuzzFormat(const Bytes& record) {
     putDatabase("PictaroFormatDb", 0x666D7420, {}, {record});
-    const DeviceFormat f = ReadDeviceFormat();
-    const PictaroSettings& s = Settings();
+    const DeviceFormat f = ReadDeviceFormat(*settings);
+    const PictaroSettings& s = *settings;
     check(f.compression == s.acceptedCompression);
     if (record.size() > 16) {
         // Longer than the reader's buffer: the defaults.
@@ -105,7 +108,7 @@ void fuzzPicture(const std::uint8_t* data, std::size_t size, std::uint32_t type)
     const std::string folder = root + "/sync";
     fs::remove_all(folder);
     fs::create_directories(folder);
-    FetchPictures(type, true);
+    FetchPictures(*settings, type, true);
 
     std::vector<fs::path> written;
     for (const auto& entry : fs::directory_iterator(folder)) written.push_back(entry.path());
@@ -137,7 +140,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     check(id != nullptr);
     std::fputs("1234\n", id);
     std::fclose(id);
-    Settings().syncDir = root + "/sync";
+    settings.emplace();
+    settings->syncDir = root + "/sync";
     return 0;
 }
 

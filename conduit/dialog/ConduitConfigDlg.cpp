@@ -68,9 +68,8 @@ constexpr int kPictures[][2] = {
 };
 }  // namespace
 
-ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, PictaroSettings& settings, std::string modulePath,
-                                   QWidget* parent)
-    : QDialog(parent), model_(record, settings, ini_), modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
+ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent)
+    : QDialog(parent), file_(file), settings_(LoadSettings(file)), model_(record, settings_, file_), modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
     setObjectName(QString::number(kDialogConfigure));
     build();
     showInitial();
@@ -234,7 +233,7 @@ void ConduitConfigDlg::installFonts() {
         if (!ownChooser_) ownChooser_ = std::make_unique<FontChooser>(this);
         chooser = ownChooser_.get();
     }
-    InstallFonts(*chooser, model_.userName(), static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString());
+    InstallFonts(file_, *chooser, model_.userName(), static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString());
 }
 
 int ConduitConfigDlg::selectedAction() const { return actions_->checkedId(); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "conduit/ConduitDialogModel.h"
+#include "conduit/ConduitSettings.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -21,9 +22,9 @@ public:
     // The folder browser: owner, title, folder to start in; the chosen folder, empty when cancelled.
     using FolderBrowser = std::function<QString(QWidget*, const QString&, const QString&)>;
 
-    // record and settings must outlive the dialog; modulePath locates the help page.
-    ConduitConfigDlg(ConfigurationRecord& record, PictaroSettings& settings, std::string modulePath,
-                     QWidget* parent = nullptr);
+    // record and file must outlive the dialog; the settings are read from file when it opens and
+    // every change is written back to it. modulePath locates the help page.
+    ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent = nullptr);
     ~ConduitConfigDlg() override;
 
     // The control with this identifier (as GetDlgItem finds it), or null.
@@ -32,6 +33,9 @@ public:
     void setFolderBrowser(FolderBrowser browser);
     // The chooser Install Fonts uses; null restores the open-file dialog. Not owned.
     void setFontChooser(FontFileChooser* chooser);
+
+    // The settings as the dialog holds them now.
+    const PictaroSettings& settings() const { return settings_; }
 
     // The help window, once Help has opened it.
     QWidget* helpWindow() const;
@@ -54,7 +58,8 @@ private:
     void showHelp();
     int selectedAction() const;
 
-    PictaroIni ini_;
+    SettingsFile& file_;
+    PictaroSettings settings_;
     ConduitDialogModel model_;
     std::string modulePath_;
     FolderBrowser browseFolder_;

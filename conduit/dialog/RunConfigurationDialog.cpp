@@ -49,7 +49,8 @@ void RunConfigurationDialog(ConfigurationRecord& record, const std::string& modu
         cannotShow("The configuration dialog needs a program with windows; nothing was changed.");
         return;
     }
-    ConduitConfigDlg dialog(record, Settings(), modulePath, QApplication::activeWindow());
+    PictaroIni ini;
+    ConduitConfigDlg dialog(record, ini, modulePath, QApplication::activeWindow());
     messageOwner = &dialog;
     const ConduitMessageHandler previous = SetConduitMessageHandler(&showInWindow);
     dialog.exec();

@@ -85,12 +85,18 @@ std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::in
     const char kMissing[] = "\x01missing";
     GetPrivateProfileString(section, key, kMissing, text, sizeof text, fileName);
     if (std::strcmp(text, kMissing) == 0) return static_cast<std::uint32_t>(defaultValue);
-    const char* p = text;
-    while (*p == ' ' || *p == '\t') ++p;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
+    return ProfileNumber(text);
+}
+
+std::uint32_t ProfileNumber(std::string_view text) {
+    text = text.substr(0, 63);
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
     std::uint32_t value = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) value = value * 10 + static_cast<std::uint32_t>(*p - '0');
+    for (; at < text.size() && std::isdigit(static_cast<unsigned char>(text[at])); ++at)
+        value = value * 10 + static_cast<std::uint32_t>(text[at] - '0');
     return negative ? 0u - value : value;
 }
 

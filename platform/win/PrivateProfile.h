@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <string>
 
 namespace win {
@@ -19,6 +20,9 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key, cons
 // defaultValue when the key is missing.
 std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                                    const char* fileName);
+// A stored value read as GetPrivateProfileInt reads it: its first 63 characters, blanks, an
+// optional sign and the leading digits, wrapping at 32 bits.
+std::uint32_t ProfileNumber(std::string_view text);
 // Sets key to value; value null deletes the key, key null deletes the section. False when the
 // file cannot be written.
 bool WritePrivateProfileString(const char* section, const char* key, const char* value, const char* fileName);

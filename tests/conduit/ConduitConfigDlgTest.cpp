@@ -83,8 +83,7 @@ protected:
 
     // The dialog over the INI as it is now, shown.
     ConduitConfigDlg& open(const std::string& modulePath = "") {
-        LoadSettings();
-        dialog = std::make_unique<ConduitConfigDlg>(record, Settings(), modulePath);
+        dialog = std::make_unique<ConduitConfigDlg>(record, ini, modulePath);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -104,6 +103,7 @@ protected:
     DesktopSandbox sandbox;
     palmdesk::UserStore users;
     ConfigurationRecord record{};
+    PictaroIni ini;
     std::unique_ptr<ConduitConfigDlg> dialog;
     ConduitMessageHandler previous = nullptr;
 };
@@ -172,7 +172,7 @@ TEST_F(ConduitDialogWindow, HandEditedDensityIsKeptUnlessClicked) {
     EXPECT_EQ(iniValue("AcceptedDensity"), "144");
     click(kIdDensity);
     EXPECT_EQ(iniValue("AcceptedDensity"), "72");
-    EXPECT_EQ(Settings().acceptedDensity, 72);
+    EXPECT_EQ(dialog->settings().acceptedDensity, 72);
 }
 
 TEST_F(ConduitDialogWindow, CancelKeepsWhatTheBoxesWroteAndLeavesTheRecord) {
@@ -203,7 +203,7 @@ TEST_F(ConduitDialogWindow, OkStoresTheActionAndTheFolders) {
     EXPECT_EQ(record.newAction, 3);
     EXPECT_EQ(record.preference, kPreferencePermanent);
     EXPECT_EQ(iniValue("SyncDir"), "/home/ann/pictures");
-    EXPECT_EQ(Settings().syncDir, "/home/ann/pictures");
+    EXPECT_EQ(dialog->settings().syncDir, "/home/ann/pictures");
     EXPECT_TRUE(shown.empty());
 }
 
@@ -289,7 +289,7 @@ TEST_F(ConduitDialogWindow, SetFolderButtons) {
     click(kIdSetFontFolder);
     EXPECT_EQ(iniValue("TTFontDirectory"), "/srv/fonts");
     EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), "/srv/fonts");
-    EXPECT_EQ(Settings().fontDir, DefaultFontFolder());  // until OK
+    EXPECT_EQ(dialog->settings().fontDir, DefaultFontFolder());  // until OK
     const std::vector<QString> expected = {
         "Select sync folder typed, not kept",
         "Select sync folder " + QString::fromStdString(pictures),

@@ -53,8 +53,8 @@ ConfigurationRecord record(std::uint32_t creator, const char* user, std::int32_t
 }
 
 bool dialogShot(ConfigurationRecord r, const char* name) {
-    LoadSettings();
-    ConduitConfigDlg dialog(r, Settings(), "");
+    PictaroIni ini;
+    ConduitConfigDlg dialog(r, ini, "");
     return save(dialog, name);
 }
 }  // namespace

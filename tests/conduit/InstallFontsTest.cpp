@@ -1,0 +1,140 @@
+// Tests of Install Fonts: the name buffer of a file choice, and wrapping and queueing the chosen
+// files with the messages that say what happened.
+#include "conduit/ConduitMessages.h"
+#include "conduit/InstallFonts.h"
+#include "palmdesk/UserStore.h"
+#include "support/DesktopSandbox.h"
+#include "support/FakeSettingsFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+std::vector<std::string> shown;
+void recordMessage(const std::string& text, const std::string& caption) { shown.push_back(caption + "|" + text); }
+}  // namespace
+
+TEST(FontSelection, OneFileOrAFolderAndItsNames) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> paths;
+        std::string buffer;
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"one file", {"/f/A.ttf"}, "/f/A.ttf\0\0"s},
+        {"two in a folder", {"/f/A.ttf", "/f/b.TTF"}, "/f\0A.ttf\0b.TTF\0\0"s},
+        {"in the root", {"/A.ttf", "/b.ttf"}, "/\0A.ttf\0b.ttf\0\0"s},
+        {"a common parent", {"/f/x/A.ttf", "/f/y/B.ttf"}, "/f\0x/A.ttf\0y/B.ttf\0\0"s},
+        {"a folder that is a prefix of another", {"/f/A.ttf", "/fx/B.ttf"}, "/\0f/A.ttf\0fx/B.ttf\0\0"s},
+        {"relative names", {"A.ttf", "d/B.ttf"}, ".\0A.ttf\0d/B.ttf\0\0"s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto packed = PackFontSelection(c.paths);
+        ASSERT_TRUE(packed);
+        EXPECT_EQ(std::string(packed->begin(), packed->end()), c.buffer);
+        auto parsed = ParseFontSelection(*packed);
+        if (std::string(c.what) == "relative names") {
+            EXPECT_EQ(parsed, (std::vector<std::string>{"./A.ttf", "./d/B.ttf"}));
+        } else {
+            EXPECT_EQ(parsed, c.paths);
+        }
+    }
+}
+
+TEST(FontSelection, TheBufferHoldsThreeThousandBytes) {
+    // One name of n characters fills n + 2 bytes.
+    EXPECT_TRUE(PackFontSelection({"/" + std::string(2997, 'a')}));
+    EXPECT_FALSE(PackFontSelection({"/" + std::string(2998, 'a')}));
+    // A folder and names: folder + 1, each name + 1, and the closing zero.
+    std::vector<std::string> many;
+    std::size_t bytes = 3 + 1;  // "/ff" and the closing zero
+    while (bytes + 11 <= kFontSelectionBufferSize) {
+        many.push_back("/ff/" + std::to_string(1000000 + many.size()) + ".ttf");  // 11-character names
+        bytes += 12;
+    }
+    ASSERT_TRUE(PackFontSelection(many));
+    EXPECT_LE(PackFontSelection(many)->size(), kFontSelectionBufferSize);
+    many.push_back("/ff/2000000.ttf");
+    EXPECT_FALSE(PackFontSelection(many));
+}
+
+TEST(FontSelection, ParsingStopsAtTheBuffersEnd) {
+    using namespace std::string_literals;
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {""s, {}},
+        {"\0\0"s, {}},
+        {"/f/A.ttf"s, {"/f/A.ttf"}},              // no terminating zeros
+        {"/f\0A.ttf\0B"s, {"/f/A.ttf", "/f/B"}},  // cut in the middle of a name
+    };
+    for (const auto& [buffer, paths] : cases) EXPECT_EQ(ParseFontSelection(std::span(buffer.data(), buffer.size())), paths);
+}
+
+TEST(FontSelection, TrueTypeNamesWithoutRegardToCase) {
+    for (const char* yes : {"a.ttf", "B.TTF", "c.TtF", ".ttf"}) EXPECT_TRUE(IsTrueTypeFileName(yes)) << yes;
+    for (const char* no : {"a.otf", "ttf", "a.ttf.bak", "attf", ""}) EXPECT_FALSE(IsTrueTypeFileName(no)) << no;
+}
+
+namespace {
+class ScriptedChooser final : public FontFileChooser {
+public:
+    std::optional<std::vector<std::string>> choose(const std::string& folder) override {
+        folders.push_back(folder);
+        return answer;
+    }
+    std::optional<std::vector<std::string>> answer;
+    std::vector<std::string> folders;
+};
+}  // namespace
+
+TEST(InstallFonts, QueuesEachChosenFileInOrderAndGoesOnAfterAVanishedOne) {
+    DesktopSandbox sandbox;
+    palmdesk::UserStore users;
+    ASSERT_TRUE(users.Add("Ann", false));
+    FakeSettingsFile file;
+    file.values["TTFontDirectory"] = "C:\\Fonts";
+    for (const char* name : {"A.ttf", "C.TTF"}) writeWholeFile(sandbox.file(name), std::vector<std::uint8_t>(100, 7));
+    ScriptedChooser chooser;
+    chooser.answer = std::vector<std::string>{sandbox.file("A.ttf"), sandbox.file("Gone.ttf"), sandbox.file("C.TTF")};
+    shown.clear();
+    const auto previous = SetConduitMessageHandler(&recordMessage);
+    InstallFonts(file, chooser, "Ann");
+    SetConduitMessageHandler(previous);
+    EXPECT_EQ(chooser.folders, std::vector<std::string>{sandbox.root() + "/drive_c/Fonts"});
+    EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!",
+                                               "Install Fonts|2 fonts were queued for Ann's next HotSync:\nA.ttf\nC.TTF"}));
+    EXPECT_EQ(users.Queue("Ann"), (std::vector<std::string>{"A.ttf.pdb", "C.TTF.pdb"}));
+}
+
+TEST(InstallFonts, TooManyFilesOrCancelQueueNothing) {
+    DesktopSandbox sandbox;
+    palmdesk::UserStore users;
+    ASSERT_TRUE(users.Add("Ann", false));
+    writeWholeFile(sandbox.file("A.ttf"), std::vector<std::uint8_t>(10, 1));
+    const FakeSettingsFile file;
+    ScriptedChooser chooser;
+    std::vector<std::string> many;
+    for (int i = 0; i < 600; ++i) many.push_back(sandbox.file("A.ttf"));  // 6 bytes each
+    struct Case {
+        const char* what;
+        std::optional<std::vector<std::string>> answer;
+        std::vector<std::string> messages;
+    };
+    const Case cases[] = {
+        {"cancelled", std::nullopt, {}},
+        {"nothing chosen", std::vector<std::string>{}, {}},
+        {"too many", many, {"|Too many files selected!"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        chooser.answer = c.answer;
+        shown.clear();
+        const auto previous = SetConduitMessageHandler(&recordMessage);
+        InstallFonts(file, chooser, "Ann");
+        SetConduitMessageHandler(previous);
+        EXPECT_EQ(shown, c.messages);
+        EXPECT_TRUE(users.Queue("Ann").empty());
+    }
+    EXPECT_EQ(chooser.folders.front(), DefaultFontFolder());  // no TTFontDirectory: the desktop's own
+}
