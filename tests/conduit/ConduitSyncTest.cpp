@@ -7,6 +7,7 @@
 #include "platform/win/DesktopRoot.h"
 #include "support/BmpBuilder.h"
 #include "support/CraftedDatabases.h"
+#include "support/PictureDatabases.h"
 #include "support/TempDir.h"
 #include "support/ToolRunner.h"
 
@@ -54,35 +55,15 @@ struct Desktop {
             if (line.rfind("HotSync", 0) != 0) lines.push_back(line);
         return lines;
     }
-    // A picture database whose info block declares length (the record's own length by default).
     void putPicture(const std::string& name, std::uint32_t type, const Bytes& record, std::uint16_t tag = 12,
                     std::optional<std::uint32_t> declared = std::nullopt) const {
-        const std::uint32_t length = declared.value_or(static_cast<std::uint32_t>(record.size()));
-        Bytes info;
-        bytes::ByteWriter w(info);
-        w.writeU16(tag);
-        w.writeU32(length);
-        std::vector<Bytes> chunks;
-        for (std::size_t at = 0; at < record.size(); at += 4096)
-            chunks.emplace_back(record.begin() + static_cast<std::ptrdiff_t>(at),
-                                record.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(at + 4096, record.size())));
-        putDatabase(name, type, kDrAw, info, chunks);
+        auto db = craftedPicture(name, type, record, tag, declared);
+        ASSERT_TRUE(store().Store(*db));
     }
     void putDatabase(const std::string& name, std::uint32_t type, std::uint32_t creator, const Bytes& info,
                      const std::vector<Bytes>& records) const {
-        qz_gen::CPalmDb db;
-        db.SetName(name);
-        db.Header().type = type;
-        db.Header().creator = creator;
-        if (!info.empty()) db.SetAppInfo(static_cast<std::uint32_t>(info.size()), info.data());
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            qz_gen::CDbRecord r;
-            r.SetData(static_cast<std::uint32_t>(records[i].size()), records[i].data());
-            r.SetUniqueID(static_cast<std::uint32_t>(i + 1));
-            db.AddRecord(r);
-        }
-        db.SetLayoutFields();
-        ASSERT_TRUE(store().Store(db));
+        auto db = craftedDatabase(name, type, creator, info, records);
+        ASSERT_TRUE(store().Store(*db));
     }
     // The names in the sync folder and on the handheld, sorted.
     std::vector<std::string> files() const {
@@ -99,52 +80,15 @@ struct Desktop {
     }
     void putFormat(std::uint8_t depth, std::int16_t maxWidth, std::int16_t maxHeight, std::uint16_t density,
                    std::uint32_t maxRaw) const {
-        qz_gen::CPalmDb db;
-        db.SetName("PictaroFormatDb");
-        db.Header().type = 0x666D7464;
-        db.Header().creator = kDrAw;
-        Bytes record;
-        bytes::ByteWriter w(record);
-        w.writeZeros(3);
-        w.writeU8(depth);
-        w.writeI16(maxWidth);
-        w.writeI16(maxHeight);
-        w.writeU16(density);
-        w.writeU32(maxRaw);
-        w.writeU8(1);  // compression
-        w.writeU8(0);
-        qz_gen::CDbRecord r;
-        r.SetData(16, record.data());
-        r.SetUniqueID(1);
-        db.AddRecord(r);
-        db.SetLayoutFields();
-        ASSERT_TRUE(store().Store(db));
+        auto db = craftedFormat(depth, maxWidth, maxHeight, density, maxRaw);
+        ASSERT_TRUE(store().Store(*db));
     }
     void putBmp(const std::string& name, int width, int height) const {
-        BmpLayout s;
-        s.width = width;
-        s.height = height;
-        s.bitCount = 24;
-        s.pixels.assign((std::size_t(width) * 3 + 3) / 4 * 4 * std::size_t(height), 0x80);
-        writeWholeFile(syncFolder() + "/" + name, buildBmp(s));
+        writeWholeFile(syncFolder() + "/" + name, greyBmp(width, height));
     }
     TempDir dir;
 };
 
-// A version-1 8-bit picture of width x 1 whose record is exactly size bytes.
-Bytes pictureOfSize(std::size_t size) {
-    Bytes r;
-    bytes::ByteWriter w(r);
-    w.writeU8(10);  // header size
-    w.writeU8(1);   // version
-    w.writeU16(static_cast<std::uint16_t>(size - 10));  // width
-    w.writeU16(1);  // height
-    w.writeU8(8);   // depth
-    w.writeU8(2);   // density level
-    w.writeU16(72);
-    r.resize(size, 125);
-    return r;
-}
 }  // namespace
 
 TEST(PictsyncSync, FastSyncEndsWithTheUnionOfBothSidesAndThreeLines) {
@@ -165,45 +109,6 @@ TEST(PictsyncSync, FastSyncEndsWithTheUnionOfBothSidesAndThreeLines) {
                                                   "Pictaro: database successfully read from handheld.",
                                                   "Pictaro: sync operation completed successfully."}));
     EXPECT_EQ(readWholeFile(d.syncFolder() + "/Sunset.bmp"), before);
-}
-
-TEST(PictsyncSync, PicturesOf4096And4097BytesAndACorruptedTag) {
-    Desktop d;
-    d.putPicture("Exact", kBpmf, pictureOfSize(4096));
-    d.putPicture("Longer", kBpmc, pictureOfSize(4097), 13);
-    EXPECT_EQ(d.store().Find("Exact")->records, 1u);
-    EXPECT_EQ(d.store().Find("Longer")->records, 2u);
-    EXPECT_EQ(d.sync("hh"), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
-                                                      "Pictaro: app info block is corrupted.",
-                                                      "Pictaro: the picture \"Longer\" has the info block tag 13, not 12; it is read all the same.",
-                                                      "Pictaro: database successfully read from handheld.",
-                                                      "Pictaro: sync operation completed successfully."}));
-    EXPECT_TRUE(fs::exists(d.syncFolder() + "/Exact.bmp"));
-    EXPECT_TRUE(fs::exists(d.syncFolder() + "/Longer.bmp"));
-}
-
-TEST(PictsyncSync, LimitsExchangeAndCarryOverAndRefusalsLeaveNothing) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedCompression=0\r\nAcceptedDensity=72\r\n");
-    d.putFormat(8, 30, 100, 144, 100000);
-    // Each fits one way round: whichever comes first leaves the limits exchanged for the other.
-    d.putBmp("A.bmp", 60, 20);
-    d.putBmp("B.bmp", 20, 60);
-    auto lines = d.sync("pc");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."), 2);
-    fs::remove(d.syncFolder() + "/A.bmp");
-    fs::remove(d.syncFolder() + "/B.bmp");
-    d.putBmp("C.bmp", 200, 200);  // fits neither way: the line gives the limits of the second try
-    lines = d.sync("pc");
-    EXPECT_EQ(lines.front(), "Pictaro: Cannot download C.bmp file to handheld because the device supports 100 x 30 bitmaps "
-                             "with maximum size of 100000 bytes of raw data");
-    EXPECT_FALSE(d.store().Find("C"));
-    ASSERT_TRUE(d.store().Find("A"));
-    const auto db = d.store().Load("A");
-    EXPECT_EQ(db->Header().type, kBpmf);
-    const auto rec = db->RecordAt(0)->Bytes();
-    EXPECT_EQ(rec[8] << 8 | rec[9], 72);  // density 72 forced by the setting
-    EXPECT_EQ(rec[6], 8);                 // the device takes 8 bits at most
 }
 
 TEST(PictsyncSync, ReplaceTurnsBpmfIntoBpmcAndKeepsARefusedPicturesDatabase) {
@@ -245,32 +150,6 @@ TEST(PictsyncSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
     for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.store().Remove(name);
     d.sync("pc");
     for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(d.store().Find(name)) << name;
-}
-
-TEST(PictsyncSync, DesktopOverwritesReplacesOnlyPictureDatabases) {
-    Desktop d;
-    d.putFormat(16, 320, 320, 144, 1048576);
-    d.putDatabase("AddressDB", 0x44415441, 0x61646472, {}, {Bytes{'A', 'n', 'n'}});  // DATA, addr
-    d.putDatabase("Memo", kBpmf, 0x6D656D6F, {}, {Bytes{'m'}});                     // a bpmf of another creator
-    d.putPicture("Sunset", kBpmf, pictureOfSize(40));
-    const auto format = d.store().Load("PictaroFormatDb")->ToBytes();
-    const auto address = d.store().Load("AddressDB")->ToBytes();
-    for (const char* file : {"AddressDB.bmp", "Memo.bmp", "PictaroFormatDb.bmp", "Sunset.bmp"}) d.putBmp(file, 10, 10);
-    const auto notPicture = [](const std::string& name) {
-        return "Pictaro: " + name + ".bmp is not sent: \"" + name + "\" is the name of a database that is no picture.";
-    };
-    EXPECT_EQ(d.sync("pc"), (std::vector<std::string>{"Pictaro: failed to create database on handheld.",
-                                                      notPicture("AddressDB"),
-                                                      "Pictaro: failed to create database on handheld.",
-                                                      notPicture("Memo"),
-                                                      "Pictaro: failed to create database on handheld.",
-                                                      notPicture("PictaroFormatDb"),
-                                                      "Pictaro: database successfully created on handheld.",
-                                                      "Pictaro: sync operation completed successfully."}));
-    EXPECT_EQ(d.store().Load("PictaroFormatDb")->ToBytes(), format);
-    EXPECT_EQ(d.store().Load("AddressDB")->ToBytes(), address);
-    EXPECT_EQ(d.store().Find("Memo")->creator, 0x6D656D6Fu);
-    EXPECT_EQ(d.store().Find("Sunset")->type, kBpmc);
 }
 
 TEST(PictsyncSync, APictureThatCannotBeWrittenIsLoggedAndNothingIsWritten) {

@@ -63,6 +63,10 @@ LAYERS = {
     # the Palm users and their handhelds wherever a test sets up a desktop.
     "tests/support": ["core"],
     "tests/support/RecordingConduit.cpp": ["palmdesk"],
+    # Fakes of the stand-ins' services, each beside the interface it stands in for.
+    "tests/support/FakeHandheld.h": ["palmdesk"],
+    "tests/support/FakeHotSyncLog.h": ["palmdesk"],
+    "tests/support/FakeSettingsFile.h": ["conduit"],
     "tests/platform/win": ["platform/win", "tests/support"],
     "tests/platform/gdi": ["platform/gdi", "tests/support"],
     # The font engine from two threads at once, driven by a real conversion.

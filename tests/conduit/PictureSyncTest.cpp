@@ -1,0 +1,149 @@
+// Tests of the conduit's picture passes in this process: the Sync API works on a handheld in
+// memory, the log lines go to a fake log, and the settings are the test's own; only the sync
+// folder is on disk.
+#include "conduit/ConduitSettings.h"
+#include "conduit/PictureSync.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "support/FakeHandheld.h"
+#include "support/FakeHotSyncLog.h"
+#include "support/PictureDatabases.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+constexpr std::uint32_t kBpmf = 0x62706D66, kBpmc = 0x62706D63;
+
+struct Passes {
+    Passes() {
+        settings.syncDir = dir.path() + "/sync";
+        fs::create_directories(settings.syncDir);
+    }
+    // The lines of the handheld-to-desktop passes, and of the desktop-to-handheld pass.
+    std::vector<std::string> fetch(bool overwrite) {
+        log.lines.clear();
+        if (CheckSyncFolder(settings)) {
+            FetchPictures(settings, kBpmf, overwrite);
+            FetchPictures(settings, kBpmc, overwrite);
+        }
+        return log.lines;
+    }
+    std::vector<std::string> send(bool replace) {
+        log.lines.clear();
+        if (CheckSyncFolder(settings)) SendPictures(settings, replace);
+        return log.lines;
+    }
+    void putDatabase(const std::string& name, std::uint32_t type, std::uint32_t creator, const Bytes& info,
+                     const std::vector<Bytes>& records) {
+        auto db = craftedDatabase(name, type, creator, info, records);
+        ASSERT_TRUE(handheld.Store(*db));
+    }
+    void putPicture(const std::string& name, std::uint32_t type, const Bytes& record, std::uint16_t tag = 12) {
+        auto db = craftedPicture(name, type, record, tag);
+        ASSERT_TRUE(handheld.Store(*db));
+    }
+    void putFormat(std::uint8_t depth, std::int16_t maxWidth, std::int16_t maxHeight, std::uint16_t density,
+                   std::uint32_t maxRaw) {
+        auto db = craftedFormat(depth, maxWidth, maxHeight, density, maxRaw);
+        ASSERT_TRUE(handheld.Store(*db));
+    }
+    void putBmp(const std::string& name, int width, int height) {
+        writeWholeFile(settings.syncDir + "/" + name, greyBmp(width, height));
+    }
+    bool inFolder(const std::string& name) const { return fs::exists(settings.syncDir + "/" + name); }
+
+    FakeHandheld handheld;
+    FakeHotSyncLog log;
+    TempDir dir;
+    PictaroSettings settings;
+};
+
+}  // namespace
+
+TEST(PictureSync, PicturesOf4096And4097BytesAndACorruptedTag) {
+    Passes p;
+    p.putPicture("Exact", kBpmf, pictureOfSize(4096));
+    p.putPicture("Longer", kBpmc, pictureOfSize(4097), 13);
+    EXPECT_EQ(p.handheld.Find("Exact")->records, 1u);
+    EXPECT_EQ(p.handheld.Find("Longer")->records, 2u);
+    EXPECT_EQ(p.fetch(true), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                       "Pictaro: app info block is corrupted.",
+                                                       "Pictaro: the picture \"Longer\" has the info block tag 13, not 12; it is read all the same.",
+                                                       "Pictaro: database successfully read from handheld."}));
+    EXPECT_TRUE(p.inFolder("Exact.bmp"));
+    EXPECT_TRUE(p.inFolder("Longer.bmp"));
+}
+
+TEST(PictureSync, LimitsExchangeAndCarryOverAndRefusalsLeaveNothing) {
+    Passes p;
+    p.settings.acceptedCompression = 0;
+    p.settings.acceptedDensity = 72;
+    p.putFormat(8, 30, 100, 144, 100000);
+    // Each fits one way round: whichever comes first leaves the limits exchanged for the other.
+    p.putBmp("A.bmp", 60, 20);
+    p.putBmp("B.bmp", 20, 60);
+    auto lines = p.send(true);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."), 2);
+    fs::remove(p.settings.syncDir + "/A.bmp");
+    fs::remove(p.settings.syncDir + "/B.bmp");
+    p.putBmp("C.bmp", 200, 200);  // fits neither way: the line gives the limits of the second try
+    lines = p.send(true);
+    EXPECT_EQ(lines.front(), "Pictaro: Cannot download C.bmp file to handheld because the device supports 100 x 30 bitmaps "
+                             "with maximum size of 100000 bytes of raw data");
+    EXPECT_FALSE(p.handheld.Find("C"));
+    ASSERT_TRUE(p.handheld.Find("A"));
+    const auto db = p.handheld.Load("A");
+    EXPECT_EQ(db->Header().type, kBpmf);
+    const auto rec = db->RecordAt(0)->Bytes();
+    EXPECT_EQ(rec[8] << 8 | rec[9], 72);  // density 72 forced by the setting
+    EXPECT_EQ(rec[6], 8);                 // the device takes 8 bits at most
+}
+
+TEST(PictureSync, DesktopOverwritesReplacesOnlyPictureDatabases) {
+    Passes p;
+    p.putFormat(16, 320, 320, 144, 1048576);
+    p.putDatabase("AddressDB", 0x44415441, 0x61646472, {}, {Bytes{'A', 'n', 'n'}});  // DATA, addr
+    p.putDatabase("Memo", kBpmf, 0x6D656D6F, {}, {Bytes{'m'}});                     // a bpmf of another creator
+    p.putPicture("Sunset", kBpmf, pictureOfSize(40));
+    const auto format = p.handheld.databases.at("PictaroFormatDb");
+    const auto address = p.handheld.databases.at("AddressDB");
+    for (const char* file : {"AddressDB.bmp", "Memo.bmp", "PictaroFormatDb.bmp", "Sunset.bmp"}) p.putBmp(file, 10, 10);
+    const auto notPicture = [](const std::string& name) {
+        return "Pictaro: " + name + ".bmp is not sent: \"" + name + "\" is the name of a database that is no picture.";
+    };
+    EXPECT_EQ(p.send(true), (std::vector<std::string>{"Pictaro: failed to create database on handheld.",
+                                                      notPicture("AddressDB"),
+                                                      "Pictaro: failed to create database on handheld.",
+                                                      notPicture("Memo"),
+                                                      "Pictaro: failed to create database on handheld.",
+                                                      notPicture("PictaroFormatDb"),
+                                                      "Pictaro: database successfully created on handheld."}));
+    EXPECT_EQ(p.handheld.databases.at("PictaroFormatDb"), format);
+    EXPECT_EQ(p.handheld.databases.at("AddressDB"), address);
+    EXPECT_EQ(p.handheld.Find("Memo")->creator, 0x6D656D6Fu);
+    EXPECT_EQ(p.handheld.Find("Sunset")->type, kBpmc);
+}
+
+TEST(PictureSync, AFullHandheldKeepsTheOldPictureAndSaysSo) {
+    Passes p;
+    p.putPicture("Sunset", kBpmf, pictureOfSize(40));
+    const auto old = p.handheld.databases.at("Sunset");
+    p.putBmp("Sunset.bmp", 10, 10);
+    p.putBmp("Moon.bmp", 10, 10);
+    p.handheld.failStores = true;
+    EXPECT_EQ(p.send(true),
+              (std::vector<std::string>{"Pictaro: failed to create database on handheld.",
+                                        "Pictaro: Moon.bmp is not on the handheld: the database \"Moon\" cannot be stored "
+                                        "(the handheld is full).",
+                                        "Pictaro: failed to create database on handheld.",
+                                        "Pictaro: Sunset.bmp is not on the handheld: the database \"Sunset\" cannot be stored "
+                                        "(the handheld is full); the old one stays."}));
+    EXPECT_FALSE(p.handheld.Find("Moon"));
+    EXPECT_EQ(p.handheld.databases.at("Sunset"), old);
+}
