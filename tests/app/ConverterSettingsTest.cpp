@@ -4,14 +4,13 @@
 #include "app/RegistryStore.h"
 #include "app/WindowPlacement.h"
 #include "platform/bytes/ByteWriter.h"
-#include "support/DesktopSandbox.h"
+#include "support/FakeRegistryStore.h"
 #include "support/ScriptedDocumentUi.h"
 
 #include <gtest/gtest.h>
 
 TEST(ConverterSettings, FreshProfileGivesTheDefaults) {
-    DesktopSandbox sandbox;
-    RegistryStore store("Corvane", "Typehold");
+    FakeRegistryStore store;
     ConverterSettings settings;
     settings.Load(store);
     EXPECT_EQ(settings.CheckedSizes(), (std::vector<int>{9, 12, 14}));
@@ -23,8 +22,7 @@ TEST(ConverterSettings, FreshProfileGivesTheDefaults) {
 }
 
 TEST(ConverterSettings, SaveAndLoadRoundTrip) {
-    DesktopSandbox sandbox;
-    RegistryStore store("Corvane", "Typehold");
+    FakeRegistryStore store;
     ConverterSettings saved;
     saved.script = 204;
     saved.createHiRes = 0;
@@ -42,8 +40,7 @@ TEST(ConverterSettings, SaveAndLoadRoundTrip) {
 TEST(ConverterSettings, ValuesOfAnotherLengthAreIgnoredWhole) {
     for (const std::uint32_t length : {200u, 100u}) {
         SCOPED_TRACE(length);
-        DesktopSandbox sandbox;
-        RegistryStore store("Corvane", "Typehold");
+        FakeRegistryStore store;
         ASSERT_TRUE(store.OpenSection("Preferences"));
         const std::vector<std::uint8_t> junk(length, 1);
         store.SetBinary("L-R Sizes", junk.data(), length);
@@ -57,8 +54,7 @@ TEST(ConverterSettings, ValuesOfAnotherLengthAreIgnoredWhole) {
 }
 
 TEST(ConverterSettings, StoredSizesOutsideTheListAreIgnored) {
-    DesktopSandbox sandbox;
-    RegistryStore store("Corvane", "Typehold");
+    FakeRegistryStore store;
     ASSERT_TRUE(store.OpenSection("Preferences"));
     // Pairs of size and checked; the rest of the 21 are (0, 0).
     const std::uint32_t pairs[][2] = {{3000, 1}, {0, 1}, {0xFFFFFFFF, 1}, {10, 1}, {9, 0}, {26, 7}, {12, 0}};

@@ -67,6 +67,7 @@ LAYERS = {
     "tests/support/FakeHandheld.h": ["palmdesk"],
     "tests/support/FakeHotSyncLog.h": ["palmdesk"],
     "tests/support/FakeSettingsFile.h": ["conduit"],
+    "tests/support/FakeRegistryStore.h": ["app"],
     "tests/platform/win": ["platform/win", "tests/support"],
     "tests/platform/gdi": ["platform/gdi", "tests/support"],
     # The font engine from two threads at once, driven by a real conversion.
