@@ -1,10 +1,12 @@
-// Tests of the Sync API over a real handheld store in a temporary desktop root.
+// Tests of the Sync API: its calls over a handheld in memory, and over a real handheld store in a
+// temporary desktop root where the store is part of what is tested.
 #include "palmdesk/SyncApi.h"
 
 #include "core/qz_fileio/PalmDb.h"
 #include "palmdesk/HandheldStore.h"
 #include "palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
+#include "support/FakeHandheld.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +52,7 @@ std::int32_t find(std::uint32_t type, bool fresh, std::string& name) {
 }  // namespace
 
 TEST(SyncApi, SearchesOfTwoTypesInterleavedWithCreation) {
-    SyncSandbox s;
+    FakeHandheld handheld;
     makeDatabase("a", kBpmf);
     makeDatabase("b", kBpmc);
     makeDatabase("c", kBpmf);
@@ -68,7 +70,7 @@ TEST(SyncApi, SearchesOfTwoTypesInterleavedWithCreation) {
 }
 
 TEST(SyncApi, CreateDeleteAndInfoBlocks) {
-    SyncSandbox s;
+    FakeHandheld handheld;
     std::uint8_t h = 0;
     ASSERT_EQ(create("Picture", kBpmc, h), SYNCERR_NONE);
     std::uint8_t info[6] = {0, 12, 0, 0, 0x12, 0x34};
@@ -92,7 +94,7 @@ TEST(SyncApi, CreateDeleteAndInfoBlocks) {
 }
 
 TEST(SyncApi, RecordsTooLargeForTheBufferAreRefused) {
-    SyncSandbox s;
+    FakeHandheld handheld;
     std::uint8_t h = 0;
     ASSERT_EQ(create("Big", kBpmf, h), SYNCERR_NONE);
     std::vector<std::uint8_t> data(4096, 0x5A);
