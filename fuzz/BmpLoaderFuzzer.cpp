@@ -3,16 +3,47 @@
 // pictures the loader accepts and gives the same rows; and once the file under an open row
 // reader is cut short, every row it gives is still one of the picture it opened (or none). The
 // size the headers state, read without the loader's limits, is the size of every picture the
-// loader accepts.
+// loader accepts. A 24- or 32-bit picture the writer writes back loads as the same picture.
 #include "platform/gdi/BmpFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
+
+namespace {
+// A file in a folder of this process's own, memory-backed where there is one, removed at exit.
+char scratchFolder[64];
+const std::string& scratchFile() {
+    static const std::string path = [] {
+        std::snprintf(scratchFolder, sizeof scratchFolder, "%s/bmp-fuzz-XXXXXX",
+                      ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+        if (!::mkdtemp(scratchFolder)) std::abort();
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratchFolder, ignored);
+        });
+        return std::string(scratchFolder) + "/back.bmp";
+    }();
+    return path;
+}
+
+void writeAndReadBack(const gdi::Bitmap& bitmap) {
+    const auto block = gdi::bitmapToPackedDib(bitmap);
+    if (!block || !gdi::writeBmpFile(scratchFile(), *block, true)) std::abort();
+    const auto back = gdi::LoadImage(scratchFile());
+    if (!back || back->Width() != bitmap.Width() || back->Height() != bitmap.Height() ||
+        back->BitsPerPixel() != bitmap.BitsPerPixel())
+        std::abort();
+    for (int y = 0; y < bitmap.Height(); ++y)
+        if (std::memcmp(back->Row(y), bitmap.Row(y), 3 * std::size_t(bitmap.Width())) != 0) std::abort();
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto bitmap = gdi::LoadImageFromBytes({data, size});
@@ -43,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (again->ReadRow(y, row.data()) && std::memcmp(row.data(), bitmap->Row(y), row.size()) != 0) std::abort();
     }
     ::close(fd);
+    if (bitmap && (bitmap->BitsPerPixel() == 24 || bitmap->BitsPerPixel() == 32)) writeAndReadBack(*bitmap);
     return 0;
 }
