@@ -2,10 +2,8 @@
 // store and a sync folder in a temporary desktop root, and the tests read the log, the folder and
 // the store.
 #include "core/qz_fileio/PalmDb.h"
-#include "platform/bytes/ByteWriter.h"
 #include "palmdesk/HandheldStore.h"
 #include "platform/win/DesktopRoot.h"
-#include "support/BmpBuilder.h"
 #include "support/CraftedDatabases.h"
 #include "support/PictureDatabases.h"
 #include "support/TempDir.h"
@@ -261,44 +259,6 @@ TEST(PictsyncSync, UnreadableDatabasesAreSkippedWithinBoundedMemory) {
     EXPECT_EQ(d.files(), std::vector<std::string>{"D good.bmp"});
 }
 
-TEST(PictsyncSync, SentPicturesOf4096And4097BytesTakeOneAndTwoRecords) {
-    struct Case {
-        int width, height;
-        bool twoColours;  // two distinct pixels at the top left add a literal of 3 bytes
-        std::uint32_t length;
-        std::vector<std::uint32_t> records;
-    };
-    // Uniform 8-bit rows compress to 2 bytes per 127 pixels after the 32-byte header.
-    for (const Case& c : {Case{500, 516, false, 4096, {4096}}, Case{320, 806, true, 4097, {4096, 1}}}) {
-        SCOPED_TRACE(c.length);
-        Desktop d;
-        d.settings("[Pictaro]\r\nAcceptedDepth=8\r\nAcceptedDensity=72\r\n");
-        BmpLayout s;
-        s.width = c.width;
-        s.height = c.height;
-        s.bitCount = 24;
-        s.pixels.assign(std::size_t(c.width) * 3 * std::size_t(c.height), 0x80);
-        if (c.twoColours) {
-            std::uint8_t* top = &s.pixels[std::size_t(c.width) * 3 * std::size_t(c.height - 1)];
-            top[2] = 0xFF;  // red, then blue
-            top[3] = 0xFF;
-        }
-        writeWholeFile(d.syncFolder() + "/Edge.bmp", buildBmp(s));
-        EXPECT_EQ(d.sync("pc").front(), "Pictaro: database successfully created on handheld.");
-        const auto db = d.store().Load("Edge");
-        ASSERT_TRUE(db);
-        const auto info = db->AppInfo();
-        ASSERT_EQ(info.size(), 6u);
-        EXPECT_EQ(std::uint32_t(info[2]) << 24 | info[3] << 16 | info[4] << 8 | info[5], c.length);
-        std::vector<std::uint32_t> records;
-        for (std::uint32_t slot = 0; slot < db->UsedLength(); ++slot)
-            if (const auto* r = db->RecordAt(slot)) records.push_back(r->GetLength());
-        EXPECT_EQ(records, c.records);
-        // And back: the picture is read whole.
-        EXPECT_EQ(d.sync("hh").front(), "Pictaro: database successfully read from handheld.");
-    }
-}
-
 TEST(PictsyncSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
     Desktop d;
     d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");
@@ -336,40 +296,3 @@ TEST(PictsyncSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
     EXPECT_EQ(readWholeFile(d.syncFolder() + "/Gapless.bmp"), readWholeFile(d.syncFolder() + "/Plain.bmp"));
 }
 
-TEST(PictsyncSync, APictureThatCannotBeSentIsNamedWithTheReadersReason) {
-    Desktop d;
-    const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-    Bytes pngFile = png;
-    pngFile.resize(200, 0);  // a whole header's worth
-    writeWholeFile(d.syncFolder() + "/Png.bmp", pngFile);
-    writeWholeFile(d.syncFolder() + "/Empty.bmp", {});
-    d.putBmp("Cut.bmp", 40, 40);
-    auto cut = readWholeFile(d.syncFolder() + "/Cut.bmp");
-    cut.resize(cut.size() / 2);
-    writeWholeFile(d.syncFolder() + "/Cut.bmp", cut);
-    const auto lines = d.sync("pc");
-    std::vector<std::string> ours;
-    for (const auto& line : lines)
-        if (line.find(" is not sent: ") != std::string::npos) ours.push_back(line);
-    EXPECT_EQ(ours, (std::vector<std::string>{
-                        "Pictaro: Cut.bmp is not sent: it is not a picture the conduit reads: the pixel rows are cut short.",
-                        "Pictaro: Empty.bmp is not sent: the file is empty.",
-                        "Pictaro: Png.bmp is not sent: it is a PNG picture, not a .bmp file.",
-                    }));
-    // Each beside the line that gives the limits.
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.starts_with("Pictaro: Cannot download"); }), 3);
-    EXPECT_EQ(d.databases(), std::vector<std::string>{});
-}
-
-TEST(PictsyncSync, AnUnreadableFormatRecordIsNamedAndTheDefaultsApply) {
-    Desktop d;
-    // A format record of 20 bytes does not fit the 16 the conduit reads.
-    d.putDatabase("PictaroFormatDb", 0x666D7464, kDrAw, {}, {Bytes(20, 0)});
-    d.putBmp("Wide.bmp", 4000, 2);  // within the default limits only
-    EXPECT_EQ(d.sync("pc"), (std::vector<std::string>{
-                                "Pictaro: failed to read record from format db.",
-                                "Pictaro: the device format in \"PictaroFormatDb\" cannot be read (its record is longer "
-                                "than 16 bytes); the default limits apply.",
-                                "Pictaro: database successfully created on handheld.",
-                                "Pictaro: sync operation completed successfully."}));
-}
