@@ -72,7 +72,7 @@ struct Channel {
 // fileSize: the file's real length.
 Layout readLayout(std::span<const std::uint8_t> f, std::size_t fileSize) {
     if (f.size() < kFileHeaderSize + 4) throw Failure{"the file is shorter than a .bmp header"};
-    if (f[0] != 'B' || f[1] != 'M') throw Failure{"not a .bmp file (no \"BM\" signature)"};
+    if (!HasBmpSignature(f)) throw Failure{"not a .bmp file (no \"BM\" signature)"};
     Layout l;
     l.pixelOffset = bytes::loadU32LE(&f[10]);
     const std::uint32_t headerSize = bytes::loadU32LE(&f[14]);
@@ -408,7 +408,7 @@ constexpr std::size_t kLayoutBytes = kFileHeaderSize + 124 + 16 + 256 * 4;
 }  // namespace
 
 std::optional<BmpSize> StatedBmpSize(std::span<const std::uint8_t> f) {
-    if (f.size() < kFileHeaderSize + 4 || f[0] != 'B' || f[1] != 'M') return std::nullopt;
+    if (f.size() < kFileHeaderSize + 4 || !HasBmpSignature(f)) return std::nullopt;
     const std::uint32_t headerSize = bytes::loadU32LE(&f[14]);
     const std::uint8_t* h = &f[kFileHeaderSize];
     if (headerSize == kCoreHeaderSize && f.size() >= kFileHeaderSize + 8) {

@@ -27,6 +27,12 @@
 
 namespace gdi {
 
+// Whether bytes start with the file header's "BM"; two bytes tell a .bmp file from other files.
+inline constexpr std::size_t kBmpSignatureSize = 2;
+inline bool HasBmpSignature(std::span<const std::uint8_t> start) {
+    return start.size() >= kBmpSignatureSize && start[0] == 'B' && start[1] == 'M';
+}
+
 // Files longer than this are not read.
 inline constexpr std::size_t kMaxBmpFileSize = std::size_t(256) << 20;
 

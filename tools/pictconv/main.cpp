@@ -6,6 +6,7 @@
 #include "picture/PictureEncoder.h"
 #include "picture/PictureExporter.h"
 #include "picture/PictureRecord.h"
+#include "platform/gdi/BmpFile.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/WholeFile.h"
 #include "tools/common/CommandLine.h"
@@ -20,11 +21,6 @@ constexpr int kRefused = 3;
 int error(const std::string& subject, const std::string& text, int code = 1) {
     std::fprintf(stderr, "pictconv: %s: %s\n", subject.c_str(), text.c_str());
     return code;
-}
-
-// Two bytes tell a .bmp file.
-bool startsLikeBmp(const std::vector<std::uint8_t>& start) {
-    return start.size() >= 2 && start[0] == 'B' && start[1] == 'M';
 }
 
 // The database bytes hold when they are a Palm database; none otherwise.
@@ -60,7 +56,7 @@ int decode(const std::string& inputPath, const std::string& out, bool overwrite)
                                   record[0] != PictureRecord::kVersion2HeaderSize)) {
         std::string seems = cli::describeContent(record);
         if (seems.empty()) seems = "its header is not that of a picture record";
-        if (startsLikeBmp(record)) seems += " (pictconv encode makes a record of one)";
+        if (gdi::HasBmpSignature(record)) seems += " (pictconv encode makes a record of one)";
         return error(inputPath, "neither a picture record nor a picture database: " + seems);
     }
     PictureExporter exporter;
@@ -73,7 +69,7 @@ int encode(const std::string& bmpPath, const std::string& out, bool overwrite, c
     if (const auto why = cli::cannotRead(bmpPath)) return error(bmpPath, *why);
     if (const auto why = cli::cannotCreate(out, overwrite)) return error(out, *why);
     // The whole file is read only to say what else it is.
-    if (const auto start = win::ReadFileStart(bmpPath, 2); start && !startsLikeBmp(*start)) {
+    if (const auto start = win::ReadFileStart(bmpPath, gdi::kBmpSignatureSize); start && !gdi::HasBmpSignature(*start)) {
         const auto bytes = win::ReadWholeFile(bmpPath);
         const std::string seems = bytes ? cli::describeContent(*bytes) : std::string();
         return error(bmpPath, "not a .bmp file" + (seems.empty() ? std::string() : ": " + seems));
