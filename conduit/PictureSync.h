@@ -9,11 +9,12 @@
 #include "picture/DeviceFormat.h"
 #include "picture/PictureDatabase.h"
 
-struct PictaroSettings;
-
 #include <cstdint>
 #include <optional>
 #include <string>
+
+// Every pass takes the settings the synchronisation read when it began.
+struct PictaroSettings;
 
 // The sync folder, SyncDir resolved; none when SyncDir is empty or not a full path ("C:\..."),
 // since a relative folder would land wherever the HotSync manager happens to run.
@@ -28,5 +29,4 @@ void FetchPictures(const PictaroSettings& settings, std::uint32_t type, bool ove
 // handheld name an earlier file of the pass already took is logged and skipped.
 void SendPictures(const PictaroSettings& settings, bool replace);
 // Record 0 of "PictaroFormatDb" with the settings applied, or the default format.
-// The passes take the settings the synchronisation read when it began.
 DeviceFormat ReadDeviceFormat(const PictaroSettings& settings);

@@ -69,7 +69,8 @@ constexpr int kPictures[][2] = {
 }  // namespace
 
 ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent)
-    : QDialog(parent), file_(file), settings_(LoadSettings(file)), model_(record, settings_, file_), modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
+    : QDialog(parent), file_(file), settings_(LoadSettings(file)), model_(record, settings_, file_),
+      modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
     setObjectName(QString::number(kDialogConfigure));
     build();
     showInitial();
