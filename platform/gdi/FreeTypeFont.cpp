@@ -183,11 +183,18 @@ private:
         tm_.tmLastChar = static_cast<std::uint8_t>(std::max(last, unsigned(tm_.tmFirstChar)));
     }
 
-    // The highest code of the face's charmap (the first when it maps nothing).
+    // The highest code of the face's charmap (the first when it maps nothing), or any code past
+    // 0xFF when it maps one: the range stops at 0xFF, so a walk need not visit the thousands of
+    // codes beyond.
     FT_ULong lastCharCode() {
         FT_Face f = face_.get();
         if (walkedCharmap_ != nullptr && walkedCharmap_ == f->charmap) return lastCharCode_;
         FT_UInt gid = 0;
+        if (const FT_ULong beyond = FT_Get_Next_Char(f, 0xFE, &gid); gid != 0) {
+            walkedCharmap_ = f->charmap;
+            lastCharCode_ = beyond;
+            return beyond;
+        }
         FT_ULong lastCode = FT_Get_First_Char(f, &gid);
         for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(f, code, &gid)) lastCode = code;
         walkedCharmap_ = f->charmap;
