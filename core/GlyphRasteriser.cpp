@@ -338,6 +338,19 @@ void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fro
     from += fromBit / 8;
     to += toBit / 8;
     const unsigned fromShift = fromBit % 8, toShift = toBit % 8;
+    if (count > 0 && fromShift + count <= 64 && toShift + count <= 64) {
+        // A glyph's row fits a 64-bit word: each row is read, aligned and merged as one number,
+        // touching only the bytes the bits lie in.
+        const std::size_t inBytes = (fromShift + count + 7) / 8, outBytes = (toShift + count + 7) / 8;
+        const std::uint64_t keep = ~std::uint64_t(0) << (64 - count);
+        for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
+            std::uint64_t word = 0;
+            for (std::size_t i = 0; i < inBytes; ++i) word |= std::uint64_t(from[i]) << (56 - 8 * i);
+            word = ((word << fromShift) & keep) >> toShift;
+            for (std::size_t i = 0; i < outBytes; ++i) to[i] |= static_cast<std::uint8_t>(word >> (56 - 8 * i));
+        }
+        return;
+    }
     for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
         const std::uint8_t* in = from;
         std::uint8_t* out = to;

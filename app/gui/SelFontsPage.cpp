@@ -3,6 +3,7 @@
 
 #include "app/ConverterSettings.h"
 #include "app/FontCatalog.h"
+#include "platform/gdi/CodePages.h"
 #include "platform/gdi/FontEngine.h"
 
 #include <QApplication>
@@ -19,6 +20,9 @@
 
 namespace {
 constexpr int kEntryRole = Qt::UserRole;
+// What a row's font is made of when the row is drawn: the face and its pixel size.
+constexpr int kFaceRole = Qt::UserRole + 1;
+constexpr int kPixelsRole = Qt::UserRole + 2;
 constexpr int kMinimumRowHeight = 15;
 
 // Image 0 of the icon strip: a page with a bold "T", 15 pixels wide, on a transparent ground.
@@ -56,7 +60,8 @@ public:
             (widget ? widget->style() : QApplication::style())->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
         }
         painter->drawPixmap(option.rect.left() + FontsPage::kIconLeft, option.rect.top() + FontsPage::kIconTop, FontIcon());
-        painter->setFont(index.data(Qt::FontRole).value<QFont>());
+        // Made for this paint only: a list of many faces loads just those it shows.
+        painter->setFont(page_.RowFont(index.row()));
         painter->setPen(selected ? palette.highlightedText().color() : palette.text().color());
         const QRect text = option.rect.adjusted(FontsPage::kTextIndent, 0, 0, 0);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, index.data(Qt::DisplayRole).toString());
@@ -71,23 +76,27 @@ private:
     const FontsPage& page_;
 };
 
-QFont PreviewFont(const std::string& faceName, int fontPixels) {
-    QFont font(QString::fromStdString(faceName));
+// The catalogue keeps names in the Windows code page its faces were enumerated in.
+constexpr std::uint32_t kCatalogCodePage = 1252;
+QString FromCatalog(const std::string& text) {
+    return QString::fromStdString(gdi::CodePageToUtf8(text, kCatalogCodePage));
+}
+
+}  // namespace
+
+QFont FontsPage::PreviewFont(const QString& face, int fontPixels) {
+    QFont font(face);
     font.setPixelSize(std::max(1, fontPixels));
     font.setWeight(QFont::Normal);
     font.setStyleStrategy(QFont::PreferMatch);
     return font;
 }
-// A face whose cell is tall for its letters (a mathematics face's is) comes out tiny at the
-// cell height: its pixel size grows until its x-height is the list font's, so that every name
-// reads at least as well as the list's own text.
-int ReadablePixels(const std::string& faceName, int fontPixels, const QFont& listFont) {
-    const int wanted = QFontMetrics(listFont).xHeight();
-    const int got = QFontMetrics(PreviewFont(faceName, fontPixels)).xHeight();
-    if (got <= 0 || got >= wanted) return fontPixels;
-    return (fontPixels * wanted + got - 1) / got;
+
+QFont FontsPage::RowFont(int row) const {
+    const QListWidgetItem* item = fonts_->item(row);
+    if (!item) return fonts_->font();
+    return PreviewFont(item->data(kFaceRole).toString(), item->data(kPixelsRole).toInt());
 }
-}  // namespace
 
 FontsPage::FontsPage(ConverterSettings& settings, const FontCatalog& catalog, gdi::FontEngine& engine,
                      std::uint32_t codePage, QWidget* parent)
@@ -145,8 +154,9 @@ void FontsPage::initializePage() {
     FillFontList(items[selected].data);
 }
 
-std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry& entry) const {
-    // The face must be one the font engine can open, or it could not be converted either.
+std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry& entry, int wantedXHeight) const {
+    // Measured by the font engine alone: the face must be one it can open, or it could not be
+    // converted either, and it reads no more of the face than its metrics and these glyphs.
     const gdi::LOGFONT description =
         gdi::makeLogFont(entry.font->faceName, kPreviewHeight, gdi::FW_NORMAL, false, entry.font->charSet);
     const auto font = engine_.CreateFontIndirect(description);
@@ -157,16 +167,27 @@ std::optional<PreviewSize> FontsPage::MeasurePreview(const FontFilterList::Entry
     PreviewSize size;
     size.fontPixels = metrics.tmHeight - metrics.tmInternalLeading;
     if (size.fontPixels <= 0) size.fontPixels = kPreviewHeight;
-    size.fontPixels = ReadablePixels(entry.font->faceName, size.fontPixels, fonts_->font());
-    const QFontMetrics fm(PreviewFont(entry.font->faceName, size.fontPixels));
-    size.width = fm.horizontalAdvance(QString::fromStdString(entry.displayName));
-    size.height = fm.height();
+    size.width = font->GetLineWidth(entry.displayName);
+    // The names are drawn by the screen's text layout, which sets a line by the horizontal
+    // header where GDI's cell takes the Windows metrics; a row must hold that line.
+    const gdi::Font::ScreenLine line = font->GetScreenLine();
+    size.height = std::max(line.height, 1);
+    // A face whose cell is tall for its letters (a mathematics face's is) comes out tiny at the
+    // cell height: its pixel size grows until its x-height is the list font's, so that every
+    // name reads at least as well as the list's own text.
+    if (line.xHeight > 0 && line.xHeight < wantedXHeight) {
+        const auto grow = [&](int n) { return (n * wantedXHeight + line.xHeight - 1) / line.xHeight; };
+        size.fontPixels = grow(size.fontPixels);
+        size.width = grow(size.width);
+        size.height = grow(size.height);
+    }
     return size;
 }
 
 void FontsPage::FillFontList(std::uint32_t code) {
+    const int wantedXHeight = QFontMetrics(fonts_->font()).xHeight();
     filter_.Fill(catalog_.Entries(), code, codePage_,
-                 [this](const FontFilterList::Entry& entry) { return MeasurePreview(entry); });
+                 [&](const FontFilterList::Entry& entry) { return MeasurePreview(entry, wantedXHeight); });
     if (rowHeight_ < 0) {
         // The first fill sets the rows and the column for good.
         rowHeight_ = std::max(kMinimumRowHeight, filter_.Tallest());
@@ -176,9 +197,10 @@ void FontsPage::FillFontList(std::uint32_t code) {
     fonts_->clear();
     for (std::size_t i = 0; i < filter_.Entries().size(); ++i) {
         const auto& entry = filter_.Entries()[i];
-        auto* item = new QListWidgetItem(QString::fromStdString(entry.displayName), fonts_);
+        auto* item = new QListWidgetItem(FromCatalog(entry.displayName), fonts_);
         item->setData(kEntryRole, QVariant::fromValue(static_cast<qulonglong>(i)));
-        item->setData(Qt::FontRole, PreviewFont(entry.font->faceName, entry.preview.fontPixels));
+        item->setData(kFaceRole, FromCatalog(entry.font->faceName));
+        item->setData(kPixelsRole, entry.preview.fontPixels);
     }
     WidenColumn();
     fonts_->setUpdatesEnabled(true);

@@ -5,6 +5,7 @@
 
 #include "app/FontFilterList.h"
 
+#include <QFont>
 #include <QWizardPage>
 
 #include <optional>
@@ -50,6 +51,10 @@ public:
     // only its code page's single-byte characters can be made; hidden otherwise.
     QLabel* ScriptNote() const { return scriptNote_; }
 
+    // The font a row's name is drawn in, made afresh for each paint.
+    QFont RowFont(int row) const;
+    static QFont PreviewFont(const QString& face, int fontPixels);
+
     int RowHeight() const { return rowHeight_; }
     int ColumnWidth() const { return columnWidth_; }
 
@@ -60,7 +65,7 @@ private:
     void WidenColumn();
     void FillFontList(std::uint32_t code);
     void UpdateScriptNote();
-    std::optional<PreviewSize> MeasurePreview(const FontFilterList::Entry& entry) const;
+    std::optional<PreviewSize> MeasurePreview(const FontFilterList::Entry& entry, int wantedXHeight) const;
 
     ConverterSettings& settings_;
     const FontCatalog& catalog_;

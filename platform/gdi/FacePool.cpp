@@ -8,11 +8,12 @@ namespace gdi {
 
 std::optional<OpenFace> FacePool::Borrow(const InstalledFace& info) {
     {
+        const std::string wanted = key(info);
         std::lock_guard lock(mutex_);
-        auto& idle = idle_[key(info)];
-        if (!idle.empty()) {
-            OpenFace face = std::move(idle.back());
-            idle.pop_back();
+        for (auto it = idle_.rbegin(); it != idle_.rend(); ++it) {
+            if (it->first != wanted) continue;
+            OpenFace face = std::move(it->second);
+            idle_.erase(std::next(it).base());
             return face;
         }
     }
@@ -30,9 +31,18 @@ std::optional<OpenFace> FacePool::Borrow(const InstalledFace& info) {
 }
 
 void FacePool::Return(const InstalledFace& info, OpenFace face) {
+    std::pair<std::string, OpenFace> closing;  // closed once the lock is released
     std::lock_guard lock(mutex_);
-    auto& idle = idle_[key(info)];
-    if (idle.size() < kMaxIdlePerFace) idle.push_back(std::move(face));
+    idle_.emplace_back(key(info), std::move(face));
+    if (idle_.size() > kMaxIdle) {
+        closing = std::move(idle_.front());
+        idle_.erase(idle_.begin());
+    }
+}
+
+std::size_t FacePool::IdleCount() {
+    std::lock_guard lock(mutex_);
+    return idle_.size();
 }
 
 }  // namespace gdi

@@ -4,7 +4,6 @@
 #include "FreeTypeHandles.h"
 #include "InstalledFaces.h"
 
-#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -30,16 +29,21 @@ public:
 
     // An idle face of info, or a newly opened one; none when FreeType cannot open it.
     std::optional<OpenFace> Borrow(const InstalledFace& info);
-    // Keeps face for the next font of info (a few per face; the rest are closed).
+    // Keeps face for the next font of info. A few faces wait, the most recently returned: a
+    // conversion reuses the faces of a handful of fonts, while a walk over every installed face
+    // (the wizard measures each once) would otherwise keep them all open.
     void Return(const InstalledFace& info, OpenFace face);
 
+    static constexpr std::size_t kMaxIdle = 16;
+    std::size_t IdleCount();
+
 private:
-    static constexpr std::size_t kMaxIdlePerFace = 4;
     static std::string key(const InstalledFace& info) { return info.file + '\n' + std::to_string(info.index); }
 
     unsigned interpreterVersion_;
     std::mutex mutex_;
-    std::map<std::string, std::vector<OpenFace>> idle_;
+    // Oldest first.
+    std::vector<std::pair<std::string, OpenFace>> idle_;
 };
 
 }  // namespace gdi

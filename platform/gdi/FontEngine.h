@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gdi {
@@ -109,6 +110,20 @@ public:
     // Draws ch in black with its baseline at (x, y) (alignment TA_BASELINE | TA_LEFT) onto the
     // bitmap, clipped to it. False when the character cannot be drawn.
     virtual bool TextOut(Bitmap& bitmap, int x, int y, std::uint8_t ch) = 0;
+
+    // How a screen's text layout sets a line of these bytes: its width, the characters' advances
+    // unscaled by hinting, added up and rounded once. Lists that show many faces measure with it
+    // because it reads no glyph program. By default the sum of GetCharWidth32.
+    virtual std::int32_t GetLineWidth(std::string_view bytes);
+    // How a screen's text layout sets a line in this font, unhinted: the line's height from the
+    // ascender and descender of the horizontal header (as such layouts take them, where GDI's
+    // cell takes the Windows ones), and the rows 'x' rises above the baseline, rounded (0 when
+    // the font has no 'x'). By default the cell's height and the ink TextOut draws.
+    struct ScreenLine {
+        int height = 0;
+        int xHeight = 0;
+    };
+    virtual ScreenLine GetScreenLine();
 
     // Whether GetGlyphMask gives what TextOut draws, so that a caller can read a character's ink
     // without drawing it. Fonts that only draw answer false.

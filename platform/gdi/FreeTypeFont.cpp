@@ -6,6 +6,7 @@
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 #include FT_BITMAP_H
+#include FT_ADVANCES_H
 
 #include <algorithm>
 #include <array>
@@ -16,6 +17,8 @@ namespace gdi {
 
 namespace {
 constexpr FT_Fixed kItalicShear = 0x5700;  // x' = x + 0.34 y, about 18.8 degrees
+// Outlines as a screen's text layout takes them: scaled, no glyph program run, no bitmap strike.
+constexpr FT_Int32 kUnhinted = FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
 
 // A glyph as the font draws it: a one-bit bitmap (most significant bit first) placed relative to
 // the pen position, and its GDI widths.
@@ -80,6 +83,32 @@ public:
         bitmap.DrawMask(x + g.left, y - g.top, g.bits.data(), g.width, g.rows, g.pitch, RGB(0, 0, 0));
         return true;
     }
+    std::int32_t GetLineWidth(std::string_view bytes) override {
+        FT_Pos total = 0;  // 16.16 pixels
+        for (const char c : bytes) {
+            bool drawable = false;
+            FT_Fixed advance = 0;
+            if (FT_Get_Advance(face_.get(), glyphIndex(static_cast<std::uint8_t>(c), drawable), kUnhinted, &advance) == 0)
+                total += advance;
+            if (syntheticBold_) total += 0x10000;
+        }
+        return static_cast<std::int32_t>((total + 0xFFFF) >> 16);
+    }
+    ScreenLine GetScreenLine() override {
+        ScreenLine line;
+        FT_Face f = face_.get();
+        // The size's ascender and descender are the horizontal header's, scaled and rounded out.
+        line.height = static_cast<int>((f->size->metrics.ascender - f->size->metrics.descender + 63) >> 6);
+        bool drawable = false;
+        const FT_UInt gid = glyphIndex('x', drawable);
+        if (!drawable || gid == 0 || FT_Load_Glyph(f, gid, kUnhinted) != 0) return line;
+        if (f->glyph->format != FT_GLYPH_FORMAT_OUTLINE || f->glyph->outline.n_points == 0) return line;
+        FT_BBox box;
+        FT_Outline_Get_CBox(&f->glyph->outline, &box);
+        line.xHeight = static_cast<int>(std::max<FT_Pos>(0, box.yMax + 32) >> 6);
+        return line;
+    }
+
     bool HasGlyphMasks() const override { return true; }
     bool GetGlyphMask(std::uint8_t ch, GlyphMask& mask) override {
         mask = GlyphMask();
@@ -154,11 +183,18 @@ private:
         tm_.tmLastChar = static_cast<std::uint8_t>(std::max(last, unsigned(tm_.tmFirstChar)));
     }
 
-    // The highest code of the face's charmap (the first when it maps nothing).
+    // The highest code of the face's charmap (the first when it maps nothing), or any code past
+    // 0xFF when it maps one: the range stops at 0xFF, so a walk need not visit the thousands of
+    // codes beyond.
     FT_ULong lastCharCode() {
         FT_Face f = face_.get();
         if (walkedCharmap_ != nullptr && walkedCharmap_ == f->charmap) return lastCharCode_;
         FT_UInt gid = 0;
+        if (const FT_ULong beyond = FT_Get_Next_Char(f, 0xFE, &gid); gid != 0) {
+            walkedCharmap_ = f->charmap;
+            lastCharCode_ = beyond;
+            return beyond;
+        }
         FT_ULong lastCode = FT_Get_First_Char(f, &gid);
         for (FT_ULong code = lastCode; gid != 0; code = FT_Get_Next_Char(f, code, &gid)) lastCode = code;
         walkedCharmap_ = f->charmap;

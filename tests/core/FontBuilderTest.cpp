@@ -495,20 +495,21 @@ TEST(ComposeStrike, PacksEveryCellBitForBit) {
 }
 
 // Copying rows of bits between any two bit offsets sets exactly those bits and touches no byte
-// past them: two rows of four bytes into rows of six.
+// past them: two rows of ten bytes into rows of twelve, runs short of a 64-bit word and past it.
 TEST(OrBitRows, CopiesAnyRunBetweenAnyOffsets) {
-    const std::uint8_t source[8] = {0xB5, 0x3C, 0xE7, 0x81, 0xFF, 0x6A, 0x01, 0xC3};
+    const std::uint8_t source[20] = {0xB5, 0x3C, 0xE7, 0x81, 0xFF, 0x6A, 0x01, 0xC3, 0x5A, 0x99,
+                                     0x0F, 0x72, 0xA4, 0xFE, 0x11, 0x80, 0x3B, 0xD6, 0x47, 0xEE};
     for (std::size_t fromBit = 0; fromBit < 12; ++fromBit)
         for (std::size_t toBit = 0; toBit < 12; ++toBit)
-            for (std::size_t count = 1; count + fromBit <= 32; ++count) {
-                std::uint8_t target[13] = {};  // a guard byte, then two rows of six
-                OrBitRows(source, 4, fromBit, count, 2, target + 1, 6, toBit);
-                std::uint8_t expected[13] = {};
+            for (std::size_t count = 1; count + fromBit <= 80; ++count) {
+                std::uint8_t target[25] = {};  // a guard byte, then two rows of twelve
+                OrBitRows(source, 10, fromBit, count, 2, target + 1, 12, toBit);
+                std::uint8_t expected[25] = {};
                 for (std::size_t row = 0; row < 2; ++row)
                     for (std::size_t i = 0; i < count; ++i)
-                        if ((source[4 * row + (fromBit + i) / 8] >> (7 - (fromBit + i) % 8)) & 1)
-                            expected[1 + 6 * row + (toBit + i) / 8] |= std::uint8_t(0x80 >> ((toBit + i) % 8));
-                ASSERT_EQ(std::vector<std::uint8_t>(target, target + 13), std::vector<std::uint8_t>(expected, expected + 13))
+                        if ((source[10 * row + (fromBit + i) / 8] >> (7 - (fromBit + i) % 8)) & 1)
+                            expected[1 + 12 * row + (toBit + i) / 8] |= std::uint8_t(0x80 >> ((toBit + i) % 8));
+                ASSERT_EQ(std::vector<std::uint8_t>(target, target + 25), std::vector<std::uint8_t>(expected, expected + 25))
                     << "from bit " << fromBit << " to bit " << toBit << ", " << count << " bits";
             }
 }

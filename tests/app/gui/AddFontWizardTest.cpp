@@ -258,11 +258,28 @@ private slots:
         QVERIFY(!fonts->ScriptNote()->isVisible());
     }
 
+    // The catalogue keeps names in the Windows code page: an accented face is shown, and drawn,
+    // by its own name.
+    void facesWithAccentedNamesAreListedByTheirNames() {
+        desk->engine.inner.families.push_back(listed("Caf\xe9 Sans", 0, "Western"));
+        desk->catalog.Enumerate(desk->engine);
+        desk->settings.script = 0;
+        AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&wizard));
+        const QListWidget* list = wizard.Fonts()->Fonts();
+        const auto found = list->findItems(QString::fromUtf8("Caf\u00e9 Sans"), Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(wizard.Fonts()->RowFont(list->row(found[0])).family(), QString::fromUtf8("Caf\u00e9 Sans"));
+    }
+
     // A face whose cell is mostly leading (a mathematics face) would be drawn a few pixels high.
     void everyFaceIsListedAtLeastAsReadableAsTheListsOwnText() {
         auto metrics = scriptedMetrics(20, 16, 32, 126, 12);
         metrics.tmInternalLeading = 14;
         desk->engine.inner.face.metrics[20] = metrics;
+        // Its small letters rise 2 of the 6 pixels of its em.
+        desk->engine.inner.face.glyphs[20]['x'] = ScriptedGlyph{{0, 4, 1}, true, 2, 0};
         desk->settings.script = 1;
         AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
         wizard.show();
@@ -271,7 +288,7 @@ private slots:
         const int listXHeight = QFontMetrics(list->font()).xHeight();
         QVERIFY(list->count() > 0);
         for (int row = 0; row < list->count(); ++row) {
-            const QFont font = list->item(row)->data(Qt::FontRole).value<QFont>();
+            const QFont font = wizard.Fonts()->RowFont(row);
             QVERIFY2(QFontMetrics(font).xHeight() >= listXHeight, qPrintable(list->item(row)->text()));
             QVERIFY(QFontMetrics(font).height() <= wizard.Fonts()->RowHeight());
         }

@@ -2,6 +2,8 @@
 // metrics, character widths, drawing, enumeration, and the same results from two threads.
 #include "platform/gdi/FreeTypeFontEngine.h"
 
+#include "platform/gdi/FacePool.h"
+
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontList.h"
@@ -338,4 +340,62 @@ TEST(FreeTypeFontEngine, GlyphMasksGiveTheDrawnCells) {
         }
         EXPECT_GT(present, 150);
     }
+}
+
+// What a screen's layout makes of a line is read without the glyph programs; it must still come
+// to what drawing gives, within the pixel hinting moves each character by.
+TEST(FreeTypeFontEngine, ScreenLineMeasuresAgreeWithTheDrawing) {
+    const std::string text = "DejaVu Sans (Western)";
+    for (const int height : {-9, -17, 20, -40}) {
+        for (const char* face : {"DejaVu Sans", "DejaVu Serif", "DejaVu Sans Mono"}) {
+            SCOPED_TRACE(std::string(face) + " " + std::to_string(height));
+            auto font = engine().CreateFontIndirect(makeLogFont(face, height, 400, false, 0));
+            ASSERT_TRUE(font);
+            DrawnOnly drawn(engine().CreateFontIndirect(makeLogFont(face, height, 400, false, 0)));
+            const std::int32_t hinted = drawn.GetLineWidth(text);
+            EXPECT_NEAR(font->GetLineWidth(text), hinted, static_cast<double>(text.size()));
+            const gdi::Font::ScreenLine line = font->GetScreenLine(), ink = drawn.GetScreenLine();
+            EXPECT_NEAR(line.xHeight, ink.xHeight, 1);
+            EXPECT_GT(line.xHeight, 0);
+            // DejaVu's horizontal header and Windows metrics agree; each side rounds its
+            // ascender and descender out on its own.
+            EXPECT_NEAR(line.height, ink.height, 2);
+        }
+    }
+    // Synthetic bold widens every character by a pixel.
+    auto regular = engine().CreateFontIndirect(makeLogFont("DejaVu Serif", -17, 400, false, 0));
+    auto bold = engine().CreateFontIndirect(makeLogFont("DejaVu Serif", -17, 700, false, 0));
+    ASSERT_TRUE(regular && bold);
+    EXPECT_GE(bold->GetLineWidth("mmmm"), regular->GetLineWidth("mmmm") + 4);
+    EXPECT_EQ(regular->GetLineWidth(""), 0);
+}
+
+// A walk over every installed face (the wizard's list measures each) keeps only a few open.
+TEST(FacePool, KeepsTheMostRecentlyReturnedFacesOnly) {
+    gdi::InstalledFace sans, serif;
+    sans.file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+    serif.file = "/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf";
+    gdi::FacePool pool(0);
+    std::vector<gdi::OpenFace> borrowed;
+    for (std::size_t i = 0; i < gdi::FacePool::kMaxIdle + 5; ++i) {
+        auto face = pool.Borrow(sans);
+        ASSERT_TRUE(face) << "fonts-dejavu-core is not installed";
+        borrowed.push_back(std::move(*face));
+    }
+    auto first = pool.Borrow(serif);
+    ASSERT_TRUE(first);
+    pool.Return(serif, std::move(*first));
+    for (auto& face : borrowed) pool.Return(sans, std::move(face));
+    EXPECT_EQ(pool.IdleCount(), gdi::FacePool::kMaxIdle);
+    // The serif face was returned first, so it was closed; a sans face waits.
+    auto again = pool.Borrow(serif);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(pool.IdleCount(), gdi::FacePool::kMaxIdle);
+    auto waiting = pool.Borrow(sans);
+    ASSERT_TRUE(waiting);
+    EXPECT_EQ(pool.IdleCount(), gdi::FacePool::kMaxIdle - 1);
+    pool.Return(serif, std::move(*again));
+    auto reused = pool.Borrow(serif);
+    ASSERT_TRUE(reused);
+    EXPECT_EQ(pool.IdleCount(), gdi::FacePool::kMaxIdle - 1);
 }
