@@ -24,6 +24,8 @@
 
 namespace {
 constexpr int kFaceRole = Qt::UserRole;
+
+std::string faceOf(const QListWidgetItem* item) { return item->data(kFaceRole).toByteArray().toStdString(); }
 constexpr int kLargestSize = 999;
 // Sizes a handheld's screens are read at, as the wizard offers them; any other can be typed.
 constexpr int kListedSizes[] = {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 20, 22, 24, 26, 28, 36};
@@ -85,8 +87,10 @@ FontChooserDlg::FontChooserDlg(const FontCatalog& catalog, gdi::FontEngine& engi
     faces_ = new QListWidget(this);
     faces_->setObjectName("faces");
     for (const std::string& face : catalog_.FaceNames()) {
-        auto* item = new QListWidgetItem(QString::fromStdString(face), faces_);
-        item->setData(kFaceRole, QString::fromStdString(face));
+        // The engine gives face names as 8-bit Latin-1 text; the item keeps the bytes to look
+        // the face up by.
+        auto* item = new QListWidgetItem(QString::fromLatin1(face.data(), qsizetype(face.size())), faces_);
+        item->setData(kFaceRole, QByteArray(face.data(), qsizetype(face.size())));
     }
     faces_->setCurrentRow(-1);
     faces_->clearSelection();
@@ -177,7 +181,7 @@ void FontChooserDlg::FaceChanged() {
     scripts_->clear();
     const auto selected = faces_->selectedItems();
     if (!selected.isEmpty()) {
-        const auto scripts = catalog_.ScriptsOf(selected.front()->data(kFaceRole).toString().toStdString());
+        const auto scripts = catalog_.ScriptsOf(faceOf(selected.front()));
         for (const FontCatalogEntry& entry : scripts) {
             const QString name = entry.scriptName.empty() ? tr("Character set %1").arg(entry.charSet)
                                                           : QString::fromStdString(entry.scriptName);
@@ -215,7 +219,7 @@ std::optional<Combination> FontChooserDlg::Chosen() const {
     const auto styles = styles_->selectedItems();
     const auto size = TypedSize();
     if (faces.isEmpty() || styles.isEmpty() || !size || scripts_->currentIndex() < 0) return std::nullopt;
-    const auto entry = catalog_.Find(faces.front()->data(kFaceRole).toString().toStdString(),
+    const auto entry = catalog_.Find(faceOf(faces.front()),
                                      static_cast<std::uint8_t>(scripts_->currentData().toUInt()));
     if (!entry) return std::nullopt;
     return Combination{*entry, *size, static_cast<FontStyle>(styles_->row(styles.front()))};
@@ -242,7 +246,7 @@ void FontChooserDlg::Update() {
     }
     const int size = std::min(TypedSize().value_or(16), kSampleCap);
     const auto entry =
-        catalog_.Find(faces.front()->data(kFaceRole).toString().toStdString(), static_cast<std::uint8_t>(charSet));
+        catalog_.Find(faceOf(faces.front()), static_cast<std::uint8_t>(charSet));
     if (!entry) return;
     const FontStyle style = styles.isEmpty() ? FontStyle::Regular : static_cast<FontStyle>(styles_->row(styles.front()));
     QImage image = drawSample(engine_, DescribeCombination({*entry, size, style}), sampleText(entry->charSet));
