@@ -26,6 +26,21 @@ namespace {
 constexpr int kFaceRole = Qt::UserRole;
 
 std::string faceOf(const QListWidgetItem* item) { return item->data(kFaceRole).toByteArray().toStdString(); }
+
+// A list that, taking the focus with nothing chosen, leaves its first row unmarked: a list view
+// makes that row current and draws it framed, which reads as a face chosen for the user. The
+// arrow keys still start at the top.
+class UnchosenList final : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        const bool nothingCurrent = !currentIndex().isValid();
+        QListWidget::focusInEvent(event);
+        if (nothingCurrent && selectedItems().isEmpty()) selectionModel()->clearCurrentIndex();
+    }
+};
 constexpr int kLargestSize = 999;
 // Sizes a handheld's screens are read at, as the wizard offers them; any other can be typed.
 constexpr int kListedSizes[] = {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 20, 22, 24, 26, 28, 36};
@@ -84,7 +99,7 @@ FontChooserDlg::FontChooserDlg(const FontCatalog& catalog, gdi::FontEngine& engi
     setWindowTitle(tr("Font"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    faces_ = new QListWidget(this);
+    faces_ = new UnchosenList(this);
     faces_->setObjectName("faces");
     for (const std::string& face : catalog_.FaceNames()) {
         // The engine gives face names as 8-bit Latin-1 text; the item keeps the bytes to look
@@ -106,7 +121,7 @@ FontChooserDlg::FontChooserDlg(const FontCatalog& catalog, gdi::FontEngine& engi
     sizeEdit_ = new QLineEdit(this);
     sizeEdit_->setObjectName("size");
     sizeEdit_->setValidator(new QIntValidator(1, kLargestSize, sizeEdit_));
-    sizes_ = new QListWidget(this);
+    sizes_ = new UnchosenList(this);
     sizes_->setObjectName("sizes");
     for (int size : kListedSizes) sizes_->addItem(QString::number(size));
     sizes_->setCurrentRow(-1);

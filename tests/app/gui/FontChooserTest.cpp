@@ -76,6 +76,21 @@ private slots:
         QVERIFY(!dialog.OkButton()->isEnabled());
     }
 
+    // A focused list marks its first row as current, which looks like a face chosen already.
+    void focusedFaceListMarksNoFaceUntilTheKeysMove() {
+        FontChooserDlg dialog(catalog_, engine_);
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        dialog.Faces()->setFocus();
+        QTRY_VERIFY(dialog.Faces()->hasFocus());
+        QCOMPARE(dialog.Faces()->currentItem(), nullptr);
+        QVERIFY(dialog.Faces()->selectedItems().isEmpty());
+        QTest::keyClick(dialog.Faces(), Qt::Key_Down);
+        QCOMPARE(dialog.Faces()->selectedItems().size(), 1);
+        QCOMPARE(dialog.Faces()->selectedItems().front(), dialog.Faces()->item(0));
+    }
+
     void everyCatalogFaceIsListedOnce() {
         FontChooserDlg dialog(catalog_, engine_);
         const QStringList faces = texts(dialog.Faces());
