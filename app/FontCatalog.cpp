@@ -4,6 +4,8 @@
 
 #include "platform/win/EqualNoCase.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 
@@ -22,6 +24,29 @@ std::optional<FontCatalogEntry> FontCatalog::Find(const std::string& face, std::
     for (const auto& e : entries_)
         if (win::EqualNoCase(e.faceName, face) && (!charSet || e.charSet == *charSet)) return e;
     return std::nullopt;
+}
+
+std::vector<std::string> FontCatalog::FaceNames() const {
+    const auto lower = [](std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+        return s;
+    };
+    std::vector<std::pair<std::string, std::string>> keyed;  // (lower-case key, face as enumerated)
+    for (const auto& e : entries_) keyed.emplace_back(lower(e.faceName), e.faceName);
+    // Stable, so that of faces equal but for case the first enumerated one stays.
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    keyed.erase(std::unique(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first == b.first; }),
+                keyed.end());
+    std::vector<std::string> names;
+    for (auto& [key, face] : keyed) names.push_back(std::move(face));
+    return names;
+}
+
+std::vector<FontCatalogEntry> FontCatalog::ScriptsOf(const std::string& face) const {
+    std::vector<FontCatalogEntry> scripts;
+    for (const auto& e : entries_)
+        if (win::EqualNoCase(e.faceName, face)) scripts.push_back(e);
+    return scripts;
 }
 
 std::optional<std::string> DoubleByteScriptNote(std::uint8_t charSet) {

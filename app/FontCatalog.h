@@ -28,6 +28,12 @@ public:
     // none; none when the face is not installed.
     std::optional<FontCatalogEntry> Find(const std::string& face, std::optional<std::uint8_t> charSet) const;
 
+    // Every face once (faces that differ in case only are one), sorted without regard to case:
+    // a "Light" or "Condensed" face the system enumerates under a name of its own is a face here.
+    std::vector<std::string> FaceNames() const;
+    // The entries of face, one per character set, in enumeration order.
+    std::vector<FontCatalogEntry> ScriptsOf(const std::string& face) const;
+
 private:
     std::vector<FontCatalogEntry> entries_;
 };

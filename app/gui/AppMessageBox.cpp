@@ -2,6 +2,7 @@
 #include "AppMessageBox.h"
 
 #include "CentreOn.h"
+#include "WholeCaption.h"
 #include "app/DocumentCommands.h"
 #include "app/MessageBoxStyle.h"
 #include "resources/converter/ConverterStrings.h"
@@ -75,6 +76,7 @@ int AppMessageBox(const std::string& text, std::uint32_t type, const std::string
     box.setWindowModality(Qt::ApplicationModal);
     if (!informative.empty()) box.setInformativeText(QString::fromStdString(informative));
     if (set.escape != QMessageBox::NoButton) box.setEscapeButton(set.escape);
+    KeepCaptionWhole(box);
     QWidget* owner = g_owner.data();
     if (owner) {
         box.winId();

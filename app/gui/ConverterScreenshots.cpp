@@ -1,10 +1,11 @@
 // ConverterScreenshots.cpp: glyphsmith-screenshots OUT_DIR HOTSYNC: renders the converter's
 // windows to PNG files on a desktop of its own (made in a temporary folder, with HOTSYNC as the
 // HotSync manager whose folder holds the install aide): the two start-up refusals, the main
-// window empty and with fonts, the About box, the save question, the Delete question, the
-// details dialog in both modes and the user dialog.
+// window empty and with fonts, the About box, Add Font's dialog, the save question, the Delete
+// question, the details dialog in both modes and the user dialog.
 #include "AppMessageBox.h"
 #include "ConverterApp.h"
+#include "FontChooser.h"
 #include "FontDetailsDlg.h"
 #include "MainFrm.h"
 #include "SDI_THView.h"
@@ -21,7 +22,9 @@
 #include "platform/win/Registry.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -40,33 +43,52 @@ void save(QWidget* widget, const char* name) {
     else std::printf("%s\n", qPrintable(path));
 }
 
-// Saves the next modal window as name and closes it with Cancel (or No, or OK).
+// Closes a modal window with Cancel (or No, or OK).
+void closeModal(QWidget* modal) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+            if (box->button(button)) {
+                box->button(button)->click();
+                return;
+            }
+    }
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+}
+
+// Saves the next modal window as name and closes it.
 void saveNextModal(const char* name) {
     WhenModal([name](QWidget* modal) {
         save(modal, name);
-        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            for (auto button : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
-                if (box->button(button)) {
-                    box->button(button)->click();
-                    return;
-                }
-        }
-        if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+        closeModal(modal);
     });
 }
 
-// A fresh desktop root; with the HotSync manager recorded when hotsync is given.
+// Saves and closes the boxes of a refusal: the last one, whose text begins with lastText, as
+// lastName, and any box shown before it (the system's own text for the cause) as earlierName.
+void saveRefusal(const char* earlierName, const char* lastName, const QString& lastText) {
+    WhenModal([=](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        const bool last = !box || box->text().startsWith(lastText);
+        save(modal, last ? lastName : earlierName);
+        closeModal(modal);
+        if (!last) saveRefusal(earlierName, lastName, lastText);
+    });
+}
+
+// A fresh desktop root whose recorded HotSync manager is hotsync, or, when that is empty, one in a
+// folder that does not exist (so that no install aide is found beside it: a desktop recording no
+// manager at all would get the one installed beside the converter).
 void freshDesktop(const std::string& hotsync) {
     char pattern[] = "/tmp/glyphsmith-shots-XXXXXX";
     const char* root = ::mkdtemp(pattern);
     if (!root) std::exit(1);
     ::setenv("PALMDESK_ROOT", root, 1);
-    if (hotsync.empty()) return;
+    const std::string recorded = hotsync.empty() ? std::string(root) + "/Palm Desktop not installed/hotsync" : hotsync;
     win::HKEY key = nullptr;
     win::RegCreateKeyEx(win::HKEY_CURRENT_USER, "Software\\U.S. Robotics\\Pilot Desktop\\Core", 0, nullptr, 0,
                         win::KEY_ALL_ACCESS, nullptr, &key, nullptr);
-    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(hotsync.c_str()),
-                       static_cast<win::DWORD>(hotsync.size() + 1));
+    win::RegSetValueEx(key, "HotSyncPath", 0, win::REG_SZ, reinterpret_cast<const win::BYTE*>(recorded.c_str()),
+                       static_cast<win::DWORD>(recorded.size() + 1));
     win::RegCloseKey(key);
 }
 
@@ -98,7 +120,7 @@ int main(int argc, char** argv) {
 
     {  // No install aide, then no Palm user: the two refusals.
         freshDesktop(std::string());
-        saveNextModal("startup-no-install-aide");
+        saveRefusal("startup-install-aide-cause", "startup-no-install-aide", "Can not load the ");
         ConverterApp().Start();
         freshDesktop(hotsync);
         saveNextModal("startup-no-palm-users");
@@ -121,6 +143,24 @@ int main(int argc, char** argv) {
     about.show();
     save(&about, "about-box");
     about.close();
+
+    // Add Font's dialog as it opens, and with a face of a family's lighter weight chosen.
+    {
+        FontChooserDlg chooser(frame.Context().catalog, frame.Context().engine, &frame);
+        chooser.show();
+        QApplication::processEvents();
+        save(&chooser, "add-font-dialog");
+        const auto light = chooser.Faces()->findItems("DejaVu Sans Light", Qt::MatchExactly);
+        if (!light.isEmpty()) {
+            chooser.Faces()->setCurrentItem(light.front());
+            chooser.Faces()->scrollToItem(light.front());
+            chooser.Styles()->setCurrentRow(1);
+            chooser.SizeEdit()->setText("12");
+            QApplication::processEvents();
+            save(&chooser, "add-font-dialog-chosen");
+        }
+        chooser.close();
+    }
 
     addFonts(frame);
     SDI_THView& view = *frame.View();

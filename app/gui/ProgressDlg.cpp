@@ -3,6 +3,7 @@
 
 #include "AppMessageBox.h"
 #include "CentreOn.h"
+#include "WholeCaption.h"
 #include "WaitCursor.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ ProgressDlg::ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector
     layout->addWidget(bar_);
     layout->addLayout(buttons);
     setMinimumWidth(340);
+    KeepCaptionWhole(*this);
 }
 
 ProgressDlg::~ProgressDlg() {

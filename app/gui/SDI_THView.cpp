@@ -194,21 +194,13 @@ void SDI_THView::DocumentChanged() {
 
 void SDI_THView::OnAddFont() {
     if (!doc_) return;
-    const std::optional<QFont> chosen = ChooseCatalogFont(window(), frame_.Context().catalog);
+    ConverterContext& context = frame_.Context();
+    const std::optional<Combination> chosen = ChooseCatalogFont(window(), context.catalog, context.engine);
     if (!chosen) return;
-    const QFont& font = *chosen;
-    const int size = PointSizeFromTenths(qRound(font.pointSizeF() * 10));
-
+    const int size = chosen->size;
     DocumentUi& ui = frame_.Ui();
-    // Only the TrueType faces the converter enumerated at start-up can be drawn.
-    const auto known = frame_.Context().catalog.Find(font.family().toStdString(), std::nullopt);
-    if (!known || size <= 0) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
-        return;
-    }
-    const gdi::LOGFONT description =
-        gdi::makeLogFont(known->faceName, size, font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL,
-                         font.italic(), known->charSet, known->pitchAndFamily);
+    // The face as the catalog enumerated it, in the script chosen: the record is made from it.
+    const gdi::LOGFONT description = DescribeCombination(*chosen);
 
     FontDetails proposed = ProposedDetails(description, size);
     proposed.codePage = doc_->Fonts().CodePage();
@@ -218,7 +210,7 @@ void SDI_THView::OnAddFont() {
     FontEntry* added = nullptr;
     {
         WaitCursor wait;
-        added = AddSingleFont(frame_.Context().engine, *doc_, description, size, details.Details(), ui);
+        added = AddSingleFont(context.engine, *doc_, description, size, details.Details(), ui);
     }
     if (!added) return;
     RefreshList();

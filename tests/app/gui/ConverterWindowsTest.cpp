@@ -2,11 +2,17 @@
 // window's menus, toolbar, Save state and close question, the font list's double click, and the
 // details dialog's limits.
 #include "app/gui/ConverterApp.h"
+#include "app/ConversionBatch.h"
+#include "app/gui/AppMessageBox.h"
+#include "app/gui/FontChooser.h"
 #include "app/gui/FontDetailsDlg.h"
 #include "app/gui/FontPreviewPane.h"
 #include "app/gui/MainFrm.h"
+#include "app/gui/ProgressDlg.h"
 #include "app/gui/SDI_THView.h"
 #include "app/gui/WhenModal.h"
+#include "app/gui/WholeCaption.h"
+#include "core/FontBuilder.h"
 #include "core/FontDoc.h"
 #include "core/FontList.h"
 #include "core/FontEntry.h"
@@ -23,6 +29,7 @@
 #include <QLabel>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -33,6 +40,7 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <sys/stat.h>
@@ -44,6 +52,7 @@ namespace {
 struct BoxAnswer {
     QString text, caption, informative;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int width = 0, captionWidth = 0;  // the box's width and the width its whole caption needs
 };
 std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
     auto answer = std::make_shared<BoxAnswer>();
@@ -57,6 +66,8 @@ std::shared_ptr<BoxAnswer> answerNextBox(QMessageBox::StandardButton button) {
         answer->caption = box->windowTitle();
         answer->informative = box->informativeText();
         answer->icon = box->icon();
+        answer->width = box->width();
+        answer->captionWidth = WholeCaptionWidth(*box);
         box->button(button)->click();
     });
     return answer;
@@ -599,6 +610,75 @@ private slots:
         pane.ShowEntry(&goodEntry, "fonts.pdb");
         QVERIFY(!pane.IsEmpty());
         QVERIFY(pane.HasDoubleDensity());
+    }
+
+    // A window manager elides a title wider than its window; short messages made boxes narrower
+    // than "Typehold Converter".
+    void messageBoxesAndTheProgressDialogShowWholeCaptions() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        for (const char* text : {"No.", "Please select a font record first!"}) {
+            auto box = answerNextBox(QMessageBox::Ok);
+            AppMessageBox(text, win::MB_OK);
+            QCOMPARE(box->caption, QString("Typehold Converter"));
+            QVERIFY(box->captionWidth > 0);
+            QVERIFY2(box->width >= box->captionWidth, qPrintable(QString("%1 < %2").arg(box->width).arg(box->captionWidth)));
+        }
+        ScriptedDocumentUi ui;
+        CFontList batch(ui);
+        ProgressDlg progress(app->MainWindow()->Context().engine, batch, std::vector<Combination>(3), false,
+                             app->MainWindow());
+        progress.adjustSize();
+        QVERIFY(progress.width() >= WholeCaptionWidth(progress));
+    }
+
+    // Add Font offers a family's light face as a face of its own, and the record is made from it.
+    void addFontConvertsTheFaceChosen() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        ConverterContext& context = frame->Context();
+        const auto light = context.catalog.Find("DejaVu Sans Light", std::nullopt);
+        if (!light) QSKIP("DejaVu Sans Light is not installed");
+        bool chooserSeen = false, detailsSeen = false;
+        QString proposedName;
+        WhenModal([&](QWidget* modal) {
+            auto* chooser = qobject_cast<FontChooserDlg*>(modal);
+            if (!chooser) {
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+                return;
+            }
+            chooserSeen = true;
+            const auto found = chooser->Faces()->findItems("DejaVu Sans Light", Qt::MatchExactly);
+            if (!found.isEmpty()) chooser->Faces()->setCurrentItem(found.front());
+            chooser->SizeEdit()->setText("12");
+            WhenModal([&](QWidget* next) {
+                auto* details = qobject_cast<FontDetailsDlg*>(next);
+                detailsSeen = details != nullptr;
+                if (details) proposedName = details->NameEdit()->text();
+                if (auto* dialog = qobject_cast<QDialog*>(next)) dialog->accept();
+            });
+            chooser->OkButton()->click();
+        });
+        frame->View()->OnAddFont();
+        QVERIFY(chooserSeen);
+        QVERIFY(detailsSeen);
+        QCOMPARE(proposedName, QString("DejaVu Sans Light"));
+        CFontDoc* doc = frame->Document();
+        QCOMPARE(doc->Fonts().Count(), std::size_t(1));
+        QCOMPARE(doc->Fonts().At(0)->name, std::string("DejaVu Sans Light"));
+        QCOMPARE(int(doc->Fonts().At(0)->size), 12);
+
+        // The same bytes as the light face converted directly.
+        ScriptedDocumentUi ui;
+        CFontList direct(ui);
+        QVERIFY(direct.New());
+        QVERIFY(ConvertOne(context.engine, direct, true, 12, DescribeCombination({*light, 12, FontStyle::Regular}), ui));
+        const auto made = doc->Fonts().At(0)->record->Bytes(), expected = direct.At(0)->record->Bytes();
+        QVERIFY(std::equal(made.begin(), made.end(), expected.begin(), expected.end()));
+        doc->MarkModified(false);
     }
 
     void detailsDialogKeepsTooLongNamesAndStyles() {
