@@ -55,8 +55,8 @@ std::string SkippedText(const std::vector<std::string>& skipped, std::size_t add
 namespace {
 // Adds one built combination to result's list; false when the batch must stop.
 bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string why, int size,
-                const gdi::LOGFONT& description, DocumentUi& ui, BatchResult& result) {
-    switch (AddBuiltFontOrRefuse(list, record, built, size, description, ui, &why)) {
+                const gdi::LOGFONT& description, BatchResult& result) {
+    switch (AddBuiltFontOrRefuse(list, record, built, size, description, &why, &result.outcome)) {
     case AddOutcome::Added: ++result.converted; return true;
     case AddOutcome::Refused: result.skipped.push_back(why); return true;
     case AddOutcome::Failed: result.failure = failureOf(why); return false;
@@ -66,19 +66,20 @@ bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string wh
 }  // namespace
 
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                     bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel,
+                     bool highDensity, const std::atomic<bool>* cancel,
                      const std::function<void(std::size_t, std::size_t)>& progress) {
     BatchResult result;
     for (const auto& combination : plan) {
         if (cancel && cancel->load()) {
             result.cancelled = true;
+            result.outcome = Outcome::Stopped();
             return result;
         }
         const gdi::LOGFONT description = DescribeCombination(combination);
         CFontRecord record;
         std::string why;
         const bool built = BuildOne(engine, record, highDensity, combination.size, description, &why);
-        if (!addToBatch(list, record, built, why, combination.size, description, ui, result)) return result;
+        if (!addToBatch(list, record, built, why, combination.size, description, result)) return result;
         if (progress) progress(result.Done(), plan.size());
     }
     result.completed = true;
@@ -165,9 +166,9 @@ private:
 }  // namespace
 
 BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                              bool highDensity, DocumentUi& ui, unsigned threads, const std::atomic<bool>* cancel,
+                              bool highDensity, unsigned threads, const std::atomic<bool>* cancel,
                               const std::function<void(std::size_t, std::size_t)>& progress) {
-    if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, ui, cancel, progress);
+    if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, cancel, progress);
     const std::size_t workerCount = std::min<std::size_t>(threads, plan.size());
     BuildQueue queue(plan.size(), 2 * workerCount, cancel);
     const auto work = [&] {
@@ -219,14 +220,16 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
         }
         if (!*font) {  // the worker had no memory to build it in
             result.failure = failureOf({});
+            result.outcome = Outcome::Refused(result.failure);
             break;
         }
         BuiltFont& built = **font;
-        if (!addToBatch(list, built.record, built.built, built.why, plan[index].size, built.description, ui, result))
+        if (!addToBatch(list, built.record, built.built, built.why, plan[index].size, built.description, result))
             break;
         if (progress) progress(result.Done(), plan.size());
     }
     // Fonts still in flight are finished and dropped when the workers are joined on return.
     result.completed = result.failure.empty() && !result.cancelled && result.Done() == plan.size();
+    if (result.cancelled) result.outcome = Outcome::Stopped();
     return result;
 }

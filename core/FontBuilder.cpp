@@ -1,10 +1,8 @@
 // FontBuilder.cpp
 #include "FontBuilder.h"
 
-#include "DocumentUi.h"
 #include "FontList.h"
 #include "platform/gdi/CodePages.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <cstdlib>
@@ -287,45 +285,47 @@ bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string
 }
 
 namespace {
-// Adds a built record to list; a font the handheld cannot take is refused (reason and the text
-// naming the font set) without a message.
+// Adds a built record to list; a font the handheld cannot take is refused (reason and the
+// message naming the font set).
 AddOutcome addOrRefuse(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                       DocumentUi& ui, std::string* why, std::string* refusal) {
+                       std::string* why, Outcome* failure) {
     // The handheld reads names in its code page; and it keeps each record in one memory chunk: a
     // larger font could be written to the file but never installed.
     const std::string shownName = record.name;
     std::string reason;
     if (built && (!EncodeNameAndStyle(record, list.CodePage(), &reason) || !FitsHandheldRecord(record, &reason))) {
         if (why) *why = reason;
-        *refusal = shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason;
+        *failure = Outcome::Refused(shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason,
+                                    std::string(), reason);
         return AddOutcome::Refused;
     }
-    if (built && list.AddConverted(record) != -1) return AddOutcome::Added;
+    Outcome full = Outcome::Stopped();
+    if (built && list.AddConverted(record, &full) != -1) return AddOutcome::Added;
     if (built && why) *why = "the record cannot be added";
-    ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
+    *failure = std::move(full).Then(ConverterMessage(converter::kStrUnknownFontError));
     return AddOutcome::Failed;
 }
 }  // namespace
 
-bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                  DocumentUi& ui, std::string* why) {
-    std::string refusal;
-    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
-    if (outcome == AddOutcome::Refused) ui.MessageBox(refusal, win::MB_OK);
-    return outcome == AddOutcome::Added;
+Outcome AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
+                     std::string* why) {
+    Outcome refusal = Outcome::Done();
+    if (addOrRefuse(list, record, built, size, lf, why, &refusal) == AddOutcome::Added) return Outcome::Done();
+    return refusal;
 }
 
 AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
-                                const gdi::LOGFONT& lf, DocumentUi& ui, std::string* why) {
-    std::string refusal;
-    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
-    if (outcome == AddOutcome::Refused && why) *why = refusal;
+                                const gdi::LOGFONT& lf, std::string* why, Outcome* failure) {
+    Outcome refusal = Outcome::Done();
+    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, why, &refusal);
+    if (outcome == AddOutcome::Refused && why) *why = refusal.Messages().front().Text();
+    if (outcome == AddOutcome::Failed && failure) *failure = std::move(refusal);
     return outcome;
 }
 
-bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
-                DocumentUi& ui, std::string* why) {
+Outcome ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
+                   std::string* why) {
     CFontRecord record;
     const bool built = BuildOne(engine, record, highDensity, size, lf, why);
-    return AddBuiltFont(list, record, built, size, lf, ui, why);
+    return AddBuiltFont(list, record, built, size, lf, why);
 }

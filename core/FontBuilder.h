@@ -4,6 +4,7 @@
 
 #include "FontRecord.h"
 #include "GlyphRasteriser.h"
+#include "Outcome.h"
 
 #include <memory>
 #include <optional>
@@ -11,7 +12,6 @@
 #include <vector>
 
 class CFontList;
-class DocumentUi;
 
 // Every build below that fails sets *why, when given, to a cause a message can name.
 
@@ -56,27 +56,27 @@ std::string TooLargeReason(std::size_t recordSize);
 bool FitsHandheldRecord(const CFontRecord& record, std::string* why = nullptr);
 
 // The building half of ConvertOne: the font at one or two densities into record. Touches no
-// list and no ui, so fonts may be built on several threads at once.
+// list, so fonts may be built on several threads at once.
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size,
               const gdi::LOGFONT& description, std::string* why = nullptr);
 // The name and style of record, given as UTF-8 text (a face name, what the user typed), in the
 // code page of list; false (why set) when they hold a character the code page lacks.
 bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why = nullptr);
 // The adding half of ConvertOne: record (built says whether BuildOne succeeded; its name and
-// style still UTF-8) checked and added to list, its name and style in the list's code page, with
-// ConvertOne's messages.
-bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
-                  DocumentUi& ui, std::string* why = nullptr);
+// style still UTF-8) checked and added to list, its name and style in the list's code page;
+// refused with ConvertOne's messages.
+Outcome AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& description,
+                     std::string* why = nullptr);
 // AddBuiltFont for a batch, which goes on past a font the handheld cannot take: such a font
-// (too large, or a name the code page cannot hold) is Refused without a message, *why naming
-// the font, style, size and cause ("Arial Bold 72 pt: the record would be ..."). Any other
-// failure shows "Unknown font error" as AddBuiltFont does and is Failed.
+// (too large, or a name the code page cannot hold) is Refused, *why naming the font, style,
+// size and cause ("Arial Bold 72 pt: the record would be ..."). Any other failure is Failed,
+// failure getting AddBuiltFont's messages ("Unknown font error").
 enum class AddOutcome { Added, Refused, Failed };
 AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
-                                const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);
+                                const gdi::LOGFONT& description, std::string* why, Outcome* failure);
 // Builds one font and adds it to list. A font whose record would be larger than a handheld
 // record can be, or whose name the list's code page cannot hold, is refused with a message
-// naming the font, style, size and cause; any other failure shows "Unknown font error".
-// Messages go through ui.
-bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size,
-                const gdi::LOGFONT& description, DocumentUi& ui, std::string* why = nullptr);
+// naming the font, style, size and cause; any other failure refuses with "Unknown font error"
+// (after the list's own message when it is full).
+Outcome ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size,
+                   const gdi::LOGFONT& description, std::string* why = nullptr);

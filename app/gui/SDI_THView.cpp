@@ -199,11 +199,10 @@ void SDI_THView::OnAddFont() {
     const QFont& font = *chosen;
     const int size = PointSizeFromTenths(qRound(font.pointSizeF() * 10));
 
-    DocumentUi& ui = frame_.Ui();
     // Only the TrueType faces the converter enumerated at start-up can be drawn.
     const auto known = frame_.Context().catalog.Find(font.family().toStdString(), std::nullopt);
     if (!known || size <= 0) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
+        AppMessageBox(converter::kStrUnknownFontError, win::MB_OK);
         return;
     }
     const gdi::LOGFONT description =
@@ -216,11 +215,15 @@ void SDI_THView::OnAddFont() {
     if (details.exec() != QDialog::Accepted) return;
     repaint();
     FontEntry* added = nullptr;
+    Outcome refusal = Outcome::Done();
     {
         WaitCursor wait;
-        added = AddSingleFont(frame_.Context().engine, *doc_, description, size, details.Details(), ui);
+        added = AddSingleFont(frame_.Context().engine, *doc_, description, size, details.Details(), refusal);
     }
-    if (!added) return;
+    if (!added) {
+        ShowOutcome(refusal);
+        return;
+    }
     RefreshList();
     SelectRecord(added);
     DocumentChanged();
@@ -230,7 +233,6 @@ void SDI_THView::OnAddGroup() { RunAddGroup(*this, frame_); }
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
     std::vector<QTreeWidgetItem*> items;
     std::vector<FontEntry*> selected;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
@@ -239,8 +241,14 @@ void SDI_THView::OnDelete() {
         items.push_back(item);
         selected.push_back(entryOf(item));
     }
-    const auto deleted = DeleteFonts(*doc_, selected, ui);
-    if (!deleted) return;
+    Outcome refusal = Outcome::Done();
+    const auto deleted = DeleteFonts(
+        *doc_, selected, [](const std::string& question) { return AppMessageBox(question, win::MB_YESNO) == win::IDYES; },
+        refusal);
+    if (!deleted) {
+        ShowOutcome(refusal);
+        return;
+    }
     {
         // The deleted entries are gone: removing their items must not show another selected
         // item's entry in the preview before all of them have left the list.
@@ -255,9 +263,12 @@ void SDI_THView::OnDelete() {
 
 void SDI_THView::OnEdit() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
-    FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), ui);
-    if (!entry) return;
+    Outcome refusal = Outcome::Done();
+    FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), refusal);
+    if (!entry) {
+        ShowOutcome(refusal);
+        return;
+    }
     FontDetailsDlg details(DetailsOf(*doc_, *entry), window());
     if (details.exec() != QDialog::Accepted) return;
     RenameFont(*doc_, *entry, details.Details());
@@ -268,10 +279,8 @@ void SDI_THView::OnEdit() {
 
 void SDI_THView::OnInstall() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
     DialogUserChooser chooser(window());
     ConverterContext& context = frame_.Context();
-    InstallDocument([this] { return frame_.RunCommand(MainFrm::ID_FILE_SAVE); }, *doc_, context.users, context.aide,
-                    chooser, ui);
+    ShowOutcome(InstallDocument([this] { return frame_.Commands().Save(); }, *doc_, context.users, context.aide, chooser));
     frame_.RefreshCommandStates();
 }

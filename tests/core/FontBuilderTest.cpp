@@ -288,10 +288,10 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
         engine.face.metrics[18] = scriptedMetrics(2 * rows, 2 * rows - 20, 32, 255, 16);
         engine.face.defaultGlyph = {{0, 7, 1}, true};
         ScriptedDocumentUi ui;
-        CFontList list(ui);
+        CFontList list;
         list.New();
         std::string why;
-        const bool converted = ConvertOne(engine, list, true, 9, face(), ui, &why);
+        const bool converted = ui.Show(ConvertOne(engine, list, true, 9, face(), &why));
         if (rows == 57) {
             EXPECT_TRUE(converted);
             ASSERT_EQ(list.Count(), 1u);
@@ -309,9 +309,9 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
 TEST(ConvertOne, FailureShowsUnknownFontErrorAndAddsNothing) {
     ScriptedFontEngine engine;  // no heights: no font can be made
     ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
-    EXPECT_FALSE(ConvertOne(engine, list, false, 9, face(), ui));
+    EXPECT_FALSE(ui.Show(ConvertOne(engine, list, false, 9, face())));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Unknown font error");
     EXPECT_EQ(list.Count(), 0u);

@@ -370,14 +370,14 @@ TEST(GlyphInk, BothStrikesStandOnOneBaselineInEveryCombination) {
 TEST(GlyphInk, TheLargestRecordsAreRefused) {
     gdi::FreeTypeFontEngine engine;
     ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
     const Combination at24{{"DejaVu Sans", "Western", 0, 0x22}, 24, FontStyle::BoldItalic};
     Combination at25 = at24;
     at25.size = 25;
-    EXPECT_TRUE(ConvertOne(engine, list, true, 24, DescribeCombination(at24), ui));
+    EXPECT_TRUE(ui.Show(ConvertOne(engine, list, true, 24, DescribeCombination(at24))));
     std::string why;
-    EXPECT_FALSE(ConvertOne(engine, list, true, 25, DescribeCombination(at25), ui, &why));
+    EXPECT_FALSE(ui.Show(ConvertOne(engine, list, true, 25, DescribeCombination(at25), &why)));
     EXPECT_EQ(list.Count(), 1u);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text.rfind("DejaVu Sans Bold Italic 25 pt: the record would be ", 0), 0u) << ui.messages[0].text;

@@ -279,8 +279,7 @@ private slots:
 
     void oneCombinationConvertsWithoutTheProgressDialog() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 12;
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(!progressSeen);
@@ -290,8 +289,7 @@ private slots:
 
     void severalCombinationsGoThroughTheProgressDialog() {
         desk->settings.styles = {1, 1, 0, 0};
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         int barMaximum = 0;
         onProgress = [&](ProgressDlg* dlg) {
@@ -312,8 +310,7 @@ private slots:
         for (int c = 32; c <= 255; ++c) desk->engine.inner.face.glyphs[10][c] = {{0, 249, 1}, true};
         for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10 || s.size == 12;
         desk->settings.createHiRes = 0;
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(progressSeen);
@@ -327,7 +324,7 @@ private slots:
         // The only combination too large: converted on this thread, nothing added, one message.
         for (auto& s : desk->settings.sizes) s.checked = s.size == 10;
         boxes.clear();
-        CFontList single(ui);
+        CFontList single;
         QVERIFY(single.New());
         QVERIFY(BatchConvert(single, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QCOMPARE(single.Count(), std::size_t(0));
@@ -337,8 +334,7 @@ private slots:
 
     void failedConversionShowsOneMessageAndFails() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10;  // no font at 10
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(!BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(progressSeen);
@@ -358,8 +354,7 @@ private slots:
             });
             dlg->close();  // as the window manager's close button does
         };
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         const bool converted = BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr);
         if (opener.joinable()) opener.join();

@@ -289,11 +289,11 @@ private slots:
             const char* text;
             QString informative;
         } cases[] = {
-            {[&] { return frame->Commands().OpenDocumentFile(dir.file("folder.pdb")); }, "accessDenied",
+            {[&] { return ShowOutcome(frame->Commands().OpenDocumentFile(dir.file("folder.pdb"))); }, "accessDenied",
              QString::fromStdString("You may not write to " + dir.file("folder.pdb") + ", or not read it.")},
-            {[&] { return frame->Document()->DoSave(dir.file("missing/fonts.pdb"), true); }, "badPath",
+            {[&] { return ShowOutcome(frame->Document()->DoSave(dir.file("missing/fonts.pdb"), true)); }, "badPath",
              QString::fromStdString("The folder " + dir.file("missing") + " does not exist.")},
-            {[&] { return frame->Document()->DoSave(readOnly, true); }, "accessDenied",
+            {[&] { return ShowOutcome(frame->Document()->DoSave(readOnly, true)); }, "accessDenied",
              QString::fromStdString("You may not write to " + readOnly)},
         };
         for (const auto& c : cases) {
@@ -516,8 +516,7 @@ private slots:
         TempDir dir;
         const std::string path = dir.file("fonts.pdb");
         QVERIFY(doc->OnSaveDocument(path));
-        ScriptedDocumentUi ui;
-        CFontList back(ui);
+        CFontList back;
         QVERIFY(back.Load(path));
         QCOMPARE(back.Count(), std::size_t(1));
         QCOMPARE(back.At(0)->name, name);
@@ -552,7 +551,7 @@ private slots:
             CFontDoc other(ui);
             other.OnNewDocument("x");
             for (const char* name : names) other.Fonts().AddConverted(tinyFont(false, name));
-            return other.DoSave(path, true);
+            return other.DoSave(path, true).Ok();
         };
         QVERIFY(writeFile({"Alpha", "Beta"}));
         QVERIFY(frame->Commands().OpenDocumentFile(path));
