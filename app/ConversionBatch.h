@@ -1,5 +1,5 @@
 // ConversionBatch.h: the combinations of an add-font batch (font x size x style) in the order
-// they are converted, their font descriptions, and the loop that converts them with a cancel
+// they are converted, the fonts they ask for, and the loop that converts them with a cancel
 // flag and a progress report. Plain logic: the GUI runs it on its worker thread, the command line
 // runs it directly.
 #pragma once
@@ -28,10 +28,9 @@ struct Combination {
 std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
                                    const std::vector<FontStyle>& styles);
 
-// The font description of a combination: face, character set and pitch and family from the
-// catalog entry, OUT_TT_PRECIS, height = the point size, weight 400 or 700, italic for the
-// italic styles; every other field 0.
-gdi::LOGFONT DescribeCombination(const Combination& combination);
+// The font a combination asks for: face, character set and pitch and family from the catalog
+// entry, its point size, weight 400 or 700, italic for the italic styles.
+FontRequest RequestFor(const Combination& combination);
 
 const char* StyleName(FontStyle style);
 

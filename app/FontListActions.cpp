@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize) {
+FontDetails ProposedDetails(const FontRequest& font) {
     FontDetails details;
-    details.name.assign(font.lfFaceName, strnlen(font.lfFaceName, gdi::LF_FACESIZE));
+    details.name = font.FaceName();
     details.style = StyleCodeOf(font);
-    details.size = std::to_string(pointSize);
+    details.size = std::to_string(font.pointSize);
     return details;
 }
 
@@ -56,14 +56,14 @@ bool RenameFont(CFontDoc& doc, FontEntry& entry, const FontDetails& details) {
 
 int PointSizeFromTenths(int tenths) { return std::abs(tenths) / 10; }
 
-FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
-                         const FontDetails& details, Outcome& refusal) {
+FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const FontRequest& font, const FontDetails& details,
+                         Outcome& refusal) {
     CFontRecord record;
-    const bool built = BuildOne(engine, record, details.highDensity == 1, pointSize, font);
+    const bool built = BuildOne(engine, record, details.highDensity == 1, font);
     record.name = details.name;
     record.style = details.style;
     CFontList& fonts = doc.Fonts();
-    if (Outcome added = AddBuiltFont(fonts, record, built, pointSize, font); !added) {
+    if (Outcome added = AddBuiltFont(fonts, record, built, font); !added) {
         refusal = std::move(added);
         return nullptr;
     }

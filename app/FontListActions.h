@@ -4,6 +4,7 @@
 #pragma once
 
 #include "PalmUser.h"
+#include "core/FontRequest.h"
 #include "platform/gdi/FontEngine.h"
 
 #include <cstdint>
@@ -28,7 +29,7 @@ struct FontDetails {
 
 // The details a new font is proposed with: the face name, "B" for a weight above 400 and "I"
 // for italic, the size, High-density checked and changeable.
-FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize);
+FontDetails ProposedDetails(const FontRequest& font);
 
 // The details dialog's OK: the name is checked first, then the style. Each must be text the code
 // page has every character of, and fit 63 (name) or 31 (style) bytes in it.
@@ -56,8 +57,8 @@ int PointSizeFromTenths(int tenths);
 // it as ConvertOne does. The new entry, or null with ConvertOne's refusal in refusal (a record
 // too large for a handheld names the font and its size; anything else is "Unknown font
 // error"); the document is unchanged then.
-FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
-                         const FontDetails& details, Outcome& refusal);
+FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const FontRequest& font, const FontDetails& details,
+                         Outcome& refusal);
 
 // Asks a question with Yes and No; true for Yes.
 using YesNoQuestion = std::function<bool(const std::string& question)>;

@@ -44,12 +44,12 @@ BENCHMARK(BM_DefaultBatchOfOneFamily)->Unit(benchmark::kMillisecond);
 void BM_OneHighDensityRecord(benchmark::State& state) {
     gdi::FreeTypeFontEngine engine;
     const auto size = static_cast<int>(state.range(0));
-    const gdi::LOGFONT description = gdi::makeLogFont("DejaVu Sans", size, gdi::FW_NORMAL, false, gdi::ANSI_CHARSET, 0x22);
+    const FontRequest request{"DejaVu Sans", gdi::ANSI_CHARSET, 0x22, size, gdi::FW_NORMAL, false};
     std::size_t bytes = 0;
     for (auto _ : state) {
         CFontRecord record;
         std::string why;
-        if (!BuildOne(engine, record, true, size, description, &why)) {
+        if (!BuildOne(engine, record, true, request, &why)) {
             state.SkipWithError(why.c_str());
             break;
         }

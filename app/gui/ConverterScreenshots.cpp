@@ -77,8 +77,7 @@ void addFonts(MainFrm& frame) {
     CFontDoc& doc = *frame.Document();
     for (int size : {9, 12, 14})
         for (FontStyle style : {FontStyle::Regular, FontStyle::Bold}) {
-            const gdi::LOGFONT description = DescribeCombination({*face, size, style});
-            ShowOutcome(ConvertOne(context.engine, doc.Fonts(), true, size, description));
+            ShowOutcome(ConvertOne(context.engine, doc.Fonts(), true, RequestFor({*face, size, style})));
         }
     doc.MarkModified(true);
     frame.View()->RefreshList();

@@ -205,11 +205,10 @@ void SDI_THView::OnAddFont() {
         AppMessageBox(converter::kStrUnknownFontError, win::MB_OK);
         return;
     }
-    const gdi::LOGFONT description =
-        gdi::makeLogFont(known->faceName, size, font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL,
-                         font.italic(), known->charSet, known->pitchAndFamily);
+    const FontRequest request{known->faceName, known->charSet, known->pitchAndFamily, size,
+                              font.weight() > QFont::Normal ? gdi::FW_BOLD : gdi::FW_NORMAL, font.italic()};
 
-    FontDetails proposed = ProposedDetails(description, size);
+    FontDetails proposed = ProposedDetails(request);
     proposed.codePage = doc_->Fonts().CodePage();
     FontDetailsDlg details(proposed, window());
     if (details.exec() != QDialog::Accepted) return;
@@ -218,7 +217,7 @@ void SDI_THView::OnAddFont() {
     Outcome refusal = Outcome::Done();
     {
         WaitCursor wait;
-        added = AddSingleFont(frame_.Context().engine, *doc_, description, size, details.Details(), refusal);
+        added = AddSingleFont(frame_.Context().engine, *doc_, request, details.Details(), refusal);
     }
     if (!added) {
         ShowOutcome(refusal);

@@ -55,9 +55,10 @@ FontEntry* fontToEdit(Doc& d, const std::vector<FontEntry*>& selected) {
     return entry;
 }
 
-FontEntry* addSingleFont(gdi::FontEngine& engine, Doc& d, const gdi::LOGFONT& font, int size, const FontDetails& details) {
+FontEntry* addSingleFont(gdi::FontEngine& engine, Doc& d, FontRequest font, int size, const FontDetails& details) {
     Outcome refusal = Outcome::Done();
-    FontEntry* added = AddSingleFont(engine, d.doc, font, size, details, refusal);
+    font.pointSize = size;
+    FontEntry* added = AddSingleFont(engine, d.doc, font, details, refusal);
     d.ui.Show(refusal);
     return added;
 }
@@ -158,17 +159,16 @@ TEST(FontListActions, EditKeepsANameInTheCodePageByteForByte) {
 }
 
 TEST(FontListActions, ProposedDetailsNameTheFaceAndItsStyle) {
-    gdi::LOGFONT font;
-    std::strcpy(font.lfFaceName, "DejaVu Sans");
+    FontRequest font{"DejaVu Sans", 0, 0, 12};
     const struct {
         int weight;
         int italic;
         const char* style;
     } cases[] = {{400, 0, ""}, {401, 0, "B"}, {700, 1, "BI"}, {0, 1, "I"}};
     for (const auto& c : cases) {
-        font.lfWeight = c.weight;
-        font.lfItalic = static_cast<std::uint8_t>(c.italic);
-        const FontDetails details = ProposedDetails(font, 12);
+        font.weight = c.weight;
+        font.italic = c.italic != 0;
+        const FontDetails details = ProposedDetails(font);
         EXPECT_EQ(details.name, "DejaVu Sans");
         EXPECT_EQ(details.style, c.style);
         EXPECT_EQ(details.size, "12");
@@ -184,10 +184,8 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     ScriptedFontEngine engine;
     engine.face.metrics[9] = scriptedMetrics(9, 7, 32, 126);
     engine.face.metrics[18] = scriptedMetrics(18, 14, 32, 126);
-    gdi::LOGFONT font;
-    std::strcpy(font.lfFaceName, "Scripted");
-    font.lfHeight = 9;
-    FontDetails details = ProposedDetails(font, 9);
+    const FontRequest font{"Scripted", 0, 0, 9};
+    FontDetails details = ProposedDetails(font);
     details.name = "Mine";
     details.style = "Plain";
     FontEntry* added = addSingleFont(engine, d, font, 9, details);
