@@ -5,9 +5,7 @@
 #include "CentreOn.h"
 #include "ConverterContext.h"
 #include "HiResPage.h"
-#include "MainFrm.h"
 #include "ProgressDlg.h"
-#include "SDI_THView.h"
 #include "SelFontsPage.h"
 #include "SizesPage.h"
 #include "StylesPage.h"
@@ -15,7 +13,7 @@
 #include "app/AddGroupBatch.h"
 #include "app/BatchWorker.h"
 #include "app/ConverterSettings.h"
-#include "core/FontDoc.h"
+#include "core/FontList.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -145,34 +143,4 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
     skipped = std::move(result.skipped);
     showSkipped();
     return true;
-}
-
-bool RunAddGroup(SDI_THView& view, MainFrm& frame) {
-    CFontDoc* doc = view.Document();
-    if (!doc) return false;
-    ConverterContext& context = frame.Context();
-    AddFontWizard wizard(context.settings, context.catalog, context.engine, context.codePage, &frame);
-    if (wizard.exec() != QDialog::Accepted) return false;
-    view.repaint();
-    context.settings.Save(context.store);
-
-    // The batch goes into a list of its own; the document sees only a batch that completed.
-    CFontList batch;
-    batch.SetCodePage(context.codePage);
-    if (!batch.New()) return false;
-    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame) || batch.Count() == 0) return false;
-
-    Outcome refusals = Outcome::Done();
-    FontEntry* first = nullptr;
-    {
-        WaitCursor wait;
-        first = CopyBatchInto(batch, doc->Fonts(), &refusals);
-    }
-    ShowOutcome(refusals);
-    WaitCursor wait;
-    view.RefreshList();
-    view.SelectRecord(first);
-    doc->MarkModified(true);
-    frame.RefreshCommandStates();
-    return first != nullptr;
 }

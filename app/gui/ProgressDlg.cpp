@@ -29,12 +29,10 @@ ProgressDlg::ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector
 
     auto* label = new QLabel(tr("Processing the selected fonts ..."), this);
     bar_ = new QProgressBar(this);
-    bar_->setObjectName(QString::number(IDC_PROGRESS));
     bar_->setRange(0, static_cast<int>(worker_.Total()));
     bar_->setValue(0);
     bar_->setTextVisible(false);
     cancel_ = new QPushButton(tr("Cancel"), this);
-    cancel_->setObjectName("2");
     connect(cancel_, &QPushButton::clicked, this, &ProgressDlg::reject);
 
     auto* buttons = new QHBoxLayout;

@@ -9,6 +9,7 @@
 #include "MainFrm.h"
 #include "UserDlg.h"
 #include "WaitCursor.h"
+#include "app/AddGroupBatch.h"
 #include "app/FontListActions.h"
 #include "core/FontDoc.h"
 #include "platform/gdi/CodePages.h"
@@ -42,7 +43,6 @@ QString shown(const std::string& bytes, std::uint32_t codePage) {
 SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName("form129");
     list_ = new QTreeWidget(this);
-    list_->setObjectName(QString::number(IDC_LIST));
     list_->setColumnCount(3);
     list_->setHeaderLabels({text(converter::kStrColumnName), text(converter::kStrColumnStyle), text(converter::kStrColumnSize)});
     list_->setRootIsDecorated(false);
@@ -66,19 +66,21 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
     });
 
     struct ButtonSpec {
-        int id;
+        QPushButton* SDI_THView::*member;
         const char* label;
         void (SDI_THView::*handler)();
     };
     const ButtonSpec specs[] = {
-        {IDC_ADD_FONT, "Add Font", &SDI_THView::OnAddFont}, {IDC_ADD_GROUP, "Add Group", &SDI_THView::OnAddGroup},
-        {IDC_DELETE, "Delete", &SDI_THView::OnDelete},      {IDC_EDIT, "Edit", &SDI_THView::OnEdit},
-        {IDC_INSTALL, "&Install", &SDI_THView::OnInstall},
+        {&SDI_THView::addFont_, "Add Font", &SDI_THView::OnAddFont},
+        {&SDI_THView::addGroup_, "Add Group", &SDI_THView::OnAddGroup},
+        {&SDI_THView::delete_, "Delete", &SDI_THView::OnDelete},
+        {&SDI_THView::edit_, "Edit", &SDI_THView::OnEdit},
+        {&SDI_THView::install_, "&Install", &SDI_THView::OnInstall},
     };
     auto* buttons = new QVBoxLayout;
     for (const ButtonSpec& kind : specs) {
         auto* button = new QPushButton(tr(kind.label), this);
-        button->setObjectName(QString::number(kind.id));
+        this->*kind.member = button;
         button->setMinimumWidth(96);
         connect(button, &QPushButton::clicked, this, kind.handler);
         buttons->addWidget(button);
@@ -95,7 +97,16 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
     layout->addLayout(buttons);
 }
 
-QPushButton* SDI_THView::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
+QPushButton* SDI_THView::Button(int id) const {
+    switch (id) {
+    case IDC_ADD_FONT: return addFont_;
+    case IDC_ADD_GROUP: return addGroup_;
+    case IDC_DELETE: return delete_;
+    case IDC_EDIT: return edit_;
+    case IDC_INSTALL: return install_;
+    default: return nullptr;
+    }
+}
 
 bool SDI_THView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != list_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
@@ -228,7 +239,33 @@ void SDI_THView::OnAddFont() {
     DocumentChanged();
 }
 
-void SDI_THView::OnAddGroup() { RunAddGroup(*this, frame_); }
+void SDI_THView::OnAddGroup() {
+    if (!doc_) return;
+    ConverterContext& context = frame_.Context();
+    AddFontWizard wizard(context.settings, context.catalog, context.engine, context.codePage, &frame_);
+    if (wizard.exec() != QDialog::Accepted) return;
+    repaint();
+    context.settings.Save(context.store);
+
+    // The batch goes into a list of its own; the document sees only a batch that completed.
+    CFontList batch;
+    batch.SetCodePage(context.codePage);
+    if (!batch.New()) return;
+    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame_) || batch.Count() == 0) return;
+
+    Outcome refusals = Outcome::Done();
+    FontEntry* first = nullptr;
+    {
+        WaitCursor wait;
+        first = CopyBatchInto(batch, doc_->Fonts(), &refusals);
+    }
+    ShowOutcome(refusals);
+    WaitCursor wait;
+    RefreshList();
+    SelectRecord(first);
+    doc_->MarkModified(true);
+    frame_.RefreshCommandStates();
+}
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;
