@@ -22,10 +22,11 @@ public:
 
     // Prints each message of outcome as one line on stderr; true when the operation was done.
     bool Report(const Outcome& outcome) const;
+
+private:
     // The line "typehold: <subject>: <text>" on stderr, without the text's trailing line breaks.
     void PrintLine(const std::string& text) const;
 
-private:
     std::string subject_;
     std::optional<std::string> savePath_;
 };
