@@ -17,11 +17,15 @@ std::vector<Combination> PlanFromSettings(const ConverterSettings& settings, con
     return PlanBatch(fonts, settings.CheckedSizes(), CheckedStyles(settings));
 }
 
-FontEntry* CopyBatchInto(const CFontList& batch, CFontList& document) {
+FontEntry* CopyBatchInto(const CFontList& batch, CFontList& document, Outcome* refusals) {
     FontEntry* first = nullptr;
     for (std::size_t i = 0; i < batch.Count(); ++i) {
-        const int index = document.AddCopy(*batch.At(i));
-        if (index < 0) continue;
+        Outcome refusal = Outcome::Stopped();
+        const int index = document.AddCopy(*batch.At(i), &refusal);
+        if (index < 0) {
+            if (refusals) refusals->Append(refusal);
+            continue;
+        }
         if (!first) first = document.At(static_cast<std::size_t>(index));
     }
     return first;

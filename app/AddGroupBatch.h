@@ -18,5 +18,6 @@ std::vector<FontStyle> CheckedStyles(const ConverterSettings& settings);
 std::vector<Combination> PlanFromSettings(const ConverterSettings& settings, const std::vector<FontCatalogEntry>& fonts);
 
 // Adds a copy of every entry of batch, in order, to document; entries that cannot be added are
-// skipped. The first entry added, or null.
-FontEntry* CopyBatchInto(const CFontList& batch, CFontList& document);
+// skipped, their messages (a full document says so for each) appended to refusals when given.
+// The first entry added, or null.
+FontEntry* CopyBatchInto(const CFontList& batch, CFontList& document, Outcome* refusals = nullptr);

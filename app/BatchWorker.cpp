@@ -3,32 +3,27 @@
 #include "BatchWorker.h"
 
 #include "core/qz_fileio/Exception.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <memory>
 
 namespace {
-thread_local DocumentUi* t_workerUi = nullptr;
-
-// Runs the batch; a converter error or any other exception ends it as a failure whose text
-// nobody has shown yet.
+// Runs the batch; a converter error or any other exception ends it as a failure that shows its
+// text ("Unknown font error" when it has none).
 BatchResult RunCatching(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
-                        bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel,
-                        const std::function<void(std::size_t, std::size_t)>& progress, bool& failureShown) {
-    failureShown = true;
+                        bool highDensity, const std::atomic<bool>* cancel,
+                        const std::function<void(std::size_t, std::size_t)>& progress) {
+    BatchResult result;
     try {
-        return RunBatch(engine, target, plan, highDensity, ui, cancel, progress);
+        return RunBatch(engine, target, plan, highDensity, cancel, progress);
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        failureShown = false;
-        BatchResult result;
         result.failure = e->MessageToShow();
-        return result;
     } catch (...) {
-        failureShown = false;
-        return BatchResult{};
     }
+    result.outcome = result.failure.empty() ? Outcome::Refused(converter::kStrUnknownFontError)
+                                            : Outcome::Refused(result.failure);
+    return result;
 }
 }  // namespace
 
@@ -47,7 +42,6 @@ void BatchWorker::Start() {
 void BatchWorker::RequestCancel() {
     std::lock_guard lock(lock_);
     cancel_ = true;
-    answered_.notify_all();
 }
 
 void BatchWorker::Wait() {
@@ -61,93 +55,36 @@ BatchStatus BatchWorker::Status() const {
 
 std::string BatchWorker::FailureText() const {
     std::lock_guard lock(lock_);
-    return failure_;
+    return result_.failure;
 }
 
-std::vector<std::string> BatchWorker::Skipped() const {
+BatchResult BatchWorker::Result() const {
     std::lock_guard lock(lock_);
-    return skipped_;
+    return result_;
 }
 
-void BatchWorker::PostStatus(BatchStatus status, std::string failure, bool failureShown) {
+void BatchWorker::PostStatus(BatchStatus status, std::string failure) {
     status_ = status;
-    failure_ = failure;
-    receiver_.Post({BatchNotice::Kind::Status, status, std::move(failure), failureShown});
+    receiver_.Post({status, std::move(failure)});
 }
 
 void BatchWorker::Work() {
-    t_workerUi = this;
     const auto stepped = [this](std::size_t, std::size_t) {
         std::lock_guard lock(lock_);
         if (!cancel_) PostStatus(BatchStatus::Step);
     };
-    bool failureShown = true;
-    const BatchResult result =
-        RunCatching(engine_, target_, plan_, highDensity_, *this, &cancel_, stepped, failureShown);
+    BatchResult result = RunCatching(engine_, target_, plan_, highDensity_, &cancel_, stepped);
     std::lock_guard lock(lock_);
-    skipped_ = result.skipped;
+    result_ = std::move(result);
     // A cancelled batch ends without another word: the window has stopped listening.
     if (cancel_) return;
-    if (result.completed) PostStatus(BatchStatus::Finished);
-    else PostStatus(BatchStatus::Failed, result.failure, failureShown);
+    if (result_.completed) PostStatus(BatchStatus::Finished);
+    else PostStatus(BatchStatus::Failed, result_.failure);
 }
 
-int BatchWorker::MessageBox(const std::string& text, std::uint32_t type) {
-    std::unique_lock lock(lock_);
-    if (cancel_) return win::IDCANCEL;
-    pending_ = BatchMessage{text, type};
-    waitingForAnswer_ = true;
-    answer_.reset();
-    receiver_.Post({BatchNotice::Kind::Message, status_, {}, false});
-    answered_.wait(lock, [this] { return answer_.has_value() || cancel_.load(); });
-    waitingForAnswer_ = false;
-    pending_.reset();
-    const int answer = answer_.value_or(win::IDCANCEL);
-    answer_.reset();
-    return answer;
-}
-
-std::optional<BatchMessage> BatchWorker::TakeMessage() {
-    std::lock_guard lock(lock_);
-    if (cancel_ || !pending_) return std::nullopt;
-    std::optional<BatchMessage> message = std::move(pending_);
-    pending_.reset();
-    return message;
-}
-
-void BatchWorker::AnswerMessage(int buttonId) {
-    std::lock_guard lock(lock_);
-    if (!waitingForAnswer_) return;
-    answer_ = buttonId;
-    answered_.notify_all();
-}
-
-DocumentUi* WorkerMessageUi() { return t_workerUi; }
-
-int WorkerAwareUi::MessageBox(const std::string& text, std::uint32_t type) {
-    if (DocumentUi* worker = WorkerMessageUi()) return worker->MessageBox(text, type);
-    return ui_.MessageBox(text, type);
-}
-
-std::optional<std::string> WorkerAwareUi::AskSavePath(const std::string& proposedName) {
-    if (WorkerMessageUi()) return std::nullopt;
-    return ui_.AskSavePath(proposedName);
-}
-
-void WorkerAwareUi::ShowWaitCursor(bool on) {
-    if (!WorkerMessageUi()) ui_.ShowWaitCursor(on);
-}
-
-std::string UnshownFailureText(const std::string& failure) {
-    return failure.empty() ? converter::LoadConverterString(converter::kStrUnknownFontError) : failure;
-}
-
-bool ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
-                         bool highDensity, DocumentUi& ui, std::vector<std::string>* skipped) {
-    bool failureShown = true;
-    const BatchResult result = RunCatching(engine, target, plan, highDensity, ui, nullptr, {}, failureShown);
+Outcome ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
+                            bool highDensity, std::vector<std::string>* skipped) {
+    BatchResult result = RunCatching(engine, target, plan, highDensity, nullptr, {});
     if (skipped) *skipped = result.skipped;
-    if (result.completed) return true;
-    if (!failureShown) ui.MessageBox(UnshownFailureText(result.failure), win::MB_OK);
-    return false;
+    return std::move(result.outcome);
 }

@@ -28,11 +28,10 @@ std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, c
     return plan;
 }
 
-gdi::LOGFONT DescribeCombination(const Combination& c) {
+FontRequest RequestFor(const Combination& c) {
     const bool bold = c.style == FontStyle::Bold || c.style == FontStyle::BoldItalic;
     const bool italic = c.style == FontStyle::Italic || c.style == FontStyle::BoldItalic;
-    return gdi::makeLogFont(c.font.faceName, c.size, bold ? gdi::FW_BOLD : gdi::FW_NORMAL, italic, c.font.charSet,
-                            c.font.pitchAndFamily);
+    return {c.font.faceName, c.font.charSet, c.font.pitchAndFamily, c.size, bold ? gdi::FW_BOLD : gdi::FW_NORMAL, italic};
 }
 
 const char* StyleName(FontStyle style) {
@@ -54,9 +53,9 @@ std::string SkippedText(const std::vector<std::string>& skipped, std::size_t add
 
 namespace {
 // Adds one built combination to result's list; false when the batch must stop.
-bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string why, int size,
-                const gdi::LOGFONT& description, DocumentUi& ui, BatchResult& result) {
-    switch (AddBuiltFontOrRefuse(list, record, built, size, description, ui, &why)) {
+bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string why, const FontRequest& request,
+                BatchResult& result) {
+    switch (AddBuiltFontOrRefuse(list, record, built, request, &why, &result.outcome)) {
     case AddOutcome::Added: ++result.converted; return true;
     case AddOutcome::Refused: result.skipped.push_back(why); return true;
     case AddOutcome::Failed: result.failure = failureOf(why); return false;
@@ -66,19 +65,20 @@ bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string wh
 }  // namespace
 
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                     bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel,
+                     bool highDensity, const std::atomic<bool>* cancel,
                      const std::function<void(std::size_t, std::size_t)>& progress) {
     BatchResult result;
     for (const auto& combination : plan) {
         if (cancel && cancel->load()) {
             result.cancelled = true;
+            result.outcome = Outcome::Stopped();
             return result;
         }
-        const gdi::LOGFONT description = DescribeCombination(combination);
+        const FontRequest request = RequestFor(combination);
         CFontRecord record;
         std::string why;
-        const bool built = BuildOne(engine, record, highDensity, combination.size, description, &why);
-        if (!addToBatch(list, record, built, why, combination.size, description, ui, result)) return result;
+        const bool built = BuildOne(engine, record, highDensity, request, &why);
+        if (!addToBatch(list, record, built, why, request, result)) return result;
         if (progress) progress(result.Done(), plan.size());
     }
     result.completed = true;
@@ -93,7 +93,7 @@ unsigned DefaultBatchThreads() {
 namespace {
 // One combination as a worker left it.
 struct BuiltFont {
-    gdi::LOGFONT description;  // what it was built from, and what its messages name
+    FontRequest request;  // what it was built from, and what its messages name
     CFontRecord record;
     bool built = false;
     std::string why;
@@ -165,9 +165,9 @@ private:
 }  // namespace
 
 BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                              bool highDensity, DocumentUi& ui, unsigned threads, const std::atomic<bool>* cancel,
+                              bool highDensity, unsigned threads, const std::atomic<bool>* cancel,
                               const std::function<void(std::size_t, std::size_t)>& progress) {
-    if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, ui, cancel, progress);
+    if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, cancel, progress);
     const std::size_t workerCount = std::min<std::size_t>(threads, plan.size());
     BuildQueue queue(plan.size(), 2 * workerCount, cancel);
     const auto work = [&] {
@@ -178,9 +178,8 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
             try {
                 qz_gen::AllocationPoint();
                 font = std::make_unique<BuiltFont>();
-                const auto& c = plan[*index];
-                font->description = DescribeCombination(c);
-                font->built = BuildOne(engine, font->record, highDensity, c.size, font->description, &font->why);
+                font->request = RequestFor(plan[*index]);
+                font->built = BuildOne(engine, font->record, highDensity, font->request, &font->why);
             } catch (const std::bad_alloc&) {
                 if (font) {
                     font->built = false;
@@ -219,14 +218,16 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
         }
         if (!*font) {  // the worker had no memory to build it in
             result.failure = failureOf({});
+            result.outcome = Outcome::Refused(result.failure);
             break;
         }
         BuiltFont& built = **font;
-        if (!addToBatch(list, built.record, built.built, built.why, plan[index].size, built.description, ui, result))
+        if (!addToBatch(list, built.record, built.built, built.why, built.request, result))
             break;
         if (progress) progress(result.Done(), plan.size());
     }
     // Fonts still in flight are finished and dropped when the workers are joined on return.
     result.completed = result.failure.empty() && !result.cancelled && result.Done() == plan.size();
+    if (result.cancelled) result.outcome = Outcome::Stopped();
     return result;
 }

@@ -1,5 +1,5 @@
 // ConversionBatch.h: the combinations of an add-font batch (font x size x style) in the order
-// they are converted, their font descriptions, and the loop that converts them with a cancel
+// they are converted, the fonts they ask for, and the loop that converts them with a cancel
 // flag and a progress report. Plain logic: the GUI runs it on its worker thread, the command line
 // runs it directly.
 #pragma once
@@ -14,7 +14,6 @@
 #include <vector>
 
 class CFontList;
-class DocumentUi;
 
 enum class FontStyle { Regular, Bold, Italic, BoldItalic };
 
@@ -29,10 +28,9 @@ struct Combination {
 std::vector<Combination> PlanBatch(const std::vector<FontCatalogEntry>& fonts, const std::vector<int>& sizes,
                                    const std::vector<FontStyle>& styles);
 
-// The font description of a combination: face, character set and pitch and family from the
-// catalog entry, OUT_TT_PRECIS, height = the point size, weight 400 or 700, italic for the
-// italic styles; every other field 0.
-gdi::LOGFONT DescribeCombination(const Combination& combination);
+// The font a combination asks for: face, character set and pitch and family from the catalog
+// entry, its point size, weight 400 or 700, italic for the italic styles.
+FontRequest RequestFor(const Combination& combination);
 
 const char* StyleName(FontStyle style);
 
@@ -41,6 +39,9 @@ struct BatchResult {
     bool cancelled = false;
     std::size_t converted = 0;
     std::string failure;        // why the batch stopped, when it failed
+    // What the batch came to as the user is told: done, stopped (cancelled) without a word, or
+    // refused with the messages of the failure.
+    Outcome outcome = Outcome::Done();
     // The combinations the handheld cannot take (too large, a name its code page cannot hold),
     // one line each naming the font, style, size and cause; the batch went on past them.
     std::vector<std::string> skipped;
@@ -49,10 +50,10 @@ struct BatchResult {
 
 // Converts the plan into list (a temporary list after New). cancel is read before each
 // combination; progress(done, total) follows each combination added or skipped. A combination
-// the handheld cannot take is skipped without a message (see BatchResult::skipped); the batch
-// stops at any other failure, which the conversion has reported through ui.
+// the handheld cannot take is skipped (see BatchResult::skipped); the batch stops at any other
+// failure, whose messages go to BatchResult::outcome.
 BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                     bool highDensity, DocumentUi& ui, const std::atomic<bool>* cancel = nullptr,
+                     bool highDensity, const std::atomic<bool>* cancel = nullptr,
                      const std::function<void(std::size_t, std::size_t)>& progress = {});
 
 // The one message that names the skipped combinations of a batch that added added fonts.
@@ -63,10 +64,10 @@ unsigned DefaultBatchThreads();
 
 // RunBatch with the fonts built on a pool of threads (fonts of engine must be usable on several
 // threads at once; each thread draws with fonts of its own). The calling thread adds the built
-// fonts to list in plan order, so the list, the messages through ui and the progress reports are
-// exactly RunBatch's. cancel is read before each font is added and by the workers before each
+// fonts to list in plan order, so the list, the outcome and the progress reports are exactly
+// RunBatch's. cancel is read before each font is added and by the workers before each
 // build; fonts in flight when it is set are finished and dropped, and nothing more is added.
 // threads 0 or 1 is RunBatch itself.
 BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const std::vector<Combination>& plan,
-                              bool highDensity, DocumentUi& ui, unsigned threads, const std::atomic<bool>* cancel = nullptr,
+                              bool highDensity, unsigned threads, const std::atomic<bool>* cancel = nullptr,
                               const std::function<void(std::size_t, std::size_t)>& progress = {});

@@ -4,10 +4,8 @@
 #include "ConverterSettings.h"
 
 #include "RegistryStore.h"
-#include "core/DocumentUi.h"
 #include "platform/bytes/ByteReader.h"
 #include "platform/bytes/ByteWriter.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 namespace {
@@ -67,20 +65,12 @@ void ConverterSettings::Save(RegistryStore& store) const {
     store.CloseSection();
 }
 
-bool ConverterSettings::ValidateForExport(DocumentUi& ui) const {
-    return ValidateChoices(CheckedStyleCount(), CheckedSizeCount(), ui);
-}
+Outcome ConverterSettings::ValidateForExport() const { return ValidateChoices(CheckedStyleCount(), CheckedSizeCount()); }
 
-bool ConverterSettings::ValidateChoices(int styleCount, int sizeCount, DocumentUi& ui) {
-    if (styleCount == 0) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultStyles), win::MB_OK);
-        return false;
-    }
-    if (sizeCount == 0) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrNoDefaultSizes), win::MB_OK);
-        return false;
-    }
-    return true;
+Outcome ConverterSettings::ValidateChoices(int styleCount, int sizeCount) {
+    if (styleCount == 0) return Outcome::Refused(converter::kStrNoDefaultStyles);
+    if (sizeCount == 0) return Outcome::Refused(converter::kStrNoDefaultSizes);
+    return Outcome::Done();
 }
 
 int ConverterSettings::CheckedSizeCount() const {

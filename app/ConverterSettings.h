@@ -8,11 +8,12 @@
 //   "Styles"       REG_BINARY  16 bytes: Regular, Bold, Italic, Bold Italic flags
 #pragma once
 
+#include "core/Outcome.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
 
-class DocumentUi;
 class RegistryStore;
 
 struct SizeChoice {
@@ -34,9 +35,9 @@ public:
     // Write errors are ignored.
     void Save(RegistryStore& store) const;
     // Refuses with message 157 when no style is chosen, else 158 when no size is.
-    bool ValidateForExport(DocumentUi& ui) const;
+    Outcome ValidateForExport() const;
     // The same rule for choices made elsewhere (the command line's own sizes and styles).
-    static bool ValidateChoices(int styleCount, int sizeCount, DocumentUi& ui);
+    static Outcome ValidateChoices(int styleCount, int sizeCount);
 
     int CheckedSizeCount() const;
     std::vector<int> CheckedSizes() const;

@@ -21,17 +21,13 @@ std::optional<std::string> MissingFolderText(const std::string& path) {
     return folder.string() + "\nThe folder does not exist. Check the path and try again.";
 }
 
-void DocumentCommands::Releaser::operator()(CFontDoc* doc) const {
-    if (doc) doc->Release();
-}
-
 DocumentCommands::DocumentCommands(DocumentUi& ui, DocumentHost& host, RecentFileList& recent)
     : ui_(ui), host_(host), recent_(recent) {}
 
 DocumentCommands::~DocumentCommands() = default;
 
 DocumentCommands::DocPtr DocumentCommands::MakeDocument() {
-    DocPtr doc(new CFontDoc(ui_));
+    auto doc = std::make_unique<CFontDoc>(ui_);
     doc->Fonts().SetCodePage(codePage_);
     return doc;
 }
@@ -41,37 +37,37 @@ void DocumentCommands::Install(DocPtr doc) {
     host_.SetDocument(doc_.get());
 }
 
-bool DocumentCommands::NewDocument() {
-    if (!CloseDocument()) return false;
+Outcome DocumentCommands::NewDocument() {
+    if (Outcome closed = CloseDocument(); !closed) return closed;
     DocPtr doc = MakeDocument();
-    if (!doc->OnNewDocument(converter::LoadConverterString(converter::kStrUntitled))) return false;
+    if (!doc->OnNewDocument(converter::LoadConverterString(converter::kStrUntitled))) return Outcome::Stopped();
     Install(std::move(doc));
-    return true;
+    return Outcome::Done();
 }
 
-bool DocumentCommands::OpenDocumentFile(const std::optional<std::string>& path) {
+Outcome DocumentCommands::OpenDocumentFile(const std::optional<std::string>& path) {
     const bool fromDialog = !path;
     const std::optional<std::string> chosen = fromDialog ? host_.AskOpenPath() : path;
-    if (!chosen) return false;
-    if (doc_ && SameFilePath(*chosen, doc_->GetPathName())) return true;
+    if (!chosen) return Outcome::Stopped();
+    if (doc_ && SameFilePath(*chosen, doc_->GetPathName())) return Outcome::Done();
 
     DocPtr doc = MakeDocument();
-    if (!doc->OnOpenDocument(*chosen)) return false;
+    if (Outcome opened = doc->OnOpenDocument(*chosen); !opened) return opened;
     // The old document's save prompt comes now, once the new file is known to be readable.
-    if (!CloseDocument()) return true;
+    if (Outcome closed = CloseDocument(); !closed) return Outcome::DoneWith(closed);
     Install(std::move(doc));
     if (fromDialog) Remember(*chosen);
-    return true;
+    return Outcome::Done();
 }
 
-bool DocumentCommands::OpenRecent(unsigned commandId) {
+Outcome DocumentCommands::OpenRecent(unsigned commandId) {
     const std::string path =
         commandId >= kFirstRecentId && commandId <= kLastRecentId ? recent_.NewestAt(commandId - kFirstRecentId) : std::string();
     if (path.empty()) {
         host_.Beep();
-        return false;
+        return Outcome::Stopped();
     }
-    const bool opened = OpenDocumentFile(path);
+    Outcome opened = OpenDocumentFile(path);
     recent_.Read();
     if (opened) recent_.Add(path);
     else recent_.Remove(path);
@@ -79,27 +75,28 @@ bool DocumentCommands::OpenRecent(unsigned commandId) {
     return opened;
 }
 
-bool DocumentCommands::CloseDocument() {
-    if (!doc_) return true;
-    if (!doc_->SaveModified()) return false;
+Outcome DocumentCommands::CloseDocument() {
+    if (!doc_) return Outcome::Done();
+    if (Outcome saved = doc_->SaveModified(); !saved) return saved;
     if (!doc_->GetPathName().empty()) Remember(doc_->GetPathName());
     host_.RefreshCommandStates();
     doc_.reset();
     host_.SetDocument(nullptr);
-    return true;
+    return Outcome::Done();
 }
 
-bool DocumentCommands::Save() {
-    if (!doc_ || !doc_->IsModified()) return true;
-    if (!doc_->DoFileSave()) return false;
-    AfterSave();
-    return true;
+Outcome DocumentCommands::Save() {
+    if (!doc_ || !doc_->IsModified()) return Outcome::Done();
+    Outcome saved = doc_->DoFileSave();
+    if (saved) AfterSave();
+    return saved;
 }
 
-bool DocumentCommands::SaveAs() {
-    if (!doc_ || !doc_->DoSave(std::nullopt, true)) return false;
-    AfterSave();
-    return true;
+Outcome DocumentCommands::SaveAs() {
+    if (!doc_) return Outcome::Stopped();
+    Outcome saved = doc_->DoSave(std::nullopt, true);
+    if (saved) AfterSave();
+    return saved;
 }
 
 void DocumentCommands::AfterSave() {

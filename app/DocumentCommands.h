@@ -1,7 +1,10 @@
 // DocumentCommands.h: the main window's document commands (New, Open, the recent files, Save,
 // Save As, and closing) as plain logic. The window supplies the dialogs and shows what changes;
-// the document reports its own errors through DocumentUi.
+// the document asks its questions through DocumentUi, and each command returns what it came to
+// for the window to show.
 #pragma once
+
+#include "core/Outcome.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,29 +51,26 @@ public:
     DocumentCommands& operator=(const DocumentCommands&) = delete;
 
     // New: closes the current document, then makes an untitled one current.
-    bool NewDocument();
+    Outcome NewDocument();
     // Open: the dialog when path is none. The current document's own file (as the file system
     // compares paths, see SameFilePath) does nothing. The save prompt for the current document comes only after the new
     // file has been read; Cancel there keeps the current one and still counts as success.
-    bool OpenDocumentFile(const std::optional<std::string>& path);
+    Outcome OpenDocumentFile(const std::optional<std::string>& path);
     // A recent-file command: opens the file and moves it to the top, or removes a file that
     // cannot be opened; beeps for an ID without a file.
-    bool OpenRecent(unsigned commandId);
+    Outcome OpenRecent(unsigned commandId);
     // Whether the current document may be given up (the save prompt); releases it when so.
-    bool CloseDocument();
+    Outcome CloseDocument();
     // Save: nothing to do (success) unless the document is modified.
-    bool Save();
-    bool SaveAs();
+    Outcome Save();
+    Outcome SaveAs();
 
     CFontDoc* Current() const { return doc_.get(); }
     // The code page whose double-byte characters the font lists sort as units.
     void SetCodePage(std::uint32_t codePage) { codePage_ = codePage; }
 
 private:
-    struct Releaser {
-        void operator()(CFontDoc* doc) const;
-    };
-    using DocPtr = std::unique_ptr<CFontDoc, Releaser>;
+    using DocPtr = std::unique_ptr<CFontDoc>;
 
     DocPtr MakeDocument();
     void Install(DocPtr doc);

@@ -1,21 +1,19 @@
 // FontListActions.cpp: the font list view's operations on the document.
 #include "FontListActions.h"
 
-#include "core/DocumentUi.h"
 #include "core/FontBuilder.h"
 #include "core/FontDoc.h"
 #include "platform/gdi/CodePages.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <cstdlib>
 #include <cstring>
 
-FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize) {
+FontDetails ProposedDetails(const FontRequest& font) {
     FontDetails details;
-    details.name.assign(font.lfFaceName, strnlen(font.lfFaceName, gdi::LF_FACESIZE));
+    details.name = font.FaceName();
     details.style = StyleCodeOf(font);
-    details.size = std::to_string(pointSize);
+    details.size = std::to_string(font.pointSize);
     return details;
 }
 
@@ -58,34 +56,36 @@ bool RenameFont(CFontDoc& doc, FontEntry& entry, const FontDetails& details) {
 
 int PointSizeFromTenths(int tenths) { return std::abs(tenths) / 10; }
 
-FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
-                         const FontDetails& details, DocumentUi& ui) {
+FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const FontRequest& font, const FontDetails& details,
+                         Outcome& refusal) {
     CFontRecord record;
-    const bool built = BuildOne(engine, record, details.highDensity == 1, pointSize, font);
+    const bool built = BuildOne(engine, record, details.highDensity == 1, font);
     record.name = details.name;
     record.style = details.style;
     CFontList& fonts = doc.Fonts();
-    if (!AddBuiltFont(fonts, record, built, pointSize, font, ui)) return nullptr;
+    if (Outcome added = AddBuiltFont(fonts, record, built, font); !added) {
+        refusal = std::move(added);
+        return nullptr;
+    }
     return fonts.At(fonts.Count() - 1);  // a new entry comes last until the list is sorted
 }
 
 std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::vector<FontEntry*>& selected,
-                                                    DocumentUi& ui) {
+                                                    const YesNoQuestion& ask, Outcome& refusal) {
     if (selected.empty()) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrSelectFontFirst), win::MB_OK);
+        refusal = Outcome::Refused(converter::kStrSelectFontFirst);
         return std::nullopt;
     }
-    if (ui.MessageBox(converter::LoadConverterString(converter::kStrConfirmDelete), win::MB_YESNO) != win::IDYES)
-        return std::nullopt;
+    if (!ask(converter::LoadConverterString(converter::kStrConfirmDelete))) return std::nullopt;
     std::vector<std::size_t> deleted;
     for (std::size_t i = 0; i < selected.size(); ++i)
         if (doc.Fonts().Delete(selected[i])) deleted.push_back(i);
     return deleted;
 }
 
-FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, DocumentUi& ui) {
+FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, Outcome& refusal) {
     if (selected.empty()) {
-        ui.MessageBox(converter::LoadConverterString(converter::kStrSelectFontFirst), win::MB_OK);
+        refusal = Outcome::Refused(converter::kStrSelectFontFirst);
         return nullptr;
     }
     CFontList& fonts = doc.Fonts();
@@ -94,8 +94,8 @@ FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, Do
     return nullptr;
 }
 
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
-                     win::HMODULE aide, UserChooser& chooser, DocumentUi& ui) {
-    if (!saveCommand()) return false;
-    return InstallToHandheld(doc, users, aide, chooser, ui);
+Outcome InstallDocument(const std::function<Outcome()>& saveCommand, CFontDoc& doc, PalmUserList& users,
+                        win::HMODULE aide, UserChooser& chooser) {
+    if (Outcome saved = saveCommand(); !saved) return saved;
+    return InstallToHandheld(doc, users, aide, chooser);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "PalmUser.h"
+#include "core/FontRequest.h"
 #include "platform/gdi/FontEngine.h"
 
 #include <cstdint>
@@ -13,7 +14,6 @@
 #include <vector>
 
 class CFontDoc;
-class DocumentUi;
 struct FontEntry;
 
 // What the details dialog shows and hands back. Name and style are UTF-8 text here; the record
@@ -29,7 +29,7 @@ struct FontDetails {
 
 // The details a new font is proposed with: the face name, "B" for a weight above 400 and "I"
 // for italic, the size, High-density checked and changeable.
-FontDetails ProposedDetails(const gdi::LOGFONT& font, int pointSize);
+FontDetails ProposedDetails(const FontRequest& font);
 
 // The details dialog's OK: the name is checked first, then the style. Each must be text the code
 // page has every character of, and fit 63 (name) or 31 (style) bytes in it.
@@ -54,21 +54,26 @@ bool RenameFont(CFontDoc& doc, FontEntry& entry, const FontDetails& details);
 int PointSizeFromTenths(int tenths);
 
 // Add Font: builds the record (two densities when highDensity), names it from details and adds
-// it as ConvertOne does. The new entry, or null after ConvertOne's message (a record too large
-// for a handheld names the font and its size; anything else is "Unknown font error"); the
-// document is unchanged then.
-FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const gdi::LOGFONT& font, int pointSize,
-                         const FontDetails& details, DocumentUi& ui);
+// it as ConvertOne does. The new entry, or null with ConvertOne's refusal in refusal (a record
+// too large for a handheld names the font and its size; anything else is "Unknown font
+// error"); the document is unchanged then.
+FontEntry* AddSingleFont(gdi::FontEngine& engine, CFontDoc& doc, const FontRequest& font, const FontDetails& details,
+                         Outcome& refusal);
+
+// Asks a question with Yes and No; true for Yes.
+using YesNoQuestion = std::function<bool(const std::string& question)>;
 
 // Delete: refuses with message 146 when nothing is selected and asks message 147; then deletes
 // every selected entry the document lets go of. The positions in selected of the entries
-// deleted, or none when nothing was selected or the answer was not Yes.
+// deleted, or none when nothing was selected (refusal set) or the answer was not Yes.
 std::optional<std::vector<std::size_t>> DeleteFonts(CFontDoc& doc, const std::vector<FontEntry*>& selected,
-                                                    DocumentUi& ui);
+                                                    const YesNoQuestion& ask, Outcome& refusal);
 
-// Edit: the first selected entry that the document holds; message 146 when nothing is selected.
-FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, DocumentUi& ui);
+// Edit: the first selected entry that the document holds; null, with message 146 in refusal,
+// when nothing is selected.
+FontEntry* FontToEdit(CFontDoc& doc, const std::vector<FontEntry*>& selected, Outcome& refusal);
 
-// Install: runs the Save command first; a cancelled or failed save installs nothing.
-bool InstallDocument(const std::function<bool()>& saveCommand, CFontDoc& doc, PalmUserList& users,
-                     win::HMODULE aide, UserChooser& chooser, DocumentUi& ui);
+// Install: runs the Save command first; a cancelled or failed save (its outcome returned)
+// installs nothing.
+Outcome InstallDocument(const std::function<Outcome()>& saveCommand, CFontDoc& doc, PalmUserList& users,
+                        win::HMODULE aide, UserChooser& chooser);

@@ -2,11 +2,9 @@
 #include "PalmUser.h"
 
 #include "InstallAide.h"
-#include "core/DocumentUi.h"
 #include "core/FontDoc.h"
 #include "core/PathNames.h"
 #include "core/qz_fileio/Exception.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
@@ -67,38 +65,37 @@ void InstallFile(const PalmUser& user, win::HMODULE aide, const std::string& pat
     check(install(user.name.c_str(), path.c_str()), "PltInstallFile");
 }
 
-bool InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
-                       DocumentUi& ui) {
-    if (doc.GetPathName().empty()) return false;
+Outcome InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser) {
+    if (doc.GetPathName().empty()) return Outcome::Stopped();
     try {
         ReadPalmUsers(aide, users);
-        if (users.empty()) {
-            ui.MessageBox(converter::LoadConverterString(converter::kStrNoPalmUsers), win::MB_OK);
-            return false;
-        }
+        if (users.empty()) return Outcome::Refused(converter::kStrNoPalmUsers);
         PalmUser& user = doc.InstallUser();
         const bool stillThere = std::any_of(users.begin(), users.end(), [&](const PalmUser& u) { return u.name == user.name; });
         if (!stillThere) user = PalmUser();
         if (user.name.empty()) {
             if (users.size() > 1) {
                 const auto chosen = chooser.Choose(users);
-                if (!chosen) return false;
+                if (!chosen) return Outcome::Stopped();
                 user = *chosen;
             } else {
                 user = users.front();
             }
         }
         InstallFile(user, aide, doc.GetPathName());
-        ui.MessageBox(converter::FormatConverterString(converter::kStrWillBeInstalled, fileNameOf(doc.GetPathName()).c_str()), win::MB_OK);
-        return true;
+        OutcomeMessage confirmation = ConverterMessage(converter::kStrWillBeInstalled, {fileNameOf(doc.GetPathName())});
+        confirmation.file = doc.GetPathName();
+        return Outcome::Done().Then(std::move(confirmation));
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
         std::string why = qz_gen::ExplainException(*e);
         if (why.empty() && e->GetCode() < 0) why = AideFailureInWords(e->GetCode(), doc.InstallUser().name);
-        ui.MessageBox(e->MessageToShow(), win::MB_OK, why);
+        OutcomeMessage message = TextMessage(e->MessageToShow(), doc.GetPathName());
+        message.details = std::move(why);
+        return Outcome::Refused(std::move(message));
     } catch (...) {
     }
-    return false;
+    return Outcome::Stopped();
 }
 
 std::string AideFailureInWords(std::int32_t result, const std::string& userName) {

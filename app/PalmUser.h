@@ -3,6 +3,7 @@
 // (thrown by pointer) with text 132 for a missing function and 131 for a failing one.
 #pragma once
 
+#include "core/Outcome.h"
 #include "core/PalmUserEntry.h"
 #include "platform/win/ModuleLoader.h"
 
@@ -11,7 +12,6 @@
 #include <vector>
 
 class CFontDoc;
-class DocumentUi;
 
 using PalmUserList = std::vector<PalmUser>;
 
@@ -39,8 +39,7 @@ std::string AideFailureInWords(std::int32_t result, const std::string& userName)
 // The Install of a saved document: reads the users again (into users), so that a user added
 // since start-up is offered and a removed one is not used (a document's chosen user who is gone
 // is forgotten); asks for the user the first time when there are several (one user is taken as
-// it is), queues the document's file and confirms with message 141. No user left shows message
-// 130. Errors are shown through ui; the result is false for them, for a document without a path
-// and for Cancel.
-bool InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser,
-                       DocumentUi& ui);
+// it is), queues the document's file and is done with message 141 to confirm it. No user left
+// refuses with message 130, an error with its text; a document without a path and Cancel stop
+// without a message.
+Outcome InstallToHandheld(CFontDoc& doc, PalmUserList& users, win::HMODULE aide, UserChooser& chooser);

@@ -2,7 +2,6 @@
 // 24, four styles, double density: 76 records) against its floor, FreeType loading and rendering
 // the same characters at the same sizes with nothing else.
 #include "app/ConversionBatch.h"
-#include "core/DocumentUi.h"
 #include "core/FontList.h"
 #include "platform/gdi/FreeTypeFontEngine.h"
 
@@ -11,12 +10,6 @@
 #include FT_FREETYPE_H
 
 namespace {
-class QuietUi final : public DocumentUi {
-public:
-    int MessageBox(const std::string&, std::uint32_t) override { return 1; }
-    std::optional<std::string> AskSavePath(const std::string&) override { return std::nullopt; }
-};
-
 // The sizes of the list whose every style makes a record a handheld can hold (25 pt Bold Italic
 // with double density is too large).
 std::vector<int> defaultSizes() {
@@ -36,11 +29,10 @@ void BM_DefaultBatchOfOneFamily(benchmark::State& state) {
     }
     const auto plan = PlanBatch({*sans}, defaultSizes(),
                                 {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic});
-    QuietUi ui;
     for (auto _ : state) {
-        CFontList list(ui);
+        CFontList list;
         list.New();
-        const auto result = RunBatch(engine, list, plan, true, ui);
+        const auto result = RunBatch(engine, list, plan, true);
         if (!result.completed) state.SkipWithError(result.failure.c_str());
         benchmark::DoNotOptimize(list.Count());
     }
@@ -52,12 +44,12 @@ BENCHMARK(BM_DefaultBatchOfOneFamily)->Unit(benchmark::kMillisecond);
 void BM_OneHighDensityRecord(benchmark::State& state) {
     gdi::FreeTypeFontEngine engine;
     const auto size = static_cast<int>(state.range(0));
-    const gdi::LOGFONT description = gdi::makeLogFont("DejaVu Sans", size, gdi::FW_NORMAL, false, gdi::ANSI_CHARSET, 0x22);
+    const FontRequest request{"DejaVu Sans", gdi::ANSI_CHARSET, 0x22, size, gdi::FW_NORMAL, false};
     std::size_t bytes = 0;
     for (auto _ : state) {
         CFontRecord record;
         std::string why;
-        if (!BuildOne(engine, record, true, size, description, &why)) {
+        if (!BuildOne(engine, record, true, request, &why)) {
             state.SkipWithError(why.c_str());
             break;
         }

@@ -3,7 +3,6 @@
 
 #include "DocumentUi.h"
 #include "PathNames.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <sys/stat.h>
@@ -25,24 +24,23 @@ std::optional<CDocMan::DiskState> diskStateOf(const std::string& path) {
 
 }  // namespace
 
-bool CDocMan::OnSaveDocument(const std::string&) { return true; }
-
-bool CDocMan::SaveModified() {
-    if (!modified_) return true;
+Outcome CDocMan::SaveModified() {
+    if (!modified_) return Outcome::Done();
     const std::string text = converter::FormatConverterString(converter::kStrSaveChanges, title_.c_str());
-    switch (ui_.MessageBox(text, win::MB_YESNOCANCEL | win::MB_ICONWARNING)) {
-    case win::IDCANCEL: return false;
-    case win::IDNO: return true;
-    default: return DoFileSave();
+    switch (ui_.AskSaveChanges(text)) {
+    case SaveChoice::Cancel: return Outcome::Stopped();
+    case SaveChoice::Discard: return Outcome::Done();
+    case SaveChoice::Save: break;
     }
+    return DoFileSave();
 }
 
-bool CDocMan::DoFileSave() {
+Outcome CDocMan::DoFileSave() {
     if (!path_.empty() && isWritableFile(path_)) return DoSave(path_, true);
     return DoSave(std::nullopt, true);
 }
 
-bool CDocMan::DoSave(const std::optional<std::string>& path, bool replace) {
+Outcome CDocMan::DoSave(const std::optional<std::string>& path, bool replace) {
     std::string chosen;
     if (path) {
         chosen = *path;
@@ -50,14 +48,14 @@ bool CDocMan::DoSave(const std::optional<std::string>& path, bool replace) {
         std::string proposed = path_;
         if (proposed.empty() && replace) proposed = proposedFileName(title_);
         const auto answer = ui_.AskSavePath(proposed);
-        if (!answer) return false;
+        if (!answer) return Outcome::Stopped();
         chosen = *answer;
     }
-    if (chosen == path_ && !MayOverwriteChangedFile(chosen)) return false;
+    if (chosen == path_ && !MayOverwriteChangedFile(chosen)) return Outcome::Stopped();
     ui_.ShowWaitCursor(true);
     // A failed save leaves no file behind: the document is written to a temporary file that
     // only replaces the chosen one once it is complete.
-    const bool saved = OnSaveDocument(chosen);
+    Outcome saved = OnSaveDocument(chosen);
     if (saved && replace) SetPathName(chosen);
     if (saved && chosen == path_) onDisk_ = diskStateOf(chosen);
     ui_.ShowWaitCursor(false);
@@ -72,7 +70,7 @@ bool CDocMan::MayOverwriteChangedFile(const std::string& path) {
                              " has been changed on disk since this document was opened or last saved, by another "
                              "window or program.\n\nOverwrite it with this document? Cancel keeps the document "
                              "open without saving.";
-    return ui_.MessageBox(text, win::MB_OKCANCEL | win::MB_ICONWARNING) == win::IDOK;
+    return ui_.AskOverwriteChanged(text);
 }
 
 void CDocMan::RememberDiskState(const std::string& path) { onDisk_ = diskStateOf(path); }

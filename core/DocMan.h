@@ -2,6 +2,8 @@
 // and Save / Save As at document level.
 #pragma once
 
+#include "Outcome.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,21 +17,20 @@ public:
     CDocMan(const CDocMan&) = delete;
     CDocMan& operator=(const CDocMan&) = delete;
 
-    // Destroys a document made with new; the base keeps its object.
-    virtual void Release() {}
     virtual void MarkModified(bool modified) { modified_ = modified; }
-    // Writes the document to path; the base writes nothing.
-    virtual bool OnSaveDocument(const std::string& path);
+    // Writes the document to path.
+    virtual Outcome OnSaveDocument(const std::string& path) = 0;
 
-    // True when the document may be closed or replaced: unmodified, or the user answered No, or
-    // Yes and the save succeeded.
-    bool SaveModified();
+    // Done when the document may be closed or replaced: unmodified, or the user answered No, or
+    // Yes and the save succeeded. Cancel stops without a message.
+    Outcome SaveModified();
     // The Save command: to the document's own file when it exists and is writable, else Save As.
-    bool DoFileSave();
+    Outcome DoFileSave();
     // Save As when path is none (the Save dialog asks); replace makes the saved path the
     // document's own. Saving over the document's own file after something else has changed it
-    // on disk (another window, another program) asks first; Cancel saves nothing.
-    bool DoSave(const std::optional<std::string>& path, bool replace);
+    // on disk (another window, another program) asks first; Cancel saves nothing and stops
+    // without a message, as Cancel in the Save dialog does.
+    Outcome DoSave(const std::optional<std::string>& path, bool replace);
     void SetPathName(const std::string& path);
 
     const std::string& GetPathName() const { return path_; }

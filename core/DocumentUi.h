@@ -1,25 +1,22 @@
-// DocumentUi.h: what the font document needs from the application: a message box that answers
-// the button pressed, and the Save dialog. The GUI shows real dialogs; the command-line tool and
-// the tests supply their own.
+// DocumentUi.h: what the font document must ask the user while an operation runs: whether to
+// save changes, whether to overwrite a file changed on disk, and where to save. What an operation
+// came to it returns as an Outcome instead; the GUI shows real dialogs, the command-line tool and
+// the tests answer on their own.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
+
+enum class SaveChoice { Save, Discard, Cancel };
 
 class DocumentUi {
 public:
     virtual ~DocumentUi() = default;
 
-    // Shows text in a box of Win32 type (MB_YESNOCANCEL | MB_ICONWARNING, ...) and returns the
-    // ID of the button pressed (IDOK, IDYES, ...).
-    virtual int MessageBox(const std::string& text, std::uint32_t type) = 0;
-    // The same with informative text under it: the cause in words and what to do. A UI without a
-    // place for it shows the text alone.
-    virtual int MessageBox(const std::string& text, std::uint32_t type, const std::string& informative) {
-        (void)informative;
-        return MessageBox(text, type);
-    }
+    // "Save changes to ...?" with Yes, No and Cancel and the warning icon.
+    virtual SaveChoice AskSaveChanges(const std::string& question) = 0;
+    // The document's file changed on disk: OK to overwrite it, Cancel to keep it (warning icon).
+    virtual bool AskOverwriteChanged(const std::string& question) = 0;
 
     // The Save dialog, offering proposedName; the chosen path, or none for Cancel.
     virtual std::optional<std::string> AskSavePath(const std::string& proposedName) = 0;

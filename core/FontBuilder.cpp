@@ -1,10 +1,8 @@
 // FontBuilder.cpp
 #include "FontBuilder.h"
 
-#include "DocumentUi.h"
 #include "FontList.h"
 #include "platform/gdi/CodePages.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <cstdlib>
@@ -12,10 +10,10 @@
 #include <memory>
 #include <new>
 
-std::string StyleCodeOf(const gdi::LOGFONT& lf) {
+std::string StyleCodeOf(const FontRequest& request) {
     std::string style;
-    if (lf.lfWeight > gdi::FW_NORMAL) style += "B";
-    if (lf.lfItalic != 0) style += "I";
+    if (request.Bold()) style += "B";
+    if (request.italic) style += "I";
     return style;
 }
 
@@ -28,15 +26,14 @@ bool fail(std::string* why, std::string reason) {
     return false;
 }
 
-void setNameAndStyle(CFontRecord& record, const gdi::LOGFONT& lf) {
-    record.name.assign(lf.lfFaceName, strnlen(lf.lfFaceName, gdi::LF_FACESIZE));
-    record.style = StyleCodeOf(lf);
+void setNameAndStyle(CFontRecord& record, const FontRequest& request) {
+    record.name = request.FaceName();
+    record.style = StyleCodeOf(request);
 }
 
-std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const gdi::LOGFONT& lf, int height) {
-    gdi::LOGFONT sized = lf;
-    sized.lfHeight = height;
-    return engine.CreateFontIndirect(sized);
+// The font of request with a character height of pixels.
+std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const FontRequest& request, int pixels) {
+    return engine.CreateFontIndirect(request.DescriptionAt(pixels));
 }
 }  // namespace
 
@@ -132,10 +129,11 @@ bool noCharacters(std::string* why, int pixels) {
 }
 }  // namespace
 
-bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
+bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why) {
+    const int size = request.pointSize;
     record = CFontRecord();
-    setNameAndStyle(record, lf);
-    const auto font = fontOfHeight(engine, lf, -size);
+    setNameAndStyle(record, request);
+    const auto font = fontOfHeight(engine, request, size);
     if (!font) return fail(why, "the font cannot be created");
     auto cells = std::make_unique<GlyphCells>();
     gdi::TEXTMETRIC tm;
@@ -161,23 +159,24 @@ bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, int size, con
     return true;
 }
 
-std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi::LOGFONT& lf, int size,
+std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const FontRequest& request,
                                              const gdi::TEXTMETRIC& single, int* fittedHeight, std::string* why) {
+    const int size = request.pointSize;
     const int lead = std::min(single.tmExternalLeading, 1);
     const int target = 2 * (single.tmHeight + lead);
     int height2 = 2 * size;
-    auto font2 = fontOfHeight(engine, lf, -height2);
+    auto font2 = fontOfHeight(engine, request, height2);
     // One pixel of height at a time: up while more than a row short, then down while too tall.
     // Each candidate is let go before the next is made, so that they all use one opened face.
     int d = font2 ? target - font2->GetTextMetrics().tmHeight : 0;
     for (int guard = 0; font2 && d > 1 && guard < 4 * size + 16; ++guard) {
         font2.reset();
-        font2 = fontOfHeight(engine, lf, -++height2);
+        font2 = fontOfHeight(engine, request, ++height2);
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
     while (font2 && d < 0 && height2 > 1) {
         font2.reset();
-        font2 = fontOfHeight(engine, lf, -(--height2));
+        font2 = fontOfHeight(engine, request, --height2);
         if (font2) d = target - font2->GetTextMetrics().tmHeight;
     }
     if (!font2) {
@@ -192,10 +191,11 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const gdi:
     return font2;
 }
 
-bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, const gdi::LOGFONT& lf, std::string* why) {
+bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why) {
+    const int size = request.pointSize;
     record = CFontRecord();
-    setNameAndStyle(record, lf);
-    auto font1 = fontOfHeight(engine, lf, -size);
+    setNameAndStyle(record, request);
+    auto font1 = fontOfHeight(engine, request, size);
     if (!font1) return fail(why, "the font cannot be created");
     const gdi::TEXTMETRIC tm1 = font1->GetTextMetrics();
     // Strike 1 is drawn before the double-size font is fitted and its font let go, so that the
@@ -206,7 +206,7 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, co
     const bool drawn1 = RenderStrike(*font1, *cells1, m1) && AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar);
     font1.reset();
     int height2 = 0;
-    const auto font2 = FitDoubleSizeFont(engine, lf, size, tm1, &height2, why);
+    const auto font2 = FitDoubleSizeFont(engine, request, tm1, &height2, why);
     if (!font2) return false;
 
     auto cells2 = std::make_unique<GlyphCells>();
@@ -244,8 +244,8 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, int size, co
 }
 
 namespace {
-const char* styleName(const gdi::LOGFONT& lf) {
-    const bool bold = lf.lfWeight > 400, italic = lf.lfItalic != 0;
+const char* styleName(const FontRequest& request) {
+    const bool bold = request.Bold(), italic = request.italic;
     return bold ? (italic ? "Bold Italic" : "Bold") : (italic ? "Italic" : "Regular");
 }
 
@@ -267,9 +267,9 @@ bool FitsHandheldRecord(const CFontRecord& record, std::string* why) {
     return fail(why, TooLargeReason(record.RecordSize()));
 }
 
-bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, int size, const gdi::LOGFONT& lf,
+bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, const FontRequest& request,
               std::string* why) {
-    return highDensity ? BuildHighDensity(engine, record, size, lf, why) : BuildLowDensity(engine, record, size, lf, why);
+    return highDensity ? BuildHighDensity(engine, record, request, why) : BuildLowDensity(engine, record, request, why);
 }
 
 bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why) {
@@ -287,45 +287,47 @@ bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string
 }
 
 namespace {
-// Adds a built record to list; a font the handheld cannot take is refused (reason and the text
-// naming the font set) without a message.
-AddOutcome addOrRefuse(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                       DocumentUi& ui, std::string* why, std::string* refusal) {
+// Adds a built record to list; a font the handheld cannot take is refused (reason and the
+// message naming the font set).
+AddOutcome addOrRefuse(CFontList& list, CFontRecord& record, bool built, const FontRequest& request,
+                       std::string* why, Outcome* failure) {
     // The handheld reads names in its code page; and it keeps each record in one memory chunk: a
     // larger font could be written to the file but never installed.
     const std::string shownName = record.name;
     std::string reason;
     if (built && (!EncodeNameAndStyle(record, list.CodePage(), &reason) || !FitsHandheldRecord(record, &reason))) {
         if (why) *why = reason;
-        *refusal = shownName + " " + styleName(lf) + " " + std::to_string(size) + " pt: " + reason;
+        *failure = Outcome::Refused(shownName + " " + styleName(request) + " " + std::to_string(request.pointSize) +
+                                        " pt: " + reason,
+                                    std::string(), reason);
         return AddOutcome::Refused;
     }
-    if (built && list.AddConverted(record) != -1) return AddOutcome::Added;
+    Outcome full = Outcome::Stopped();
+    if (built && list.AddConverted(record, &full) != -1) return AddOutcome::Added;
     if (built && why) *why = "the record cannot be added";
-    ui.MessageBox(converter::LoadConverterString(converter::kStrUnknownFontError), win::MB_OK);
+    *failure = std::move(full).Then(ConverterMessage(converter::kStrUnknownFontError));
     return AddOutcome::Failed;
 }
 }  // namespace
 
-bool AddBuiltFont(CFontList& list, CFontRecord& record, bool built, int size, const gdi::LOGFONT& lf,
-                  DocumentUi& ui, std::string* why) {
-    std::string refusal;
-    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
-    if (outcome == AddOutcome::Refused) ui.MessageBox(refusal, win::MB_OK);
-    return outcome == AddOutcome::Added;
+Outcome AddBuiltFont(CFontList& list, CFontRecord& record, bool built, const FontRequest& request, std::string* why) {
+    Outcome refusal = Outcome::Done();
+    if (addOrRefuse(list, record, built, request, why, &refusal) == AddOutcome::Added) return Outcome::Done();
+    return refusal;
 }
 
-AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, int size,
-                                const gdi::LOGFONT& lf, DocumentUi& ui, std::string* why) {
-    std::string refusal;
-    const AddOutcome outcome = addOrRefuse(list, record, built, size, lf, ui, why, &refusal);
-    if (outcome == AddOutcome::Refused && why) *why = refusal;
+AddOutcome AddBuiltFontOrRefuse(CFontList& list, CFontRecord& record, bool built, const FontRequest& request,
+                                std::string* why, Outcome* failure) {
+    Outcome refusal = Outcome::Done();
+    const AddOutcome outcome = addOrRefuse(list, record, built, request, why, &refusal);
+    if (outcome == AddOutcome::Refused && why) *why = refusal.Messages().front().Text();
+    if (outcome == AddOutcome::Failed && failure) *failure = std::move(refusal);
     return outcome;
 }
 
-bool ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, int size, const gdi::LOGFONT& lf,
-                DocumentUi& ui, std::string* why) {
+Outcome ConvertOne(gdi::FontEngine& engine, CFontList& list, bool highDensity, const FontRequest& request,
+                   std::string* why) {
     CFontRecord record;
-    const bool built = BuildOne(engine, record, highDensity, size, lf, why);
-    return AddBuiltFont(list, record, built, size, lf, ui, why);
+    const bool built = BuildOne(engine, record, highDensity, request, why);
+    return AddBuiltFont(list, record, built, request, why);
 }

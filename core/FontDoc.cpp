@@ -10,10 +10,10 @@ void CFontDoc::MarkModified(bool modified) {
         SetTitle(gdi::CodePageToUtf8(fonts_.At(0)->name, fonts_.CodePage()));
 }
 
-bool CFontDoc::OnSaveDocument(const std::string& path) {
-    if (!fonts_.Save(path)) return false;
-    MarkModified(false);
-    return true;
+Outcome CFontDoc::OnSaveDocument(const std::string& path) {
+    Outcome saved = fonts_.Save(path);
+    if (saved) MarkModified(false);
+    return saved;
 }
 
 bool CFontDoc::OnNewDocument(const std::string& title) {
@@ -24,8 +24,8 @@ bool CFontDoc::OnNewDocument(const std::string& title) {
     return true;
 }
 
-bool CFontDoc::OnOpenDocument(const std::string& path) {
-    if (!qz_gen::CFile::Exists(path)) return false;
+Outcome CFontDoc::OnOpenDocument(const std::string& path) {
+    if (!qz_gen::CFile::Exists(path)) return Outcome::Stopped();
     SetPathName(path);
     MarkModified(false);
     RememberDiskState(path);

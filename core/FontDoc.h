@@ -7,17 +7,15 @@
 
 class CFontDoc : public CDocMan {
 public:
-    explicit CFontDoc(DocumentUi& ui) : CDocMan(ui), fonts_(ui) {}
+    explicit CFontDoc(DocumentUi& ui) : CDocMan(ui) {}
 
-    // Deletes the document; only for documents made with new.
-    void Release() override { delete this; }
     // Also offers an untitled document that holds fonts under its first font's name.
     void MarkModified(bool modified) override;
-    bool OnSaveDocument(const std::string& path) override;
+    Outcome OnSaveDocument(const std::string& path) override;
 
     bool OnNewDocument(const std::string& title);
-    // False, without a message, when no file exists at path.
-    bool OnOpenDocument(const std::string& path);
+    // Stopped, without a message, when no file exists at path; else the list's Load.
+    Outcome OnOpenDocument(const std::string& path);
 
     CFontList& Fonts() { return fonts_; }
     const CFontList& Fonts() const { return fonts_; }

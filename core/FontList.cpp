@@ -1,7 +1,6 @@
 // FontList.cpp: loading, saving and editing the fonts of a Typehold file.
 #include "FontList.h"
 
-#include "DocumentUi.h"
 #include "FontRecord.h"
 #include "MultibyteCompare.h"
 #include "PathNames.h"
@@ -13,7 +12,6 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
 #include "platform/gdi/CodePages.h"
-#include "platform/win/MessageBoxTypes.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
@@ -62,30 +60,33 @@ bool hasUniqueID(const CPalmDb& db, std::uint32_t id) { return db.SlotOfUniqueID
 constexpr std::uint32_t kFileIDMask = 0xFFFFFF;
 
 // "Fonts.pdb was not saved: out of memory."
-std::string failureText(const std::string& path, const char* what, const char* cause) {
-    return fileNameOf(path) + " was not " + what + ": " + cause + ".";
+Outcome failure(const std::string& path, const char* what, const char* cause) {
+    return Outcome::Refused(fileNameOf(path) + " was not " + what + ": " + cause + ".", path, cause);
 }
 
 constexpr const char* kTextListFull = "A Typehold file holds at most 65,535 records; no more fonts can be added.";
-}  // namespace
 
-// Runs a file operation on path: a qz_gen exception shows its text and running out of memory
-// says so ("... was not <what>: out of memory."); both give false, as does any other exception.
+// Runs a file operation on path: a qz_gen exception refuses with its text (its explanation as
+// details) and running out of memory says so ("... was not <what>: out of memory."); any other
+// exception stops without a message.
 template <typename Operation>
-bool CFontList::ReportingFileErrors(const std::string& path, const char* what, Operation operation) {
+Outcome reportingFileErrors(const std::string& path, const char* what, Operation operation) {
     try {
         return operation();
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
-        ui_.MessageBox(e->MessageToShow(), win::MB_OK, qz_gen::ExplainException(*e));
+        OutcomeMessage message = TextMessage(e->MessageToShow(), path);
+        message.details = qz_gen::ExplainException(*e);
+        return Outcome::Refused(std::move(message));
     } catch (const std::bad_alloc&) {
-        ui_.MessageBox(failureText(path, what, qz_gen::DbResultText(qz_gen::kDbOutOfMemory)), win::MB_OK);
+        return failure(path, what, qz_gen::DbResultText(qz_gen::kDbOutOfMemory));
     } catch (...) {
     }
-    return false;
+    return Outcome::Stopped();
 }
+}  // namespace
 
-CFontList::CFontList(DocumentUi& ui) : ui_(ui) {}
+CFontList::CFontList() = default;
 CFontList::~CFontList() = default;
 
 void CFontList::Clear() {
@@ -105,15 +106,15 @@ bool CFontList::New() {
     return true;
 }
 
-bool CFontList::Load(const std::string& path) {
+Outcome CFontList::Load(const std::string& path) {
     Clear();
     try {
         db_ = std::make_unique<CPalmDb>();
     } catch (const std::bad_alloc&) {
-        return false;
+        return Outcome::Stopped();
     }
     path_ = path;
-    const bool loaded = ReportingFileErrors(path, "opened", [&] {
+    Outcome loaded = reportingFileErrors(path, "opened", [&] {
         std::int32_t rc;
         {
             qz_gen::CFile file;
@@ -122,13 +123,12 @@ bool CFontList::Load(const std::string& path) {
         }
         // A database read only in part must never be listed: its next save would drop every record
         // that was not read. An empty file is left to the type test.
-        if (rc != qz_gen::kDbOk && rc != qz_gen::kDbFileEmpty) {
-            ui_.MessageBox(failureText(path, "opened", qz_gen::DbResultText(rc)), win::MB_OK);
-            return false;
-        }
+        if (rc != qz_gen::kDbOk && rc != qz_gen::kDbFileEmpty)
+            return failure(path, "opened", qz_gen::DbResultText(rc));
         if (!IsFontDatabase()) {
-            ui_.MessageBox(converter::LoadConverterString(converter::kStrNotTypeholdDatabase), win::MB_OK);
-            return false;
+            OutcomeMessage message = ConverterMessage(converter::kStrNotTypeholdDatabase);
+            message.file = path;
+            return Outcome::Refused(std::move(message));
         }
         for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
             CDbRecord* record = db_->RecordAt(slot);
@@ -149,7 +149,7 @@ bool CFontList::Load(const std::string& path) {
             entry->style = summary->style;
             entries_.push_back(std::move(entry));
         }
-        return true;
+        return Outcome::Done();
     });
     // Nothing half-read stays behind to be saved by mistake.
     if (!loaded) Clear();
@@ -220,9 +220,9 @@ void CFontList::AssignUniqueIDs() {
     for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) give(db_->RecordAt(slot));
 }
 
-bool CFontList::Save(const std::string& path) {
-    if (!db_) return false;
-    return ReportingFileErrors(path, "saved", [&] {
+Outcome CFontList::Save(const std::string& path) {
+    if (!db_) return Outcome::Stopped();
+    return reportingFileErrors(path, "saved", [&] {
         AssignUniqueIDs();
         auto& header = db_->Header();
         header = qz_gen::PalmDbHeader();
@@ -233,7 +233,7 @@ bool CFontList::Save(const std::string& path) {
         // Record count, and the places of an info block kept from another program's file.
         db_->SetLayoutFields();
         qz_gen::WriteDatabaseFile(path, *db_);
-        return true;
+        return Outcome::Done();
     });
 }
 
@@ -246,14 +246,14 @@ int CFontList::AppendEntry(std::unique_ptr<FontEntry> entry) {
     return static_cast<int>(entries_.size() - 1);
 }
 
-bool CFontList::RefuseWhenFull() {
+bool CFontList::RefuseWhenFull(Outcome* refusal) const {
     if (db_->LiveCount() < CPalmDb::kMaxRecords) return false;
-    ui_.MessageBox(kTextListFull, win::MB_OK);
+    if (refusal) *refusal = Outcome::Refused(kTextListFull, path_, "the file holds 65,535 records");
     return true;
 }
 
-int CFontList::AddConverted(const CFontRecord& font) {
-    if (!db_ || RefuseWhenFull()) return -1;
+int CFontList::AddConverted(const CFontRecord& font, Outcome* refusal) {
+    if (!db_ || RefuseWhenFull(refusal)) return -1;
     auto bytes = Serialise(font);
     if (!bytes) return -1;
     // The record takes the bytes over: a batch of large fonts is not copied again on its way in.
@@ -275,8 +275,8 @@ int CFontList::AddConverted(const CFontRecord& font) {
     return AppendEntry(std::move(entry));
 }
 
-int CFontList::AddCopy(const FontEntry& source) {
-    if (!db_ || source.record == nullptr || RefuseWhenFull()) return -1;
+int CFontList::AddCopy(const FontEntry& source, Outcome* refusal) {
+    if (!db_ || source.record == nullptr || RefuseWhenFull(refusal)) return -1;
     CDbRecord copy;
     if (copy.SetDataOf(*source.record) != qz_gen::kDbOk) return -1;
     // Two records of one database must not share an ID; a copy whose ID is taken gets a new

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FontEntry.h"
+#include "Outcome.h"
 
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,6 @@
 #include <vector>
 
 class CFontRecord;
-class DocumentUi;
 
 namespace qz_gen {
 class CPalmDb;
@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kMaxNameLength = 63;
     static constexpr std::size_t kMaxStyleLength = 31;
 
-    explicit CFontList(DocumentUi& ui);
+    CFontList();
     ~CFontList();
     CFontList(const CFontList&) = delete;
     CFontList& operator=(const CFontList&) = delete;
@@ -31,24 +31,25 @@ public:
     // An empty list with an empty database.
     bool New();
     void Clear();
-    // Reads the Typehold file at path. Shows "The file is not a valid Typehold database!" for
-    // another kind of database, the exception's text for a file error, and what happened when the
-    // file cannot be read whole (out of memory); false then, and the list is left empty.
-    bool Load(const std::string& path);
+    // Reads the Typehold file at path. Refuses with "The file is not a valid Typehold database!"
+    // for another kind of database, the exception's text (its explanation as details) for a file
+    // error, and what happened when the file cannot be read whole (out of memory); the list is
+    // left empty then.
+    Outcome Load(const std::string& path);
     // Writes every record of the database to path, records without a unique ID (or sharing the
     // file's 24 bits of one with another record) getting new ones. The file at path is replaced
-    // only once the whole database is written (see AtomicWrite.h); a failure shows the error's
-    // text, leaves the file as it was and returns false.
-    bool Save(const std::string& path);
+    // only once the whole database is written (see AtomicWrite.h); a failure leaves the file as
+    // it was and refuses with the error's text.
+    Outcome Save(const std::string& path);
     bool IsFontDatabase() const;
 
     // Adds the serialised record of font; the new entry's index, or -1. A database that already
-    // holds 65,535 records (the most a file can) refuses with a message through the list's
-    // DocumentUi, so a list filled on a worker thread needs a DocumentUi that may be called there.
-    int AddConverted(const CFontRecord& font);
+    // holds 65,535 records (the most a file can) refuses; refusal, when given, then gets the
+    // message that says so.
+    int AddConverted(const CFontRecord& font, Outcome* refusal = nullptr);
     // Adds a copy of another list's entry and its record; the new entry's index, or -1. Refuses
     // past 65,535 records as AddConverted does.
-    int AddCopy(const FontEntry& entry);
+    int AddCopy(const FontEntry& entry, Outcome* refusal = nullptr);
     bool Delete(FontEntry* entry);
     // Replaces name and style in the entry and its record (carriage returns are dropped there).
     bool Rename(FontEntry* entry, const std::string& name, const std::string& style);
@@ -72,13 +73,10 @@ public:
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
-    template <typename Operation>
-    bool ReportingFileErrors(const std::string& path, const char* what, Operation operation);
     void AssignUniqueIDs();
-    // Shows why and answers true when the database cannot take another record.
-    bool RefuseWhenFull();
+    // True, with the message in refusal when given, when the database cannot take another record.
+    bool RefuseWhenFull(Outcome* refusal) const;
 
-    DocumentUi& ui_;
     std::vector<std::unique_ptr<FontEntry>> entries_;
     std::unique_ptr<qz_gen::CPalmDb> db_;
     std::string path_;

@@ -5,9 +5,7 @@
 #include "CentreOn.h"
 #include "ConverterContext.h"
 #include "HiResPage.h"
-#include "MainFrm.h"
 #include "ProgressDlg.h"
-#include "SDI_THView.h"
 #include "SelFontsPage.h"
 #include "SizesPage.h"
 #include "StylesPage.h"
@@ -15,7 +13,7 @@
 #include "app/AddGroupBatch.h"
 #include "app/BatchWorker.h"
 #include "app/ConverterSettings.h"
-#include "core/FontDoc.h"
+#include "core/FontList.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -109,16 +107,14 @@ void AddFontWizard::done(int result) {
         return;
     }
     ApplyWizardValues(PageValues(), settings_);
-    ConverterDocumentUi ui;
-    if (!settings_.ValidateForExport(ui)) return;
+    if (!ShowOutcome(settings_.ValidateForExport())) return;
     QDialog::done(QDialog::Accepted);
 }
 
 bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts, ConverterContext& context,
                   QWidget* owner) {
-    ConverterDocumentUi ui;
     const ConverterSettings& settings = context.settings;
-    if (!settings.ValidateForExport(ui)) return false;
+    if (!ShowOutcome(settings.ValidateForExport())) return false;
     std::vector<Combination> plan = PlanFromSettings(settings, fonts);
     const bool highDensity = settings.createHiRes != 0;
     // Combinations a handheld cannot take are skipped; one message names them all.
@@ -127,47 +123,24 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
         if (!skipped.empty()) AppMessageBox(SkippedText(skipped, target.Count()), win::MB_OK);
     };
     if (plan.size() <= 1) {
-        bool converted = false;
+        Outcome converted = Outcome::Done();
         {
             WaitCursor wait;
-            converted = ConvertOnThisThread(context.engine, target, plan, highDensity, ui, &skipped);
+            converted = ConvertOnThisThread(context.engine, target, plan, highDensity, &skipped);
         }
-        showSkipped();
-        return converted;
-    }
-    ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
-    if (progress.exec() == QDialog::Accepted) {
-        skipped = progress.Worker().Skipped();
+        if (!ShowOutcome(converted)) return false;
         showSkipped();
         return true;
     }
-    if (const auto failure = progress.UnshownFailure()) AppMessageBox(UnshownFailureText(*failure), win::MB_OK);
-    return false;
-}
-
-bool RunAddGroup(SDI_THView& view, MainFrm& frame) {
-    CFontDoc* doc = view.Document();
-    if (!doc) return false;
-    ConverterContext& context = frame.Context();
-    AddFontWizard wizard(context.settings, context.catalog, context.engine, context.codePage, &frame);
-    if (wizard.exec() != QDialog::Accepted) return false;
-    view.repaint();
-    context.settings.Save(context.store);
-
-    // The batch goes into a list of its own; the document sees only a batch that completed. The
-    // worker fills it, so its messages must reach the window's thread.
-    ConverterDocumentUi ui;
-    WorkerAwareUi batchUi(ui);
-    CFontList batch(batchUi);
-    batch.SetCodePage(context.codePage);
-    if (!batch.New()) return false;
-    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame) || batch.Count() == 0) return false;
-
-    WaitCursor wait;
-    FontEntry* first = CopyBatchInto(batch, doc->Fonts());
-    view.RefreshList();
-    view.SelectRecord(first);
-    doc->MarkModified(true);
-    frame.RefreshCommandStates();
-    return first != nullptr;
+    ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
+    const bool accepted = progress.exec() == QDialog::Accepted;
+    // A cancelled batch says nothing; a failed one shows its messages once its window is gone.
+    BatchResult result = progress.Worker().Result();
+    if (!accepted) {
+        if (!progress.Worker().CancelRequested()) ShowOutcome(result.outcome);
+        return false;
+    }
+    skipped = std::move(result.skipped);
+    showSkipped();
+    return true;
 }

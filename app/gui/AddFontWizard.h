@@ -14,8 +14,6 @@ class CFontList;
 class ConverterSettings;
 class FontsPage;
 class HiResPage;
-class MainFrm;
-class SDI_THView;
 class SizesPage;
 class StylesPage;
 struct ConverterContext;
@@ -67,5 +65,3 @@ private:
 bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts, ConverterContext& context,
                   QWidget* owner);
 
-// Add Group: the wizard, then the batch into view's document. True when fonts were added.
-bool RunAddGroup(SDI_THView& view, MainFrm& frame);

@@ -116,6 +116,23 @@ std::optional<std::string> AskTypeholdPath(QWidget* owner, FileDialogKind kind, 
     }
 }
 
+bool ShowOutcome(const Outcome& outcome) {
+    for (const OutcomeMessage& message : outcome.Messages()) AppMessageBox(message.Text(), win::MB_OK, message.details);
+    return outcome.Ok();
+}
+
+SaveChoice ConverterDocumentUi::AskSaveChanges(const std::string& question) {
+    switch (AppMessageBox(question, win::MB_YESNOCANCEL | win::MB_ICONWARNING)) {
+    case win::IDYES: return SaveChoice::Save;
+    case win::IDNO: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
+}
+
+bool ConverterDocumentUi::AskOverwriteChanged(const std::string& question) {
+    return AppMessageBox(question, win::MB_OKCANCEL | win::MB_ICONWARNING) == win::IDOK;
+}
+
 std::optional<std::string> ConverterDocumentUi::AskSavePath(const std::string& proposedName) {
     return AskTypeholdPath(g_owner.data(), FileDialogKind::Save, proposedName, kSaveDialogBuffer);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/DocumentUi.h"
+#include "core/Outcome.h"
 #include "platform/win/MessageBoxTypes.h"
 
 #include <cstdint>
@@ -19,17 +20,19 @@ int AppMessageBox(std::uint32_t stringId, std::uint32_t type);
 // do about it.
 int AppMessageBox(const std::string& text, std::uint32_t type, const std::string& informative);
 
+// What an operation came to: each of its messages in a box of its own (OK, the exclamation
+// icon), with its details under it. True when the operation was done.
+bool ShowOutcome(const Outcome& outcome);
+
 // The caption and the owner of the boxes to come (the owner may be null).
 void SetMessageBoxCaption(const std::string& caption);
 void SetMessageBoxOwner(QWidget* owner);
 
-// The document's messages and Save dialog as the converter's windows.
+// The document's questions and Save dialog as the converter's windows.
 class ConverterDocumentUi final : public DocumentUi {
 public:
-    int MessageBox(const std::string& text, std::uint32_t type) override { return AppMessageBox(text, type); }
-    int MessageBox(const std::string& text, std::uint32_t type, const std::string& informative) override {
-        return AppMessageBox(text, type, informative);
-    }
+    SaveChoice AskSaveChanges(const std::string& question) override;
+    bool AskOverwriteChanged(const std::string& question) override;
     // The Save dialog with the Typehold filter, the proposed name and the overwrite question; a
     // path that does not fit the dialog's 512-character buffer counts as Cancel.
     std::optional<std::string> AskSavePath(const std::string& proposedName) override;

@@ -6,12 +6,11 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-// Adds to page its caption and, below, a list named for its control ID that runs down and then
-// across; the two fill the page.
-inline QListWidget* AddCheckList(QWidget& page, const QString& caption, int controlId) {
+// Adds to page its caption and, below, a list that runs down and then across; the two fill the
+// page.
+inline QListWidget* AddCheckList(QWidget& page, const QString& caption) {
     auto* text = new QLabel(caption, &page);
     auto* list = new QListWidget(&page);
-    list->setObjectName(QString::number(controlId));
     list->setFlow(QListView::TopToBottom);
     list->setWrapping(true);
     text->setBuddy(list);

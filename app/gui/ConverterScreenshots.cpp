@@ -99,9 +99,7 @@ void addFonts(MainFrm& frame) {
     CFontDoc& doc = *frame.Document();
     for (int size : {9, 12, 14})
         for (FontStyle style : {FontStyle::Regular, FontStyle::Bold}) {
-            const gdi::LOGFONT description = DescribeCombination({*face, size, style});
-            ConverterDocumentUi ui;
-            ConvertOne(context.engine, doc.Fonts(), true, size, description, ui);
+            ShowOutcome(ConvertOne(context.engine, doc.Fonts(), true, RequestFor({*face, size, style})));
         }
     doc.MarkModified(true);
     frame.View()->RefreshList();
@@ -206,10 +204,10 @@ int main(int argc, char** argv) {
         ConverterContext& context = frame.Context();
         const auto face = context.catalog.Find("DejaVu Sans", std::nullopt);
         if (face) {
-            CFontList batch(frame.Ui());
+            CFontList batch;
             batch.New();
             const auto plan = PlanBatch({*face}, {24, 25, 26}, {FontStyle::BoldItalic});
-            const BatchResult result = RunBatch(context.engine, batch, plan, true, frame.Ui());
+            const BatchResult result = RunBatch(context.engine, batch, plan, true);
             saveNextModal("add-group-skipped");
             if (!result.skipped.empty()) AppMessageBox(SkippedText(result.skipped, result.converted), win::MB_OK);
         }
@@ -225,7 +223,7 @@ int main(int argc, char** argv) {
             if (other.OnNewDocument("other") && other.DoSave(path, true)) {
                 doc.MarkModified(true);
                 saveNextModal("save-changed-on-disk");
-                doc.DoFileSave();
+                ShowOutcome(doc.DoFileSave());
             }
         }
         std::filesystem::remove_all(folder);

@@ -264,7 +264,7 @@ void FontChooserDlg::Update() {
         catalog_.Find(faceOf(faces.front()), static_cast<std::uint8_t>(charSet));
     if (!entry) return;
     const FontStyle style = styles.isEmpty() ? FontStyle::Regular : static_cast<FontStyle>(styles_->row(styles.front()));
-    QImage image = drawSample(engine_, DescribeCombination({*entry, size, style}), sampleText(entry->charSet));
+    QImage image = drawSample(engine_, RequestFor({*entry, size, style}).DescriptionAt(size), sampleText(entry->charSet));
     if (image.isNull()) {
         sample_->setPixmap(QPixmap());
         sample_->setText(tr("This font cannot be drawn."));

@@ -21,11 +21,8 @@ FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QD
     setWindowTitle(tr("Font details"));
 
     name_ = new QLineEdit(this);
-    name_->setObjectName(QString::number(IDC_NAME));
     style_ = new QLineEdit(this);
-    style_->setObjectName(QString::number(IDC_STYLE));
     size_ = new QLineEdit(this);
-    size_->setObjectName(QString::number(IDC_SIZE));
     size_->setReadOnly(true);
     // A field that cannot be typed into looks it: the window's ground rather than an edit box's.
     QPalette readOnly = size_->palette();
@@ -33,7 +30,6 @@ FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QD
     size_->setPalette(readOnly);
     size_->setValidator(new QIntValidator(0, 9999, size_));
     highDensity_ = new QCheckBox(tr("High-density"), this);
-    highDensity_->setObjectName(QString::number(IDC_HIGH_DENSITY));
 
     auto* form = new QFormLayout;
     form->addRow(tr("Name:"), name_);
@@ -42,9 +38,7 @@ FontDetailsDlg::FontDetailsDlg(const FontDetails& details, QWidget* parent) : QD
     form->addRow(QString(), highDensity_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("1");
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("2");
     connect(buttons, &QDialogButtonBox::accepted, this, &FontDetailsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

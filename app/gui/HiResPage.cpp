@@ -12,7 +12,6 @@
 HiResPage::HiResPage(ConverterSettings& settings, QWidget* parent) : QWizardPage(parent), settings_(settings) {
     setObjectName("dialog203");
     box_ = new QCheckBox(tr("Create Hi-Res fonts"), this);
-    box_->setObjectName(QString::number(IDC_CREATE_HIRES));
     auto* text = new QLabel(tr("Selecting Hi-resolution will make the fonts look better on hi-resolution screens on "
                                "Palm OS 5 devices. However, it will also increase the amount of memory used by the "
                                "font."),

@@ -84,7 +84,7 @@ MainFrm::MainFrm(ConverterContext& context, QWidget* parent)
             &MainFrm::RefreshCommandStates);
 
     SetMessageBoxOwner(this);
-    commands_.NewDocument();
+    ShowOutcome(commands_.NewDocument());
 }
 
 MainFrm::~MainFrm() {
@@ -183,17 +183,17 @@ QAction* MainFrm::Action(unsigned commandId) const {
 
 bool MainFrm::RunCommand(unsigned commandId) {
     switch (commandId) {
-    case ID_FILE_NEW: commands_.NewDocument(); return true;
-    case ID_FILE_OPEN: commands_.OpenDocumentFile(std::nullopt); return true;
-    case ID_FILE_SAVE: return commands_.Save();
-    case ID_FILE_SAVE_AS: return commands_.SaveAs();
+    case ID_FILE_NEW: ShowOutcome(commands_.NewDocument()); return true;
+    case ID_FILE_OPEN: ShowOutcome(commands_.OpenDocumentFile(std::nullopt)); return true;
+    case ID_FILE_SAVE: return ShowOutcome(commands_.Save());
+    case ID_FILE_SAVE_AS: return ShowOutcome(commands_.SaveAs());
     case ID_APP_EXIT: QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); return true;
     case ID_VIEW_TOOLBAR: ToggleToolBar(); return true;
     case ID_APP_ABOUT: ShowAbout(); return true;
     case ID_HELP_CONTENTS: ShowHelp(); return true;
     default:
         if (commandId >= DocumentCommands::kFirstRecentId && commandId <= DocumentCommands::kLastRecentId) {
-            commands_.OpenRecent(commandId);
+            ShowOutcome(commands_.OpenRecent(commandId));
             return true;
         }
         return false;
@@ -263,7 +263,7 @@ void MainFrm::ShowHelp() {
 }
 
 void MainFrm::closeEvent(QCloseEvent* event) {
-    if (!commands_.CloseDocument()) {
+    if (!ShowOutcome(commands_.CloseDocument())) {
         event->ignore();
         return;
     }

@@ -14,18 +14,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-class NoticeEvent final : public QEvent {
-public:
-    explicit NoticeEvent(BatchNotice notice)
-        : QEvent(static_cast<QEvent::Type>(ProgressDlg::kNoticeEvent)), notice(std::move(notice)) {}
-    const BatchNotice notice;
-};
-}  // namespace
-
 void ProgressDlg::Poster::Post(const BatchNotice& notice) {
-    // Thread-safe: the event waits in the queue of the dialog's thread.
-    QCoreApplication::postEvent(target_, new NoticeEvent(notice));
+    // Thread-safe: the call waits in the queue of the dialog's thread, and is dropped with the
+    // dialog.
+    QMetaObject::invokeMethod(target_, [target = target_, notice] { target->Notice(notice); }, Qt::QueuedConnection);
 }
 
 ProgressDlg::ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector<Combination> plan, bool highDensity,
@@ -38,12 +30,10 @@ ProgressDlg::ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector
 
     auto* label = new QLabel(tr("Processing the selected fonts ..."), this);
     bar_ = new QProgressBar(this);
-    bar_->setObjectName(QString::number(IDC_PROGRESS));
     bar_->setRange(0, static_cast<int>(worker_.Total()));
     bar_->setValue(0);
     bar_->setTextVisible(false);
     cancel_ = new QPushButton(tr("Cancel"), this);
-    cancel_->setObjectName("2");
     connect(cancel_, &QPushButton::clicked, this, &ProgressDlg::reject);
 
     auto* buttons = new QHBoxLayout;
@@ -71,27 +61,14 @@ void ProgressDlg::showEvent(QShowEvent* event) {
     worker_.Start();
 }
 
-void ProgressDlg::customEvent(QEvent* event) {
-    if (static_cast<int>(event->type()) != kNoticeEvent) {
-        QDialog::customEvent(event);
-        return;
-    }
+void ProgressDlg::Notice(const BatchNotice& notice) {
     if (ending_) return;
-    const BatchNotice& notice = static_cast<NoticeEvent*>(event)->notice;
-    if (notice.kind == BatchNotice::Kind::Message) {
-        // The conversion's message, shown here on the window's thread; the worker waits for it.
-        if (const auto message = worker_.TakeMessage()) worker_.AnswerMessage(AppMessageBox(message->text, message->type));
-        return;
-    }
     switch (notice.status) {
     case BatchStatus::Step:
         bar_->setValue(bar_->value() + 1);
         bar_->repaint();
         break;
-    case BatchStatus::Failed:
-        if (!notice.failureShown) unshownFailure_ = notice.failure;
-        EndAfterDelay(QDialog::Rejected);
-        break;
+    case BatchStatus::Failed: EndAfterDelay(QDialog::Rejected); break;
     case BatchStatus::Finished: EndAfterDelay(QDialog::Accepted); break;
     case BatchStatus::None: break;
     }

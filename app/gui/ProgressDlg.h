@@ -6,10 +6,6 @@
 #include "app/BatchWorker.h"
 
 #include <QDialog>
-#include <QEvent>
-
-#include <optional>
-#include <string>
 
 class QProgressBar;
 class QPushButton;
@@ -19,8 +15,6 @@ class ProgressDlg final : public QDialog {
 public:
     static constexpr int kDialogId = 214;
     static constexpr int IDC_PROGRESS = 1013;
-    // The worker's notice, as the private window message WM_USER + 101.
-    static constexpr int kNoticeEvent = QEvent::User + 101;
     // How long the finished bar stays up before the dialog ends.
     static constexpr int kEndDelayMs = 500;
 
@@ -31,10 +25,8 @@ public:
 
     QProgressBar* Bar() const { return bar_; }
     QPushButton* CancelButton() const { return cancel_; }
+    // After the dialog has ended: what the batch came to.
     const BatchWorker& Worker() const { return worker_; }
-    // After a failed batch: the failure's text when the conversion has not shown a message of
-    // its own.
-    std::optional<std::string> UnshownFailure() const { return unshownFailure_; }
 
 public slots:
     // Cancel, Escape and the window manager's close: stops the worker after the combination in
@@ -43,18 +35,19 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void customEvent(QEvent* event) override;
 
 private:
     class Poster final : public BatchReceiver {
     public:
-        explicit Poster(QObject* target) : target_(target) {}
+        explicit Poster(ProgressDlg* target) : target_(target) {}
         void Post(const BatchNotice& notice) override;
 
     private:
-        QObject* target_;
+        ProgressDlg* target_;
     };
 
+    // A notice of the worker, on the dialog's thread.
+    void Notice(const BatchNotice& notice);
     void EndAfterDelay(int result);
 
     Poster poster_{this};
@@ -62,5 +55,4 @@ private:
     QProgressBar* bar_ = nullptr;
     QPushButton* cancel_ = nullptr;
     bool ending_ = false;
-    std::optional<std::string> unshownFailure_;
 };

@@ -9,6 +9,7 @@
 #include "MainFrm.h"
 #include "UserDlg.h"
 #include "WaitCursor.h"
+#include "app/AddGroupBatch.h"
 #include "app/FontListActions.h"
 #include "core/FontDoc.h"
 #include "platform/gdi/CodePages.h"
@@ -42,7 +43,6 @@ QString shown(const std::string& bytes, std::uint32_t codePage) {
 SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName("form129");
     list_ = new QTreeWidget(this);
-    list_->setObjectName(QString::number(IDC_LIST));
     list_->setColumnCount(3);
     list_->setHeaderLabels({text(converter::kStrColumnName), text(converter::kStrColumnStyle), text(converter::kStrColumnSize)});
     list_->setRootIsDecorated(false);
@@ -66,19 +66,21 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
     });
 
     struct ButtonSpec {
-        int id;
+        QPushButton* SDI_THView::*member;
         const char* label;
         void (SDI_THView::*handler)();
     };
     const ButtonSpec specs[] = {
-        {IDC_ADD_FONT, "Add Font", &SDI_THView::OnAddFont}, {IDC_ADD_GROUP, "Add Group", &SDI_THView::OnAddGroup},
-        {IDC_DELETE, "Delete", &SDI_THView::OnDelete},      {IDC_EDIT, "Edit", &SDI_THView::OnEdit},
-        {IDC_INSTALL, "&Install", &SDI_THView::OnInstall},
+        {&SDI_THView::addFont_, "Add Font", &SDI_THView::OnAddFont},
+        {&SDI_THView::addGroup_, "Add Group", &SDI_THView::OnAddGroup},
+        {&SDI_THView::delete_, "Delete", &SDI_THView::OnDelete},
+        {&SDI_THView::edit_, "Edit", &SDI_THView::OnEdit},
+        {&SDI_THView::install_, "&Install", &SDI_THView::OnInstall},
     };
     auto* buttons = new QVBoxLayout;
     for (const ButtonSpec& kind : specs) {
         auto* button = new QPushButton(tr(kind.label), this);
-        button->setObjectName(QString::number(kind.id));
+        this->*kind.member = button;
         button->setMinimumWidth(96);
         connect(button, &QPushButton::clicked, this, kind.handler);
         buttons->addWidget(button);
@@ -95,7 +97,16 @@ SDI_THView::SDI_THView(MainFrm& frame, QWidget* parent) : QWidget(parent), frame
     layout->addLayout(buttons);
 }
 
-QPushButton* SDI_THView::Button(int id) const { return findChild<QPushButton*>(QString::number(id)); }
+QPushButton* SDI_THView::Button(int id) const {
+    switch (id) {
+    case IDC_ADD_FONT: return addFont_;
+    case IDC_ADD_GROUP: return addGroup_;
+    case IDC_DELETE: return delete_;
+    case IDC_EDIT: return edit_;
+    case IDC_INSTALL: return install_;
+    default: return nullptr;
+    }
+}
 
 bool SDI_THView::eventFilter(QObject* watched, QEvent* event) {
     if (watched != list_ || event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
@@ -197,32 +208,59 @@ void SDI_THView::OnAddFont() {
     ConverterContext& context = frame_.Context();
     const std::optional<Combination> chosen = ChooseCatalogFont(window(), context.catalog, context.engine);
     if (!chosen) return;
-    const int size = chosen->size;
-    DocumentUi& ui = frame_.Ui();
     // The face as the catalog enumerated it, in the script chosen: the record is made from it.
-    const gdi::LOGFONT description = DescribeCombination(*chosen);
+    const FontRequest request = RequestFor(*chosen);
 
-    FontDetails proposed = ProposedDetails(description, size);
+    FontDetails proposed = ProposedDetails(request);
     proposed.codePage = doc_->Fonts().CodePage();
     FontDetailsDlg details(proposed, window());
     if (details.exec() != QDialog::Accepted) return;
     repaint();
     FontEntry* added = nullptr;
+    Outcome refusal = Outcome::Done();
     {
         WaitCursor wait;
-        added = AddSingleFont(context.engine, *doc_, description, size, details.Details(), ui);
+        added = AddSingleFont(context.engine, *doc_, request, details.Details(), refusal);
     }
-    if (!added) return;
+    if (!added) {
+        ShowOutcome(refusal);
+        return;
+    }
     RefreshList();
     SelectRecord(added);
     DocumentChanged();
 }
 
-void SDI_THView::OnAddGroup() { RunAddGroup(*this, frame_); }
+void SDI_THView::OnAddGroup() {
+    if (!doc_) return;
+    ConverterContext& context = frame_.Context();
+    AddFontWizard wizard(context.settings, context.catalog, context.engine, context.codePage, &frame_);
+    if (wizard.exec() != QDialog::Accepted) return;
+    repaint();
+    context.settings.Save(context.store);
+
+    // The batch goes into a list of its own; the document sees only a batch that completed.
+    CFontList batch;
+    batch.SetCodePage(context.codePage);
+    if (!batch.New()) return;
+    if (!BatchConvert(batch, wizard.SelectedFonts(), context, &frame_) || batch.Count() == 0) return;
+
+    Outcome refusals = Outcome::Done();
+    FontEntry* first = nullptr;
+    {
+        WaitCursor wait;
+        first = CopyBatchInto(batch, doc_->Fonts(), &refusals);
+    }
+    ShowOutcome(refusals);
+    WaitCursor wait;
+    RefreshList();
+    SelectRecord(first);
+    doc_->MarkModified(true);
+    frame_.RefreshCommandStates();
+}
 
 void SDI_THView::OnDelete() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
     std::vector<QTreeWidgetItem*> items;
     std::vector<FontEntry*> selected;
     for (int i = 0; i < list_->topLevelItemCount(); ++i) {
@@ -231,8 +269,14 @@ void SDI_THView::OnDelete() {
         items.push_back(item);
         selected.push_back(entryOf(item));
     }
-    const auto deleted = DeleteFonts(*doc_, selected, ui);
-    if (!deleted) return;
+    Outcome refusal = Outcome::Done();
+    const auto deleted = DeleteFonts(
+        *doc_, selected, [](const std::string& question) { return AppMessageBox(question, win::MB_YESNO) == win::IDYES; },
+        refusal);
+    if (!deleted) {
+        ShowOutcome(refusal);
+        return;
+    }
     {
         // The deleted entries are gone: removing their items must not show another selected
         // item's entry in the preview before all of them have left the list.
@@ -247,9 +291,12 @@ void SDI_THView::OnDelete() {
 
 void SDI_THView::OnEdit() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
-    FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), ui);
-    if (!entry) return;
+    Outcome refusal = Outcome::Done();
+    FontEntry* entry = FontToEdit(*doc_, SelectedEntries(), refusal);
+    if (!entry) {
+        ShowOutcome(refusal);
+        return;
+    }
     FontDetailsDlg details(DetailsOf(*doc_, *entry), window());
     if (details.exec() != QDialog::Accepted) return;
     RenameFont(*doc_, *entry, details.Details());
@@ -260,10 +307,8 @@ void SDI_THView::OnEdit() {
 
 void SDI_THView::OnInstall() {
     if (!doc_) return;
-    DocumentUi& ui = frame_.Ui();
     DialogUserChooser chooser(window());
     ConverterContext& context = frame_.Context();
-    InstallDocument([this] { return frame_.RunCommand(MainFrm::ID_FILE_SAVE); }, *doc_, context.users, context.aide,
-                    chooser, ui);
+    ShowOutcome(InstallDocument([this] { return frame_.Commands().Save(); }, *doc_, context.users, context.aide, chooser));
     frame_.RefreshCommandStates();
 }

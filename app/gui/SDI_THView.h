@@ -41,6 +41,7 @@ public:
     std::vector<FontEntry*> SelectedEntries() const;
 
     QTreeWidget* List() const { return list_; }
+    // The button of control ID id; null for another ID.
     QPushButton* Button(int id) const;
     FontPreviewPane* Preview() const { return preview_; }
 
@@ -69,5 +70,10 @@ private:
     MainFrm& frame_;
     CFontDoc* doc_ = nullptr;
     QTreeWidget* list_ = nullptr;
+    QPushButton* addFont_ = nullptr;
+    QPushButton* addGroup_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* edit_ = nullptr;
+    QPushButton* install_ = nullptr;
     FontPreviewPane* preview_ = nullptr;
 };

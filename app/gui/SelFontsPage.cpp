@@ -104,12 +104,10 @@ FontsPage::FontsPage(ConverterSettings& settings, const FontCatalog& catalog, gd
     setObjectName("dialog209");
     auto* scriptLabel = new QLabel(tr("Script:"), this);
     scripts_ = new QComboBox(this);
-    scripts_->setObjectName(QString::number(IDC_SCRIPT));
     scripts_->setMinimumWidth(180);
     scriptLabel->setBuddy(scripts_);
 
     fonts_ = new QListWidget(this);
-    fonts_->setObjectName(QString::number(IDC_FONT_LIST));
     fonts_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     fonts_->setUniformItemSizes(true);
     fonts_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

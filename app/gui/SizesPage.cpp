@@ -9,7 +9,7 @@
 
 SizesPage::SizesPage(ConverterSettings& settings, QWidget* parent) : QWizardPage(parent), settings_(settings) {
     setObjectName("dialog202");
-    list_ = AddCheckList(*this, tr("Select font sizes to be exported"), IDC_SIZES);
+    list_ = AddCheckList(*this, tr("Select font sizes to be exported"));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setResizeMode(QListView::Adjust);
 }

@@ -10,7 +10,7 @@
 
 StylesPage::StylesPage(ConverterSettings& settings, QWidget* parent) : QWizardPage(parent), settings_(settings) {
     setObjectName("dialog201");
-    list_ = AddCheckList(*this, tr("Select font styles to be exported"), IDC_STYLES);
+    list_ = AddCheckList(*this, tr("Select font styles to be exported"));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
 }
 

@@ -35,18 +35,18 @@ public:
     CDbRecord& operator=(const CDbRecord&) = default;
 
     // Frees the data; IDs and index become unassigned, everything else 0.
-    virtual void Reset();
-    virtual int Compare(const CDbRecord& other) const;
+    void Reset();
+    int Compare(const CDbRecord& other) const;
     // Copies size bytes from bytes (null means zeros). kDbOutOfMemory when memory runs out.
-    virtual std::int32_t SetData(std::uint32_t size, const std::uint8_t* bytes);
-    virtual const std::uint8_t* GetData() const { return Bytes().data(); }
+    std::int32_t SetData(std::uint32_t size, const std::uint8_t* bytes);
+    const std::uint8_t* GetData() const { return Bytes().data(); }
     // The data of other: shared where other shares it, copied otherwise. kDbOutOfMemory when
     // memory runs out.
     std::int32_t SetDataOf(const CDbRecord& other);
     // Copies the data into buffer of *length bytes and sets *length to the data's length.
     // kDbNullDestination for a null buffer, kDbBufferTooSmall (with the needed length) when short.
-    virtual std::int32_t CopyData(std::uint8_t* buffer, std::uint32_t* length) const;
-    virtual std::uint32_t GetLength() const { return static_cast<std::uint32_t>(Bytes().size()); }
+    std::int32_t CopyData(std::uint8_t* buffer, std::uint32_t* length) const;
+    std::uint32_t GetLength() const { return static_cast<std::uint32_t>(Bytes().size()); }
 
     std::span<const std::uint8_t> Bytes() const { return owner_ ? shared_ : std::span<const std::uint8_t>(data_); }
     // Takes the bytes over without copying.

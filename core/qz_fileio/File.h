@@ -39,24 +39,24 @@ public:
     // reading or writing, or that writes, holds the file exclusively; a reading open that denies
     // writers only holds it shared; "deny none" takes no lock. A conflicting open fails with a
     // sharing violation, as on Windows.
-    virtual bool Open(const std::string& path, std::uint32_t flags);
-    virtual void Close();
-    virtual void SetFilePath(const std::string& path) { filePath_ = path; }
+    bool Open(const std::string& path, std::uint32_t flags);
+    void Close();
+    void SetFilePath(const std::string& path) { filePath_ = path; }
     // Writes all n bytes; a failure throws a CFileException naming the file.
-    virtual std::uint32_t Write(const void* buffer, std::uint32_t n);
+    std::uint32_t Write(const void* buffer, std::uint32_t n);
     // Writes the parts one after the other, gathered into as few calls as the system allows;
     // fails as Write does.
     void WriteParts(std::span<const std::span<const std::uint8_t>> parts);
     // Reads exactly n bytes; a failure or a short read throws "File IO read error" (code 7).
-    virtual std::uint32_t Read(void* buffer, std::uint32_t n);
+    std::uint32_t Read(void* buffer, std::uint32_t n);
     // Failures throw "File IO" (code 9).
-    virtual std::int64_t Seek(std::int64_t offset, int origin);
-    virtual std::int64_t GetPosition();
+    std::int64_t Seek(std::int64_t offset, int origin);
+    std::int64_t GetPosition();
     // Failure throws "File IO write error" (code 8).
-    virtual void Flush();
-    virtual bool IsOpen() const { return handle_ != kClosed; }
-    virtual void SetLength(std::int64_t length);
-    virtual std::int64_t GetLength();
+    void Flush();
+    bool IsOpen() const { return handle_ != kClosed; }
+    void SetLength(std::int64_t length);
+    std::int64_t GetLength();
     // Reserves disk space for the first length bytes without changing the file's length, so that
     // writes within them cannot run out of space; a full disk throws diskFull. Skipped where the
     // file system cannot reserve.

@@ -92,7 +92,7 @@ public:
     CPalmDb() = default;
 
     // Empties the database: records, lists, info blocks, header and changed flag.
-    virtual void Reset();
+    void Reset();
 
     // Reads the whole database from file. Returns kDbFileEmpty for an empty file and kDbOutOfMemory
     // when memory runs out part-way; the database then holds only part of the file and must not be
@@ -100,7 +100,7 @@ public:
     // whose list puts a part before the end of the list, before the part ahead of it or past the
     // end of the file, raises "File IO read error" (a CException thrown by pointer); the records
     // read so far stay.
-    virtual std::int32_t Read(CFile& file);
+    std::int32_t Read(CFile& file);
     // The same over bytes already in memory; the records get a copy of them.
     std::int32_t ReadFromBytes(std::span<const std::uint8_t> bytes);
     // The same over bytes that owner keeps alive: the records refer to them without copying
@@ -116,7 +116,7 @@ public:
     // databases only) and records of the non-empty slots. The whole image is built before the
     // first byte is written, so kDbOutOfMemory and kDbTooManyRecords (more than 65,535 records)
     // leave the file untouched. File errors raise CFileException.
-    virtual std::int32_t Write(CFile& file);
+    std::int32_t Write(CFile& file);
     // The bytes Write writes, or the reason there are none (kDbOutOfMemory, kDbTooManyRecords).
     std::int32_t BuildImage(std::vector<std::uint8_t>& image) const;
     // The same as the pieces they are written from (see PalmDbImage), without copying the records.

@@ -31,28 +31,28 @@ public:
 
     // Stores a copy of record in the first empty slot (growing the array when full) and sets the
     // index of both the copy and record to that slot.
-    virtual std::int32_t AddRecord(CDbRecord& record);
+    std::int32_t AddRecord(CDbRecord& record);
     // As AddRecord, with the copy's flag bits and secondary flags cleared.
-    virtual std::int32_t AddRecordClearFlags(CDbRecord& record);
+    std::int32_t AddRecordClearFlags(CDbRecord& record);
     // As AddRecord, taking the record over without copying its data.
     std::int32_t AdoptRecord(std::unique_ptr<CDbRecord> record);
-    virtual std::int32_t RemoveRecordAt(std::uint32_t slot);
+    std::int32_t RemoveRecordAt(std::uint32_t slot);
     // kDbRemoveNotFound for a null record or one this set does not hold.
-    virtual std::int32_t RemoveRecord(const CDbRecord* record);
-    virtual std::int32_t RemoveRecordByUniqueID(std::uint32_t uniqueID);
+    std::int32_t RemoveRecord(const CDbRecord* record);
+    std::int32_t RemoveRecordByUniqueID(std::uint32_t uniqueID);
     // Slot of the record with uniqueID, or -1.
-    virtual std::int32_t SlotOfUniqueID(std::uint32_t uniqueID) const;
-    virtual std::int32_t CopyRecordByUniqueID(std::uint32_t uniqueID, CDbRecord& out) const;
+    std::int32_t SlotOfUniqueID(std::uint32_t uniqueID) const;
+    std::int32_t CopyRecordByUniqueID(std::uint32_t uniqueID, CDbRecord& out) const;
     // The n-th present record, counting from 0 over non-empty slots.
-    virtual std::int32_t CopyNthRecord(std::uint32_t n, CDbRecord& out) const;
+    std::int32_t CopyNthRecord(std::uint32_t n, CDbRecord& out) const;
     // The resource with type (held in the unique ID field) and resourceID.
-    virtual std::int32_t CopyRecordByResourceID(std::uint32_t type, std::uint32_t resourceID,
-                                                CDbRecord& out) const;
+    std::int32_t CopyRecordByResourceID(std::uint32_t type, std::uint32_t resourceID,
+                                        CDbRecord& out) const;
     // Packs the present records into slots 0 .. count-1 in the order mode gives (stable).
-    virtual std::int32_t Reorder(int mode);
+    std::int32_t Reorder(int mode);
     // Packs the present records in the order of uniqueIDs, which must name each exactly once.
-    virtual std::int32_t ReorderByUniqueIDs(std::span<const std::uint32_t> uniqueIDs);
-    virtual void DeleteAllRecords();
+    std::int32_t ReorderByUniqueIDs(std::span<const std::uint32_t> uniqueIDs);
+    void DeleteAllRecords();
 
     // The record in slot, or null for an empty slot or one past the capacity.
     CDbRecord* RecordAt(std::uint32_t slot);

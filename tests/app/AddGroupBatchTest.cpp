@@ -36,9 +36,9 @@ TEST(AddGroupPlan, ThreeFontsTwoSizesTwoStylesMakeTwelveRecordsInOrder) {
     engine.face.metrics[9] = scriptedMetrics(9, 7, 'A', 'B');
     engine.face.metrics[12] = scriptedMetrics(12, 9, 'A', 'B');
     ScriptedDocumentUi ui;
-    CFontList batch(ui);
+    CFontList batch;
     ASSERT_TRUE(batch.New());
-    ASSERT_TRUE(ConvertOnThisThread(engine, batch, plan, false, ui));
+    ASSERT_TRUE(ui.Show(ConvertOnThisThread(engine, batch, plan, false)));
     std::vector<std::string> made;
     for (std::size_t i = 0; i < batch.Count(); ++i) made.push_back(describe(*batch.At(i)));
     EXPECT_EQ(made, (std::vector<std::string>{"Alpha/9/", "Alpha/9/B", "Alpha/12/", "Alpha/12/B", "Beta/9/", "Beta/9/B",
@@ -63,9 +63,9 @@ TEST(AddGroupPlan, StylesFollowTheFixedOrderAndHighDensityMakesTwoStrikes) {
     engine.face.metrics[10] = scriptedMetrics(10, 8, 'A', 'A');
     engine.face.metrics[20] = scriptedMetrics(20, 16, 'A', 'A', 16);
     ScriptedDocumentUi ui;
-    CFontList batch(ui);
+    CFontList batch;
     ASSERT_TRUE(batch.New());
-    ASSERT_TRUE(ConvertOnThisThread(engine, batch, plan, true, ui));
+    ASSERT_TRUE(ui.Show(ConvertOnThisThread(engine, batch, plan, true)));
     ASSERT_EQ(batch.Count(), 2u);
     EXPECT_EQ(batch.At(0)->style, "I");
     EXPECT_EQ(batch.At(1)->style, "BI");
@@ -76,9 +76,9 @@ TEST(AddGroupPlan, SingleConversionReportsAFailureOnce) {
     const auto plan = PlanFromSettings(settingsWith({9}, {1, 0, 0, 0}, false), {threeFonts()[0]});
     ScriptedFontEngine engine;  // no heights: no font can be made
     ScriptedDocumentUi ui;
-    CFontList batch(ui);
+    CFontList batch;
     ASSERT_TRUE(batch.New());
-    EXPECT_FALSE(ConvertOnThisThread(engine, batch, plan, false, ui));
+    EXPECT_FALSE(ui.Show(ConvertOnThisThread(engine, batch, plan, false)));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Unknown font error");
     EXPECT_EQ(batch.Count(), 0u);
@@ -88,11 +88,11 @@ TEST(AddGroupCopy, AddsEveryEntryInOrderAndNamesTheFirst) {
     ScriptedFontEngine engine;
     engine.face.metrics[9] = scriptedMetrics(9, 7, 'A', 'B');
     ScriptedDocumentUi ui;
-    CFontList batch(ui), document(ui);
+    CFontList batch, document;
     ASSERT_TRUE(batch.New());
     ASSERT_TRUE(document.New());
-    ASSERT_TRUE(ConvertOnThisThread(engine, document, PlanFromSettings(settingsWith({9}, {1, 0, 0, 0}, false), {threeFonts()[2]}), false, ui));
-    ASSERT_TRUE(ConvertOnThisThread(engine, batch, PlanFromSettings(settingsWith({9}, {1, 1, 0, 0}, false), {threeFonts()[0]}), false, ui));
+    ASSERT_TRUE(ui.Show(ConvertOnThisThread(engine, document, PlanFromSettings(settingsWith({9}, {1, 0, 0, 0}, false), {threeFonts()[2]}), false)));
+    ASSERT_TRUE(ui.Show(ConvertOnThisThread(engine, batch, PlanFromSettings(settingsWith({9}, {1, 1, 0, 0}, false), {threeFonts()[0]}), false)));
 
     FontEntry* first = CopyBatchInto(batch, document);
     ASSERT_EQ(document.Count(), 3u);
@@ -105,7 +105,7 @@ TEST(AddGroupCopy, AddsEveryEntryInOrderAndNamesTheFirst) {
     batch.Clear();
     EXPECT_NE(document.At(2)->record, nullptr);
 
-    CFontList empty(ui);
+    CFontList empty;
     ASSERT_TRUE(empty.New());
     EXPECT_EQ(CopyBatchInto(empty, document), nullptr);
     EXPECT_EQ(document.Count(), 3u);

@@ -4,8 +4,9 @@
 
 #include "GatedFontEngine.h"
 #include "core/FontList.h"
-#include "platform/win/MessageBoxTypes.h"
-#include "support/ScriptedDocumentUi.h"
+#include "core/qz_fileio/DbResult.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "support/CraftedDatabases.h"
 
 #include <gtest/gtest.h>
 
@@ -40,29 +41,22 @@ private:
     std::deque<BatchNotice> queue_;
 };
 
-// What the window saw, in order: "step", "message:<text>", "failed (shown)", "failed:<text>",
-// "finished".
+// What the window saw, in order: "step", "failed", "finished", then "message:<text>" for each
+// message of the batch's outcome, shown once the worker has ended.
 struct Seen {
     std::vector<std::string> events;
     int steps = 0;
 };
 
-// The window's side: shows messages (answering OK) and counts steps until the batch ends.
+// The window's side: counts steps until the batch ends, then shows the outcome's messages.
 Seen runWindow(BatchWorker& worker, QueueReceiver& receiver) {
     Seen seen;
     while (const auto notice = receiver.Next()) {
-        if (notice->kind == BatchNotice::Kind::Message) {
-            const auto message = worker.TakeMessage();
-            seen.events.push_back("message:" + (message ? message->text : std::string("?")));
-            worker.AnswerMessage(win::IDOK);
-            continue;
-        }
         if (notice->status == BatchStatus::Step) {
             seen.events.push_back("step");
             ++seen.steps;
         } else if (notice->status == BatchStatus::Failed) {
-            // A failure the conversion has shown already is not described again.
-            seen.events.push_back(notice->failureShown ? "failed (shown)" : "failed:" + notice->failure);
+            seen.events.push_back("failed");
             break;
         } else if (notice->status == BatchStatus::Finished) {
             seen.events.push_back("finished");
@@ -70,6 +64,8 @@ Seen runWindow(BatchWorker& worker, QueueReceiver& receiver) {
         }
     }
     worker.Wait();
+    const BatchResult result = worker.Result();
+    for (const auto& message : result.outcome.Messages()) seen.events.push_back("message:" + message.Text());
     return seen;
 }
 
@@ -88,8 +84,7 @@ struct Fixture {
         EXPECT_TRUE(batch.New());
     }
     GatedFontEngine engine;
-    ScriptedDocumentUi ui;
-    CFontList batch{ui};
+    CFontList batch;
     QueueReceiver receiver;
 };
 }  // namespace
@@ -126,29 +121,28 @@ TEST(BatchWorkerThread, CancelFinishesTheFontInHandAndPostsNothingMore) {
     EXPECT_NE(worker.Status(), BatchStatus::Finished);
 }
 
-TEST(BatchWorkerThread, FailureShowsTheMessageOnTheWindowsThreadAndReportsOnce) {
+TEST(BatchWorkerThread, FailureEndsTheBatchAndItsOutcomeHoldsTheMessageOnce) {
     Fixture f;
     // Size 10 has no font: the second combination fails, the third is never tried.
     BatchWorker worker(f.engine, f.batch, planOf({9, 10, 12}), false, f.receiver);
     worker.Start();
     const Seen seen = runWindow(worker, f.receiver);
-    EXPECT_EQ(seen.events, (std::vector<std::string>{"step", "message:Unknown font error", "failed (shown)"}));
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"step", "failed", "message:Unknown font error"}));
     EXPECT_EQ(worker.Status(), BatchStatus::Failed);
     EXPECT_FALSE(worker.FailureText().empty());
     EXPECT_EQ(f.receiver.Waiting(), 0u);
-    EXPECT_TRUE(f.ui.messages.empty());  // nothing was shown from the worker's own thread
     EXPECT_EQ(f.batch.Count(), 1u);
 }
 
-TEST(BatchWorkerThread, CancelWhileAMessageWaitsShowsNothing) {
+TEST(BatchWorkerThread, CancelDuringAFailingFontPostsAndShowsNothing) {
     Fixture f;
+    f.engine.gateAt = 0;  // size 10 has no font: the first combination fails
     BatchWorker worker(f.engine, f.batch, planOf({10, 9}), false, f.receiver);
     worker.Start();
-    const auto notice = f.receiver.Next();
-    ASSERT_TRUE(notice);
-    ASSERT_EQ(notice->kind, BatchNotice::Kind::Message);
-    worker.Cancel();
-    EXPECT_FALSE(worker.TakeMessage());
+    ASSERT_TRUE(f.engine.WaitUntilEntered());
+    worker.RequestCancel();
+    f.engine.Open();
+    worker.Wait();
     EXPECT_EQ(f.receiver.Waiting(), 0u);
     EXPECT_EQ(f.batch.Count(), 0u);
 }
@@ -159,8 +153,8 @@ TEST(BatchWorkerThread, ConverterErrorEndsTheBatchWithItsText) {
     BatchWorker worker(f.engine, f.batch, planOf({9, 12}), false, f.receiver);
     worker.Start();
     const Seen seen = runWindow(worker, f.receiver);
-    // No message was shown for it yet: the window shows the text itself.
-    EXPECT_EQ(seen.events, (std::vector<std::string>{"step", "failed:Font file damaged"}));
+    // The window shows the error's text itself.
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"step", "failed", "message:Font file damaged"}));
 }
 
 TEST(BatchWorkerThread, DestroyingARunningWorkerCancelsAndWaits) {
@@ -183,32 +177,18 @@ TEST(BatchWorkerThread, DestroyingARunningWorkerCancelsAndWaits) {
     EXPECT_LT(f.batch.Count(), 4u);
 }
 
-TEST(BatchWorkerThread, TargetListMessagesFromTheWorkerReachTheWindowsThread) {
-    // A font engine that has the target list's DocumentUi speak, as a full list does.
-    struct TalkingEngine final : gdi::FontEngine {
-        TalkingEngine(DocumentUi& ui, gdi::FontEngine& inner) : ui(ui), inner(inner) {}
-        std::unique_ptr<gdi::Font> CreateFontIndirect(const gdi::LOGFONT& description) override {
-            ui.MessageBox("The list is full", win::MB_OK);
-            return inner.CreateFontIndirect(description);
-        }
-        std::vector<gdi::EnumeratedFont> EnumFontFamiliesEx() override { return {}; }
-        DocumentUi& ui;
-        gdi::FontEngine& inner;
-    };
+TEST(BatchWorkerThread, AFullTargetListEndsTheBatchWithBothMessagesForTheWindow) {
     Fixture f;
-    ScriptedDocumentUi windowUi;
-    WorkerAwareUi listUi(windowUi);
-    CFontList list(listUi);
-    ASSERT_TRUE(list.New());
-    TalkingEngine engine(listUi, f.engine);
-    BatchWorker worker(engine, list, planOf({9, 12}), false, f.receiver);
+    for (std::uint32_t id = 1; id <= qz_gen::CPalmDb::kMaxRecords; ++id) {
+        qz_gen::CDbRecord record = deletedRecordWithID(id);
+        ASSERT_EQ(f.batch.Database()->AddRecord(record), qz_gen::kDbOk);
+    }
+    BatchWorker worker(f.engine, f.batch, planOf({9, 12}), false, f.receiver);
     worker.Start();
     const Seen seen = runWindow(worker, f.receiver);
-    EXPECT_EQ(seen.events, (std::vector<std::string>{"message:The list is full", "step", "message:The list is full",
-                                                     "step", "finished"}));
-    EXPECT_TRUE(windowUi.messages.empty());
-    // On any other thread the list speaks directly.
-    listUi.MessageBox("here", win::MB_OK);
-    ASSERT_EQ(windowUi.messages.size(), 1u);
-    EXPECT_EQ(windowUi.messages[0].text, "here");
+    EXPECT_EQ(seen.events,
+              (std::vector<std::string>{"failed",
+                                        "message:A Typehold file holds at most 65,535 records; no more fonts can be added.",
+                                        "message:Unknown font error"}));
+    EXPECT_EQ(f.batch.Count(), 0u);
 }

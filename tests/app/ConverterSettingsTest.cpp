@@ -80,11 +80,11 @@ TEST(ConverterSettings, StyleMessageComesBeforeSizeMessage) {
     settings.styles = {0, 0, 0, 0};
     for (auto& s : settings.sizes) s.checked = 0;
     ScriptedDocumentUi ui;
-    EXPECT_FALSE(settings.ValidateForExport(ui));
+    EXPECT_FALSE(ui.Show(settings.ValidateForExport()));
     settings.styles[2] = 1;
-    EXPECT_FALSE(settings.ValidateForExport(ui));
+    EXPECT_FALSE(ui.Show(settings.ValidateForExport()));
     settings.sizes[0].checked = 1;
-    EXPECT_TRUE(settings.ValidateForExport(ui));
+    EXPECT_TRUE(ui.Show(settings.ValidateForExport()));
     ASSERT_EQ(ui.messages.size(), 2u);
     EXPECT_EQ(ui.messages[0].text.substr(0, 38), "There are no default font styles to be");
     EXPECT_EQ(ui.messages[1].text.substr(0, 37), "There are no default font sizes to be");

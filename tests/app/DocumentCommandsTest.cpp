@@ -43,11 +43,10 @@ struct ScriptedHost final : DocumentHost {
 
 // A Typehold file of count fonts named name0, name1, ...
 void writeTypehold(const std::string& path, int count, const std::string& name = "F") {
-    ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     ASSERT_TRUE(list.New());
     for (int i = 0; i < count; ++i) ASSERT_GE(list.AddConverted(tinyFont(false, name + std::to_string(i))), 0);
-    ASSERT_TRUE(list.Save(path));
+    ASSERT_TRUE(list.Save(path).Ok());
 }
 
 struct Commands {
@@ -58,7 +57,7 @@ struct Commands {
     ScriptedHost host;
     DocumentCommands commands{ui, host, recent};
 
-    Commands() { EXPECT_TRUE(commands.NewDocument()); }
+    Commands() { EXPECT_TRUE(ui.Show(commands.NewDocument())); }
     std::string file(const std::string& name) const { return sandbox.file(name); }
     std::vector<std::string> stored() {
         RecentFileList fresh(store);
@@ -148,10 +147,10 @@ TEST(DocumentCommands, OpeningTheOpenFileAgainDoesNothing) {
         writeTypehold(d.file("fonts.pdb"), 2);
         writeTypehold(d.file("FONTS.pdb"), 1);
         std::filesystem::create_symlink("fonts.pdb", d.file("link.pdb"));
-        ASSERT_TRUE(d.commands.OpenDocumentFile(d.file("fonts.pdb")));
+        ASSERT_TRUE(d.ui.Show(d.commands.OpenDocumentFile(d.file("fonts.pdb"))));
         CFontDoc* first = d.commands.Current();
         d.host.openAnswers.push_back(d.file(c.path));
-        EXPECT_TRUE(d.commands.OpenDocumentFile(std::nullopt));
+        EXPECT_TRUE(d.ui.Show(d.commands.OpenDocumentFile(std::nullopt)));
         EXPECT_EQ(d.commands.Current() == first, c.sameFile);
         EXPECT_EQ(d.commands.Current()->Fonts().Count(), c.sameFile ? 2u : 1u);
         EXPECT_TRUE(d.ui.messages.empty());
@@ -164,7 +163,7 @@ TEST(DocumentCommands, SavePromptComesOnlyAfterTheNewFileWasRead) {
     CFontDoc* old = c.commands.Current();
     std::ofstream(c.file("notes.txt")) << "not a database";
     c.host.openAnswers.push_back(c.file("notes.txt"));
-    EXPECT_FALSE(c.commands.OpenDocumentFile(std::nullopt));
+    EXPECT_FALSE(c.ui.Show(c.commands.OpenDocumentFile(std::nullopt)));
     ASSERT_EQ(c.ui.messages.size(), 1u);  // the load's own message, no save prompt
     EXPECT_EQ(c.ui.messages[0].text.rfind(kSaveChanges, 0), std::string::npos);
     EXPECT_EQ(c.commands.Current(), old);
@@ -174,7 +173,7 @@ TEST(DocumentCommands, SavePromptComesOnlyAfterTheNewFileWasRead) {
     c.ui.messages.clear();
     c.ui.answers = {win::IDCANCEL};
     c.host.openAnswers.push_back(c.file("b.pdb"));
-    EXPECT_TRUE(c.commands.OpenDocumentFile(std::nullopt));
+    EXPECT_TRUE(c.ui.Show(c.commands.OpenDocumentFile(std::nullopt)));
     ASSERT_EQ(c.ui.messages.size(), 1u);
     EXPECT_EQ(c.ui.messages[0].text, "Save changes to New?");
     EXPECT_EQ(c.ui.messages[0].type, win::MB_YESNOCANCEL | win::MB_ICONWARNING);
@@ -184,7 +183,7 @@ TEST(DocumentCommands, SavePromptComesOnlyAfterTheNewFileWasRead) {
     // No: the old document goes unsaved and the new one, opened by the dialog, is remembered.
     c.ui.answers = {win::IDNO};
     c.host.openAnswers.push_back(c.file("b.pdb"));
-    EXPECT_TRUE(c.commands.OpenDocumentFile(std::nullopt));
+    EXPECT_TRUE(c.ui.Show(c.commands.OpenDocumentFile(std::nullopt)));
     EXPECT_NE(c.commands.Current(), old);
     EXPECT_EQ(c.host.shown, c.commands.Current());
     EXPECT_EQ(c.commands.Current()->Fonts().Count(), 1u);
@@ -194,46 +193,46 @@ TEST(DocumentCommands, SavePromptComesOnlyAfterTheNewFileWasRead) {
 TEST(DocumentCommands, ClosingAsksAndNoStillRecordsThePath) {
     Commands c;
     writeTypehold(c.file("a.pdb"), 1);
-    ASSERT_TRUE(c.commands.OpenDocumentFile(c.file("a.pdb")));  // not from the dialog: not remembered
+    ASSERT_TRUE(c.ui.Show(c.commands.OpenDocumentFile(c.file("a.pdb"))));  // not from the dialog: not remembered
     EXPECT_TRUE(c.stored().empty());
     c.modify();
     c.ui.answers = {win::IDCANCEL};
-    EXPECT_FALSE(c.commands.CloseDocument());
+    EXPECT_FALSE(c.ui.Show(c.commands.CloseDocument()));
     EXPECT_NE(c.commands.Current(), nullptr);
     c.ui.answers = {win::IDNO};
-    EXPECT_TRUE(c.commands.CloseDocument());
+    EXPECT_TRUE(c.ui.Show(c.commands.CloseDocument()));
     EXPECT_EQ(c.commands.Current(), nullptr);
     EXPECT_EQ(c.host.shown, nullptr);
     EXPECT_EQ(c.stored(), std::vector<std::string>{c.file("a.pdb")});
     ScriptedDocumentUi check;
     CFontDoc reread(check);
-    ASSERT_TRUE(reread.OnOpenDocument(c.file("a.pdb")));
+    ASSERT_TRUE(check.Show(reread.OnOpenDocument(c.file("a.pdb"))));
     EXPECT_EQ(reread.Fonts().Count(), 1u);  // nothing was saved
 }
 
 TEST(DocumentCommands, SaveAsksOnlyWhenModifiedAndCaptionFollowsSaves) {
     Commands c;
-    EXPECT_TRUE(c.commands.Save());  // unmodified: nothing to do
+    EXPECT_TRUE(c.ui.Show(c.commands.Save()));  // unmodified: nothing to do
     EXPECT_TRUE(c.ui.proposedNames.empty());
     c.modify();
     c.ui.savePath = std::nullopt;  // the dialog is cancelled
-    EXPECT_FALSE(c.commands.Save());
+    EXPECT_FALSE(c.ui.Show(c.commands.Save()));
     ASSERT_EQ(c.ui.proposedNames.size(), 1u);
     EXPECT_EQ(c.ui.proposedNames[0], "New");
     EXPECT_TRUE(c.host.captions.empty());
 
     c.ui.savePath = c.file("saved.pdb");
-    EXPECT_TRUE(c.commands.Save());
+    EXPECT_TRUE(c.ui.Show(c.commands.Save()));
     EXPECT_EQ(c.host.captions, std::vector<std::string>{"saved"});
     EXPECT_FALSE(c.commands.Current()->IsModified());
     EXPECT_EQ(c.stored(), std::vector<std::string>{c.file("saved.pdb")});
 
     // New and Open leave the caption as it is.
-    EXPECT_TRUE(c.commands.NewDocument());
-    EXPECT_TRUE(c.commands.OpenDocumentFile(c.file("saved.pdb")));
+    EXPECT_TRUE(c.ui.Show(c.commands.NewDocument()));
+    EXPECT_TRUE(c.ui.Show(c.commands.OpenDocumentFile(c.file("saved.pdb"))));
     EXPECT_EQ(c.host.captions.size(), 1u);
     c.ui.savePath = c.file("copy.pdb");
-    EXPECT_TRUE(c.commands.SaveAs());  // Save As saves an unmodified document too
+    EXPECT_TRUE(c.ui.Show(c.commands.SaveAs()));  // Save As saves an unmodified document too
     EXPECT_EQ(c.host.captions.back(), "copy");
     EXPECT_EQ(c.stored(), (std::vector<std::string>{c.file("copy.pdb"), c.file("saved.pdb")}));
 }
@@ -245,23 +244,23 @@ TEST(DocumentCommands, RecentFilesOpenMoveToTopOrVanish) {
     for (const char* name : {"a.pdb", "b.pdb", "gone.pdb"}) {
         c.host.openAnswers.push_back(c.file(name));
         if (std::string(name) == "gone.pdb") writeTypehold(c.file(name), 1);
-        ASSERT_TRUE(c.commands.OpenDocumentFile(std::nullopt));
+        ASSERT_TRUE(c.ui.Show(c.commands.OpenDocumentFile(std::nullopt)));
     }
     std::filesystem::remove(c.file("gone.pdb"));
-    ASSERT_TRUE(c.commands.NewDocument());  // so that no recent file is the open one
+    ASSERT_TRUE(c.ui.Show(c.commands.NewDocument()));  // so that no recent file is the open one
     c.recent.Read();  // as the File menu does before it opens
     ASSERT_EQ(c.recent.NewestFirst(), (std::vector<std::string>{c.file("gone.pdb"), c.file("b.pdb"), c.file("a.pdb")}));
 
-    EXPECT_FALSE(c.commands.OpenRecent(DocumentCommands::kFirstRecentId));  // the vanished file
+    EXPECT_FALSE(c.ui.Show(c.commands.OpenRecent(DocumentCommands::kFirstRecentId)));  // the vanished file
     EXPECT_EQ(c.stored(), (std::vector<std::string>{c.file("b.pdb"), c.file("a.pdb")}));
     EXPECT_TRUE(c.ui.messages.empty());
 
     c.recent.Read();
-    EXPECT_TRUE(c.commands.OpenRecent(DocumentCommands::kFirstRecentId + 1));
+    EXPECT_TRUE(c.ui.Show(c.commands.OpenRecent(DocumentCommands::kFirstRecentId + 1)));
     EXPECT_EQ(c.commands.Current()->GetPathName(), c.file("a.pdb"));
     EXPECT_EQ(c.stored(), (std::vector<std::string>{c.file("a.pdb"), c.file("b.pdb")}));
 
-    EXPECT_FALSE(c.commands.OpenRecent(DocumentCommands::kFirstRecentId + 5));
+    EXPECT_FALSE(c.ui.Show(c.commands.OpenRecent(DocumentCommands::kFirstRecentId + 5)));
     EXPECT_EQ(c.host.beeps, 1);
 }
 
@@ -271,7 +270,7 @@ TEST(DocumentCommands, NoDatabaseOfTheCorpusCrashesOpenOrReplacesTheDocument) {
     for (const auto& file : std::filesystem::directory_iterator(corpus)) {
         SCOPED_TRACE(file.path().string());
         CFontDoc* before = c.commands.Current();
-        if (!c.commands.OpenDocumentFile(file.path().string())) {
+        if (!c.ui.Show(c.commands.OpenDocumentFile(file.path().string()))) {
             EXPECT_EQ(c.commands.Current(), before);
         }
         ASSERT_NE(c.commands.Current(), nullptr);

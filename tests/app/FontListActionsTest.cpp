@@ -39,6 +39,30 @@ struct Doc {
     }
 };
 
+// Delete, Edit and Add Font as the view runs them: the question asked through the document's
+// ui, and a refusal shown there.
+std::optional<std::vector<std::size_t>> deleteFonts(Doc& d, const std::vector<FontEntry*>& selected) {
+    Outcome refusal = Outcome::Done();
+    auto deleted = DeleteFonts(d.doc, selected, [&](const std::string& q) { return d.ui.AskYesNo(q); }, refusal);
+    d.ui.Show(refusal);
+    return deleted;
+}
+
+FontEntry* fontToEdit(Doc& d, const std::vector<FontEntry*>& selected) {
+    Outcome refusal = Outcome::Done();
+    FontEntry* entry = FontToEdit(d.doc, selected, refusal);
+    d.ui.Show(refusal);
+    return entry;
+}
+
+FontEntry* addSingleFont(gdi::FontEngine& engine, Doc& d, FontRequest font, int size, const FontDetails& details) {
+    Outcome refusal = Outcome::Done();
+    font.pointSize = size;
+    FontEntry* added = AddSingleFont(engine, d.doc, font, details, refusal);
+    d.ui.Show(refusal);
+    return added;
+}
+
 struct ScriptedChooser final : UserChooser {
     std::optional<PalmUser> Choose(const PalmUserList& users) override {
         ++asked;
@@ -52,7 +76,7 @@ TEST(FontListActions, DeleteRemovesExactlyTheSelectedFonts) {
     Doc d(5);
     d.ui.answers = {win::IDYES};
     const std::vector<FontEntry*> selected{d.doc.Fonts().At(0), d.doc.Fonts().At(2), d.doc.Fonts().At(4)};
-    const auto deleted = DeleteFonts(d.doc, selected, d.ui);
+    const auto deleted = deleteFonts(d, selected);
     ASSERT_TRUE(deleted);
     EXPECT_EQ(*deleted, (std::vector<std::size_t>{0, 1, 2}));
     EXPECT_EQ(d.names(), (std::vector<std::string>{"F1", "F3"}));
@@ -63,20 +87,20 @@ TEST(FontListActions, DeleteRemovesExactlyTheSelectedFonts) {
 
 TEST(FontListActions, DeleteAndEditNeedASelectionAndDeleteNeedsYes) {
     Doc d(3);
-    EXPECT_FALSE(DeleteFonts(d.doc, {}, d.ui));
-    EXPECT_EQ(FontToEdit(d.doc, {}, d.ui), nullptr);
+    EXPECT_FALSE(deleteFonts(d, {}));
+    EXPECT_EQ(fontToEdit(d, {}), nullptr);
     ASSERT_EQ(d.ui.messages.size(), 2u);
     EXPECT_EQ(d.ui.messages[0].text, kSelectFirst);
     EXPECT_EQ(d.ui.messages[1].text, kSelectFirst);
 
     d.ui.answers = {win::IDNO};
-    EXPECT_FALSE(DeleteFonts(d.doc, {d.doc.Fonts().At(1)}, d.ui));
+    EXPECT_FALSE(deleteFonts(d, {d.doc.Fonts().At(1)}));
     EXPECT_EQ(d.doc.Fonts().Count(), 3u);
 
     // Edit with several selected edits the first; an entry the document does not hold, nothing.
-    EXPECT_EQ(FontToEdit(d.doc, {d.doc.Fonts().At(2), d.doc.Fonts().At(0)}, d.ui), d.doc.Fonts().At(2));
+    EXPECT_EQ(fontToEdit(d, {d.doc.Fonts().At(2), d.doc.Fonts().At(0)}), d.doc.Fonts().At(2));
     FontEntry stranger;
-    EXPECT_EQ(FontToEdit(d.doc, {&stranger}, d.ui), nullptr);
+    EXPECT_EQ(fontToEdit(d, {&stranger}), nullptr);
 }
 
 // The limits count bytes of the code page the handheld reads, and a character the code page
@@ -135,17 +159,16 @@ TEST(FontListActions, EditKeepsANameInTheCodePageByteForByte) {
 }
 
 TEST(FontListActions, ProposedDetailsNameTheFaceAndItsStyle) {
-    gdi::LOGFONT font;
-    std::strcpy(font.lfFaceName, "DejaVu Sans");
+    FontRequest font{"DejaVu Sans", 0, 0, 12};
     const struct {
         int weight;
         int italic;
         const char* style;
     } cases[] = {{400, 0, ""}, {401, 0, "B"}, {700, 1, "BI"}, {0, 1, "I"}};
     for (const auto& c : cases) {
-        font.lfWeight = c.weight;
-        font.lfItalic = static_cast<std::uint8_t>(c.italic);
-        const FontDetails details = ProposedDetails(font, 12);
+        font.weight = c.weight;
+        font.italic = c.italic != 0;
+        const FontDetails details = ProposedDetails(font);
         EXPECT_EQ(details.name, "DejaVu Sans");
         EXPECT_EQ(details.style, c.style);
         EXPECT_EQ(details.size, "12");
@@ -161,13 +184,11 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     ScriptedFontEngine engine;
     engine.face.metrics[9] = scriptedMetrics(9, 7, 32, 126);
     engine.face.metrics[18] = scriptedMetrics(18, 14, 32, 126);
-    gdi::LOGFONT font;
-    std::strcpy(font.lfFaceName, "Scripted");
-    font.lfHeight = 9;
-    FontDetails details = ProposedDetails(font, 9);
+    const FontRequest font{"Scripted", 0, 0, 9};
+    FontDetails details = ProposedDetails(font);
     details.name = "Mine";
     details.style = "Plain";
-    FontEntry* added = AddSingleFont(engine, d.doc, font, 9, details, d.ui);
+    FontEntry* added = addSingleFont(engine, d, font, 9, details);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->name, "Mine");
     EXPECT_EQ(added->style, "Plain");
@@ -175,11 +196,11 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
 
     // The record holds the name in the handheld's code page; one it cannot hold is refused.
     details.name = "Cr\u00e8me";
-    added = AddSingleFont(engine, d.doc, font, 9, details, d.ui);
+    added = addSingleFont(engine, d, font, 9, details);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->name, "Cr\xE8me");
     details.name = "\u65e5\u672c";
-    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 9, details, d.ui), nullptr);
+    EXPECT_EQ(addSingleFont(engine, d, font, 9, details), nullptr);
     ASSERT_EQ(d.ui.messages.size(), 1u);
     EXPECT_EQ(d.ui.messages[0].text, "\u65e5\u672c Regular 9 pt: the name holds \"\u65e5\" (U+65E5), which code page "
                                      "1252 does not have");
@@ -189,7 +210,7 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
 
     // A size the engine cannot make: a message, and the document keeps its one font.
     details.highDensity = 0;
-    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 10, details, d.ui), nullptr);
+    EXPECT_EQ(addSingleFont(engine, d, font, 10, details), nullptr);
     EXPECT_EQ(d.doc.Fonts().Count(), 1u);
     ASSERT_EQ(d.ui.messages.size(), 1u);
 
@@ -198,7 +219,7 @@ TEST(FontListActions, AddSingleFontNamesTheRecordFromTheDialogOrLeavesTheDocumen
     engine.face.metrics[240] = scriptedMetrics(240, 192, 32, 255, 240);
     engine.face.defaultGlyph = {{0, 100, 1}, true};
     details.highDensity = 1;
-    EXPECT_EQ(AddSingleFont(engine, d.doc, font, 120, details, d.ui), nullptr);
+    EXPECT_EQ(addSingleFont(engine, d, font, 120, details), nullptr);
     EXPECT_EQ(d.doc.Fonts().Count(), 1u);
     ASSERT_EQ(d.ui.messages.size(), 2u);
     EXPECT_NE(d.ui.messages[1].text.find("too large for a handheld record"), std::string::npos) << d.ui.messages[1].text;
@@ -233,16 +254,16 @@ TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
     };
 
     // An untitled, unmodified document: Save has nothing to do and there is no file to install.
-    EXPECT_FALSE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_FALSE(ui.Show(InstallDocument(save, *commands.Current(), users, aide, chooser)));
     // Modified, and the Save dialog cancelled: nothing installed, nobody asked.
     ASSERT_GE(commands.Current()->Fonts().AddConverted(tinyFont(false)), 0);
     commands.Current()->MarkModified(true);
-    EXPECT_FALSE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_FALSE(ui.Show(InstallDocument(save, *commands.Current(), users, aide, chooser)));
     EXPECT_EQ(chooser.asked, 0);
 
     ui.savePath = sandbox.file("fonts.pdb");
-    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
-    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_TRUE(ui.Show(InstallDocument(save, *commands.Current(), users, aide, chooser)));
+    EXPECT_TRUE(ui.Show(InstallDocument(save, *commands.Current(), users, aide, chooser)));
     EXPECT_EQ(chooser.asked, 1);
     EXPECT_TRUE(queued("Bob"));
     EXPECT_FALSE(queued("Ann"));
@@ -252,7 +273,7 @@ TEST(FontListActions, InstallSavesFirstAndAsksForTheUserOncePerDocument) {
     // Another document, even of the same file, asks again.
     ASSERT_TRUE(commands.NewDocument());
     ASSERT_TRUE(commands.OpenDocumentFile(sandbox.file("fonts.pdb")));
-    EXPECT_TRUE(InstallDocument(save, *commands.Current(), users, aide, chooser, ui));
+    EXPECT_TRUE(ui.Show(InstallDocument(save, *commands.Current(), users, aide, chooser)));
     EXPECT_EQ(chooser.asked, 2);
     win::FreeLibrary(aide);
 }

@@ -105,12 +105,12 @@ TEST(InstallToHandheld, AsksOnceQueuesOnceAndKeepsTheQueuedCopy) {
     doc.OnNewDocument("Untitled");
     doc.Fonts().AddConverted(tinyFont(false));
     ScriptedChooser chooser;
-    EXPECT_FALSE(InstallToHandheld(doc, users, aide.get(), chooser, ui));  // never saved: nothing, silently
+    EXPECT_FALSE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));  // never saved: nothing, silently
     EXPECT_TRUE(ui.messages.empty());
     const std::string path = sandbox.file("Fonts.pdb");
-    ASSERT_TRUE(doc.DoSave(path, true));
-    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
-    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    ASSERT_TRUE(ui.Show(doc.DoSave(path, true)));
+    ASSERT_TRUE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
+    ASSERT_TRUE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
     EXPECT_EQ(chooser.asked, 1);
     EXPECT_EQ(doc.InstallUser().name, "Bob");
     EXPECT_EQ(store.Queue("Bob"), std::vector<std::string>{"Fonts.pdb"});
@@ -124,8 +124,8 @@ TEST(InstallToHandheld, AsksOnceQueuesOnceAndKeepsTheQueuedCopy) {
     chooser.answer.reset();
     CFontDoc other(ui);
     ASSERT_TRUE(other.OnNewDocument("x"));
-    ASSERT_TRUE(other.DoSave(sandbox.file("Other.pdb"), true));
-    EXPECT_FALSE(InstallToHandheld(other, users, aide.get(), chooser, ui));  // cancelled
+    ASSERT_TRUE(ui.Show(other.DoSave(sandbox.file("Other.pdb"), true)));
+    EXPECT_FALSE(ui.Show(InstallToHandheld(other, users, aide.get(), chooser)));  // cancelled
     EXPECT_EQ(chooser.asked, 2);
 }
 
@@ -142,24 +142,24 @@ TEST(InstallToHandheld, ReadsTheUsersAgainEachTime) {
     ScriptedDocumentUi ui;
     CFontDoc doc(ui);
     doc.OnNewDocument("x");
-    ASSERT_TRUE(doc.DoSave(sandbox.file("Fonts.pdb"), true));
+    ASSERT_TRUE(ui.Show(doc.DoSave(sandbox.file("Fonts.pdb"), true)));
 
     ASSERT_TRUE(store.Add("Bob", false));  // added while the converter runs
     ScriptedChooser chooser;              // answers Bob
-    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    ASSERT_TRUE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
     EXPECT_EQ(chooser.asked, 1);
     EXPECT_EQ(users.size(), 2u);
     EXPECT_EQ(store.Queue("Bob"), std::vector<std::string>{"Fonts.pdb"});
 
     std::filesystem::remove_all(store.UserFolder("Bob"));  // the chosen user is gone: the one left is taken
-    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    ASSERT_TRUE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
     EXPECT_EQ(chooser.asked, 1);
     EXPECT_EQ(doc.InstallUser().name, "Ann");
     EXPECT_EQ(store.Queue("Ann"), std::vector<std::string>{"Fonts.pdb"});
 
     std::filesystem::remove_all(store.UserFolder("Ann"));  // nobody left
     ui.messages.clear();
-    EXPECT_FALSE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    EXPECT_FALSE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "There are no any Palm users. Please check the users in your Palm desktop manager.");
 }
@@ -174,9 +174,9 @@ TEST(InstallToHandheld, OneUserIsTakenWithoutAsking) {
     ScriptedDocumentUi ui;
     CFontDoc doc(ui);
     doc.OnNewDocument("x");
-    ASSERT_TRUE(doc.DoSave(sandbox.file("solo.pdb"), true));
+    ASSERT_TRUE(ui.Show(doc.DoSave(sandbox.file("solo.pdb"), true)));
     ScriptedChooser chooser;
-    ASSERT_TRUE(InstallToHandheld(doc, users, aide.get(), chooser, ui));
+    ASSERT_TRUE(ui.Show(InstallToHandheld(doc, users, aide.get(), chooser)));
     EXPECT_EQ(chooser.asked, 0);
     EXPECT_EQ(store.Queue("Solo"), std::vector<std::string>{"solo.pdb"});
 }

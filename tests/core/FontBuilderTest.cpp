@@ -14,7 +14,7 @@
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-gdi::LOGFONT face(int weight = 400, bool italic = false) { return gdi::makeLogFont("S", 9, weight, italic, 0); }
+FontRequest face(int weight = 400, bool italic = false) { return {"S", 0, 0, 9, weight, italic}; }
 
 struct Cells {
     std::unique_ptr<GlyphCells> one = std::make_unique<GlyphCells>();
@@ -119,7 +119,7 @@ TEST(BuildLowDensity, SmallFontRecordByteForByte) {
     engine.face.glyphs[9]['A'] = {{0, 2, 1}, true};
     engine.face.glyphs[9]['B'] = {{0, 1, 0}, true};
     CFontRecord record;
-    ASSERT_TRUE(BuildLowDensity(engine, record, 9, face()));
+    ASSERT_TRUE(BuildLowDensity(engine, record, face()));
     EXPECT_EQ(engine.created.back().lfHeight, -9);
     const Bytes expected = {
         0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2E,  // n = 6 + 12 + 28
@@ -145,7 +145,7 @@ TEST(BuildHighDensity, SecondStrikeHasTwiceTheRowsAndRowWords) {
     engine.face.metrics[20] = scriptedMetrics(24, 19, 32, 126, 20);
     engine.face.defaultGlyph = {{0, 3, 1}, true};
     CFontRecord record;
-    ASSERT_TRUE(BuildHighDensity(engine, record, 9, face(700, true)));
+    ASSERT_TRUE(BuildHighDensity(engine, record, face(700, true)));
     EXPECT_EQ(engine.created.back().lfHeight, -20);
     EXPECT_EQ(record.style, "BI");
     EXPECT_EQ(record.Count(), 96);
@@ -214,7 +214,7 @@ TEST(BuildFonts, InkPastTheAscentOrDescentAddsRowsAndKeepsOneBaseline) {
         engine.face.glyphs[9]['B'] = {{0, 3, 1}, true, c.above1, c.below1};
         engine.face.glyphs[18]['B'] = {{0, 6, 2}, true, c.above2, c.below2};
         CFontRecord f;
-        ASSERT_TRUE(c.high ? BuildHighDensity(engine, f, 9, face()) : BuildLowDensity(engine, f, 9, face()));
+        ASSERT_TRUE(c.high ? BuildHighDensity(engine, f, face()) : BuildLowDensity(engine, f, face()));
         EXPECT_EQ(f.font.ascent, c.ascent);
         EXPECT_EQ(f.font.descent, c.descent);
         EXPECT_EQ(f.font.fRectHeight, c.ascent + c.descent);
@@ -253,7 +253,7 @@ TEST(BuildFonts, AFontWithoutOneDrawnCharacterFails) {
         engine.face.defaultGlyph.drawable = c.drawable;
         CFontRecord f;
         std::string why;
-        EXPECT_FALSE(c.high ? BuildHighDensity(engine, f, 9, face(), &why) : BuildLowDensity(engine, f, 9, face(), &why));
+        EXPECT_FALSE(c.high ? BuildHighDensity(engine, f, face(), &why) : BuildLowDensity(engine, f, face(), &why));
         EXPECT_EQ(why, "no character of the font can be drawn at 9 pixels");
     }
 }
@@ -288,10 +288,10 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
         engine.face.metrics[18] = scriptedMetrics(2 * rows, 2 * rows - 20, 32, 255, 16);
         engine.face.defaultGlyph = {{0, 7, 1}, true};
         ScriptedDocumentUi ui;
-        CFontList list(ui);
+        CFontList list;
         list.New();
         std::string why;
-        const bool converted = ConvertOne(engine, list, true, 9, face(), ui, &why);
+        const bool converted = ui.Show(ConvertOne(engine, list, true, face(), &why));
         if (rows == 57) {
             EXPECT_TRUE(converted);
             ASSERT_EQ(list.Count(), 1u);
@@ -309,9 +309,9 @@ TEST(ConvertOne, RefusesARecordLargerThanAHandheldRecord) {
 TEST(ConvertOne, FailureShowsUnknownFontErrorAndAddsNothing) {
     ScriptedFontEngine engine;  // no heights: no font can be made
     ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
-    EXPECT_FALSE(ConvertOne(engine, list, false, 9, face(), ui));
+    EXPECT_FALSE(ui.Show(ConvertOne(engine, list, false, face())));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Unknown font error");
     EXPECT_EQ(list.Count(), 0u);

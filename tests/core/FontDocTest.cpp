@@ -65,7 +65,7 @@ TEST(CFontDocSave, UntitledDocumentProposesItsFirstFontsName) {
     f.doc.MarkModified(true);
     EXPECT_EQ(f.doc.GetTitle(), "Verdana");
     f.ui.savePath = f.dir.file("Chosen.pdb");
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{"Verdana"});
     EXPECT_EQ(f.doc.GetTitle(), "Chosen");
     EXPECT_EQ(f.doc.GetPathName(), f.dir.file("Chosen.pdb"));
@@ -82,7 +82,7 @@ TEST(CFontDocSave, ProposedNameIsCutBeforeAForbiddenCharacter) {
         SCOPED_TRACE(c.title);
         Fixture f;
         f.doc.OnNewDocument(c.title);
-        EXPECT_FALSE(f.doc.DoFileSave());  // the dialog is cancelled
+        EXPECT_FALSE(f.ui.Show(f.doc.DoFileSave()));  // the dialog is cancelled
         EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{c.proposed});
     }
 }
@@ -104,7 +104,7 @@ TEST(CFontDocSave, DatabaseNameIsTheFileTitleCutTo31Characters) {
         SCOPED_TRACE(c.file);
         Fixture f;
         f.doc.OnNewDocument("x");
-        ASSERT_TRUE(f.doc.DoSave(f.dir.file(c.file), true));
+        ASSERT_TRUE(f.ui.Show(f.doc.DoSave(f.dir.file(c.file), true)));
         CPalmDb db;
         db.ReadFromBytes(readWholeFile(f.dir.file(c.file)));
         EXPECT_EQ(db.GetName(), c.name);
@@ -119,10 +119,10 @@ TEST(CFontDocSave, NewRecordsContinueAfterTheHighestID) {
     for (auto r : {fontRecord("A", 5), fontRecord("B", 9)}) db.AddRecord(r);
     const auto path = f.dir.file("ids.pdb");
     writeDatabase(path, db);
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
     f.doc.Fonts().AddConverted(tinyFont(false, "C"));
     f.doc.Fonts().AddConverted(tinyFont(true, "D"));
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     EXPECT_EQ(uniqueIDsInFile(path), (std::vector<std::uint32_t>{5, 9, 10, 11}));
     EXPECT_TRUE(f.doc.Fonts().At(2)->record->HasFlag(CDbRecord::kFlagNew));
 }
@@ -131,7 +131,7 @@ TEST(CFontDocSave, NewDocumentsFirstFontGetsIDOne) {
     Fixture f;
     f.doc.OnNewDocument("x");
     f.doc.Fonts().AddConverted(tinyFont(false));
-    ASSERT_TRUE(f.doc.DoSave(f.dir.file("one.pdb"), true));
+    ASSERT_TRUE(f.ui.Show(f.doc.DoSave(f.dir.file("one.pdb"), true)));
     EXPECT_EQ(uniqueIDsInFile(f.dir.file("one.pdb")), std::vector<std::uint32_t>{1});
 }
 
@@ -148,10 +148,10 @@ TEST(CFontListLoad, DeletedAndUnparsableRecordsAreHiddenButSaved) {
     for (auto r : {fontRecord("A", 1), deleted, garbage}) db.AddRecord(r);
     const auto path = f.dir.file("hidden.pdb");
     writeDatabase(path, db);
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
     EXPECT_EQ(f.doc.Fonts().Count(), 1u);
     EXPECT_EQ(f.doc.Fonts().MaxUniqueID(), 4u);  // the deleted record's ID does not count
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     CPalmDb back;
     back.ReadFromBytes(readWholeFile(path));
     ASSERT_EQ(back.LiveCount(), 3u);
@@ -173,7 +173,7 @@ TEST(CFontListLoad, EntriesTakeSizeDensityAndHeaderOnlyFromTheRecord) {
     headerRecord.SetUniqueID(2);
     for (auto r : {twoRecord, headerRecord}) db.AddRecord(r);
     writeDatabase(f.dir.file("kinds.pdb"), db);
-    ASSERT_TRUE(f.doc.OnOpenDocument(f.dir.file("kinds.pdb")));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(f.dir.file("kinds.pdb"))));
     const auto& fonts = f.doc.Fonts();
     ASSERT_EQ(fonts.Count(), 2u);
     EXPECT_EQ(fonts.At(0)->size, 12);  // the low byte of 0x10C
@@ -187,10 +187,10 @@ TEST(CFontListLoad, RefusesOtherDatabasesAndReportsFileErrors) {
     Fixture f;
     CPalmDb db;
     writeDatabase(f.dir.file("other.pdb"), db, 0x44415441);
-    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("other.pdb")));
+    EXPECT_FALSE(f.ui.Show(f.doc.OnOpenDocument(f.dir.file("other.pdb"))));
     writeWholeFile(f.dir.file("short.pdb"), Bytes(50, 0));
-    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("short.pdb")));
-    EXPECT_FALSE(f.doc.OnOpenDocument(f.dir.file("absent.pdb")));  // no message
+    EXPECT_FALSE(f.ui.Show(f.doc.OnOpenDocument(f.dir.file("short.pdb"))));
+    EXPECT_FALSE(f.ui.Show(f.doc.OnOpenDocument(f.dir.file("absent.pdb"))));  // no message
     ASSERT_EQ(f.ui.messages.size(), 2u);
     EXPECT_EQ(f.ui.messages[0].text, "The file is not a valid Typehold database!");
     EXPECT_EQ(f.ui.messages[1].text, "File IO read error");
@@ -202,7 +202,7 @@ TEST(CFontListEdit, DeletingTheOnlyFontSavesAnEmptyDatabase) {
     f.doc.Fonts().AddConverted(tinyFont(false));
     ASSERT_TRUE(f.doc.Fonts().Delete(f.doc.Fonts().At(0)));
     EXPECT_FALSE(f.doc.Fonts().Delete(nullptr));
-    ASSERT_TRUE(f.doc.DoSave(f.dir.file("empty.pdb"), true));
+    ASSERT_TRUE(f.ui.Show(f.doc.DoSave(f.dir.file("empty.pdb"), true)));
     EXPECT_EQ(readWholeFile(f.dir.file("empty.pdb")).size(), 80u);
 }
 
@@ -237,8 +237,7 @@ TEST(CFontListEdit, SortsByNameThenStyleThenSize) {
 
 TEST(CFontListEdit, CopiedRecordKeepsItsIDUnlessTheTargetHasItAlready) {
     TempDir dir;
-    ScriptedDocumentUi ui;
-    CFontList source(ui), target(ui);
+    CFontList source, target;
     source.New();
     target.New();
     source.AddConverted(tinyFont(false, "S"));
@@ -269,14 +268,14 @@ TEST(CDocManSaveModified, AnswersOfTheSavePrompt) {
         f.doc.MarkModified(true);
         f.ui.answers = {c.answer};
         f.ui.savePath = f.dir.file("saved.pdb");
-        EXPECT_EQ(f.doc.SaveModified(), c.result);
+        EXPECT_EQ(f.ui.Show(f.doc.SaveModified()), c.result);
         ASSERT_EQ(f.ui.messages.size(), 1u);
         EXPECT_EQ(f.ui.messages[0].text, "Save changes to Untitled?");
         EXPECT_EQ(f.ui.messages[0].type, win::MB_YESNOCANCEL | win::MB_ICONWARNING);
         EXPECT_EQ(qz_gen::CFile::Exists(f.dir.file("saved.pdb")), c.saved);
     }
     Fixture unmodified;
-    EXPECT_TRUE(unmodified.doc.SaveModified());
+    EXPECT_TRUE(unmodified.ui.Show(unmodified.doc.SaveModified()));
     EXPECT_TRUE(unmodified.ui.messages.empty());
 }
 
@@ -286,11 +285,11 @@ TEST(CDocManSave, ReadOnlyOrRemovedFileAsksForANewName) {
         Fixture f;
         const auto path = f.dir.file("doc.pdb");
         f.doc.OnNewDocument("x");
-        ASSERT_TRUE(f.doc.DoSave(path, true));
+        ASSERT_TRUE(f.ui.Show(f.doc.DoSave(path, true)));
         if (removeIt) qz_gen::CFile::Remove(path);
         else ::chmod(path.c_str(), 0444);
         f.ui.savePath = std::nullopt;
-        EXPECT_FALSE(f.doc.DoFileSave());
+        EXPECT_FALSE(f.ui.Show(f.doc.DoFileSave()));
         EXPECT_EQ(f.ui.proposedNames, std::vector<std::string>{path});
     }
 }
@@ -300,7 +299,7 @@ TEST(CFontListSave, FailuresLeaveTheOldFileByteIdentical) {
     const auto path = f.dir.file("keep.pdb");
     f.doc.OnNewDocument("x");
     f.doc.Fonts().AddConverted(tinyFont(false, "Keep"));
-    ASSERT_TRUE(f.doc.DoSave(path, true));
+    ASSERT_TRUE(f.ui.Show(f.doc.DoSave(path, true)));
     const Bytes before = readWholeFile(path);
     for (int i = 0; i < 50; ++i) f.doc.Fonts().AddConverted(tinyFont(true, "Grow"));
 
@@ -311,7 +310,7 @@ TEST(CFontListSave, FailuresLeaveTheOldFileByteIdentical) {
     rlimit tight = old;
     tight.rlim_cur = 200;
     setrlimit(RLIMIT_FSIZE, &tight);
-    const bool saved = f.doc.DoFileSave();
+    const bool saved = f.ui.Show(f.doc.DoFileSave());
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
     EXPECT_EQ(readWholeFile(path), before);
@@ -320,7 +319,7 @@ TEST(CFontListSave, FailuresLeaveTheOldFileByteIdentical) {
 
     // A folder that does not exist, chosen in the dialog: nothing is written anywhere.
     f.ui.savePath = f.dir.file("missing/keep.pdb");
-    EXPECT_FALSE(f.doc.DoSave(std::nullopt, true));
+    EXPECT_FALSE(f.ui.Show(f.doc.DoSave(std::nullopt, true)));
     EXPECT_EQ(f.ui.messages.back().text, "badPath");
     EXPECT_EQ(readWholeFile(path), before);
     EXPECT_EQ(f.doc.GetPathName(), path);
@@ -347,8 +346,8 @@ TEST(CFontListSave, InfoBlocksCategoriesAndPrivateRecordsOfAForeignFileSurvive) 
     writeDatabase(path, db);
     const Bytes original = readWholeFile(path);
 
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     const Bytes saved = readWholeFile(path);
     ASSERT_EQ(saved.size(), original.size());
     // Only the header's name and dates change; the list, the blocks and the records stay.
@@ -389,12 +388,12 @@ TEST(CFontListSave, RunningOutOfMemoryAnywhereLeavesTheFileAndSaysSo) {
     const auto path = f.dir.file("keep.pdb");
     f.doc.OnNewDocument("x");
     f.doc.Fonts().AddConverted(tinyFont(false, "Keep"));
-    ASSERT_TRUE(f.doc.DoSave(path, true));
+    ASSERT_TRUE(f.ui.Show(f.doc.DoSave(path, true)));
     const Bytes before = readWholeFile(path);
     f.doc.Fonts().AddConverted(tinyFont(true, "New"));
     f.doc.MarkModified(true);
 
-    const int failures = failEachAllocation([&] { return f.doc.DoFileSave(); }, [&] {
+    const int failures = failEachAllocation([&] { return f.ui.Show(f.doc.DoFileSave()); }, [&] {
         EXPECT_EQ(readWholeFile(path), before);
         EXPECT_EQ(filesIn(f.dir.path()), 1u);  // no temporary file left
         ASSERT_FALSE(f.ui.messages.empty());
@@ -414,7 +413,7 @@ TEST(CFontListLoad, RunningOutOfMemoryAnywhereOpensNothingAndSaysSo) {
     const int failures = failEachAllocation(
         [&] {
             CFontDoc doc(ui);
-            const bool opened = doc.OnOpenDocument(path);
+            const bool opened = ui.Show(doc.OnOpenDocument(path));
             EXPECT_EQ(doc.Fonts().Count(), opened ? 2u : 0u);
             return opened;
         },
@@ -429,10 +428,10 @@ TEST(CFontListSave, AnAppInfoBlockPastItsBufferSurvivesOpenAndSave) {
     Fixture f;
     const auto path = f.dir.file("block.pdb");
     writeWholeFile(path, typeholdFile({fontRecordWithID("A", 1), fontRecordWithID("B", 2)}, 65521));
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
     ASSERT_EQ(f.doc.Fonts().Count(), 2u);
     f.doc.Fonts().AddConverted(tinyFont(false, "C"));
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     CPalmDb back;
     ASSERT_EQ(back.ReadFromBytes(readWholeFile(path)), qz_gen::kDbOk);
     EXPECT_EQ(Bytes(back.AppInfo().begin(), back.AppInfo().end()), craftedAppInfo(65521));
@@ -464,10 +463,10 @@ TEST(CFontListSave, NewIDsAreUniqueInTheTwentyFourBitsTheFileKeeps) {
         Fixture f;
         const auto path = f.dir.file("ids.pdb");
         writeWholeFile(path, typeholdFile(c.records));
-        ASSERT_TRUE(f.doc.OnOpenDocument(path));
+        ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
         f.doc.Fonts().AddConverted(tinyFont(false, "C"));
         f.doc.Fonts().AddConverted(tinyFont(false, "D"));
-        ASSERT_TRUE(f.doc.DoFileSave());
+        ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
         EXPECT_EQ(uniqueIDsInFile(path), c.ids);
     }
 }
@@ -476,7 +475,7 @@ TEST(CFontListLoad, MaxUniqueIDCountsDeletedRecords) {
     Fixture f;
     const auto path = f.dir.file("deleted.pdb");
     writeWholeFile(path, typeholdFile({fontRecordWithID("A", 5), deletedRecordWithID(10), fontRecordWithID("B", 9)}));
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
     EXPECT_EQ(f.doc.Fonts().MaxUniqueID(), 10u);
 }
 
@@ -487,23 +486,25 @@ TEST(CFontListLimits, A65535RecordFileTakesNoMoreAndSavesWhole) {
     for (std::uint32_t id = 1; id <= CPalmDb::kMaxRecords; ++id) records.push_back(deletedRecordWithID(id));
     const auto path = f.dir.file("full.pdb");
     writeWholeFile(path, typeholdFile(records));
-    ASSERT_TRUE(f.doc.OnOpenDocument(path));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
     auto& fonts = f.doc.Fonts();
     EXPECT_EQ(fonts.Count(), 0u);
 
-    ScriptedDocumentUi otherUi;
-    CFontList other(otherUi);
+    CFontList other;
     other.New();
     other.AddConverted(tinyFont(false, "Other"));
-    EXPECT_EQ(fonts.AddConverted(tinyFont(false, "One too many")), -1);
-    EXPECT_EQ(fonts.AddCopy(*other.At(0)), -1);
+    Outcome refusal = Outcome::Done();
+    EXPECT_EQ(fonts.AddConverted(tinyFont(false, "One too many"), &refusal), -1);
+    f.ui.Show(refusal);
+    EXPECT_EQ(fonts.AddCopy(*other.At(0), &refusal), -1);
+    f.ui.Show(refusal);
     EXPECT_EQ(fonts.Count(), 0u);
     EXPECT_EQ(fonts.Database()->LiveCount(), CPalmDb::kMaxRecords);
     ASSERT_EQ(f.ui.messages.size(), 2u);
     for (const auto& m : f.ui.messages)
         EXPECT_EQ(m.text, "A Typehold file holds at most 65,535 records; no more fonts can be added.");
 
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     CPalmDb back;
     ASSERT_EQ(back.ReadFromBytes(readWholeFile(path)), qz_gen::kDbOk);
     EXPECT_EQ(back.Header().numRecords, CPalmDb::kMaxRecords);
@@ -513,7 +514,7 @@ TEST(CFontListLimits, A65535RecordFileTakesNoMoreAndSavesWhole) {
     const Bytes before = readWholeFile(path);
     CDbRecord extra = deletedRecordWithID(0x10000);
     ASSERT_EQ(fonts.Database()->AddRecord(extra), qz_gen::kDbOk);
-    EXPECT_FALSE(f.doc.DoSave(path, true));
+    EXPECT_FALSE(f.ui.Show(f.doc.DoSave(path, true)));
     EXPECT_EQ(f.ui.messages.back().text, "full.pdb was not saved: more than 65,535 records.");
     EXPECT_EQ(readWholeFile(path), before);
     EXPECT_EQ(filesIn(f.dir.path()), 1u);
@@ -525,9 +526,9 @@ TEST(CFontDocSave, ThroughASymbolicLinkTheLinkStaysAndItsTargetGetsTheFonts) {
     const auto link = f.dir.file("link.pdb");
     writeWholeFile(target, typeholdFile({fontRecordWithID("A", 1)}));
     ASSERT_EQ(::symlink("real.pdb", link.c_str()), 0);
-    ASSERT_TRUE(f.doc.OnOpenDocument(link));
+    ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(link)));
     f.doc.Fonts().AddConverted(tinyFont(false, "B"));
-    ASSERT_TRUE(f.doc.DoFileSave());
+    ASSERT_TRUE(f.ui.Show(f.doc.DoFileSave()));
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(std::filesystem::read_symlink(link), "real.pdb");
     EXPECT_EQ(uniqueIDsInFile(target), (std::vector<std::uint32_t>{1, 2}));
@@ -543,24 +544,24 @@ TEST(CFontDocSave, AsksBeforeOverwritingAFileChangedOnDisk) {
         Fixture f;
         f.doc.OnNewDocument("x");
         for (const char* name : {"Alpha", "Beta"}) ASSERT_GE(f.doc.Fonts().AddConverted(tinyFont(false, name)), 0);
-        ASSERT_TRUE(f.doc.DoSave(path, true));
+        ASSERT_TRUE(f.ui.Show(f.doc.DoSave(path, true)));
     }
     ScriptedDocumentUi uiA, uiB;
     CFontDoc first(uiA), second(uiB);
-    ASSERT_TRUE(first.OnOpenDocument(path));
-    ASSERT_TRUE(second.OnOpenDocument(path));
+    ASSERT_TRUE(uiA.Show(first.OnOpenDocument(path)));
+    ASSERT_TRUE(uiB.Show(second.OnOpenDocument(path)));
 
     // Unchanged on disk: no question, and after its own save none either.
     first.MarkModified(true);
-    ASSERT_TRUE(first.DoFileSave());
-    ASSERT_TRUE(first.DoFileSave());
+    ASSERT_TRUE(uiA.Show(first.DoFileSave()));
+    ASSERT_TRUE(uiA.Show(first.DoFileSave()));
     EXPECT_TRUE(uiA.messages.empty());
 
     // The second window deleted a font and saved over the first's save: it is asked.
     ASSERT_TRUE(second.Fonts().Delete(second.Fonts().At(0)));
     second.MarkModified(true);
     uiB.answers = {1};  // OK
-    ASSERT_TRUE(second.DoFileSave());
+    ASSERT_TRUE(uiB.Show(second.DoFileSave()));
     ASSERT_EQ(uiB.messages.size(), 1u);
     EXPECT_EQ(uiB.messages[0].text,
               "fonts.pdb has been changed on disk since this document was opened or last saved, by another window or "
@@ -571,13 +572,13 @@ TEST(CFontDocSave, AsksBeforeOverwritingAFileChangedOnDisk) {
     // The first window, still holding both fonts, is asked; Cancel leaves the second's file.
     first.MarkModified(true);
     uiA.answers = {2};  // Cancel
-    EXPECT_FALSE(first.DoFileSave());
+    EXPECT_FALSE(uiA.Show(first.DoFileSave()));
     ASSERT_EQ(uiA.messages.size(), 1u);
     EXPECT_EQ(readWholeFile(path), afterDelete);
     EXPECT_TRUE(first.IsModified());
     // Asked again, OK overwrites.
     uiA.answers = {1};
-    EXPECT_TRUE(first.DoFileSave());
+    EXPECT_TRUE(uiA.Show(first.DoFileSave()));
     EXPECT_EQ(uiA.messages.size(), 2u);
     EXPECT_NE(readWholeFile(path), afterDelete);
 }

@@ -9,6 +9,7 @@
 #include "platform/gdi/FreeTypeFontEngine.h"
 #include "support/ScriptedDocumentUi.h"
 
+#include <cstring>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -169,19 +170,18 @@ std::optional<std::string> regularFileOf(const std::string& family) {
 }
 
 // The description of the one face an engine made from a single file holds, in Western.
-gdi::LOGFONT faceOf(gdi::FreeTypeFontEngine& engine, int height) {
+FontRequest faceOf(gdi::FreeTypeFontEngine& engine, int size) {
     for (const auto& e : engine.EnumFontFamiliesEx())
         if (e.logFont.lfCharSet == gdi::ANSI_CHARSET) {
-            gdi::LOGFONT lf = e.logFont;
-            lf.lfHeight = height;
-            return lf;
+            const gdi::LOGFONT& lf = e.logFont;
+            return {std::string(lf.lfFaceName, strnlen(lf.lfFaceName, gdi::LF_FACESIZE)), lf.lfCharSet,
+                    lf.lfPitchAndFamily, size, lf.lfWeight, lf.lfItalic != 0};
         }
     return {};
 }
 
-std::unique_ptr<gdi::Font> fontAt(gdi::FontEngine& engine, gdi::LOGFONT lf, int height) {
-    lf.lfHeight = -height;
-    return engine.CreateFontIndirect(lf);
+std::unique_ptr<gdi::Font> fontAt(gdi::FontEngine& engine, const FontRequest& request, int height) {
+    return engine.CreateFontIndirect(request.DescriptionAt(height));
 }
 
 // The row of a character's lowest ink as font draws it, from the baseline (-1: the row above it).
@@ -259,10 +259,10 @@ TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
         ASSERT_TRUE(face.face) << file;
         Comparison& result = byFile[fileName(file)];
         for (int size = 6; size <= 26; ++size) {
-            const gdi::LOGFONT lf = faceOf(engine, -size);
+            const FontRequest lf = faceOf(engine, size);
             CFontRecord font;
             std::string why;
-            ASSERT_TRUE(BuildLowDensity(engine, font, size, lf, &why)) << file << " " << size << ": " << why;
+            ASSERT_TRUE(BuildLowDensity(engine, font, lf, &why)) << file << " " << size << ": " << why;
             EXPECT_EQ(font.font.ascent + font.font.descent, font.font.fRectHeight);
             const auto drawn = fontAt(engine, lf, size);
             ASSERT_TRUE(drawn);
@@ -299,16 +299,16 @@ TEST(GlyphInk, AccentsAboveTheAscentKeepTheirInkInBothStrikes) {
         }
         gdi::FreeTypeFontEngine engine({0, {*file}});
         const FreeTypeFace face(*file);
-        const gdi::LOGFONT lf = faceOf(engine, -c.size);
+        const FontRequest lf = faceOf(engine, c.size);
         const auto single = fontAt(engine, lf, c.size);
         ASSERT_TRUE(single);
         const auto tm = single->GetTextMetrics();
         int doubleSize = 0;
-        ASSERT_TRUE(FitDoubleSizeFont(engine, lf, c.size, tm, &doubleSize));
+        ASSERT_TRUE(FitDoubleSizeFont(engine, lf, tm, &doubleSize));
 
         CFontRecord low, high;
-        ASSERT_TRUE(BuildLowDensity(engine, low, c.size, lf));
-        ASSERT_TRUE(BuildHighDensity(engine, high, c.size, lf));
+        ASSERT_TRUE(BuildLowDensity(engine, low, lf));
+        ASSERT_TRUE(BuildHighDensity(engine, high, lf));
         // The accents need rows the font's cell does not have.
         EXPECT_GT(low.font.fRectHeight, tm.tmHeight + tm.tmExternalLeading);
         EXPECT_EQ(high.strike2.size(), 4 * high.strike1.size());
@@ -344,13 +344,13 @@ TEST(GlyphInk, BothStrikesStandOnOneBaselineInEveryCombination) {
     int hStandsOnTheBaseline = 0;
     for (const auto& c : plan) {
         SCOPED_TRACE(c.font.faceName + " " + std::to_string(c.size) + " " + StyleName(c.style));
-        const gdi::LOGFONT lf = DescribeCombination(c);
+        const FontRequest lf = RequestFor(c);
         CFontRecord f;
-        ASSERT_TRUE(BuildHighDensity(engine, f, c.size, lf));
+        ASSERT_TRUE(BuildHighDensity(engine, f, lf));
         EXPECT_EQ(f.strike2.size(), 4 * f.strike1.size());
         const auto single = fontAt(engine, lf, c.size);
         int doubleSize = 0;
-        const auto twice = FitDoubleSizeFont(engine, lf, c.size, single->GetTextMetrics(), &doubleSize);
+        const auto twice = FitDoubleSizeFont(engine, lf, single->GetTextMetrics(), &doubleSize);
         ASSERT_TRUE(twice);
         // 'H' stands on the baseline (its lowest ink one row above it) unless hinting thins it
         // away at the smallest sizes; either way each strike keeps it where the font draws it.
@@ -370,14 +370,14 @@ TEST(GlyphInk, BothStrikesStandOnOneBaselineInEveryCombination) {
 TEST(GlyphInk, TheLargestRecordsAreRefused) {
     gdi::FreeTypeFontEngine engine;
     ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
     const Combination at24{{"DejaVu Sans", "Western", 0, 0x22}, 24, FontStyle::BoldItalic};
     Combination at25 = at24;
     at25.size = 25;
-    EXPECT_TRUE(ConvertOne(engine, list, true, 24, DescribeCombination(at24), ui));
+    EXPECT_TRUE(ui.Show(ConvertOne(engine, list, true, RequestFor(at24))));
     std::string why;
-    EXPECT_FALSE(ConvertOne(engine, list, true, 25, DescribeCombination(at25), ui, &why));
+    EXPECT_FALSE(ui.Show(ConvertOne(engine, list, true, RequestFor(at25), &why)));
     EXPECT_EQ(list.Count(), 1u);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text.rfind("DejaVu Sans Bold Italic 25 pt: the record would be ", 0), 0u) << ui.messages[0].text;

@@ -1,18 +1,25 @@
-// CommandLineUi.cpp: the document's messages on the command line.
+// CommandLineUi.cpp: the document's questions and outcomes on the command line.
 #include "CommandLineUi.h"
-
-#include "platform/win/MessageBoxTypes.h"
 
 #include <cstdio>
 
-int CommandLineUi::MessageBox(const std::string& text, std::uint32_t type) {
+void CommandLineUi::PrintLine(const std::string& text) const {
     std::string line = text;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
     std::fprintf(stderr, "typehold: %s: %s\n", subject_.c_str(), line.c_str());
-    reported_ = true;
-    switch (type & win::MB_TYPEMASK) {
-    case win::MB_OK: return win::IDOK;
-    case win::MB_ABORTRETRYIGNORE: return win::IDABORT;
-    default: return win::IDCANCEL;
-    }
+}
+
+SaveChoice CommandLineUi::AskSaveChanges(const std::string& question) {
+    PrintLine(question);
+    return SaveChoice::Cancel;
+}
+
+bool CommandLineUi::AskOverwriteChanged(const std::string& question) {
+    PrintLine(question);
+    return false;
+}
+
+bool CommandLineUi::Report(const Outcome& outcome) const {
+    for (const OutcomeMessage& message : outcome.Messages()) PrintLine(message.Text());
+    return outcome.Ok();
 }

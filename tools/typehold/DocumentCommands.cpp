@@ -29,8 +29,9 @@ constexpr int kReported = 1;
 bool openDocument(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
     requireInput(file, Expected::TypeholdFile);
     doc.Fonts().SetCodePage(desktopCodePage());
-    if (!doc.OnOpenDocument(file)) {
-        if (!ui.HasReported()) throw CommandError("cannot open the file");
+    if (const Outcome opened = doc.OnOpenDocument(file); !opened) {
+        if (!opened.HasMessages()) throw CommandError("cannot open the file");
+        ui.Report(opened);
         return false;
     }
     doc.Fonts().Sort();
@@ -44,9 +45,9 @@ FontEntry* entryAt(CFontDoc& doc, unsigned index) {
     return doc.Fonts().At(index);
 }
 
-int save(CFontDoc& doc, const std::string& file) {
+int save(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
     doc.MarkModified(true);
-    return doc.DoSave(file, true) ? 0 : kReported;
+    return ui.Report(doc.DoSave(file, true)) ? 0 : kReported;
 }
 }  // namespace
 
@@ -97,7 +98,7 @@ int runRename(const std::string& file, unsigned index, const std::optional<std::
         case DetailsProblem::None: break;
         }
         if (!RenameFont(doc, *entry, details)) throw CommandError("the font record cannot be renamed");
-        return save(doc, file);
+        return save(doc, ui, file);
     });
 }
 
@@ -111,7 +112,7 @@ int runDelete(const std::string& file, const std::vector<unsigned>& indexes) {
             doomed.push_back(entryAt(doc, index));
         for (FontEntry* entry : doomed)
             if (!doc.Fonts().Delete(entry)) throw CommandError("the font cannot be deleted");
-        return save(doc, file);
+        return save(doc, ui, file);
     });
 }
 
@@ -138,17 +139,21 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
         }
         for (const auto& input : inputs) {
             ui.SetSubject(input);
-            CFontList source(ui);
-            if (!source.Load(input)) return kReported;
+            CFontList source;
+            if (!ui.Report(source.Load(input))) return kReported;
             ui.SetSubject(out);
             for (std::size_t i = 0; i < source.Count(); ++i) {
-                if (doc.Fonts().AddCopy(*source.At(i)) >= 0) continue;
-                // A full file has said so; nothing is saved either way.
-                if (ui.HasReported()) return kReported;
+                Outcome refusal = Outcome::Stopped();
+                if (doc.Fonts().AddCopy(*source.At(i), &refusal) >= 0) continue;
+                // A full file says so; nothing is saved either way.
+                if (refusal.HasMessages()) {
+                    ui.Report(refusal);
+                    return kReported;
+                }
                 throw CommandError(input + ": out of memory");
             }
         }
         doc.Fonts().Sort();
-        return save(doc, out);
+        return save(doc, ui, out);
     });
 }

@@ -26,13 +26,6 @@
 #include <unistd.h>
 
 namespace {
-// Conversion failures are reported with their cause here, not as the converter's generic box.
-class SilentUi final : public DocumentUi {
-public:
-    int MessageBox(const std::string&, std::uint32_t) override { return 1; }
-    std::optional<std::string> AskSavePath(const std::string&) override { return std::nullopt; }
-};
-
 FontStyle parseStyle(const std::string& name) {
     if (name == "regular") return FontStyle::Regular;
     if (name == "bold") return FontStyle::Bold;
@@ -131,7 +124,8 @@ int runConvert(const ConvertOptions& options) {
         std::vector<FontStyle> styles;
         const ConverterSettings settings = effectiveSettings(options, store, sizes, styles);
         CommandLineUi ui(options.out);
-        if (!ConverterSettings::ValidateChoices(static_cast<int>(styles.size()), static_cast<int>(sizes.size()), ui)) return 1;
+        if (!ui.Report(ConverterSettings::ValidateChoices(static_cast<int>(styles.size()), static_cast<int>(sizes.size()))))
+            return 1;
         if (options.saveSettings) settings.Save(store);
 
         gdi::FreeTypeFontEngine engine;
@@ -161,17 +155,18 @@ int runConvert(const ConvertOptions& options) {
         CFontDoc doc(ui);
         doc.Fonts().SetCodePage(desktopCodePage());
         if (qz_gen::CFile::Exists(options.out)) {
-            if (!doc.OnOpenDocument(options.out)) return 1;
+            if (!ui.Report(doc.OnOpenDocument(options.out))) return 1;
         } else if (!doc.OnNewDocument(fileTitle(options.out))) {
             throw CommandError("out of memory");
         }
-        SilentUi silent;
-        CFontList batch(silent);
+        // A conversion failure is reported with its cause below, not as the converter's generic
+        // message.
+        CFontList batch;
         batch.SetCodePage(desktopCodePage());
         if (!batch.New()) throw CommandError("out of memory");
         const auto plan = PlanBatch(fonts, sizes, styles);
         const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();
-        const auto result = RunBatchOnThreads(engine, batch, plan, settings.createHiRes != 0, silent, jobs, nullptr,
+        const auto result = RunBatchOnThreads(engine, batch, plan, settings.createHiRes != 0, jobs, nullptr,
                                               [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
         if (!result.completed) {
             const auto& c = plan[result.converted];
@@ -179,14 +174,18 @@ int runConvert(const ConvertOptions& options) {
                                result.failure);
         }
         for (std::size_t i = 0; i < batch.Count(); ++i) {
-            if (doc.Fonts().AddCopy(*batch.At(i)) >= 0) continue;
-            // A full file has said so; nothing is saved either way.
-            if (ui.HasReported()) return 1;
+            Outcome refusal = Outcome::Stopped();
+            if (doc.Fonts().AddCopy(*batch.At(i), &refusal) >= 0) continue;
+            // A full file says so; nothing is saved either way.
+            if (refusal.HasMessages()) {
+                ui.Report(refusal);
+                return 1;
+            }
             throw CommandError("out of memory");
         }
         doc.Fonts().Sort();
         doc.MarkModified(true);
-        if (!doc.DoSave(options.out, true)) return 1;
+        if (!ui.Report(doc.DoSave(options.out, true))) return 1;
         std::printf("converted %zu font%s into %s\n", result.converted, result.converted == 1 ? "" : "s",
                     options.out.c_str());
         // The file holds every other font; each skipped one is named, and the exit status says so.

@@ -58,33 +58,21 @@ int runInstall(const std::string& file, const std::optional<std::string>& userNa
         const std::string path = std::filesystem::absolute(file).lexically_normal().string();
         CommandLineUi ui(file);
         CFontDoc doc(ui);
-        if (!doc.OnOpenDocument(path)) return 1;
+        if (!ui.Report(doc.OnOpenDocument(path))) return 1;
         if (userName) {
             const auto it = std::find_if(users.begin(), users.end(), [&](const PalmUser& u) { return u.name == *userName; });
             if (it == users.end()) throw CommandError("no Palm user \"" + *userName + "\" (see hotsync user list)");
             doc.InstallUser() = *it;
         }
         CommandLineChooser chooser;
-        // The confirmation is news, not an error: it goes to standard output.
-        class ConfirmingUi final : public DocumentUi {
-        public:
-            explicit ConfirmingUi(CommandLineUi& errors) : errors_(errors) {}
-            int MessageBox(const std::string& text, std::uint32_t type) override {
-                if (text.find("will be installed") != std::string::npos) {
-                    std::printf("%s\n", text.c_str());
-                    return 1;
-                }
-                return errors_.MessageBox(text, type);
-            }
-            std::optional<std::string> AskSavePath(const std::string&) override { return std::nullopt; }
-
-        private:
-            CommandLineUi& errors_;
-        } confirming(ui);
-        if (!InstallToHandheld(doc, users, aide.module, chooser, confirming)) {
-            if (!ui.HasReported()) throw CommandError("no user was chosen");
+        const Outcome installed = InstallToHandheld(doc, users, aide.module, chooser);
+        if (!installed) {
+            if (!installed.HasMessages()) throw CommandError("no user was chosen");
+            ui.Report(installed);
             return 1;
         }
+        // The confirmation is news, not an error: it goes to standard output.
+        for (const OutcomeMessage& message : installed.Messages()) std::printf("%s\n", message.Text().c_str());
         return 0;
     });
 }

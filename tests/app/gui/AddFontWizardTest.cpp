@@ -296,8 +296,7 @@ private slots:
 
     void oneCombinationConvertsWithoutTheProgressDialog() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 12;
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(!progressSeen);
@@ -307,8 +306,7 @@ private slots:
 
     void severalCombinationsGoThroughTheProgressDialog() {
         desk->settings.styles = {1, 1, 0, 0};
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         int barMaximum = 0;
         onProgress = [&](ProgressDlg* dlg) {
@@ -329,8 +327,7 @@ private slots:
         for (int c = 32; c <= 255; ++c) desk->engine.inner.face.glyphs[10][c] = {{0, 249, 1}, true};
         for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10 || s.size == 12;
         desk->settings.createHiRes = 0;
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(progressSeen);
@@ -344,7 +341,7 @@ private slots:
         // The only combination too large: converted on this thread, nothing added, one message.
         for (auto& s : desk->settings.sizes) s.checked = s.size == 10;
         boxes.clear();
-        CFontList single(ui);
+        CFontList single;
         QVERIFY(single.New());
         QVERIFY(BatchConvert(single, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QCOMPARE(single.Count(), std::size_t(0));
@@ -354,8 +351,7 @@ private slots:
 
     void failedConversionShowsOneMessageAndFails() {
         for (auto& s : desk->settings.sizes) s.checked = s.size == 9 || s.size == 10;  // no font at 10
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         QVERIFY(!BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr));
         QVERIFY(progressSeen);
@@ -375,8 +371,7 @@ private slots:
             });
             dlg->close();  // as the window manager's close button does
         };
-        ConverterDocumentUi ui;
-        CFontList target(ui);
+        CFontList target;
         QVERIFY(target.New());
         const bool converted = BatchConvert(target, {desk->catalog.Entries()[0]}, desk->context, nullptr);
         if (opener.joinable()) opener.join();

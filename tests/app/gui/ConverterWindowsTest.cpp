@@ -300,11 +300,11 @@ private slots:
             const char* text;
             QString informative;
         } cases[] = {
-            {[&] { return frame->Commands().OpenDocumentFile(dir.file("folder.pdb")); }, "accessDenied",
+            {[&] { return ShowOutcome(frame->Commands().OpenDocumentFile(dir.file("folder.pdb"))); }, "accessDenied",
              QString::fromStdString("You may not write to " + dir.file("folder.pdb") + ", or not read it.")},
-            {[&] { return frame->Document()->DoSave(dir.file("missing/fonts.pdb"), true); }, "badPath",
+            {[&] { return ShowOutcome(frame->Document()->DoSave(dir.file("missing/fonts.pdb"), true)); }, "badPath",
              QString::fromStdString("The folder " + dir.file("missing") + " does not exist.")},
-            {[&] { return frame->Document()->DoSave(readOnly, true); }, "accessDenied",
+            {[&] { return ShowOutcome(frame->Document()->DoSave(readOnly, true)); }, "accessDenied",
              QString::fromStdString("You may not write to " + readOnly)},
         };
         for (const auto& c : cases) {
@@ -527,8 +527,7 @@ private slots:
         TempDir dir;
         const std::string path = dir.file("fonts.pdb");
         QVERIFY(doc->OnSaveDocument(path));
-        ScriptedDocumentUi ui;
-        CFontList back(ui);
+        CFontList back;
         QVERIFY(back.Load(path));
         QCOMPARE(back.Count(), std::size_t(1));
         QCOMPARE(back.At(0)->name, name);
@@ -563,7 +562,7 @@ private slots:
             CFontDoc other(ui);
             other.OnNewDocument("x");
             for (const char* name : names) other.Fonts().AddConverted(tinyFont(false, name));
-            return other.DoSave(path, true);
+            return other.DoSave(path, true).Ok();
         };
         QVERIFY(writeFile({"Alpha", "Beta"}));
         QVERIFY(frame->Commands().OpenDocumentFile(path));
@@ -625,8 +624,7 @@ private slots:
             QVERIFY(box->captionWidth > 0);
             QVERIFY2(box->width >= box->captionWidth, qPrintable(QString("%1 < %2").arg(box->width).arg(box->captionWidth)));
         }
-        ScriptedDocumentUi ui;
-        CFontList batch(ui);
+        CFontList batch;
         ProgressDlg progress(app->MainWindow()->Context().engine, batch, std::vector<Combination>(3), false,
                              app->MainWindow());
         progress.adjustSize();
@@ -673,9 +671,9 @@ private slots:
 
         // The same bytes as the light face converted directly.
         ScriptedDocumentUi ui;
-        CFontList direct(ui);
+        CFontList direct;
         QVERIFY(direct.New());
-        QVERIFY(ConvertOne(context.engine, direct, true, 12, DescribeCombination({*light, 12, FontStyle::Regular}), ui));
+        QVERIFY(ui.Show(ConvertOne(context.engine, direct, true, RequestFor({*light, 12, FontStyle::Regular}))));
         const auto made = doc->Fonts().At(0)->record->Bytes(), expected = direct.At(0)->record->Bytes();
         QVERIFY(std::equal(made.begin(), made.end(), expected.begin(), expected.end()));
         doc->MarkModified(false);

@@ -36,7 +36,7 @@ bool chooseFace(FontChooserDlg& dialog, const QString& face) {
 
 // The realised font's metrics for a choice, as the converter will make its record.
 gdi::TEXTMETRIC metricsOf(gdi::FontEngine& engine, const Combination& chosen) {
-    const auto font = engine.CreateFontIndirect(DescribeCombination(chosen));
+    const auto font = engine.CreateFontIndirect(RequestFor(chosen).DescriptionAt(chosen.size));
     return font ? font->GetTextMetrics() : gdi::TEXTMETRIC{};
 }
 }  // namespace

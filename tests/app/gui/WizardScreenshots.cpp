@@ -67,8 +67,7 @@ int main(int argc, char** argv) {
     wizard.hide();
 
     // The progress dialog a third of the way through 12 fonts; its worker is never started.
-    ScriptedDocumentUi ui;
-    CFontList batch(ui);
+    CFontList batch;
     std::vector<Combination> plan(12);
     ProgressDlg progress(engine, batch, plan, false, nullptr);
     progress.adjustSize();

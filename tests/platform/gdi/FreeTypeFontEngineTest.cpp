@@ -124,13 +124,12 @@ TEST(FreeTypeFontEngine, EnumeratesDejaVuSansInItsNineScripts) {
 }
 
 TEST(ConvertWithDejaVu, RecordsParseAndKeepTheirInvariants) {
-    ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
     const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, serif{"DejaVu Serif", "Western", 0, 0x12};
     const auto plan = PlanBatch({sans, serif}, {9, 12}, {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic});
     for (const bool high : {false, true}) {
-        const auto result = RunBatch(engine(), list, plan, high, ui);
+        const auto result = RunBatch(engine(), list, plan, high);
         ASSERT_TRUE(result.completed) << result.failure;
     }
     ASSERT_EQ(list.Count(), 24u);
@@ -161,11 +160,10 @@ TEST(ConvertWithDejaVu, RecordsParseAndKeepTheirInvariants) {
 
 TEST(ConvertWithDejaVu, TwoThreadsGiveTheSameBytesAsOne) {
     const auto convert = [](std::vector<std::vector<std::uint8_t>>& out) {
-        ScriptedDocumentUi ui;
-        CFontList list(ui);
+        CFontList list;
         list.New();
         const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {8, 11, 14}, {FontStyle::Regular, FontStyle::BoldItalic});
-        RunBatch(engine(), list, plan, true, ui);
+        RunBatch(engine(), list, plan, true);
         for (std::size_t i = 0; i < list.Count(); ++i)
             out.emplace_back(list.At(i)->record->Bytes().begin(), list.At(i)->record->Bytes().end());
     };
@@ -192,17 +190,18 @@ struct BatchOutcome {
 BatchOutcome runPlan(const std::vector<Combination>& plan, bool high, unsigned threads,
                      const std::atomic<bool>* cancel = nullptr, std::atomic<bool>* cancelAfterSecond = nullptr) {
     ScriptedDocumentUi ui;
-    CFontList list(ui);
+    CFontList list;
     list.New();
     BatchOutcome out;
     const auto progress = [&](std::size_t done, std::size_t) {
         out.progress.push_back(done);
         if (cancelAfterSecond && done == 2) cancelAfterSecond->store(true);
     };
-    out.result = threads == 0 ? RunBatch(engine(), list, plan, high, ui, cancel, progress)
-                              : RunBatchOnThreads(engine(), list, plan, high, ui, threads, cancel, progress);
+    out.result = threads == 0 ? RunBatch(engine(), list, plan, high, cancel, progress)
+                              : RunBatchOnThreads(engine(), list, plan, high, threads, cancel, progress);
     for (std::size_t i = 0; i < list.Count(); ++i)
         out.records.emplace_back(list.At(i)->record->Bytes().begin(), list.At(i)->record->Bytes().end());
+    ui.Show(out.result.outcome);
     for (const auto& m : ui.messages) out.messages.push_back(m.text);
     return out;
 }
