@@ -141,8 +141,7 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
             CFontList source(ui);
             if (!source.Load(input)) return kReported;
             ui.SetSubject(out);
-            for (std::size_t i = 0; i < source.Count(); ++i) {
-                if (doc.Fonts().AddCopy(*source.At(i)) >= 0) continue;
+            if (doc.Fonts().AddCopies(source) < source.Count()) {
                 // A full file has said so; nothing is saved either way.
                 if (ui.HasReported()) return kReported;
                 throw CommandError(input + ": out of memory");

@@ -178,8 +178,7 @@ int runConvert(const ConvertOptions& options) {
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
                                result.failure);
         }
-        for (std::size_t i = 0; i < batch.Count(); ++i) {
-            if (doc.Fonts().AddCopy(*batch.At(i)) >= 0) continue;
+        if (doc.Fonts().AddCopies(batch) < batch.Count()) {
             // A full file has said so; nothing is saved either way.
             if (ui.HasReported()) return 1;
             throw CommandError("out of memory");
