@@ -269,8 +269,8 @@ public:
         {
             std::lock_guard lock(mutex_);
             stop_ = true;
+            changed_.notify_all();
         }
-        changed_.notify_all();
         thread_.join();
     }
     EncodeAhead(const EncodeAhead&) = delete;
@@ -315,8 +315,8 @@ private:
                 std::lock_guard lock(mutex_);
                 results_[i] = std::move(encoded);
                 done_ = i + 1;
+                changed_.notify_all();
             }
-            changed_.notify_all();
         }
     }
 
