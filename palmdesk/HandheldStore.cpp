@@ -235,7 +235,9 @@ bool HandheldStore::Store(qz_gen::CPalmDb& db) const {
     if (old && *old != *target && headerName(*old) == name) win::Unlink(*old);
     std::lock_guard lock(index_->mutex);
     index_->removing.erase(name);
-    std::erase_if(index_->files, [&](const auto& entry) { return entry.second == *target; });
+    // A file new to the name may still be listed for a database it held before; one replaced
+    // where it was held the name alone (which saves looking through every entry each time).
+    if (!old || *old != *target) std::erase_if(index_->files, [&](const auto& entry) { return entry.second == *target; });
     index_->files[name] = *target;
     return true;
 }
