@@ -17,13 +17,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -244,8 +248,91 @@ WriteOutcome writePicture(const HandheldDatabase& db, const std::vector<std::uin
     return WriteOutcome::Written;
 }
 
+// A picture's record as the pass encodes it.
+struct Encoded {
+    std::vector<std::uint8_t> record;
+    std::uint32_t length = 0;
+    EncodeRefusal refusal = EncodeRefusal::None;
+};
+
+// Encodes the pictures of a send pass on a thread of its own, a few ahead of the pass, so that
+// one picture is encoded while the one before it is stored. The records are those the pass
+// would encode itself: encoding reads only the picture and the limits. Limits the same either
+// way round only, since which way round the pass tries them first depends on the pictures
+// before it.
+class EncodeAhead {
+public:
+    EncodeAhead(const std::vector<fs::path>& files, const DeviceFormat& format)
+        : files_(files), format_(format), results_(files.size()), thread_([this] { run(); }) {}
+    ~EncodeAhead() {
+        {
+            std::lock_guard lock(mutex_);
+            stop_ = true;
+            changed_.notify_all();
+        }
+        thread_.join();
+    }
+    EncodeAhead(const EncodeAhead&) = delete;
+    EncodeAhead& operator=(const EncodeAhead&) = delete;
+
+    // The encoding of files[index], once it is done; none when encoding it failed (memory), for
+    // the pass to encode it itself. The pass has then done with every picture before index.
+    std::optional<Encoded> Take(std::size_t index) {
+        std::unique_lock lock(mutex_);
+        for (std::size_t i = passAt_; i < index; ++i) results_[i].reset();
+        passAt_ = std::max(passAt_, index + 1);
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return done_ > index; });
+        auto taken = std::move(results_[index]);
+        results_[index].reset();
+        return taken;
+    }
+
+private:
+    static constexpr std::size_t kAhead = 4;  // records held at most, a few hundred KB each
+
+    void run() {
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [&] { return stop_ || i < passAt_ + kAhead; });
+                if (stop_) return;
+                // A picture the pass went past (its name taken, say) is not encoded.
+                if (i + 1 < passAt_) {
+                    done_ = i + 1;
+                    continue;
+                }
+            }
+            std::optional<Encoded> encoded;
+            try {
+                encoded.emplace();
+                buildPictureRecord(files_[i].string(), format_, encoded->record, encoded->length, &encoded->refusal);
+            } catch (...) {
+                encoded.reset();
+            }
+            {
+                std::lock_guard lock(mutex_);
+                results_[i] = std::move(encoded);
+                done_ = i + 1;
+                changed_.notify_all();
+            }
+        }
+    }
+
+    const std::vector<fs::path>& files_;
+    const DeviceFormat format_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::optional<Encoded>> results_;
+    std::size_t passAt_ = 0;  // the pass has done with every picture before this one
+    std::size_t done_ = 0;    // every picture before this one is encoded (or passed over)
+    bool stop_ = false;
+    std::thread thread_;
+};
+
 struct SendPass {
     DeviceFormat format;
+    EncodeAhead* ahead = nullptr;
     bool replace = false;
     std::set<std::string> pictures;           // picture databases on the handheld (replace only)
     std::map<std::string, std::string> taken;  // handheld name -> the file that took it in this pass
@@ -281,7 +368,26 @@ void deleteDatabase(HandheldDatabase& db, const std::string& name) {
     SyncDeleteDB(name.c_str(), 0);
 }
 
-void sendPicture(const fs::path& file, SendPass& pass) {
+// The picture's record under the pass's limits, tried the other way round when it does not fit
+// (which leaves the limits exchanged for the pictures after it).
+Encoded encodePicture(std::size_t index, const fs::path& file, SendPass& pass) {
+    std::optional<Encoded> ahead;
+    if (pass.ahead) ahead = pass.ahead->Take(index);
+    if (ahead) {
+        // The limits are the same either way round: the second try would give the same.
+        if (ahead->record.empty()) std::swap(pass.format.maxWidth, pass.format.maxHeight);
+        return std::move(*ahead);
+    }
+    Encoded e;
+    buildPictureRecord(file.string(), pass.format, e.record, e.length, &e.refusal);
+    if (e.record.empty()) {
+        std::swap(pass.format.maxWidth, pass.format.maxHeight);
+        buildPictureRecord(file.string(), pass.format, e.record, e.length, &e.refusal);
+    }
+    return e;
+}
+
+void sendPicture(std::size_t index, const fs::path& file, SendPass& pass) {
     const std::string fileName = file.filename().string();
     const std::string name = DatabaseNameFromFile(stemOf(file));
     if (const auto [it, added] = pass.taken.emplace(name, fileName); !added) {
@@ -307,14 +413,9 @@ void sendPicture(const fs::path& file, SendPass& pass) {
         problem(fileName + " is not sent: the database \"" + name + "\" cannot be created (" + syncFailure(rc) + ").");
         return;
     }
-    std::vector<std::uint8_t> record;
-    std::uint32_t length = 0;
-    EncodeRefusal refusal = EncodeRefusal::None;
-    buildPictureRecord(file.string(), pass.format, record, length, &refusal);
-    if (record.empty()) {
-        std::swap(pass.format.maxWidth, pass.format.maxHeight);
-        buildPictureRecord(file.string(), pass.format, record, length, &refusal);
-    }
+    const Encoded encoded = encodePicture(index, file, pass);
+    const std::vector<std::uint8_t>& record = encoded.record;
+    const EncodeRefusal refusal = encoded.refusal;
     if (record.empty()) {
         char line[512];
         std::snprintf(line, sizeof line,
@@ -444,5 +545,11 @@ void SendPictures(const PictaroSettings& settings, bool replace) {
     const auto files = bmpFiles(*folder);
     if (files.empty()) return;
     if (replace) pass.pictures = pictureDatabaseNames();
-    for (const auto& file : files) sendPicture(file, pass);
+    std::optional<EncodeAhead> ahead;
+    try {
+        if (files.size() > 1 && pass.format.maxWidth == pass.format.maxHeight) pass.ahead = &ahead.emplace(files, pass.format);
+    } catch (const std::exception&) {
+        // No thread to be had: the pass encodes every picture itself.
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) sendPicture(i, files[i], pass);
 }

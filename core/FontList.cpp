@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
+#include <unordered_set>
 #include <utility>
 
 using qz_gen::CDbRecord;
@@ -276,13 +277,41 @@ int CFontList::AddConverted(const CFontRecord& font, Outcome* refusal) {
 }
 
 int CFontList::AddCopy(const FontEntry& source, Outcome* refusal) {
-    if (!db_ || source.record == nullptr || RefuseWhenFull(refusal)) return -1;
+    if (!db_ || source.record == nullptr) return -1;
+    const std::uint32_t id = source.record->GetUniqueID();
+    return addCopy(source, id != CDbRecord::kUnassigned && hasUniqueID(*db_, id), refusal);
+}
+
+std::size_t CFontList::AddCopies(const CFontList& source, Outcome* refusal) {
+    if (!db_) return 0;
+    std::size_t added = 0;
+    try {
+        std::unordered_set<std::uint32_t> held;
+        qz_gen::AllocationPoint();
+        held.reserve(db_->LiveCount() + source.Count());
+        for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot)
+            if (const CDbRecord* r = db_->RecordAt(slot)) held.insert(r->GetUniqueID());
+        for (; added < source.Count(); ++added) {
+            const FontEntry& entry = *source.At(added);
+            if (entry.record == nullptr) break;
+            const std::uint32_t id = entry.record->GetUniqueID();
+            const bool taken = id != CDbRecord::kUnassigned && held.contains(id);
+            if (addCopy(entry, taken, refusal) < 0) break;
+            if (!taken) held.insert(id);
+        }
+    } catch (const std::bad_alloc&) {
+        // The copies made so far stay, as after a failed AddCopy.
+    }
+    return added;
+}
+
+int CFontList::addCopy(const FontEntry& source, bool idTaken, Outcome* refusal) {
+    if (RefuseWhenFull(refusal)) return -1;
     CDbRecord copy;
     if (copy.SetDataOf(*source.record) != qz_gen::kDbOk) return -1;
     // Two records of one database must not share an ID; a copy whose ID is taken gets a new
     // one at the next save.
-    const std::uint32_t id = source.record->GetUniqueID();
-    copy.SetUniqueID(id != CDbRecord::kUnassigned && hasUniqueID(*db_, id) ? CDbRecord::kUnassigned : id);
+    copy.SetUniqueID(idTaken ? CDbRecord::kUnassigned : source.record->GetUniqueID());
     copy.SetCategory(source.record->GetCategory());
     copy.SetPrivate(source.record->IsPrivate());
     if (db_->AddRecordClearFlags(copy) != qz_gen::kDbOk) return -1;

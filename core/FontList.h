@@ -50,6 +50,10 @@ public:
     // Adds a copy of another list's entry and its record; the new entry's index, or -1. Refuses
     // past 65,535 records as AddConverted does.
     int AddCopy(const FontEntry& entry, Outcome* refusal = nullptr);
+    // Adds copies of every entry of source, in order, as AddCopy would one by one, looking the
+    // IDs up in a table made once rather than in the whole database for each copy. The number
+    // added: short of source.Count() only when a copy could not be added (memory, a full file).
+    std::size_t AddCopies(const CFontList& source, Outcome* refusal = nullptr);
     bool Delete(FontEntry* entry);
     // Replaces name and style in the entry and its record (carriage returns are dropped there).
     bool Rename(FontEntry* entry, const std::string& name, const std::string& style);
@@ -73,6 +77,8 @@ public:
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
+    // AddCopy, told whether another record of the database holds the source's unique ID.
+    int addCopy(const FontEntry& entry, bool idTaken, Outcome* refusal);
     void AssignUniqueIDs();
     // True, with the message in refusal when given, when the database cannot take another record.
     bool RefuseWhenFull(Outcome* refusal) const;

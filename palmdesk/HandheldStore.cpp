@@ -137,27 +137,39 @@ std::map<std::string, std::string> HandheldStore::IndexedFiles() const {
     return index_->files;
 }
 
-std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name) const {
+std::optional<HandheldStore::Located> HandheldStore::Locate(const std::string& name, bool whole) const {
     const auto file = indexedFile(name);
     if (!file) return std::nullopt;
-    if (auto db = ReadPalmDatabaseFile(*file); db && db->GetName() == name) return Located{describe(*db, *file, db->LiveCount()), std::move(db)};
+    // The header and list tell whether a file holds the database whole (ReadLayout checks the
+    // place of every part as a full read does) and all a description needs.
+    const auto read = [whole](const std::string& path) -> std::unique_ptr<qz_gen::CPalmDb> {
+        if (whole) return ReadPalmDatabaseFile(path);
+        auto db = std::make_unique<qz_gen::CPalmDb>();
+        if (!qz_gen::ReadDatabaseLayout(path, *db) || db->GetName().empty()) return nullptr;
+        return db;
+    };
+    const auto located = [&](std::unique_ptr<qz_gen::CPalmDb> db, const fs::path& path) {
+        const auto records = whole ? db->LiveCount() : db->Header().numRecords;
+        return Located{describe(*db, path, records), std::move(db)};
+    };
+    if (auto db = read(*file); db && db->GetName() == name) return located(std::move(db), *file);
     // The file's header holds the name but the rest does not read: another file holding the
     // name may (rare enough that looking at every header costs nothing that matters).
     for (const auto& other : databaseFiles(folder_)) {
         if (other.string() == *file || headerName(other.string()) != name) continue;
-        if (auto db = ReadPalmDatabaseFile(other.string()); db && db->GetName() == name) return Located{describe(*db, other, db->LiveCount()), std::move(db)};
+        if (auto db = read(other.string()); db && db->GetName() == name) return located(std::move(db), other);
     }
     return std::nullopt;
 }
 
 std::optional<StoredDatabase> HandheldStore::Find(const std::string& name) const {
-    auto located = Locate(name);
+    auto located = Locate(name, false);
     if (!located) return std::nullopt;
     return located->entry;
 }
 
 std::unique_ptr<qz_gen::CPalmDb> HandheldStore::Load(const std::string& name) const {
-    auto located = Locate(name);
+    auto located = Locate(name, true);
     return located ? std::move(located->db) : nullptr;
 }
 
@@ -223,7 +235,9 @@ bool HandheldStore::Store(qz_gen::CPalmDb& db) const {
     if (old && *old != *target && headerName(*old) == name) win::Unlink(*old);
     std::lock_guard lock(index_->mutex);
     index_->removing.erase(name);
-    std::erase_if(index_->files, [&](const auto& entry) { return entry.second == *target; });
+    // A file new to the name may still be listed for a database it held before; one replaced
+    // where it was held the name alone (which saves looking through every entry each time).
+    if (!old || *old != *target) std::erase_if(index_->files, [&](const auto& entry) { return entry.second == *target; });
     index_->files[name] = *target;
     return true;
 }
@@ -248,6 +262,8 @@ std::vector<std::string> HandheldStore::Commit(std::int64_t since) const {
         struct stat info {};
         if (::stat(file.c_str(), &info) == 0 && info.st_mtim.tv_sec >= since) written.push_back(file.string());
     }
+    // Opened first, so that a write-back failure from here on is reported to its syncfs.
+    const int folderFd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Writing back every file is started first and waited for after, so that one journal commit
     // of the file system serves them all rather than one commit a file.
     for (const auto& path : written)
@@ -255,6 +271,14 @@ std::vector<std::string> HandheldStore::Commit(std::int64_t since) const {
             ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
             ::close(fd);
         }
+    // One flush of the file system makes every file and the folder durable at once, with one
+    // flush of the disk's cache rather than one a file. Only when it reports a failure (on any
+    // file of the file system) is each file flushed on its own, to tell which may be missing.
+    if (folderFd >= 0) {
+        const bool flushed = !written.empty() && win::Syncfs(folderFd) == 0;
+        ::close(folderFd);
+        if (flushed) return {};
+    }
     const auto nameOf = [](const std::string& path) { return headerName(path).value_or(fs::path(path).filename().string()); };
     std::vector<std::string> unsure;
     for (const auto& path : written) {

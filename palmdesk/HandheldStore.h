@@ -30,7 +30,8 @@ public:
     // The databases whose files read as Palm databases, in file-name order. Reads the header and
     // list of every file.
     std::vector<StoredDatabase> List() const override;
-    // The database of that name, through the index; none when missing or unreadable.
+    // The database of that name, through the index; none when missing or unreadable. Reads the
+    // header and list of its file.
     std::optional<StoredDatabase> Find(const std::string& name) const override;
 
     // The database read whole; none when missing or unreadable.
@@ -61,7 +62,7 @@ public:
     // the names whose file could not be removed.
     std::vector<std::string> FinishRemovals() const override;
     // Flushes to the disk the databases written since `since` (seconds of the Unix epoch), and
-    // the folder; the names of the databases that may not be on the disk (every one written
+    // the folder: with one flush of their file system, else file by file; the names of the databases that may not be on the disk (every one written
     // when the folder cannot be flushed), none when all is.
     std::vector<std::string> Commit(std::int64_t since) const;
 
@@ -84,8 +85,9 @@ private:
         std::unique_ptr<qz_gen::CPalmDb> db;
     };
     // The database of that name, read once from the file the index gives for it (the file its
-    // name gives, else one whose header holds that name: a database imported by hand).
-    std::optional<Located> Locate(const std::string& name) const;
+    // name gives, else one whose header holds that name: a database imported by hand): whole,
+    // or only its header and list (which tell whether the file reads whole).
+    std::optional<Located> Locate(const std::string& name, bool whole) const;
     void buildIndex(Index& index) const;
     // Writes the image to a file for name: the file that holds the name, else a new one; the
     // path written, none when nothing was.

@@ -372,11 +372,20 @@ bool ReadDatabaseLayout(const std::string& path, CPalmDb& db) {
     std::error_code ec;
     const auto length = std::filesystem::file_size(path, ec);
     if (ec || length == 0) return false;
-    // The longest header and list a database can have: 65,535 resource entries.
-    constexpr std::size_t kLongestStart =
-        CPalmDb::kHeaderSize + 0xFFFF * CPalmDb::kResourceEntrySize + CPalmDb::kGapSize;
-    const auto start = win::ReadFileStart(path, static_cast<std::size_t>(std::min<std::uintmax_t>(length, kLongestStart)));
+    // One read takes the header and a list of a few hundred entries; a longer list is read again
+    // to its end, so that a file is not read past its list.
+    constexpr std::size_t kFirstRead = 4096;
+    auto start = win::ReadFileStart(path, static_cast<std::size_t>(std::min<std::uintmax_t>(length, kFirstRead)));
     if (!start) return false;
+    if (start->size() >= CPalmDb::kHeaderSize) {
+        const bool resource = (loadU16BE(start->data() + 32) & CPalmDb::kAttrResource) != 0;
+        const std::size_t needed = CPalmDb::kHeaderSize + loadU16BE(start->data() + 76) *
+                                   (resource ? CPalmDb::kResourceEntrySize : CPalmDb::kRecordEntrySize) + CPalmDb::kGapSize;
+        if (needed > start->size() && length > start->size()) {
+            start = win::ReadFileStart(path, static_cast<std::size_t>(std::min<std::uintmax_t>(length, needed)));
+            if (!start) return false;
+        }
+    }
     try {
         return db.ReadLayout(*start, length) == kDbOk;
     } catch (CException* caught) {

@@ -131,6 +131,8 @@ ssize_t Writev(int fd, const iovec* parts, int count) {
 
 int Fsync(int fd) { return failsHere(FileCall::Fsync) ? -1 : ::fsync(fd); }
 
+int Syncfs(int fd) { return failsHere(FileCall::Fsync) ? -1 : ::syncfs(fd); }
+
 int Ftruncate(int fd, off_t length) { return failsHere(FileCall::Truncate) ? -1 : ::ftruncate(fd, length); }
 
 int Rename(const std::string& from, const std::string& to) {

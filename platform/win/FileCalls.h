@@ -28,6 +28,8 @@ enum class FaultAction { Fail, Short, Stop, Exit, ExitMidway };
 // The system's calls, through the plan. Each returns and sets errno as the system call does.
 ssize_t Writev(int fd, const iovec* parts, int count);
 int Fsync(int fd);
+// Flushes the whole file system fd lies on (syncfs); planned as an fsync.
+int Syncfs(int fd);
 int Ftruncate(int fd, off_t length);
 int Rename(const std::string& from, const std::string& to);
 int Link(const std::string& from, const std::string& to);

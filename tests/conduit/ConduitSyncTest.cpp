@@ -4,6 +4,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "palmdesk/HandheldStore.h"
 #include "platform/win/DesktopRoot.h"
+#include "support/BmpBuilder.h"
 #include "support/CraftedDatabases.h"
 #include "support/PictureDatabases.h"
 #include "support/TempDir.h"
@@ -296,3 +297,41 @@ TEST(PictsyncSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
     EXPECT_EQ(readWholeFile(d.syncFolder() + "/Gapless.bmp"), readWholeFile(d.syncFolder() + "/Plain.bmp"));
 }
 
+TEST(PictsyncSync, PicturesSentTogetherGetTheRecordsEachGetsAlone) {
+    // More pictures than are encoded ahead of the pass, with a refused one, one that does not
+    // read and one whose name another takes among them.
+    const auto putPicture = [](const Desktop& d, const std::string& file, int i) {
+        BmpLayout s;
+        s.width = 10 + 7 * i;
+        s.height = 5 + 3 * i;
+        s.bitCount = 24;
+        const std::size_t stride = (std::size_t(s.width) * 3 + 3) / 4 * 4;
+        s.pixels.assign(stride * std::size_t(s.height), 0);
+        for (std::size_t at = 0; at < s.pixels.size(); ++at) s.pixels[at] = static_cast<std::uint8_t>(at / 5 * (i + 1));
+        writeWholeFile(d.syncFolder() + "/" + file, buildBmp(s));
+    };
+    const std::vector<std::string> names = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"};
+    Desktop together;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) putPicture(together, names[i] + ".bmp", i);
+    together.putBmp("P30.bmp", 5000, 2);  // wider than the handheld takes either way round
+    writeWholeFile(together.syncFolder() + "/P31.bmp", Bytes(100, 0x42));
+    putPicture(together, "P4.BMP", 1);    // takes the name from P4.bmp, which comes after it
+    const auto lines = together.sync("pc");
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."),
+              static_cast<std::ptrdiff_t>(names.size()));
+    EXPECT_FALSE(together.store().Find("P30"));
+    EXPECT_FALSE(together.store().Find("P31"));
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        SCOPED_TRACE(names[i]);
+        Desktop alone;
+        putPicture(alone, names[i] + ".bmp", names[i] == "P4" ? 1 : i);
+        alone.sync("pc");
+        const auto a = together.store().Load(names[i]);
+        const auto b = alone.store().Load(names[i]);
+        ASSERT_TRUE(a && b);
+        EXPECT_TRUE(std::ranges::equal(a->AppInfo(), b->AppInfo()));
+        ASSERT_EQ(a->LiveCount(), b->LiveCount());
+        for (std::uint32_t slot = 0; slot < a->UsedLength(); ++slot)
+            EXPECT_TRUE(std::ranges::equal(a->RecordAt(slot)->Bytes(), b->RecordAt(slot)->Bytes()));
+    }
+}

@@ -254,6 +254,65 @@ TEST(CFontListEdit, CopiedRecordKeepsItsIDUnlessTheTargetHasItAlready) {
     EXPECT_EQ(uniqueIDsInFile(dir.file("copies.pdb")), (std::vector<std::uint32_t>{7, 8}));
 }
 
+TEST(CFontListEdit, AddCopiesGivesTheIDsOfCopiesMadeOneByOne) {
+    // IDs of the target's records and of the source's: taken ones, repeats within the source,
+    // unassigned ones, and IDs that differ above the 24 bits a file keeps.
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> target;
+        std::vector<std::uint32_t> source;
+    };
+    const std::uint32_t none = CDbRecord::kUnassigned;
+    const Case cases[] = {
+        {"into an empty list", {}, {5, 6, 7}},
+        {"taken by the target", {6, 9}, {5, 6, 9, 10}},
+        {"repeated in the source", {}, {4, 4, 4, 8}},
+        {"unassigned", {3}, {none, 3, none}},
+        {"taken by a deleted record", {12}, {12, 0x1000012}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFontList source, one, batch;
+        source.New();
+        for (const auto id : c.source) {
+            source.AddConverted(tinyFont(false, "S" + std::to_string(source.Count())));
+            source.At(source.Count() - 1)->record->SetUniqueID(id);
+        }
+        for (CFontList* target : {&one, &batch}) {
+            target->New();
+            for (const auto id : c.target) {
+                target->AddConverted(tinyFont(false, "T"));
+                target->At(target->Count() - 1)->record->SetUniqueID(id);
+            }
+            // The first record of the target is a deleted one: it keeps its ID all the same.
+            if (!c.target.empty()) target->Database()->RecordAt(0)->SetFlag(CDbRecord::kFlagDeleted, true);
+        }
+        for (std::size_t i = 0; i < source.Count(); ++i) ASSERT_GE(one.AddCopy(*source.At(i)), 0);
+        ASSERT_EQ(batch.AddCopies(source), source.Count());
+        ASSERT_EQ(batch.Count(), one.Count());
+        for (std::size_t i = 0; i < one.Count(); ++i) {
+            EXPECT_EQ(batch.At(i)->record->GetUniqueID(), one.At(i)->record->GetUniqueID()) << i;
+            EXPECT_EQ(batch.At(i)->name, one.At(i)->name);
+        }
+    }
+}
+
+TEST(CFontListLimits, AddCopiesStopsWhereTheFileIsFull) {
+    ScriptedDocumentUi ui;
+    CFontList source, target;
+    source.New();
+    target.New();
+    for (int i = 0; i < 3; ++i) source.AddConverted(tinyFont(false, "S"));
+    std::vector<CDbRecord> filler;
+    for (std::uint32_t i = 0; i + 2 < CPalmDb::kMaxRecords; ++i) target.Database()->AddRecord(filler.emplace_back());
+    Outcome refusal = Outcome::Done();
+    EXPECT_EQ(target.AddCopies(source, &refusal), 2u);
+    EXPECT_EQ(target.Database()->LiveCount(), CPalmDb::kMaxRecords);
+    EXPECT_FALSE(ui.Show(refusal));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "A Typehold file holds at most 65,535 records; no more fonts can be added.");
+}
+
 TEST(CDocManSaveModified, AnswersOfTheSavePrompt) {
     struct Case {
         int answer;

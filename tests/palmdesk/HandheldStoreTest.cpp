@@ -4,6 +4,7 @@
 
 #include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/PalmDb.h"
+#include "platform/win/FileCalls.h"
 #include "support/CraftedDatabases.h"
 #include "support/TempDir.h"
 
@@ -203,4 +204,65 @@ TEST(HandheldStoreGapless, ADatabaseWithoutTheGapIsStoredWithOffsetsThatRead) {
     palmdesk::HandheldStore store(dir.path());
     ASSERT_TRUE(store.Store(*gapless));
     EXPECT_EQ(readWholeFile(store.FileFor("Gapless")), db->ToBytes());
+}
+
+TEST(HandheldStoreFind, TellsWhatALoadWouldFindFromTheHeaderAndList) {
+    // A list longer than one first read of the header, a record that lies past the end of its
+    // file, and a list that runs past it.
+    struct Case {
+        const char* name;
+        std::uint32_t records;
+        int damage;  // 0 none, 1 the last record's offset past the end, 2 the count past the list
+    };
+    const Case cases[] = {{"Plain", 3, 0}, {"Long", 600, 0}, {"Past", 3, 1}, {"Short", 3, 2}, {"Empty", 0, 0}};
+    TempDir dir;
+    const std::string folder = dir.path();
+    for (const auto& c : cases) {
+        auto db = database(c.name);
+        for (std::uint32_t i = 0; i < c.records; ++i) {
+            qz_gen::CDbRecord record;
+            ASSERT_EQ(record.SetData(2, std::vector<std::uint8_t>(2, static_cast<std::uint8_t>(i)).data()), qz_gen::kDbOk);
+            ASSERT_EQ(db->AddRecord(record), qz_gen::kDbOk);
+        }
+        db->SetLayoutFields();
+        auto bytes = db->ToBytes();
+        const std::size_t last = 78 + 8 * (c.records - 1);
+        if (c.damage == 1) bytes[last] = 0x7F;
+        if (c.damage == 2) bytes[76] = 0x40;
+        writeWholeFile(palmdesk::HandheldStore(folder).FileFor(c.name), bytes);
+    }
+    palmdesk::HandheldStore store(folder);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto found = store.Find(c.name);
+        const auto loaded = store.Load(c.name);
+        ASSERT_EQ(found.has_value(), loaded != nullptr);
+        if (!found) continue;
+        EXPECT_EQ(found->records, c.records);
+        EXPECT_EQ(found->records, loaded->LiveCount());
+        EXPECT_EQ(found->size, 78u + 2 + 10u * c.records);
+    }
+    EXPECT_TRUE(store.Find("Long"));
+    EXPECT_FALSE(store.Find("Past"));
+}
+
+TEST(HandheldStoreCommit, OneFlushServesEveryFileAndAFailedOneFallsBackFileByFile) {
+    struct Case {
+        const char* what;
+        bool failFirst;
+        int calls;  // flushes Commit makes for three files
+    };
+    const Case cases[] = {{"one flush", false, 1}, {"the flush fails", true, 1 + 3 + 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string folder = dir.path() + "/card0";
+        palmdesk::HandheldStore store(folder);
+        store.DeferFlush();
+        for (const char* name : {"One", "Two", "Three"}) ASSERT_TRUE(store.Store(*database(name)));
+        win::InjectFileFault(win::FileCall::Fsync, c.failFirst ? 1 : 1000);
+        EXPECT_EQ(store.Commit(0), std::vector<std::string>{});
+        EXPECT_EQ(win::FileCallCount(win::FileCall::Fsync), c.calls);
+        win::ClearFileFaults();
+    }
 }

@@ -142,9 +142,8 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
             CFontList source;
             if (!ui.Report(source.Load(input))) return kReported;
             ui.SetSubject(out);
-            for (std::size_t i = 0; i < source.Count(); ++i) {
-                Outcome refusal = Outcome::Stopped();
-                if (doc.Fonts().AddCopy(*source.At(i), &refusal) >= 0) continue;
+            Outcome refusal = Outcome::Stopped();
+            if (doc.Fonts().AddCopies(source, &refusal) < source.Count()) {
                 // A full file says so; nothing is saved either way.
                 if (refusal.HasMessages()) {
                     ui.Report(refusal);

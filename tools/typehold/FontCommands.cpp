@@ -173,9 +173,8 @@ int runConvert(const ConvertOptions& options) {
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
                                result.failure);
         }
-        for (std::size_t i = 0; i < batch.Count(); ++i) {
-            Outcome refusal = Outcome::Stopped();
-            if (doc.Fonts().AddCopy(*batch.At(i), &refusal) >= 0) continue;
+        Outcome refusal = Outcome::Stopped();
+        if (doc.Fonts().AddCopies(batch, &refusal) < batch.Count()) {
             // A full file says so; nothing is saved either way.
             if (refusal.HasMessages()) {
                 ui.Report(refusal);

@@ -86,6 +86,8 @@ TEST(WriteParts, EveryByteInOrderWhateverEachCallTakes) {
         {"parts cut across calls", {3000, 5000, 1, 0, 9000, 4096}},
         {"more parts than one call takes", std::vector<std::size_t>(2500, 7)},
         {"many parts over many pages", std::vector<std::size_t>(1500, 4100)},
+        {"one part more than a call is handed", {300000}},
+        {"parts across the bytes a call is handed", {100000, 100000, 0, 70000, 131072, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
