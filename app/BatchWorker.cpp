@@ -11,11 +11,11 @@ namespace {
 // Runs the batch; a converter error or any other exception ends it as a failure that shows its
 // text ("Unknown font error" when it has none).
 BatchResult RunCatching(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
-                        bool highDensity, const std::atomic<bool>* cancel,
+                        bool highDensity, unsigned threads, const std::atomic<bool>* cancel,
                         const std::function<void(std::size_t, std::size_t)>& progress) {
     BatchResult result;
     try {
-        return RunBatch(engine, target, plan, highDensity, cancel, progress);
+        return RunBatchOnThreads(engine, target, plan, highDensity, threads, cancel, progress);
     } catch (qz_gen::CException* caught) {
         std::unique_ptr<qz_gen::CException> e(caught);
         result.failure = e->MessageToShow();
@@ -28,8 +28,13 @@ BatchResult RunCatching(gdi::FontEngine& engine, CFontList& target, const std::v
 }  // namespace
 
 BatchWorker::BatchWorker(gdi::FontEngine& engine, CFontList& target, std::vector<Combination> plan, bool highDensity,
-                         BatchReceiver& receiver)
-    : engine_(engine), target_(target), plan_(std::move(plan)), highDensity_(highDensity), receiver_(receiver) {}
+                         BatchReceiver& receiver, unsigned threads)
+    : engine_(engine),
+      target_(target),
+      plan_(std::move(plan)),
+      highDensity_(highDensity),
+      threads_(threads),
+      receiver_(receiver) {}
 
 BatchWorker::~BatchWorker() { Cancel(); }
 
@@ -73,7 +78,7 @@ void BatchWorker::Work() {
         std::lock_guard lock(lock_);
         if (!cancel_) PostStatus(BatchStatus::Step);
     };
-    BatchResult result = RunCatching(engine_, target_, plan_, highDensity_, &cancel_, stepped);
+    BatchResult result = RunCatching(engine_, target_, plan_, highDensity_, threads_, &cancel_, stepped);
     std::lock_guard lock(lock_);
     result_ = std::move(result);
     // A cancelled batch ends without another word: the window has stopped listening.
@@ -84,7 +89,7 @@ void BatchWorker::Work() {
 
 Outcome ConvertOnThisThread(gdi::FontEngine& engine, CFontList& target, const std::vector<Combination>& plan,
                             bool highDensity, std::vector<std::string>* skipped) {
-    BatchResult result = RunCatching(engine, target, plan, highDensity, nullptr, {});
+    BatchResult result = RunCatching(engine, target, plan, highDensity, 1, nullptr, {});
     if (skipped) *skipped = result.skipped;
     return std::move(result.outcome);
 }

@@ -35,9 +35,12 @@ public:
 // runs is the one a pool of builders would feed, so that it can coordinate one.
 class BatchWorker final {
 public:
-    // Converts plan into target (a list nothing else touches until the worker has ended).
+    // Converts plan into target (a list nothing else touches until the worker has ended). With
+    // threads above 1 the worker coordinates a pool that builds the fonts (engine's fonts must
+    // then be usable on several threads at once) and adds them in plan order itself, so the list,
+    // the notices and the outcome are those of one thread.
     BatchWorker(gdi::FontEngine& engine, CFontList& target, std::vector<Combination> plan, bool highDensity,
-                BatchReceiver& receiver);
+                BatchReceiver& receiver, unsigned threads = 1);
     // Cancels and waits for a worker that still runs.
     ~BatchWorker();
     BatchWorker(const BatchWorker&) = delete;
@@ -45,8 +48,8 @@ public:
 
     // Starts the worker thread; only the first call does.
     void Start();
-    // Sets the cancel flag: the worker finishes the combination in hand, posts nothing more and
-    // ends.
+    // Sets the cancel flag: the worker finishes the combinations in hand (one per thread), adds
+    // none of them, posts nothing more and ends.
     void RequestCancel();
     // Waits, without a time limit, for the worker to end.
     void Wait();
@@ -72,6 +75,7 @@ private:
     CFontList& target_;
     const std::vector<Combination> plan_;
     const bool highDensity_;
+    const unsigned threads_;
     BatchReceiver& receiver_;
 
     mutable std::mutex lock_;

@@ -132,7 +132,7 @@ bool BatchConvert(CFontList& target, const std::vector<FontCatalogEntry>& fonts,
         showSkipped();
         return true;
     }
-    ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner);
+    ProgressDlg progress(context.engine, target, std::move(plan), highDensity, owner, context.batchThreads);
     const bool accepted = progress.exec() == QDialog::Accepted;
     // A cancelled batch says nothing; a failed one shows its messages once its window is gone.
     BatchResult result = progress.Worker().Result();

@@ -4,6 +4,7 @@
 #include "AppMessageBox.h"
 #include "MainFrm.h"
 #include "app/ConsoleCodePage.h"
+#include "app/ConversionBatch.h"
 #include "app/InstallAide.h"
 #include "core/FontDoc.h"
 #include "core/qz_fileio/Exception.h"
@@ -126,7 +127,7 @@ bool ConverterApp::Start() {
 
     engine_ = std::make_unique<gdi::FreeTypeFontEngine>();
     context_ = std::make_unique<ConverterContext>(
-        ConverterContext{store_, settings_, aide_, users_, *engine_, catalog_, codePage_});
+        ConverterContext{store_, settings_, aide_, users_, *engine_, catalog_, codePage_, DefaultBatchThreads()});
     mainWindow_ = std::make_unique<MainFrm>(*context_);
     mainWindow_->ShowWithStoredPlacement();
     return true;

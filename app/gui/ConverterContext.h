@@ -1,5 +1,6 @@
 // ConverterContext.h: what the application object holds for its windows: the registry store,
-// the settings, the install aide, the Palm users, the font engine and the font catalog.
+// the settings, the install aide, the Palm users, the font engine, the font catalog and how many
+// threads a batch may use.
 #pragma once
 
 #include "app/ConverterSettings.h"
@@ -17,4 +18,7 @@ struct ConverterContext {
     gdi::FontEngine& engine;
     FontCatalog& catalog;
     std::uint32_t codePage = 1252;
+    // The threads an add-font batch builds its fonts on: one per core in the application; one
+    // where the engine may not be used by several threads at once.
+    unsigned batchThreads = 1;
 };

@@ -21,8 +21,8 @@ void ProgressDlg::Poster::Post(const BatchNotice& notice) {
 }
 
 ProgressDlg::ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector<Combination> plan, bool highDensity,
-                         QWidget* owner)
-    : QDialog(owner), worker_(engine, target, std::move(plan), highDensity, poster_) {
+                         QWidget* owner, unsigned threads)
+    : QDialog(owner), worker_(engine, target, std::move(plan), highDensity, poster_, threads) {
     setObjectName("dialog214");
     setWindowTitle(QString());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);

@@ -18,9 +18,10 @@ public:
     // How long the finished bar stays up before the dialog ends.
     static constexpr int kEndDelayMs = 500;
 
-    // The worker converts plan into target; the dialog starts it when first shown.
+    // The worker converts plan into target, building on threads threads; the dialog starts it
+    // when first shown.
     ProgressDlg(gdi::FontEngine& engine, CFontList& target, std::vector<Combination> plan, bool highDensity,
-                QWidget* owner);
+                QWidget* owner, unsigned threads = 1);
     ~ProgressDlg() override;
 
     QProgressBar* Bar() const { return bar_; }

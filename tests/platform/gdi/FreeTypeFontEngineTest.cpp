@@ -4,6 +4,7 @@
 
 #include "platform/gdi/FacePool.h"
 
+#include "app/BatchWorker.h"
 #include "app/ConversionBatch.h"
 #include "core/FontBuilder.h"
 #include "core/FontList.h"
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
 
 using gdi::makeLogFont;
@@ -245,6 +247,41 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
         << skipping.result.skipped[0];
     EXPECT_TRUE(skipping.messages.empty());
     EXPECT_EQ(skipping.progress, (std::vector<std::size_t>{1, 2, 3}));
+}
+
+// The converter's batch worker coordinating a pool: the records of the one-thread batch, one step
+// notice per combination, then Finished.
+TEST(ConvertWithDejaVu, BatchWorkerThreadPoolGivesTheSequentialBytes) {
+    struct Notices final : BatchReceiver {
+        std::mutex mutex;
+        std::vector<BatchStatus> seen;
+        void Post(const BatchNotice& notice) override {
+            std::lock_guard lock(mutex);
+            seen.push_back(notice.status);
+        }
+    };
+    const auto plan = PlanBatch({{"DejaVu Sans", "Western", 0, 0x22}}, {7, 11, 60, 14}, {FontStyle::Regular, FontStyle::Bold});
+    const auto sequential = runPlan(plan, true, 0);
+    for (const unsigned threads : {1u, 2u, 4u}) {
+        SCOPED_TRACE(threads);
+        CFontList list;
+        list.New();
+        Notices notices;
+        {
+            BatchWorker worker(engine(), list, plan, true, notices, threads);
+            worker.Start();
+            worker.Wait();
+            EXPECT_TRUE(worker.Result().completed);
+            EXPECT_EQ(worker.Result().skipped, sequential.result.skipped);
+        }
+        std::vector<std::vector<std::uint8_t>> records;
+        for (std::size_t i = 0; i < list.Count(); ++i)
+            records.emplace_back(list.At(i)->record->Bytes().begin(), list.At(i)->record->Bytes().end());
+        EXPECT_EQ(records, sequential.records);
+        std::vector<BatchStatus> expected(plan.size(), BatchStatus::Step);
+        expected.push_back(BatchStatus::Finished);
+        EXPECT_EQ(notices.seen, expected);
+    }
 }
 
 // Running out of memory anywhere in a pooled batch, on a worker or on the adding thread, ends
