@@ -57,8 +57,12 @@ std::array<std::uint32_t, 256> buildTable(std::uint32_t codePage) {
         char* outp = reinterpret_cast<char*>(out);
         std::size_t inLeft = 1, outLeft = sizeof out;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        // A lead byte of a double-byte code page is incomplete alone and gives no character.
-        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) || outLeft != 4) continue;
+        // A lead byte of a double-byte code page is incomplete alone and gives no character. A
+        // code page with combining marks (1258) holds a letter back until it sees what follows:
+        // the end of the input lets it go.
+        if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == static_cast<std::size_t>(-1) ||
+            iconv(cd, nullptr, nullptr, &outp, &outLeft) == static_cast<std::size_t>(-1) || outLeft != 4)
+            continue;
         table[b] = bytes::loadU32LE(out);
     }
     iconv_close(cd);

@@ -72,3 +72,26 @@ TEST(CodePageText, EveryByteSurvivesTheTripThroughUtf8) {
     // Bytes cp1252 leaves unassigned are shown as private-use characters, never U+FFFD.
     EXPECT_EQ(CodePageToUtf8("\x81", 1252), "\xEF\x9E\x81");
 }
+
+// The glyph tables behind every script's records: letters of a code page with combining marks
+// are characters of their own, as are the marks.
+TEST(CodePageTables, EveryScriptMapsItsLettersAndMarks) {
+    struct Case {
+        std::uint32_t codePage;
+        std::uint8_t byte;
+        std::uint32_t unicode;
+    };
+    const Case cases[] = {
+        {1252, 'x', 'x'},      {1252, 0x80, 0x20AC}, {1258, 'x', 'x'},      {1258, 'A', 'A'},
+        {1258, 0xC3, 0x0102},  {1258, 0xEC, 0x0301}, {1258, 0xF5, 0x01A1},  {1251, 0xC0, 0x0410},
+        {1253, 0xE1, 0x03B1},  {1254, 0xF0, 0x011F}, {1255, 0xE0, 0x05D0},  {1256, 0xC7, 0x0627},
+        {1257, 0xE0, 0x0105},  {1250, 0x9A, 0x0161}, {874, 0xA1, 0x0E01},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.codePage << " byte " << int(c.byte));
+        EXPECT_EQ(gdi::ByteToUnicode(c.codePage)[c.byte], c.unicode);
+    }
+    // Every letter of ASCII in every single-byte script.
+    for (const std::uint32_t codePage : {874u, 1250u, 1251u, 1252u, 1253u, 1254u, 1255u, 1256u, 1257u, 1258u})
+        for (std::uint32_t b = 'A'; b <= 'z'; ++b) EXPECT_EQ(gdi::ByteToUnicode(codePage)[b], b) << codePage << " " << b;
+}
