@@ -149,20 +149,25 @@ public:
         const int x0 = x + mask.left;
         const int c0 = std::max(from - x0, 0);
         const int c1 = std::min(to - x0, mask.width);
-        rowInk_.assign(std::size_t(std::max(mask.rows, 0)), 0);
-        if (from < to && c0 < c1)
-            for (int r = 0; r < mask.rows; ++r) rowInk_[std::size_t(r)] = anyBit(maskRow(mask, r), c0, c1);
+        const bool captured = from < to && c0 < c1;
+        const auto inked = [&](int r) { return anyBit(maskRow(mask, r), c0, c1); };
 
-        // Surface's loop: while the ink touches the top or bottom row, double the room.
+        // Surface's loop: while the ink touches the top or bottom row, double the room. Only the
+        // first and the last inked rows on the surface matter, so the rows are searched from
+        // either end.
         int firstInk, lastInk, maskRow0;
         for (;;) {
             const int height = metrics_.tmHeight + 2 * room_;
             maskRow0 = baselineY() - mask.top;
             firstInk = lastInk = -1;
-            for (int r = std::max(0, -maskRow0); r < mask.rows && maskRow0 + r < height; ++r) {
-                if (!rowInk_[std::size_t(r)]) continue;
-                if (firstInk < 0) firstInk = maskRow0 + r;
-                lastInk = maskRow0 + r;
+            const int lo = std::max(0, -maskRow0), hi = std::min(mask.rows, height - maskRow0);
+            int r = lo;
+            while (captured && r < hi && !inked(r)) ++r;
+            if (captured && r < hi) {
+                firstInk = maskRow0 + r;
+                int s = hi - 1;
+                while (!inked(s)) --s;
+                lastInk = maskRow0 + s;
             }
             const bool touchesEdge = firstInk == 0 || lastInk == height - 1;
             if (!touchesEdge || !fits(2 * room_)) break;
@@ -206,7 +211,6 @@ private:
 
     const gdi::TEXTMETRIC& metrics_;
     int room_;
-    std::vector<std::uint8_t> rowInk_;  // per mask row: ink in the captured columns
 };
 
 // Every character of the font's range drawn on surface into cells.
