@@ -149,20 +149,25 @@ public:
         const int x0 = x + mask.left;
         const int c0 = std::max(from - x0, 0);
         const int c1 = std::min(to - x0, mask.width);
-        rowInk_.assign(std::size_t(std::max(mask.rows, 0)), 0);
-        if (from < to && c0 < c1)
-            for (int r = 0; r < mask.rows; ++r) rowInk_[std::size_t(r)] = anyBit(maskRow(mask, r), c0, c1);
+        const bool captured = from < to && c0 < c1;
+        const auto inked = [&](int r) { return anyBit(maskRow(mask, r), c0, c1); };
 
-        // Surface's loop: while the ink touches the top or bottom row, double the room.
+        // Surface's loop: while the ink touches the top or bottom row, double the room. Only the
+        // first and the last inked rows on the surface matter, so the rows are searched from
+        // either end.
         int firstInk, lastInk, maskRow0;
         for (;;) {
             const int height = metrics_.tmHeight + 2 * room_;
             maskRow0 = baselineY() - mask.top;
             firstInk = lastInk = -1;
-            for (int r = std::max(0, -maskRow0); r < mask.rows && maskRow0 + r < height; ++r) {
-                if (!rowInk_[std::size_t(r)]) continue;
-                if (firstInk < 0) firstInk = maskRow0 + r;
-                lastInk = maskRow0 + r;
+            const int lo = std::max(0, -maskRow0), hi = std::min(mask.rows, height - maskRow0);
+            int r = lo;
+            while (captured && r < hi && !inked(r)) ++r;
+            if (captured && r < hi) {
+                firstInk = maskRow0 + r;
+                int s = hi - 1;
+                while (!inked(s)) --s;
+                lastInk = maskRow0 + s;
             }
             const bool touchesEdge = firstInk == 0 || lastInk == height - 1;
             if (!touchesEdge || !fits(2 * room_)) break;
@@ -206,7 +211,6 @@ private:
 
     const gdi::TEXTMETRIC& metrics_;
     int room_;
-    std::vector<std::uint8_t> rowInk_;  // per mask row: ink in the captured columns
 };
 
 // Every character of the font's range drawn on surface into cells.
@@ -333,22 +337,60 @@ bool AnyCharacterPresent(const GlyphCells& cells, int firstChar, int lastChar) {
     return false;
 }
 
+namespace {
+// The first n (1 to 8) bytes at p as the high end of a 64-bit number, the first byte highest.
+inline std::uint64_t loadHigh(const std::uint8_t* p, std::size_t n) {
+    std::uint64_t word = 0;
+    switch (n) {
+    case 8: word |= std::uint64_t(p[7]); [[fallthrough]];
+    case 7: word |= std::uint64_t(p[6]) << 8; [[fallthrough]];
+    case 6: word |= std::uint64_t(p[5]) << 16; [[fallthrough]];
+    case 5: word |= std::uint64_t(p[4]) << 24; [[fallthrough]];
+    case 4: word |= std::uint64_t(p[3]) << 32; [[fallthrough]];
+    case 3: word |= std::uint64_t(p[2]) << 40; [[fallthrough]];
+    case 2: word |= std::uint64_t(p[1]) << 48; [[fallthrough]];
+    default: word |= std::uint64_t(p[0]) << 56;
+    }
+    return word;
+}
+
+// ORs the high n (1 to 8) bytes of word into the bytes at p, the highest into the first.
+inline void orHigh(std::uint8_t* p, std::size_t n, std::uint64_t word) {
+    switch (n) {
+    case 8: p[7] |= static_cast<std::uint8_t>(word); [[fallthrough]];
+    case 7: p[6] |= static_cast<std::uint8_t>(word >> 8); [[fallthrough]];
+    case 6: p[5] |= static_cast<std::uint8_t>(word >> 16); [[fallthrough]];
+    case 5: p[4] |= static_cast<std::uint8_t>(word >> 24); [[fallthrough]];
+    case 4: p[3] |= static_cast<std::uint8_t>(word >> 32); [[fallthrough]];
+    case 3: p[2] |= static_cast<std::uint8_t>(word >> 40); [[fallthrough]];
+    case 2: p[1] |= static_cast<std::uint8_t>(word >> 48); [[fallthrough]];
+    default: p[0] |= static_cast<std::uint8_t>(word >> 56);
+    }
+}
+}  // namespace
+
 void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fromBit, std::size_t count, int rows,
                std::uint8_t* to, std::size_t toStride, std::size_t toBit) {
     from += fromBit / 8;
     to += toBit / 8;
     const unsigned fromShift = fromBit % 8, toShift = toBit % 8;
+    if (count > 0 && fromShift == 0 && toShift == 0) {
+        // Both rows start on a byte: whole bytes, then the last one's leading bits.
+        const std::size_t whole = count / 8;
+        const auto tail = static_cast<std::uint8_t>(0xFF00u >> (count % 8));
+        for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
+            for (std::size_t i = 0; i < whole; ++i) to[i] |= from[i];
+            if (tail != 0) to[whole] |= static_cast<std::uint8_t>(from[whole] & tail);
+        }
+        return;
+    }
     if (count > 0 && fromShift + count <= 64 && toShift + count <= 64) {
         // A glyph's row fits a 64-bit word: each row is read, aligned and merged as one number,
         // touching only the bytes the bits lie in.
         const std::size_t inBytes = (fromShift + count + 7) / 8, outBytes = (toShift + count + 7) / 8;
         const std::uint64_t keep = ~std::uint64_t(0) << (64 - count);
-        for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {
-            std::uint64_t word = 0;
-            for (std::size_t i = 0; i < inBytes; ++i) word |= std::uint64_t(from[i]) << (56 - 8 * i);
-            word = ((word << fromShift) & keep) >> toShift;
-            for (std::size_t i = 0; i < outBytes; ++i) to[i] |= static_cast<std::uint8_t>(word >> (56 - 8 * i));
-        }
+        for (int r = 0; r < rows; ++r, from += fromStride, to += toStride)
+            orHigh(to, outBytes, ((loadHigh(from, inBytes) << fromShift) & keep) >> toShift);
         return;
     }
     for (int r = 0; r < rows; ++r, from += fromStride, to += toStride) {

@@ -243,7 +243,13 @@ private:
         const bool synthetic = syntheticBold_ || syntheticItalic_;
         FT_Int32 flags = FT_LOAD_TARGET_MONO | FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH;
         if (synthetic) flags |= FT_LOAD_NO_BITMAP;
-        if (FT_Load_Glyph(f, gid, flags) != 0 && FT_Load_Glyph(f, gid, flags | FT_LOAD_NO_HINTING) != 0) return;
+        // A hinted load leaves the outline's control box in the metrics, rounded out to whole
+        // pixels; an unhinted one leaves it unrounded.
+        bool hinted = true;
+        if (FT_Load_Glyph(f, gid, flags) != 0) {
+            hinted = false;
+            if (FT_Load_Glyph(f, gid, flags | FT_LOAD_NO_HINTING) != 0) return;
+        }
         FT_GlyphSlot slot = f->glyph;
         g.advance = static_cast<std::int32_t>((slot->metrics.horiAdvance + 63) >> 6) + (syntheticBold_ ? 1 : 0);
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -254,7 +260,12 @@ private:
                 FT_Outline_Transform(&outline, &shear);
             }
             FT_BBox box;
-            FT_Outline_Get_CBox(&outline, &box);
+            if (hinted && !synthetic) {
+                const FT_Glyph_Metrics& m = slot->metrics;
+                box = {m.horiBearingX, m.horiBearingY - m.height, m.horiBearingX + m.width, m.horiBearingY};
+            } else {
+                FT_Outline_Get_CBox(&outline, &box);
+            }
             const FT_Pos xMin = box.xMin >> 6, yMin = box.yMin >> 6;
             const FT_Pos xMax = (box.xMax + 63) >> 6, yMax = (box.yMax + 63) >> 6;
             g.left = static_cast<int>(xMin);
