@@ -20,10 +20,7 @@ bool PictaroIni::write(const char* key, const std::string& value) {
 namespace {
 // A number key: its default when the key is missing.
 std::uint32_t readNumber(const SettingsFile& file, const char* key, std::uint32_t fallback) {
-    // No stored text starts with this byte, so it tells a missing key from any value.
-    const std::string kMissing = "\x01missing";
-    const std::string text = file.read(key, kMissing);
-    return text == kMissing ? fallback : win::ProfileNumber(text);
+    return win::ReadProfileNumber([&](const char* missing) { return file.read(key, missing); }, fallback);
 }
 }  // namespace
 
