@@ -138,19 +138,6 @@ TEST(PictsyncSync, MissingFolderNoBitmapsAndTheOtherSyncTypes) {
     EXPECT_EQ(d.sync("nothing"), std::vector<std::string>{"DrAw configured to do nothing."});
 }
 
-TEST(PictsyncSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.putPicture(name, kBpmf, pictureOfSize(40));
-    d.sync("hh");
-    EXPECT_EQ(d.files(), (std::vector<std::string>{"%2E..bmp", "%41.bmp", "..%2Fx.bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
-    EXPECT_FALSE(fs::exists(d.root() + "/drive_c/x.bmp"));
-    // Sent back, the files keep their pictures' names.
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.store().Remove(name);
-    d.sync("pc");
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(d.store().Find(name)) << name;
-}
-
 TEST(PictsyncSync, APictureThatCannotBeWrittenIsLoggedAndNothingIsWritten) {
     struct Case {
         const char* what;
@@ -188,39 +175,6 @@ TEST(PictsyncSync, AnEmptyOrRelativeSyncFolderExchangesNothing) {
         EXPECT_EQ(d.databases(), databases);
         EXPECT_FALSE(fs::exists("/PictsyncRootProbe.bmp"));
         EXPECT_FALSE(fs::exists("PictsyncRootProbe.bmp"));
-    }
-}
-
-TEST(PictsyncSync, NamesRoundTripBothWaysWithoutExtraFiles) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
-    // Handheld names are bytes of Windows-1252: 0xE9 is "é", 0xFF "ÿ", and 0x81 has no character.
-    const std::vector<std::string> handheld = {"100% sure", "50%2F50", "a/b", "Caf\xE9", "Sm\xFF", "x\x81y", ".hidden"};
-    for (const auto& name : handheld) d.putPicture(name, kBpmf, pictureOfSize(40));
-    const std::string a31(31, 'a'), b32(32, 'b'), c40(40, 'c'), shared(31, 'd');
-    const std::vector<std::string> desktop = {"My%20Photo.bmp", ".dotfile.bmp", "Photo.BMP", a31 + ".bmp",
-                                              b32 + ".bmp", c40 + ".bmp", shared + "-first.bmp", shared + "-second.bmp",
-                                              "Cr\u00e8me br\u00fbl\u00e9e.bmp", "\u65e5\u672c.bmp"};
-    for (const auto& file : desktop) d.putBmp(file, 4, 4);
-
-    std::vector<std::string> files = desktop;
-    files.insert(files.end(), {"100% sure.bmp", "50%252F50.bmp", "a%2Fb.bmp", "Caf\u00e9.bmp", "Sm\u00ff.bmp",
-                               "x%81y.bmp", ".hidden.bmp"});
-    std::sort(files.begin(), files.end());
-    std::vector<std::string> databases = handheld;
-    databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
-                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "%E6%97%A5%E6%9C%AC"});
-    std::sort(databases.begin(), databases.end());
-    const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
-                                "-first.bmp already has its name \"" + shared + "\".";
-
-    for (const char* type : {"fast", "fast", "hh", "pc"}) {
-        SCOPED_TRACE(type);
-        const auto lines = d.sync(type);
-        EXPECT_EQ(d.files(), files);
-        EXPECT_EQ(d.databases(), databases);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), std::string(type) == "hh" ? 0 : 1);
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("failed") != l.npos; }), 0);
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -58,6 +59,26 @@ struct Passes {
         writeWholeFile(settings.syncDir + "/" + name, greyBmp(width, height));
     }
     bool inFolder(const std::string& name) const { return fs::exists(settings.syncDir + "/" + name); }
+    // A fast sync's lines: both fetches without overwriting, then the send.
+    std::vector<std::string> fast() {
+        std::vector<std::string> lines = fetch(false);
+        const std::vector<std::string> sent = send(false);
+        lines.insert(lines.end(), sent.begin(), sent.end());
+        return lines;
+    }
+    // The names in the sync folder and on the handheld, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(settings.syncDir)) out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::vector<std::string> databases() const {
+        std::vector<std::string> out;
+        for (const auto& db : handheld.List()) out.push_back(db.name);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
 
     FakeHandheld handheld;
     FakeHotSyncLog log;
@@ -79,6 +100,61 @@ TEST(PictureSync, PicturesOf4096And4097BytesAndACorruptedTag) {
                                                        "Pictaro: database successfully read from handheld."}));
     EXPECT_TRUE(p.inFolder("Exact.bmp"));
     EXPECT_TRUE(p.inFolder("Longer.bmp"));
+}
+
+TEST(PictureSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
+    Passes p;
+    p.settings.acceptedDensity = 72;  // the one-row pictures keep their row
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) p.putPicture(name, kBpmf, pictureOfSize(40));
+    p.fetch(true);
+    EXPECT_EQ(p.files(), (std::vector<std::string>{"%2E..bmp", "%41.bmp", "..%2Fx.bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
+    EXPECT_FALSE(fs::exists(p.dir.path() + "/x.bmp"));
+    // Sent back, the files keep their pictures' names.
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) p.handheld.Remove(name);
+    p.handheld.FinishRemovals();
+    p.send(true);
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(p.handheld.Find(name)) << name;
+}
+
+TEST(PictureSync, NamesRoundTripBothWaysWithoutExtraFiles) {
+    Passes p;
+    p.settings.acceptedDensity = 72;  // the one-row pictures keep their row
+    // Handheld names are bytes of Windows-1252: 0xE9 is "é", 0xFF "ÿ", and 0x81 has no character.
+    const std::vector<std::string> handheld = {"100% sure", "50%2F50", "a/b", "Caf\xE9", "Sm\xFF", "x\x81y", ".hidden"};
+    for (const auto& name : handheld) p.putPicture(name, kBpmf, pictureOfSize(40));
+    const std::string a31(31, 'a'), b32(32, 'b'), c40(40, 'c'), shared(31, 'd');
+    const std::vector<std::string> desktop = {"My%20Photo.bmp", ".dotfile.bmp", "Photo.BMP", a31 + ".bmp",
+                                              b32 + ".bmp", c40 + ".bmp", shared + "-first.bmp", shared + "-second.bmp",
+                                              "Cr\u00e8me br\u00fbl\u00e9e.bmp", "\u65e5\u672c.bmp"};
+    for (const auto& file : desktop) p.putBmp(file, 4, 4);
+
+    std::vector<std::string> files = desktop;
+    files.insert(files.end(), {"100% sure.bmp", "50%252F50.bmp", "a%2Fb.bmp", "Caf\u00e9.bmp", "Sm\u00ff.bmp",
+                               "x%81y.bmp", ".hidden.bmp"});
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> databases = handheld;
+    databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
+                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "%E6%97%A5%E6%9C%AC"});
+    std::sort(databases.begin(), databases.end());
+    const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
+                                "-first.bmp already has its name \"" + shared + "\".";
+
+    // Two fast syncs, then each side overwriting the other.
+    const std::vector<std::pair<const char*, std::function<std::vector<std::string>()>>> syncs = {
+        {"fast", [&] { return p.fast(); }},
+        {"fast", [&] { return p.fast(); }},
+        {"hh", [&] { return p.fetch(true); }},
+        {"pc", [&] { return p.send(true); }},
+    };
+    for (const auto& [type, sync] : syncs) {
+        SCOPED_TRACE(type);
+        const auto lines = sync();
+        p.handheld.FinishRemovals();
+        EXPECT_EQ(p.files(), files);
+        EXPECT_EQ(p.databases(), databases);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), std::string(type) == "hh" ? 0 : 1);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("failed") != l.npos; }), 0);
+    }
 }
 
 TEST(PictureSync, LimitsExchangeAndCarryOverAndRefusalsLeaveNothing) {
