@@ -24,8 +24,8 @@ std::uint32_t readNumber(const SettingsFile& file, const char* key, std::uint32_
 }
 }  // namespace
 
-PictaroSettings LoadSettings(const SettingsFile& file) {
-    PictaroSettings s;
+PictaroSettings LoadSettings(const SettingsFile& file, const DesktopFolders& desktop) {
+    PictaroSettings s(desktop);
     s.syncDir = file.read("SyncDir", s.syncDir);
     s.fontDir = file.read("TTFontDirectory", s.fontDir);
     s.acceptedDensity = static_cast<std::uint16_t>(readNumber(file, "AcceptedDensity", s.acceptedDensity));

@@ -68,8 +68,9 @@ constexpr int kPictures[][2] = {
 };
 }  // namespace
 
-ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent)
-    : QDialog(parent), file_(file), settings_(LoadSettings(file)), model_(record, settings_, file_),
+ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent,
+                                   const DesktopFolders& desktop)
+    : QDialog(parent), file_(file), settings_(LoadSettings(file, desktop)), model_(record, settings_, file_, desktop),
       modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
     setObjectName(QString::number(kDialogConfigure));
     build();

@@ -23,8 +23,10 @@ public:
     using FolderBrowser = std::function<QString(QWidget*, const QString&, const QString&)>;
 
     // record and file must outlive the dialog; the settings are read from file when it opens and
-    // every change is written back to it. modulePath locates the help page.
-    ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent = nullptr);
+    // every change is written back to it. modulePath locates the help page. Folders are shown,
+    // defaulted and taken on desktop's terms.
+    ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent = nullptr,
+                     const DesktopFolders& desktop = DesktopFolders::ThisDesktop());
     ~ConduitConfigDlg() override;
 
     // The control with this identifier (as GetDlgItem finds it), or null.
