@@ -5,6 +5,7 @@
 
 #include "conduit/ConduitDialogModel.h"
 #include "conduit/ConduitSettings.h"
+#include "conduit/InstallQueue.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -35,6 +36,8 @@ public:
     void setFolderBrowser(FolderBrowser browser);
     // The chooser Install Fonts uses; null restores the open-file dialog. Not owned.
     void setFontChooser(FontFileChooser* chooser);
+    // The queue Install Fonts hands the wrapped fonts to; null restores the install aide's. Not owned.
+    void setInstallQueue(InstallQueue* queue);
 
     // The settings as the dialog holds them now.
     const PictaroSettings& settings() const { return settings_; }
@@ -67,6 +70,9 @@ private:
     FolderBrowser browseFolder_;
     std::unique_ptr<FontFileChooser> ownChooser_;
     FontFileChooser* chooser_ = nullptr;
+    InstaideQueue instaide_;
+    InstallQueue* queue_ = &instaide_;
+    DesktopFolders desktop_;
     std::map<int, QWidget*> items_;
     QButtonGroup* actions_ = nullptr;
     QPointer<QWidget> help_;

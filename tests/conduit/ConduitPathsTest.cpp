@@ -3,33 +3,15 @@
 #include "conduit/ConduitPaths.h"
 #include "conduit/ConduitSettings.h"
 #include "platform/win/DesktopRoot.h"
+#include "support/FakeDesktopFolders.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-namespace {
-// A desktop in dir: its home and the two XDG folders under it as they default, and drive C
-// mapped to dir/drive_c.
-DesktopFolders desktopIn(const std::string& dir) {
-    DesktopFolders desktop;
-    desktop.home = dir + "/home";
-    desktop.configHome = desktop.home + "/.config";
-    desktop.dataHome = desktop.home + "/.local/share";
-    desktop.windowsPath = [dir](std::string_view path) {
-        std::string folder = dir + "/drive_c" + std::string(path.substr(2));
-        std::replace(folder.begin(), folder.end(), '\\', '/');
-        return folder;
-    };
-    return desktop;
-}
-}  // namespace
-
 // The folder rules of the dialog: what is shown for a stored folder, and what OK keeps of a typed one.
 TEST(ConduitPaths, WindowsLinuxHomeAndRelativeFolders) {
     TempDir dir;
-    const DesktopFolders desktop = desktopIn(dir.path());
+    const DesktopFolders desktop = DesktopFoldersIn(dir.path());
     const std::string home = desktop.home;
     const struct {
         const char* text;
@@ -57,7 +39,7 @@ TEST(ConduitPaths, WindowsLinuxHomeAndRelativeFolders) {
 
 TEST(ConduitPaths, DefaultsAreTheDesktopsPicturesAndFontFolders) {
     TempDir dir;
-    const DesktopFolders desktop = desktopIn(dir.path());
+    const DesktopFolders desktop = DesktopFoldersIn(dir.path());
     const std::string home = desktop.home;
     EXPECT_EQ(DefaultSyncFolder(desktop), home + "/Pictures/Pictaro");
     // user-dirs.dirs names the pictures folder, as xdg-user-dirs writes it.
