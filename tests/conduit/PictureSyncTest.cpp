@@ -5,6 +5,7 @@
 #include "conduit/PictureSync.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "support/BmpBuilder.h"
+#include "support/CraftedDatabases.h"
 #include "support/FakeHandheld.h"
 #include "support/FakeHotSyncLog.h"
 #include "support/PictureDatabases.h"
@@ -299,4 +300,78 @@ TEST(PictureSync, AnUnreadableFormatRecordIsNamedAndTheDefaultsApply) {
                                 "Pictaro: the device format in \"PictaroFormatDb\" cannot be read (its record is longer "
                                 "than 16 bytes); the default limits apply.",
                                 "Pictaro: database successfully created on handheld."}));
+}
+
+TEST(PictureSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
+    Passes d;
+    d.settings.acceptedDensity = 72;
+    for (const char* name : {"Shared", "Locked", "Linked"}) d.putPicture(name, kBpmf, pictureOfSize(40));
+    for (const char* name : {"Shared.bmp", "Locked.bmp"}) d.putBmp(name, 2, 2);
+    fs::create_directory(d.settings.syncDir + "/real");
+    d.putBmp("real/Linked.bmp", 2, 2);
+    fs::create_symlink("real/Linked.bmp", d.settings.syncDir + "/Linked.bmp");
+    fs::permissions(d.settings.syncDir + "/Shared.bmp", fs::perms(0640));
+    fs::permissions(d.settings.syncDir + "/Locked.bmp", fs::perms(0444));
+    const auto locked = readWholeFile(d.settings.syncDir + "/Locked.bmp");
+    const auto oldLinked = readWholeFile(d.settings.syncDir + "/real/Linked.bmp");
+
+    const auto lines = d.fetch(true);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Pictaro: Locked.bmp is read-only; the picture \"Locked\" does not replace it."), 1);
+    EXPECT_EQ(readWholeFile(d.settings.syncDir + "/Locked.bmp"), locked);
+    EXPECT_EQ(fs::status(d.settings.syncDir + "/Shared.bmp").permissions(), fs::perms(0640));
+    EXPECT_NE(readWholeFile(d.settings.syncDir + "/Shared.bmp").size(), locked.size());  // the 38-pixel picture
+    EXPECT_TRUE(fs::is_symlink(d.settings.syncDir + "/Linked.bmp"));
+    EXPECT_NE(readWholeFile(d.settings.syncDir + "/real/Linked.bmp"), oldLinked);
+}
+
+TEST(PictureSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
+    Passes d;
+    d.settings.acceptedDensity = 72;
+    d.putPicture("Plain", kBpmf, pictureOfSize(60));
+    d.putPicture("Gapless", kBpmf, pictureOfSize(60));
+    // Gapless rewritten as a writer without the gap leaves it.
+    d.handheld.databases.at("Gapless") = withoutGap(*d.handheld.Load("Gapless"));
+    EXPECT_EQ(d.fetch(true), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                       "Pictaro: database successfully read from handheld."}));
+    EXPECT_EQ(readWholeFile(d.settings.syncDir + "/Gapless.bmp"), readWholeFile(d.settings.syncDir + "/Plain.bmp"));
+}
+
+TEST(PictureSync, PicturesSentTogetherGetTheRecordsEachGetsAlone) {
+    // More pictures than are encoded ahead of the pass, with a refused one, one that does not
+    // read and one whose name another takes among them.
+    const auto putPicture = [](const Passes& d, const std::string& file, int i) {
+        BmpLayout s;
+        s.width = 10 + 7 * i;
+        s.height = 5 + 3 * i;
+        s.bitCount = 24;
+        const std::size_t stride = (std::size_t(s.width) * 3 + 3) / 4 * 4;
+        s.pixels.assign(stride * std::size_t(s.height), 0);
+        for (std::size_t at = 0; at < s.pixels.size(); ++at) s.pixels[at] = static_cast<std::uint8_t>(at / 5 * (i + 1));
+        writeWholeFile(d.settings.syncDir + "/" + file, buildBmp(s));
+    };
+    const std::vector<std::string> names = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"};
+    Passes together;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) putPicture(together, names[i] + ".bmp", i);
+    together.putBmp("P30.bmp", 5000, 2);  // wider than the handheld takes either way round
+    writeWholeFile(together.settings.syncDir + "/P31.bmp", Bytes(100, 0x42));
+    putPicture(together, "P4.BMP", 1);    // takes the name from P4.bmp, which comes after it
+    const auto lines = together.send(true);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."),
+              static_cast<std::ptrdiff_t>(names.size()));
+    EXPECT_FALSE(together.handheld.Find("P30"));
+    EXPECT_FALSE(together.handheld.Find("P31"));
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        SCOPED_TRACE(names[i]);
+        Passes alone;
+        putPicture(alone, names[i] + ".bmp", names[i] == "P4" ? 1 : i);
+        alone.send(true);
+        const auto a = together.handheld.Load(names[i]);
+        const auto b = alone.handheld.Load(names[i]);
+        ASSERT_TRUE(a && b);
+        EXPECT_TRUE(std::ranges::equal(a->AppInfo(), b->AppInfo()));
+        ASSERT_EQ(a->LiveCount(), b->LiveCount());
+        for (std::uint32_t slot = 0; slot < a->UsedLength(); ++slot)
+            EXPECT_TRUE(std::ranges::equal(a->RecordAt(slot)->Bytes(), b->RecordAt(slot)->Bytes()));
+    }
 }
