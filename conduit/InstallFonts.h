@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+class InstallQueue;
+class SettingsFile;
+
 inline constexpr std::size_t kFontSelectionBufferSize = 3000;
 
 // The open-file dialog that picks TrueType files (pattern "*.TTF", matched without regard to
 // case), starting in folder: the full paths chosen, or none when the user cancelled.
-class InstallQueue;
-class SettingsFile;
-
 class FontFileChooser {
 public:
     virtual ~FontFileChooser() = default;
