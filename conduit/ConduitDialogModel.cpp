@@ -8,6 +8,7 @@
 #include "resources/conduit/ConduitStrings.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 std::string text(std::uint32_t id) { return conduit::LoadConduitString(id).value_or(""); }
@@ -20,8 +21,9 @@ std::string userLine(const std::string& name) {
 }
 }  // namespace
 
-ConduitDialogModel::ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file)
-    : record_(record), settings_(settings), file_(file), openedAction_(record.newAction),
+ConduitDialogModel::ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file,
+                                       DesktopFolders desktop)
+    : record_(record), settings_(settings), file_(file), desktop_(std::move(desktop)), openedAction_(record.newAction),
       openedPreference_(record.preference) {}
 
 void ConduitDialogModel::cancelled() {
@@ -33,8 +35,8 @@ ConduitDialogModel::Initial ConduitDialogModel::initial() const {
     Initial s;
     s.caption = text(conduit::kStrConduitName);
     s.actionGroup = text(conduit::kStrActionGroup);
-    s.syncFolder = ShownFolder(settings_.syncDir);
-    s.fontFolder = ShownFolder(settings_.fontDir);
+    s.syncFolder = ShownFolder(settings_.syncDir, desktop_);
+    s.fontFolder = ShownFolder(settings_.fontDir, desktop_);
     s.density = settings_.acceptedDensity == 144;
     s.depth = settings_.acceptedDepth == 16;
     s.compression = settings_.acceptedCompression == 1;
@@ -65,7 +67,7 @@ void ConduitDialogModel::compressionClicked(bool checked) {
 std::string ConduitDialogModel::syncFolderBrowsed(const std::string& chosen) {
     if (!chosen.empty()) settings_.syncDir = chosen;
     file_.write("SyncDir", settings_.syncDir);
-    return ShownFolder(settings_.syncDir);
+    return ShownFolder(settings_.syncDir, desktop_);
 }
 
 bool ConduitDialogModel::fontFolderBrowsed(const std::string& chosen) {
@@ -81,10 +83,10 @@ std::optional<ConduitDialogModel::Refusal> ConduitDialogModel::ok(int actionButt
     record_.preference = setAsDefault ? kPreferencePermanent : kPreferenceTemporary;
     const auto limited = [](const std::string& s) { return s.substr(0, conduit::kFolderTextLimit); };
     // A relative folder would depend on where HotSync happens to run: refused as an empty one is.
-    const auto sync = AcceptedFolder(syncText);
+    const auto sync = AcceptedFolder(syncText, desktop_);
     if (!sync) return Refusal{kInvalidSyncPath, kInvalidPathCaption};
     settings_.syncDir = limited(*sync);
-    const auto font = AcceptedFolder(fontText);
+    const auto font = AcceptedFolder(fontText, desktop_);
     if (!font) return Refusal{kInvalidFontPath, kInvalidPathCaption};
     settings_.fontDir = limited(*font);
     file_.write("SyncDir", settings_.syncDir);

@@ -3,6 +3,8 @@
 // into HotSync's configuration record and when OK is refused, and where its help page is.
 #pragma once
 
+#include "ConduitPaths.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,8 +15,10 @@ class SettingsFile;
 
 class ConduitDialogModel {
 public:
-    // Both references must outlive the model; the record is read and written in place.
-    ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file);
+    // The references must outlive the model; the record is read and written in place. Folders
+    // are shown and typed ones taken on desktop's terms.
+    ConduitDialogModel(ConfigurationRecord& record, PictaroSettings& settings, SettingsFile& file,
+                       DesktopFolders desktop = DesktopFolders::ThisDesktop());
 
     // What the dialog shows when it opens. The user line and the two action texts are only set for
     // a record that names a creator; otherwise the template's texts stay.
@@ -74,6 +78,7 @@ private:
     ConfigurationRecord& record_;
     PictaroSettings& settings_;
     SettingsFile& file_;
+    DesktopFolders desktop_;
     std::int32_t openedAction_;
     std::int32_t openedPreference_;
 };

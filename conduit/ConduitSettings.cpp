@@ -20,15 +20,12 @@ bool PictaroIni::write(const char* key, const std::string& value) {
 namespace {
 // A number key: its default when the key is missing.
 std::uint32_t readNumber(const SettingsFile& file, const char* key, std::uint32_t fallback) {
-    // No stored text starts with this byte, so it tells a missing key from any value.
-    const std::string kMissing = "\x01missing";
-    const std::string text = file.read(key, kMissing);
-    return text == kMissing ? fallback : win::ProfileNumber(text);
+    return win::ReadProfileNumber([&](const char* missing) { return file.read(key, missing); }, fallback);
 }
 }  // namespace
 
-PictaroSettings LoadSettings(const SettingsFile& file) {
-    PictaroSettings s;
+PictaroSettings LoadSettings(const SettingsFile& file, const DesktopFolders& desktop) {
+    PictaroSettings s(desktop);
     s.syncDir = file.read("SyncDir", s.syncDir);
     s.fontDir = file.read("TTFontDirectory", s.fontDir);
     s.acceptedDensity = static_cast<std::uint16_t>(readNumber(file, "AcceptedDensity", s.acceptedDensity));

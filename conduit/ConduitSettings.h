@@ -8,12 +8,16 @@
 #include <cstdint>
 #include <string>
 
-// The folders default to this desktop's own: the pictures folder + "/Pictaro" and the first
+// The folders default to the desktop's own: the pictures folder + "/Pictaro" and the first
 // TrueType font folder that exists (ConduitPaths.h). Values stored in Windows form still work
 // through the drive mapping.
 struct PictaroSettings {
-    std::string syncDir = DefaultSyncFolder();
-    std::string fontDir = DefaultFontFolder();
+    PictaroSettings() : PictaroSettings(DesktopFolders::ThisDesktop()) {}
+    explicit PictaroSettings(const DesktopFolders& desktop)
+        : syncDir(DefaultSyncFolder(desktop)), fontDir(DefaultFontFolder(desktop)) {}
+
+    std::string syncDir;
+    std::string fontDir;
     std::uint16_t acceptedDensity = 144;
     std::uint8_t acceptedDepth = 16;
     std::uint8_t acceptedCompression = 1;
@@ -41,4 +45,4 @@ public:
 
 // The five keys with their defaults; numbers too wide for their field keep their low bits, text
 // that is no number reads as 0.
-PictaroSettings LoadSettings(const SettingsFile& file);
+PictaroSettings LoadSettings(const SettingsFile& file, const DesktopFolders& desktop = DesktopFolders::ThisDesktop());

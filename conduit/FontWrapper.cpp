@@ -4,6 +4,7 @@
 #include "FontWrapper.h"
 
 #include "ConduitMessages.h"
+#include "InstallQueue.h"
 #include "PictureNames.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "platform/bytes/ByteWriter.h"
@@ -15,8 +16,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
-
-extern "C" std::int32_t PltInstallFile(const char* userName, const char* path);
 
 namespace {
 using qz_gen::CPalmDb;
@@ -73,7 +72,7 @@ std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const 
     return out;
 }
 
-bool MakeFontDatabase(const std::string& path, const std::string& user) {
+bool MakeFontDatabase(const std::string& path, const std::string& user, InstallQueue& queue) {
     const std::string title = std::filesystem::path(path).filename().string();
     // Whatever keeps the file from being read (missing, a folder, no permission) is the one
     // "does not exists!" box.
@@ -99,7 +98,7 @@ bool MakeFontDatabase(const std::string& path, const std::string& user) {
     if (!win::writeFileAtomically(output, {std::span<const std::uint8_t>(bytes)}, true)) {
         ConduitMessageBox("Cannot create file \"" + title + ".pdb\"", "Cannot create");
     } else {
-        queued = PltInstallFile(user.c_str(), output.c_str()) >= 0;
+        queued = queue.add(user, output);
     }
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

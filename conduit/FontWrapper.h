@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+class InstallQueue;
+
 // The database bytes for a font of these bytes, named FontDatabaseName(title).
 std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const std::string& title);
 
@@ -21,5 +23,5 @@ std::vector<std::uint8_t> WrapFont(const std::vector<std::uint8_t>& font, const 
 std::string FontDatabaseName(const std::string& title);
 
 // Wraps the file at path and hands the result, named title + ".pdb" in a private temporary folder,
-// to PltInstallFile for user. Problems are shown with ConduitMessageBox and nothing is queued.
-bool MakeFontDatabase(const std::string& path, const std::string& user);
+// to queue for user. Problems are shown with ConduitMessageBox and nothing is queued.
+bool MakeFontDatabase(const std::string& path, const std::string& user, InstallQueue& queue);

@@ -5,7 +5,6 @@
 #include "ConduitSettings.h"
 #include "FontWrapper.h"
 #include "platform/win/EqualNoCase.h"
-#include "platform/win/WindowsPath.h"
 #include "resources/conduit/ConduitDialog.h"
 
 #include <algorithm>
@@ -83,10 +82,11 @@ bool IsTrueTypeFileName(const std::string& name) {
     return name.size() >= 4 && win::EqualNoCase(std::string_view(name).substr(name.size() - 4), ".ttf");
 }
 
-void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, const std::string& user,
-                  const std::string& shownFolder) {
-    const std::string folder = shownFolder.empty() ? file.read("TTFontDirectory", PictaroSettings().fontDir) : shownFolder;
-    const auto chosen = chooser.choose(win::ResolveWindowsPath(folder));
+void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, InstallQueue& queue, const std::string& user,
+                  const std::string& shownFolder, const DesktopFolders& desktop) {
+    const std::string folder =
+        shownFolder.empty() ? file.read("TTFontDirectory", DefaultFontFolder(desktop)) : shownFolder;
+    const auto chosen = chooser.choose(ShownFolder(folder, desktop));
     if (!chosen || chosen->empty()) return;
     const auto buffer = PackFontSelection(*chosen);
     if (!buffer) {
@@ -95,7 +95,7 @@ void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, const std:
     }
     std::vector<std::string> queued;
     for (const auto& path : ParseFontSelection(*buffer))
-        if (MakeFontDatabase(path, user)) queued.push_back(path.substr(path.find_last_of('/') + 1));
+        if (MakeFontDatabase(path, user, queue)) queued.push_back(path.substr(path.find_last_of('/') + 1));
     if (queued.empty()) return;
     // Says what happened, so that the user knows what the next HotSync brings.
     std::string text = std::to_string(queued.size()) + (queued.size() == 1 ? " font was" : " fonts were") +

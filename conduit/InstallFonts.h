@@ -4,18 +4,21 @@
 // fit is refused as a whole ("Too many files selected!").
 #pragma once
 
+#include "ConduitPaths.h"
+
 #include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+class InstallQueue;
+class SettingsFile;
+
 inline constexpr std::size_t kFontSelectionBufferSize = 3000;
 
 // The open-file dialog that picks TrueType files (pattern "*.TTF", matched without regard to
 // case), starting in folder: the full paths chosen, or none when the user cancelled.
-class SettingsFile;
-
 class FontFileChooser {
 public:
     virtual ~FontFileChooser() = default;
@@ -34,8 +37,8 @@ std::vector<std::string> ParseFontSelection(std::span<const char> buffer);
 bool IsTrueTypeFileName(const std::string& name);
 
 // Lets the user choose files in shownFolder (the folder the dialog shows; when empty, the one
-// TTFontDirectory of file names now), and wraps and queues each chosen file
+// TTFontDirectory of file names now, or desktop's default), and wraps and queues each chosen file
 // for user in the order chosen (MakeFontDatabase). A file that cannot be handled is reported by
 // its own message and the next one is still handled; at the end one message lists what was queued.
-void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, const std::string& user,
-                  const std::string& shownFolder = "");
+void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, InstallQueue& queue, const std::string& user,
+                  const std::string& shownFolder = "", const DesktopFolders& desktop = DesktopFolders::ThisDesktop());

@@ -68,9 +68,10 @@ constexpr int kPictures[][2] = {
 };
 }  // namespace
 
-ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent)
-    : QDialog(parent), file_(file), settings_(LoadSettings(file)), model_(record, settings_, file_),
-      modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog) {
+ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent,
+                                   const DesktopFolders& desktop)
+    : QDialog(parent), file_(file), settings_(LoadSettings(file, desktop)), model_(record, settings_, file_, desktop),
+      modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog), desktop_(desktop) {
     setObjectName(QString::number(kDialogConfigure));
     build();
     showInitial();
@@ -86,6 +87,8 @@ QWidget* ConduitConfigDlg::item(int id) const {
 void ConduitConfigDlg::setFolderBrowser(FolderBrowser browser) { browseFolder_ = browser ? std::move(browser) : &browseWithDialog; }
 
 void ConduitConfigDlg::setFontChooser(FontFileChooser* chooser) { chooser_ = chooser; }
+
+void ConduitConfigDlg::setInstallQueue(InstallQueue* queue) { queue_ = queue ? queue : &instaide_; }
 
 QWidget* ConduitConfigDlg::helpWindow() const { return help_; }
 
@@ -234,7 +237,8 @@ void ConduitConfigDlg::installFonts() {
         if (!ownChooser_) ownChooser_ = std::make_unique<FontChooser>(this);
         chooser = ownChooser_.get();
     }
-    InstallFonts(file_, *chooser, model_.userName(), static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString());
+    InstallFonts(file_, *chooser, *queue_, model_.userName(),
+                 static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString(), desktop_);
 }
 
 int ConduitConfigDlg::selectedAction() const { return actions_->checkedId(); }

@@ -5,6 +5,7 @@
 
 #include "conduit/ConduitDialogModel.h"
 #include "conduit/ConduitSettings.h"
+#include "conduit/InstallQueue.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -23,8 +24,10 @@ public:
     using FolderBrowser = std::function<QString(QWidget*, const QString&, const QString&)>;
 
     // record and file must outlive the dialog; the settings are read from file when it opens and
-    // every change is written back to it. modulePath locates the help page.
-    ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent = nullptr);
+    // every change is written back to it. modulePath locates the help page. Folders are shown,
+    // defaulted and taken on desktop's terms.
+    ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent = nullptr,
+                     const DesktopFolders& desktop = DesktopFolders::ThisDesktop());
     ~ConduitConfigDlg() override;
 
     // The control with this identifier (as GetDlgItem finds it), or null.
@@ -33,6 +36,8 @@ public:
     void setFolderBrowser(FolderBrowser browser);
     // The chooser Install Fonts uses; null restores the open-file dialog. Not owned.
     void setFontChooser(FontFileChooser* chooser);
+    // The queue Install Fonts hands the wrapped fonts to; null restores the install aide's. Not owned.
+    void setInstallQueue(InstallQueue* queue);
 
     // The settings as the dialog holds them now.
     const PictaroSettings& settings() const { return settings_; }
@@ -65,6 +70,9 @@ private:
     FolderBrowser browseFolder_;
     std::unique_ptr<FontFileChooser> ownChooser_;
     FontFileChooser* chooser_ = nullptr;
+    InstaideQueue instaide_;
+    InstallQueue* queue_ = &instaide_;
+    DesktopFolders desktop_;
     std::map<int, QWidget*> items_;
     QButtonGroup* actions_ = nullptr;
     QPointer<QWidget> help_;

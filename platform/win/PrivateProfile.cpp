@@ -81,11 +81,21 @@ std::uint32_t GetPrivateProfileString(const char* section, const char* key, cons
 
 std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::int32_t defaultValue,
                                    const char* fileName) {
-    char text[64];
+    return ReadProfileNumber(
+        [&](const char* fallback) {
+            char text[64];
+            GetPrivateProfileString(section, key, fallback, text, sizeof text, fileName);
+            return std::string(text);
+        },
+        static_cast<std::uint32_t>(defaultValue));
+}
+
+std::uint32_t ReadProfileNumber(const std::function<std::string(const char* fallback)>& read,
+                                std::uint32_t defaultValue) {
+    // No stored text starts with this byte, so it tells a missing key from any value.
     const char kMissing[] = "\x01missing";
-    GetPrivateProfileString(section, key, kMissing, text, sizeof text, fileName);
-    if (std::strcmp(text, kMissing) == 0) return static_cast<std::uint32_t>(defaultValue);
-    return ProfileNumber(text);
+    const std::string text = read(kMissing);
+    return text == kMissing ? defaultValue : ProfileNumber(text);
 }
 
 std::uint32_t ProfileNumber(std::string_view text) {

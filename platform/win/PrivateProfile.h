@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <string>
 
@@ -23,6 +24,10 @@ std::uint32_t GetPrivateProfileInt(const char* section, const char* key, std::in
 // A stored value read as GetPrivateProfileInt reads it: its first 63 characters, blanks, an
 // optional sign and the leading digits, wrapping at 32 bits.
 std::uint32_t ProfileNumber(std::string_view text);
+// A number key read through read(fallback), which returns the key's stored text or the fallback it
+// is handed: ProfileNumber of the text, or defaultValue when the key is missing.
+std::uint32_t ReadProfileNumber(const std::function<std::string(const char* fallback)>& read,
+                                std::uint32_t defaultValue);
 // Sets key to value; value null deletes the key, key null deletes the section. False when the
 // file cannot be written.
 bool WritePrivateProfileString(const char* section, const char* key, const char* value, const char* fileName);

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <functional>
+#include <optional>
 
 namespace {
 using CfgConduitFunction = std::int32_t (*)(std::int32_t, void*, std::uint32_t*);
@@ -53,6 +54,37 @@ void startDriving() {
     if (driver) driveWhenModal();
 }
 
+// Each test starts with no step left over from another, Qt on the offscreen platform, and every
+// application that starts (the conduit's own included) driving the dialog. The start-up routine
+// is added once: Qt keeps it for every later application of the process.
+void prepare() {
+    static const bool once = [] {
+        qAddPreRoutine(&startDriving);
+        return true;
+    }();
+    (void)once;
+    driver = {};
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+// PALMDESK_ROOT pointed at a folder until the end of the scope, then as it was.
+class RootPointedAt {
+public:
+    explicit RootPointedAt(const std::string& root) {
+        if (const char* old = std::getenv("PALMDESK_ROOT")) previous_ = old;
+        ::setenv("PALMDESK_ROOT", root.c_str(), 1);
+    }
+    ~RootPointedAt() {
+        if (previous_) ::setenv("PALMDESK_ROOT", previous_->c_str(), 1);
+        else ::unsetenv("PALMDESK_ROOT");
+    }
+    RootPointedAt(const RootPointedAt&) = delete;
+    RootPointedAt& operator=(const RootPointedAt&) = delete;
+
+private:
+    std::optional<std::string> previous_;
+};
+
 struct Pictsync {
     Pictsync() : handle(dlopen(PICTSYNC_MODULE, RTLD_NOW | RTLD_LOCAL)) {}
     ~Pictsync() {
@@ -82,13 +114,12 @@ W* control(QWidget* dialog, const char* id) {
 }  // namespace
 
 TEST(CfgConduitDialog, BringsItsOwnApplicationForTheDialogsLifetime) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    prepare();
     DesktopSandbox sandbox;
     ASSERT_TRUE(win::WritePrivateProfileString("Pictaro", "SyncDir", "/srv/pictures", "Pictaro.ini"));
-    Pictsync pictsync;  // loaded after the INI is in place: its settings come from there
+    Pictsync pictsync;
     ASSERT_TRUE(pictsync.handle) << dlerror();
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
-    qAddPreRoutine(&startDriving);
     std::string seen;
     driver = [&](QWidget* dialog) {
         seen = dialog->windowTitle().toStdString() + "|" + control<QGroupBox>(dialog, "1006")->title().toStdString() + "|" +
@@ -113,7 +144,7 @@ TEST(CfgConduitDialog, BringsItsOwnApplicationForTheDialogsLifetime) {
 }
 
 TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    prepare();
     DesktopSandbox sandbox;
     Pictsync pictsync;
     int argc = 1;
@@ -135,17 +166,15 @@ TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
 }
 
 TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    prepare();
     TempDir scratch;
     const auto hotsync = [&](const std::string& args) { return runTool(HOTSYNC_BIN, args, scratch.path()); };
     ASSERT_EQ(hotsync("init").exitCode, 0);
     ASSERT_EQ(hotsync("user add Ann").exitCode, 0);
-    const std::string previousRoot = std::getenv("PALMDESK_ROOT") ? std::getenv("PALMDESK_ROOT") : "";
-    ::setenv("PALMDESK_ROOT", (scratch.path() + "/palmdesk").c_str(), 1);
+    std::optional<RootPointedAt> root(std::in_place, scratch.path() + "/palmdesk");
     writeWholeFile(scratch.file("Fancy.ttf"), std::vector<std::uint8_t>(5000, 3));
     writeWholeFile(scratch.file("Plain.TTF"), std::vector<std::uint8_t>(10, 4));
     Pictsync pictsync;
-    qAddPreRoutine(&startDriving);
     std::string told;
     driver = [&](QWidget* dialog) {
         // The message that says what was queued.
@@ -166,8 +195,7 @@ TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
     ConfigurationRecord record = annsRecord();
     std::uint32_t size = sizeof record;
     EXPECT_EQ(pictsync.cfg()(0, &record, &size), 0);
-    if (previousRoot.empty()) ::unsetenv("PALMDESK_ROOT");
-    else ::setenv("PALMDESK_ROOT", previousRoot.c_str(), 1);
+    root.reset();
     EXPECT_EQ(hotsync("queue --user Ann").out, "Fancy.ttf.pdb\nPlain.TTF.pdb\n");
     EXPECT_EQ(told, "2 fonts were queued for Ann's next HotSync:\nFancy.ttf\nPlain.TTF");
     ASSERT_EQ(hotsync("sync --user Ann --type nothing").exitCode, 0);

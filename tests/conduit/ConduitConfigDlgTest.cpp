@@ -1,16 +1,18 @@
 // Tests of the configuration dialog's window under QTest on the offscreen platform: what it shows
-// for an INI and a record, what its clicks write, OK's refusals, the pictures' ground, Help, and
-// Install Fonts through the real open-file dialog.
+// for its settings and a record, what its clicks write, OK's refusals, the pictures' ground, Help,
+// and Install Fonts through the real open-file dialog. The settings file and the install queue are
+// in memory, and the desktop's folders lie in the test's own folder.
 #include "conduit/ConduitMessages.h"
 #include "conduit/ConduitSettings.h"
 #include "conduit/dialog/ConduitConfigDlg.h"
 #include "conduit/dialog/FontChooser.h"
 #include "palmdesk/ConduitRecords.h"
-#include "palmdesk/UserStore.h"
 #include "platform/win/DesktopRoot.h"
-#include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ConduitDialog.h"
-#include "support/DesktopSandbox.h"
+#include "support/FakeDesktopFolders.h"
+#include "support/FakeInstallQueue.h"
+#include "support/FakeSettingsFile.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -38,13 +40,6 @@ constexpr std::uint32_t kDrAw = 0x44724177;
 std::vector<std::string> shown;
 void recordMessage(const std::string& text, const std::string& caption) { shown.push_back(caption + "|" + text); }
 
-std::string iniValue(const char* key) {
-    char value[300];
-    win::GetPrivateProfileString(kSettingsSection, key, "(none)", value, sizeof value, kSettingsFile);
-    return value;
-}
-void setIni(const char* key, const char* value) { ASSERT_TRUE(win::WritePrivateProfileString(kSettingsSection, key, value, kSettingsFile)); }
-
 // Runs `step` once the next modal window is up (a dialog opened by a click).
 void whenModal(std::function<void(QWidget*)> step) {
     auto* timer = new QTimer(QCoreApplication::instance());  // gone with the application at the latest
@@ -69,7 +64,6 @@ void whenModal(std::function<void(QWidget*)> step) {
 class ConduitDialogWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(users.Add("Ann", false));
         record.version = 1;
         record.size = sizeof record;
         record.creator = kDrAw;
@@ -81,9 +75,10 @@ protected:
     }
     void TearDown() override { SetConduitMessageHandler(previous); }
 
-    // The dialog over the INI as it is now, shown.
+    // The dialog over the settings as they are now, shown.
     ConduitConfigDlg& open(const std::string& modulePath = "") {
-        dialog = std::make_unique<ConduitConfigDlg>(record, ini, modulePath);
+        dialog = std::make_unique<ConduitConfigDlg>(record, ini, modulePath, nullptr, desktop);
+        dialog->setInstallQueue(&queue);
         dialog->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
         return *dialog;
@@ -100,10 +95,14 @@ protected:
         QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(6, w->height() / 2));
     }
 
-    DesktopSandbox sandbox;
-    palmdesk::UserStore users;
+    std::string iniValue(const char* key) const { return ini.read(key, "(none)"); }
+    void setIni(const char* key, const char* value) { ASSERT_TRUE(ini.write(key, value)); }
+
+    TempDir dir;
+    const DesktopFolders desktop = DesktopFoldersIn(dir.path());
+    FakeSettingsFile ini;
+    FakeInstallQueue queue;
     ConfigurationRecord record{};
-    PictaroIni ini;
     std::unique_ptr<ConduitConfigDlg> dialog;
     ConduitMessageHandler previous = nullptr;
 };
@@ -115,8 +114,8 @@ TEST_F(ConduitDialogWindow, NoIniShowsTheDefaultsAndTheRecordsActions) {
     std::strcpy(record.userName, "Demo User");
     open();
     EXPECT_EQ(dialog->windowTitle(), "Generic DrAw Conduit");
-    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(sandbox.root() + "/home/Pictures/Pictaro"));
-    EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), QString::fromStdString(DefaultFontFolder()));
+    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(desktop.home + "/Pictures/Pictaro"));
+    EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), QString::fromStdString(DefaultFontFolder(desktop)));
     for (const int box : {kIdDepth, kIdDensity, kIdCompression}) EXPECT_TRUE(item<QCheckBox>(box)->isChecked()) << box;
     EXPECT_TRUE(item<QRadioButton>(kIdActionHandheldOverwrites)->isChecked());
     EXPECT_FALSE(item<QCheckBox>(kIdSetAsDefault)->isChecked());
@@ -133,9 +132,9 @@ TEST_F(ConduitDialogWindow, WindowsFormFoldersAreShownAsTheirLinuxFolders) {
     setIni("SyncDir", "C:\\Pictaro");
     setIni("TTFontDirectory", "c:\\program files\\ferrowind\\pictaro");
     open();
-    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(sandbox.root() + "/drive_c/Pictaro"));
+    EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(dir.path() + "/drive_c/Pictaro"));
     EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(),
-              QString::fromStdString(sandbox.root() + "/drive_c/program files/ferrowind/pictaro"));
+              QString::fromStdString(dir.path() + "/drive_c/program files/ferrowind/pictaro"));
     item<QLineEdit>(kIdSyncFolder)->setText("pictures");
     click(kIdOk);
     EXPECT_TRUE(dialog->isVisible());
@@ -143,7 +142,7 @@ TEST_F(ConduitDialogWindow, WindowsFormFoldersAreShownAsTheirLinuxFolders) {
     item<QLineEdit>(kIdSyncFolder)->setText("~/Pictaro");
     click(kIdOk);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(iniValue("SyncDir"), sandbox.root() + "/home/Pictaro");
+    EXPECT_EQ(iniValue("SyncDir"), desktop.home + "/Pictaro");
 }
 
 TEST_F(ConduitDialogWindow, SlowSyncSelectsSynchronizeAndCreatorZeroKeepsTheTemplate) {
@@ -164,8 +163,8 @@ TEST_F(ConduitDialogWindow, HandEditedDensityIsKeptUnlessClicked) {
     click(kIdOk);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(iniValue("AcceptedDensity"), "100");
-    EXPECT_EQ(iniValue("SyncDir"), sandbox.root() + "/home/Pictures/Pictaro");
-    EXPECT_EQ(iniValue("TTFontDirectory"), DefaultFontFolder());
+    EXPECT_EQ(iniValue("SyncDir"), desktop.home + "/Pictures/Pictaro");
+    EXPECT_EQ(iniValue("TTFontDirectory"), DefaultFontFolder(desktop));
 
     open();
     click(kIdDensity);
@@ -274,7 +273,7 @@ TEST_F(ConduitDialogWindow, SetFolderButtons) {
     });
     item<QLineEdit>(kIdSyncFolder)->setText("typed, not kept");
     click(kIdSetSyncFolder);  // cancelled: the unchanged folder is written and shown
-    const std::string pictures = sandbox.root() + "/home/Pictures/Pictaro";
+    const std::string pictures = desktop.home + "/Pictures/Pictaro";
     EXPECT_EQ(iniValue("SyncDir"), pictures);
     EXPECT_EQ(item<QLineEdit>(kIdSyncFolder)->text(), QString::fromStdString(pictures));
     answer = "/srv/pictures";
@@ -289,12 +288,12 @@ TEST_F(ConduitDialogWindow, SetFolderButtons) {
     click(kIdSetFontFolder);
     EXPECT_EQ(iniValue("TTFontDirectory"), "/srv/fonts");
     EXPECT_EQ(item<QLineEdit>(kIdFontFolder)->text(), "/srv/fonts");
-    EXPECT_EQ(dialog->settings().fontDir, DefaultFontFolder());  // until OK
+    EXPECT_EQ(dialog->settings().fontDir, DefaultFontFolder(desktop));  // until OK
     const std::vector<QString> expected = {
         "Select sync folder typed, not kept",
         "Select sync folder " + QString::fromStdString(pictures),
-        "Select fonts folder " + QString::fromStdString(DefaultFontFolder()),
-        "Select fonts folder " + QString::fromStdString(DefaultFontFolder()),
+        "Select fonts folder " + QString::fromStdString(DefaultFontFolder(desktop)),
+        "Select fonts folder " + QString::fromStdString(DefaultFontFolder(desktop)),
     };
     EXPECT_EQ(titles.size(), 4u);
     EXPECT_EQ(titles[1], expected[1]);
@@ -320,13 +319,13 @@ TEST_F(ConduitDialogWindow, HelpOpensThePageBesideTheModuleOnly) {
     EXPECT_EQ(dialog->helpWindow(), nullptr);
     EXPECT_TRUE(shown.empty());
 
-    open(sandbox.file("pictsync.so"));
+    open(dir.file("pictsync.so"));
     click(kIdHelp);
     EXPECT_EQ(dialog->helpWindow(), nullptr);
-    EXPECT_EQ(shown, std::vector<std::string>{"Help|The help file \"" + sandbox.file("hotsync.html") + "\" cannot be opened."});
+    EXPECT_EQ(shown, std::vector<std::string>{"Help|The help file \"" + dir.file("hotsync.html") + "\" cannot be opened."});
 
     const std::string page = "<html><head><title>Conduit help</title></head><body>Sync Folder</body></html>";
-    writeWholeFile(sandbox.file("hotsync.html"), std::vector<std::uint8_t>(page.begin(), page.end()));
+    writeWholeFile(dir.file("hotsync.html"), std::vector<std::uint8_t>(page.begin(), page.end()));
     QTest::keyClick(dialog.get(), Qt::Key_F1);
     ASSERT_NE(dialog->helpWindow(), nullptr);
     EXPECT_TRUE(dialog->helpWindow()->isVisible());
@@ -337,7 +336,7 @@ TEST_F(ConduitDialogWindow, HelpOpensThePageBesideTheModuleOnly) {
 }
 
 TEST_F(ConduitDialogWindow, InstallFontsQueuesTheFilesChosenInTheOpenDialog) {
-    const std::string fonts = sandbox.root() + "/drive_c/program files/ferrowind/pictaro";
+    const std::string fonts = dir.path() + "/drive_c/program files/ferrowind/pictaro";
     ASSERT_TRUE(win::MakeFolders(fonts));
     for (const char* name : {"Alpha.ttf", "BETA.TTF", "notes.txt"})
         writeWholeFile(fonts + "/" + name, std::vector<std::uint8_t>(5000, 9));
@@ -361,7 +360,7 @@ TEST_F(ConduitDialogWindow, InstallFontsQueuesTheFilesChosenInTheOpenDialog) {
     click(kIdInstallFonts);
     listed.sort();
     EXPECT_EQ(listed, (QStringList{"Alpha.ttf", "BETA.TTF"}));
-    EXPECT_EQ(users.Queue("Ann"), (std::vector<std::string>{"Alpha.ttf.pdb", "BETA.TTF.pdb"}));
+    EXPECT_EQ(queue.names("Ann"), (std::vector<std::string>{"Alpha.ttf.pdb", "BETA.TTF.pdb"}));
     EXPECT_EQ(shown, std::vector<std::string>{"Install Fonts|2 fonts were queued for Ann's next HotSync:\nAlpha.ttf\nBETA.TTF"});
 }
 
@@ -372,8 +371,8 @@ TEST_F(ConduitDialogWindow, CancellingTheOpenDialogQueuesNothing) {
         std::string folder;
         QString shown;
     } cases[] = {
-        {sandbox.root(), QString::fromStdString(sandbox.root())},
-        {sandbox.root() + "/missing", QDir::currentPath()},  // no name typed for the user either
+        {dir.path(), QString::fromStdString(dir.path())},
+        {dir.path() + "/missing", QDir::currentPath()},  // no name typed for the user either
     };
     for (const auto& c : cases) {
         whenModal([&](QWidget* modal) {

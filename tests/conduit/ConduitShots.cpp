@@ -1,6 +1,7 @@
 // ConduitShots.cpp: renders the conduit's windows offscreen into PNG files of a folder, on a
-// desktop of its own: the configuration dialog with the default settings, with an INI whose
-// density is 100 and with a user line; the font chooser; the "Invalid path" box; the help window.
+// desktop of its own in a temporary folder, with settings in memory: the configuration dialog with
+// the default settings, with a density of 100 and with a user line; the font chooser; the
+// "Invalid path" box; the help window.
 // Usage: conduit_shots OUT_DIR
 #include "conduit/ConduitSettings.h"
 #include "conduit/dialog/ConduitConfigDlg.h"
@@ -9,9 +10,10 @@
 #include "conduit/dialog/MessageWindow.h"
 #include "palmdesk/ConduitRecords.h"
 #include "platform/win/DesktopRoot.h"
-#include "platform/win/PrivateProfile.h"
 #include "resources/conduit/ConduitDialog.h"
-#include "support/DesktopSandbox.h"
+#include "support/FakeDesktopFolders.h"
+#include "support/FakeSettingsFile.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,9 +54,8 @@ ConfigurationRecord record(std::uint32_t creator, const char* user, std::int32_t
     return r;
 }
 
-bool dialogShot(ConfigurationRecord r, const char* name) {
-    PictaroIni ini;
-    ConduitConfigDlg dialog(r, ini, "");
+bool dialogShot(ConfigurationRecord r, SettingsFile& settings, const DesktopFolders& desktop, const char* name) {
+    ConduitConfigDlg dialog(r, settings, "", nullptr, desktop);
     return save(dialog, name);
 }
 }  // namespace
@@ -71,16 +72,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "conduit_shots: cannot make %s\n", argv[1]);
         return 1;
     }
-    DesktopSandbox desktop;  // never the user's own Pictaro.ini
-    bool ok = dialogShot(record(0, "", 0, 0), "pictsync-dialog-defaults.png");
-    win::WritePrivateProfileString(kSettingsSection, "AcceptedDensity", "100", kSettingsFile);
-    ok = dialogShot(record(0, "", 0, 0), "pictsync-dialog-density100.png") && ok;
-    win::WritePrivateProfileString(kSettingsSection, "AcceptedDensity", nullptr, kSettingsFile);
-    ok = dialogShot(record(0x44724177, "Demo User", 0, 3), "pictsync-dialog-user.png") && ok;
+    const TempDir dir;
+    const DesktopFolders desktop = DesktopFoldersIn(dir.path());
+    FakeSettingsFile settings;
+    bool ok = dialogShot(record(0, "", 0, 0), settings, desktop, "pictsync-dialog-defaults.png");
+    settings.values["AcceptedDensity"] = "100";
+    ok = dialogShot(record(0, "", 0, 0), settings, desktop, "pictsync-dialog-density100.png") && ok;
+    settings.values.erase("AcceptedDensity");
+    ok = dialogShot(record(0x44724177, "Demo User", 0, 3), settings, desktop, "pictsync-dialog-user.png") && ok;
 
-    const std::string fonts = desktop.root() + "/drive_c/program files/ferrowind/pictaro";
-    win::WritePrivateProfileString(kSettingsSection, "TTFontDirectory", "c:\\program files\\ferrowind\\pictaro",
-                                   kSettingsFile);
+    const std::string fonts = desktop.windowsPath("c:\\program files\\ferrowind\\pictaro");
     win::MakeFolders(fonts + "/Extra");
     for (const char* name : {"Bitstream.ttf", "DejaVuSans.ttf", "GARAMOND.TTF", "readme.txt"})
         writeWholeFile(fonts + "/" + name, std::vector<std::uint8_t>(1000, 0));

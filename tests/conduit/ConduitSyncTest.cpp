@@ -138,19 +138,6 @@ TEST(PictsyncSync, MissingFolderNoBitmapsAndTheOtherSyncTypes) {
     EXPECT_EQ(d.sync("nothing"), std::vector<std::string>{"DrAw configured to do nothing."});
 }
 
-TEST(PictsyncSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.putPicture(name, kBpmf, pictureOfSize(40));
-    d.sync("hh");
-    EXPECT_EQ(d.files(), (std::vector<std::string>{"%2E..bmp", "%41.bmp", "..%2Fx.bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
-    EXPECT_FALSE(fs::exists(d.root() + "/drive_c/x.bmp"));
-    // Sent back, the files keep their pictures' names.
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) d.store().Remove(name);
-    d.sync("pc");
-    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(d.store().Find(name)) << name;
-}
-
 TEST(PictsyncSync, APictureThatCannotBeWrittenIsLoggedAndNothingIsWritten) {
     struct Case {
         const char* what;
@@ -191,39 +178,6 @@ TEST(PictsyncSync, AnEmptyOrRelativeSyncFolderExchangesNothing) {
     }
 }
 
-TEST(PictsyncSync, NamesRoundTripBothWaysWithoutExtraFiles) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");  // the one-row pictures keep their row
-    // Handheld names are bytes of Windows-1252: 0xE9 is "é", 0xFF "ÿ", and 0x81 has no character.
-    const std::vector<std::string> handheld = {"100% sure", "50%2F50", "a/b", "Caf\xE9", "Sm\xFF", "x\x81y", ".hidden"};
-    for (const auto& name : handheld) d.putPicture(name, kBpmf, pictureOfSize(40));
-    const std::string a31(31, 'a'), b32(32, 'b'), c40(40, 'c'), shared(31, 'd');
-    const std::vector<std::string> desktop = {"My%20Photo.bmp", ".dotfile.bmp", "Photo.BMP", a31 + ".bmp",
-                                              b32 + ".bmp", c40 + ".bmp", shared + "-first.bmp", shared + "-second.bmp",
-                                              "Cr\u00e8me br\u00fbl\u00e9e.bmp", "\u65e5\u672c.bmp"};
-    for (const auto& file : desktop) d.putBmp(file, 4, 4);
-
-    std::vector<std::string> files = desktop;
-    files.insert(files.end(), {"100% sure.bmp", "50%252F50.bmp", "a%2Fb.bmp", "Caf\u00e9.bmp", "Sm\u00ff.bmp",
-                               "x%81y.bmp", ".hidden.bmp"});
-    std::sort(files.begin(), files.end());
-    std::vector<std::string> databases = handheld;
-    databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
-                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "%E6%97%A5%E6%9C%AC"});
-    std::sort(databases.begin(), databases.end());
-    const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
-                                "-first.bmp already has its name \"" + shared + "\".";
-
-    for (const char* type : {"fast", "fast", "hh", "pc"}) {
-        SCOPED_TRACE(type);
-        const auto lines = d.sync(type);
-        EXPECT_EQ(d.files(), files);
-        EXPECT_EQ(d.databases(), databases);
-        EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), std::string(type) == "hh" ? 0 : 1);
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("failed") != l.npos; }), 0);
-    }
-}
-
 TEST(PictsyncSync, UnreadableDatabasesAreSkippedWithinBoundedMemory) {
     Desktop d;
     const Bytes good = pictureOfSize(40);
@@ -258,80 +212,4 @@ TEST(PictsyncSync, UnreadableDatabasesAreSkippedWithinBoundedMemory) {
               std::string::npos)
         << run.out;
     EXPECT_EQ(d.files(), std::vector<std::string>{"D good.bmp"});
-}
-
-TEST(PictsyncSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");
-    for (const char* name : {"Shared", "Locked", "Linked"}) d.putPicture(name, kBpmf, pictureOfSize(40));
-    for (const char* name : {"Shared.bmp", "Locked.bmp"}) d.putBmp(name, 2, 2);
-    fs::create_directory(d.syncFolder() + "/real");
-    d.putBmp("real/Linked.bmp", 2, 2);
-    fs::create_symlink("real/Linked.bmp", d.syncFolder() + "/Linked.bmp");
-    fs::permissions(d.syncFolder() + "/Shared.bmp", fs::perms(0640));
-    fs::permissions(d.syncFolder() + "/Locked.bmp", fs::perms(0444));
-    const auto locked = readWholeFile(d.syncFolder() + "/Locked.bmp");
-    const auto oldLinked = readWholeFile(d.syncFolder() + "/real/Linked.bmp");
-
-    const auto lines = d.sync("hh");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(),
-                         "Pictaro: Locked.bmp is read-only; the picture \"Locked\" does not replace it."), 1);
-    EXPECT_EQ(readWholeFile(d.syncFolder() + "/Locked.bmp"), locked);
-    EXPECT_EQ(fs::status(d.syncFolder() + "/Shared.bmp").permissions(), fs::perms(0640));
-    EXPECT_NE(readWholeFile(d.syncFolder() + "/Shared.bmp").size(), locked.size());  // the 38-pixel picture
-    EXPECT_TRUE(fs::is_symlink(d.syncFolder() + "/Linked.bmp"));
-    EXPECT_NE(readWholeFile(d.syncFolder() + "/real/Linked.bmp"), oldLinked);
-}
-
-TEST(PictsyncSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
-    Desktop d;
-    d.settings("[Pictaro]\r\nAcceptedDensity=72\r\n");
-    d.putPicture("Plain", kBpmf, pictureOfSize(60));
-    d.putPicture("Gapless", kBpmf, pictureOfSize(60));
-    // Gapless.pdb rewritten as a writer without the gap leaves it.
-    const auto gapless = withoutGap(*d.store().Load("Gapless"));
-    writeWholeFile(d.store().Find("Gapless")->file, gapless);
-    EXPECT_EQ(d.sync("hh"), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
-                                                      "Pictaro: database successfully read from handheld.",
-                                                      "Pictaro: sync operation completed successfully."}));
-    EXPECT_EQ(readWholeFile(d.syncFolder() + "/Gapless.bmp"), readWholeFile(d.syncFolder() + "/Plain.bmp"));
-}
-
-TEST(PictsyncSync, PicturesSentTogetherGetTheRecordsEachGetsAlone) {
-    // More pictures than are encoded ahead of the pass, with a refused one, one that does not
-    // read and one whose name another takes among them.
-    const auto putPicture = [](const Desktop& d, const std::string& file, int i) {
-        BmpLayout s;
-        s.width = 10 + 7 * i;
-        s.height = 5 + 3 * i;
-        s.bitCount = 24;
-        const std::size_t stride = (std::size_t(s.width) * 3 + 3) / 4 * 4;
-        s.pixels.assign(stride * std::size_t(s.height), 0);
-        for (std::size_t at = 0; at < s.pixels.size(); ++at) s.pixels[at] = static_cast<std::uint8_t>(at / 5 * (i + 1));
-        writeWholeFile(d.syncFolder() + "/" + file, buildBmp(s));
-    };
-    const std::vector<std::string> names = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"};
-    Desktop together;
-    for (int i = 0; i < static_cast<int>(names.size()); ++i) putPicture(together, names[i] + ".bmp", i);
-    together.putBmp("P30.bmp", 5000, 2);  // wider than the handheld takes either way round
-    writeWholeFile(together.syncFolder() + "/P31.bmp", Bytes(100, 0x42));
-    putPicture(together, "P4.BMP", 1);    // takes the name from P4.bmp, which comes after it
-    const auto lines = together.sync("pc");
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."),
-              static_cast<std::ptrdiff_t>(names.size()));
-    EXPECT_FALSE(together.store().Find("P30"));
-    EXPECT_FALSE(together.store().Find("P31"));
-    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-        SCOPED_TRACE(names[i]);
-        Desktop alone;
-        putPicture(alone, names[i] + ".bmp", names[i] == "P4" ? 1 : i);
-        alone.sync("pc");
-        const auto a = together.store().Load(names[i]);
-        const auto b = alone.store().Load(names[i]);
-        ASSERT_TRUE(a && b);
-        EXPECT_TRUE(std::ranges::equal(a->AppInfo(), b->AppInfo()));
-        ASSERT_EQ(a->LiveCount(), b->LiveCount());
-        for (std::uint32_t slot = 0; slot < a->UsedLength(); ++slot)
-            EXPECT_TRUE(std::ranges::equal(a->RecordAt(slot)->Bytes(), b->RecordAt(slot)->Bytes()));
-    }
 }

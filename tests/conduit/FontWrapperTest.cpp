@@ -4,8 +4,8 @@
 
 #include "conduit/ConduitMessages.h"
 #include "platform/bytes/ByteOrder.h"
-#include "palmdesk/UserStore.h"
-#include "support/DesktopSandbox.h"
+#include "support/FakeInstallQueue.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -80,37 +80,44 @@ void record(const std::string& text, const std::string& caption) { shown.push_ba
 }  // namespace
 
 TEST(MakeFontDatabase, QueuesTheWrappedFileAndReportsAVanishedOne) {
-    DesktopSandbox sandbox;
-    palmdesk::UserStore users;
-    ASSERT_TRUE(users.Add("Ann", false));
-    const std::string font = sandbox.file("Fancy.ttf");
+    TempDir dir;
+    FakeInstallQueue queue;
+    const std::string font = dir.file("Fancy.ttf");
     writeWholeFile(font, Bytes(5000, 3));
     const auto previous = SetConduitMessageHandler(&record);
     shown.clear();
-    MakeFontDatabase(sandbox.file("Gone.ttf"), "Ann");
-    MakeFontDatabase(font, "Ann");
+    MakeFontDatabase(dir.file("Gone.ttf"), "Ann", queue);
+    EXPECT_TRUE(MakeFontDatabase(font, "Ann", queue));
     SetConduitMessageHandler(previous);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], "Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!");
-    EXPECT_EQ(users.Queue("Ann"), std::vector<std::string>{"Fancy.ttf.pdb"});
-    EXPECT_EQ(readWholeFile(users.InstallFolder("Ann") + "/Fancy.ttf.pdb"), WrapFont(Bytes(5000, 3), "Fancy.ttf"));
+    EXPECT_EQ(shown[0], "Not Existing|File \"" + dir.file("Gone.ttf") + "\" does not exists!");
+    EXPECT_EQ(queue.names("Ann"), std::vector<std::string>{"Fancy.ttf.pdb"});
+    EXPECT_EQ(queue.files["Ann"].at(0).bytes, WrapFont(Bytes(5000, 3), "Fancy.ttf"));
+}
+
+TEST(MakeFontDatabase, AFileTheQueueRefusesIsNotCountedAsQueued) {
+    TempDir dir;
+    FakeInstallQueue queue;
+    queue.failAdds = true;
+    writeWholeFile(dir.file("Fancy.ttf"), Bytes(100, 3));
+    EXPECT_FALSE(MakeFontDatabase(dir.file("Fancy.ttf"), "Ann", queue));
+    EXPECT_TRUE(queue.files.empty());
 }
 
 TEST(MakeFontDatabase, UnreadableFontsAndUncreatableOutputsNameTheirFiles) {
-    DesktopSandbox sandbox;
-    palmdesk::UserStore users;
-    ASSERT_TRUE(users.Add("Ann", false));
-    const std::string folder = sandbox.file("Folder.ttf");
+    TempDir dir;
+    FakeInstallQueue queue;
+    const std::string folder = dir.file("Folder.ttf");
     std::filesystem::create_directory(folder);
     // A title so long that the wrapped file cannot be written beside its temporary name.
     const std::string title = std::string(247, 'l') + ".ttf";
-    writeWholeFile(sandbox.file(title), Bytes(100, 3));
+    writeWholeFile(dir.file(title), Bytes(100, 3));
     const auto previous = SetConduitMessageHandler(&record);
     shown.clear();
-    MakeFontDatabase(folder, "Ann");
-    MakeFontDatabase(sandbox.file(title), "Ann");
+    MakeFontDatabase(folder, "Ann", queue);
+    MakeFontDatabase(dir.file(title), "Ann", queue);
     SetConduitMessageHandler(previous);
     EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + folder + "\" does not exists!",
                                                "Cannot create|Cannot create file \"" + title + ".pdb\""}));
-    EXPECT_TRUE(users.Queue("Ann").empty());
+    EXPECT_TRUE(queue.files.empty());
 }

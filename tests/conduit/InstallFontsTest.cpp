@@ -2,8 +2,8 @@
 // files with the messages that say what happened.
 #include "conduit/ConduitMessages.h"
 #include "conduit/InstallFonts.h"
-#include "palmdesk/UserStore.h"
-#include "support/DesktopSandbox.h"
+#include "support/FakeDesktopFolders.h"
+#include "support/FakeInstallQueue.h"
 #include "support/FakeSettingsFile.h"
 #include "support/TempDir.h"
 
@@ -89,33 +89,32 @@ public:
 }  // namespace
 
 TEST(InstallFonts, QueuesEachChosenFileInOrderAndGoesOnAfterAVanishedOne) {
-    DesktopSandbox sandbox;
-    palmdesk::UserStore users;
-    ASSERT_TRUE(users.Add("Ann", false));
+    TempDir dir;
+    FakeInstallQueue queue;
     FakeSettingsFile file;
     file.values["TTFontDirectory"] = "C:\\Fonts";
-    for (const char* name : {"A.ttf", "C.TTF"}) writeWholeFile(sandbox.file(name), std::vector<std::uint8_t>(100, 7));
+    for (const char* name : {"A.ttf", "C.TTF"}) writeWholeFile(dir.file(name), std::vector<std::uint8_t>(100, 7));
     ScriptedChooser chooser;
-    chooser.answer = std::vector<std::string>{sandbox.file("A.ttf"), sandbox.file("Gone.ttf"), sandbox.file("C.TTF")};
+    chooser.answer = std::vector<std::string>{dir.file("A.ttf"), dir.file("Gone.ttf"), dir.file("C.TTF")};
     shown.clear();
     const auto previous = SetConduitMessageHandler(&recordMessage);
-    InstallFonts(file, chooser, "Ann");
+    InstallFonts(file, chooser, queue, "Ann", "", DesktopFoldersIn(dir.path()));
     SetConduitMessageHandler(previous);
-    EXPECT_EQ(chooser.folders, std::vector<std::string>{sandbox.root() + "/drive_c/Fonts"});
-    EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + sandbox.file("Gone.ttf") + "\" does not exists!",
+    EXPECT_EQ(chooser.folders, std::vector<std::string>{dir.path() + "/drive_c/Fonts"});
+    EXPECT_EQ(shown, (std::vector<std::string>{"Not Existing|File \"" + dir.file("Gone.ttf") + "\" does not exists!",
                                                "Install Fonts|2 fonts were queued for Ann's next HotSync:\nA.ttf\nC.TTF"}));
-    EXPECT_EQ(users.Queue("Ann"), (std::vector<std::string>{"A.ttf.pdb", "C.TTF.pdb"}));
+    EXPECT_EQ(queue.names("Ann"), (std::vector<std::string>{"A.ttf.pdb", "C.TTF.pdb"}));
 }
 
 TEST(InstallFonts, TooManyFilesOrCancelQueueNothing) {
-    DesktopSandbox sandbox;
-    palmdesk::UserStore users;
-    ASSERT_TRUE(users.Add("Ann", false));
-    writeWholeFile(sandbox.file("A.ttf"), std::vector<std::uint8_t>(10, 1));
+    TempDir dir;
+    FakeInstallQueue queue;
+    const DesktopFolders desktop = DesktopFoldersIn(dir.path());
+    writeWholeFile(dir.file("A.ttf"), std::vector<std::uint8_t>(10, 1));
     const FakeSettingsFile file;
     ScriptedChooser chooser;
     std::vector<std::string> many;
-    for (int i = 0; i < 600; ++i) many.push_back(sandbox.file("A.ttf"));  // 6 bytes each
+    for (int i = 0; i < 600; ++i) many.push_back(dir.file("A.ttf"));  // 6 bytes each
     struct Case {
         const char* what;
         std::optional<std::vector<std::string>> answer;
@@ -131,10 +130,10 @@ TEST(InstallFonts, TooManyFilesOrCancelQueueNothing) {
         chooser.answer = c.answer;
         shown.clear();
         const auto previous = SetConduitMessageHandler(&recordMessage);
-        InstallFonts(file, chooser, "Ann");
+        InstallFonts(file, chooser, queue, "Ann", "", desktop);
         SetConduitMessageHandler(previous);
         EXPECT_EQ(shown, c.messages);
-        EXPECT_TRUE(users.Queue("Ann").empty());
+        EXPECT_TRUE(queue.files.empty());
     }
-    EXPECT_EQ(chooser.folders.front(), DefaultFontFolder());  // no TTFontDirectory: the desktop's own
+    EXPECT_EQ(chooser.folders.front(), DefaultFontFolder(desktop));  // no TTFontDirectory: the desktop's own
 }

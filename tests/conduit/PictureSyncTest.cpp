@@ -5,6 +5,7 @@
 #include "conduit/PictureSync.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "support/BmpBuilder.h"
+#include "support/CraftedDatabases.h"
 #include "support/FakeHandheld.h"
 #include "support/FakeHotSyncLog.h"
 #include "support/PictureDatabases.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -58,6 +60,26 @@ struct Passes {
         writeWholeFile(settings.syncDir + "/" + name, greyBmp(width, height));
     }
     bool inFolder(const std::string& name) const { return fs::exists(settings.syncDir + "/" + name); }
+    // A fast sync's lines: both fetches without overwriting, then the send.
+    std::vector<std::string> fast() {
+        std::vector<std::string> lines = fetch(false);
+        const std::vector<std::string> sent = send(false);
+        lines.insert(lines.end(), sent.begin(), sent.end());
+        return lines;
+    }
+    // The names in the sync folder and on the handheld, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> out;
+        for (const auto& entry : fs::directory_iterator(settings.syncDir)) out.push_back(entry.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    std::vector<std::string> databases() const {
+        std::vector<std::string> out;
+        for (const auto& db : handheld.List()) out.push_back(db.name);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
 
     FakeHandheld handheld;
     FakeHotSyncLog log;
@@ -79,6 +101,61 @@ TEST(PictureSync, PicturesOf4096And4097BytesAndACorruptedTag) {
                                                        "Pictaro: database successfully read from handheld."}));
     EXPECT_TRUE(p.inFolder("Exact.bmp"));
     EXPECT_TRUE(p.inFolder("Longer.bmp"));
+}
+
+TEST(PictureSync, HostileDatabaseNamesStayInsideTheSyncFolder) {
+    Passes p;
+    p.settings.acceptedDensity = 72;  // the one-row pictures keep their row
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) p.putPicture(name, kBpmf, pictureOfSize(40));
+    p.fetch(true);
+    EXPECT_EQ(p.files(), (std::vector<std::string>{"%2E..bmp", "%41.bmp", "..%2Fx.bmp", "a%2Fb.bmp", "new%0Aline.bmp"}));
+    EXPECT_FALSE(fs::exists(p.dir.path() + "/x.bmp"));
+    // Sent back, the files keep their pictures' names.
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) p.handheld.Remove(name);
+    p.handheld.FinishRemovals();
+    p.send(true);
+    for (const char* name : {"../x", "a/b", "new\nline", "..", "%41"}) EXPECT_TRUE(p.handheld.Find(name)) << name;
+}
+
+TEST(PictureSync, NamesRoundTripBothWaysWithoutExtraFiles) {
+    Passes p;
+    p.settings.acceptedDensity = 72;  // the one-row pictures keep their row
+    // Handheld names are bytes of Windows-1252: 0xE9 is "é", 0xFF "ÿ", and 0x81 has no character.
+    const std::vector<std::string> handheld = {"100% sure", "50%2F50", "a/b", "Caf\xE9", "Sm\xFF", "x\x81y", ".hidden"};
+    for (const auto& name : handheld) p.putPicture(name, kBpmf, pictureOfSize(40));
+    const std::string a31(31, 'a'), b32(32, 'b'), c40(40, 'c'), shared(31, 'd');
+    const std::vector<std::string> desktop = {"My%20Photo.bmp", ".dotfile.bmp", "Photo.BMP", a31 + ".bmp",
+                                              b32 + ".bmp", c40 + ".bmp", shared + "-first.bmp", shared + "-second.bmp",
+                                              "Cr\u00e8me br\u00fbl\u00e9e.bmp", "\u65e5\u672c.bmp"};
+    for (const auto& file : desktop) p.putBmp(file, 4, 4);
+
+    std::vector<std::string> files = desktop;
+    files.insert(files.end(), {"100% sure.bmp", "50%252F50.bmp", "a%2Fb.bmp", "Caf\u00e9.bmp", "Sm\u00ff.bmp",
+                               "x%81y.bmp", ".hidden.bmp"});
+    std::sort(files.begin(), files.end());
+    std::vector<std::string> databases = handheld;
+    databases.insert(databases.end(), {"My%20Photo", ".dotfile", "Photo", a31, b32.substr(0, 31), c40.substr(0, 31),
+                                       shared, "Cr\xE8me br\xFBl\xE9" "e", "%E6%97%A5%E6%9C%AC"});
+    std::sort(databases.begin(), databases.end());
+    const std::string skipped = "Pictaro: " + shared + "-second.bmp is not sent to handheld because " + shared +
+                                "-first.bmp already has its name \"" + shared + "\".";
+
+    // Two fast syncs, then each side overwriting the other.
+    const std::vector<std::pair<const char*, std::function<std::vector<std::string>()>>> syncs = {
+        {"fast", [&] { return p.fast(); }},
+        {"fast", [&] { return p.fast(); }},
+        {"hh", [&] { return p.fetch(true); }},
+        {"pc", [&] { return p.send(true); }},
+    };
+    for (const auto& [type, sync] : syncs) {
+        SCOPED_TRACE(type);
+        const auto lines = sync();
+        p.handheld.FinishRemovals();
+        EXPECT_EQ(p.files(), files);
+        EXPECT_EQ(p.databases(), databases);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), skipped), std::string(type) == "hh" ? 0 : 1);
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("failed") != l.npos; }), 0);
+    }
 }
 
 TEST(PictureSync, LimitsExchangeAndCarryOverAndRefusalsLeaveNothing) {
@@ -223,4 +300,78 @@ TEST(PictureSync, AnUnreadableFormatRecordIsNamedAndTheDefaultsApply) {
                                 "Pictaro: the device format in \"PictaroFormatDb\" cannot be read (its record is longer "
                                 "than 16 bytes); the default limits apply.",
                                 "Pictaro: database successfully created on handheld."}));
+}
+
+TEST(PictureSync, HandheldOverwritesKeepsModesLinksAndReadOnlyFiles) {
+    Passes d;
+    d.settings.acceptedDensity = 72;
+    for (const char* name : {"Shared", "Locked", "Linked"}) d.putPicture(name, kBpmf, pictureOfSize(40));
+    for (const char* name : {"Shared.bmp", "Locked.bmp"}) d.putBmp(name, 2, 2);
+    fs::create_directory(d.settings.syncDir + "/real");
+    d.putBmp("real/Linked.bmp", 2, 2);
+    fs::create_symlink("real/Linked.bmp", d.settings.syncDir + "/Linked.bmp");
+    fs::permissions(d.settings.syncDir + "/Shared.bmp", fs::perms(0640));
+    fs::permissions(d.settings.syncDir + "/Locked.bmp", fs::perms(0444));
+    const auto locked = readWholeFile(d.settings.syncDir + "/Locked.bmp");
+    const auto oldLinked = readWholeFile(d.settings.syncDir + "/real/Linked.bmp");
+
+    const auto lines = d.fetch(true);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                         "Pictaro: Locked.bmp is read-only; the picture \"Locked\" does not replace it."), 1);
+    EXPECT_EQ(readWholeFile(d.settings.syncDir + "/Locked.bmp"), locked);
+    EXPECT_EQ(fs::status(d.settings.syncDir + "/Shared.bmp").permissions(), fs::perms(0640));
+    EXPECT_NE(readWholeFile(d.settings.syncDir + "/Shared.bmp").size(), locked.size());  // the 38-pixel picture
+    EXPECT_TRUE(fs::is_symlink(d.settings.syncDir + "/Linked.bmp"));
+    EXPECT_NE(readWholeFile(d.settings.syncDir + "/real/Linked.bmp"), oldLinked);
+}
+
+TEST(PictureSync, APictureDatabaseWithoutTheGapIsFetchedAsAnyOther) {
+    Passes d;
+    d.settings.acceptedDensity = 72;
+    d.putPicture("Plain", kBpmf, pictureOfSize(60));
+    d.putPicture("Gapless", kBpmf, pictureOfSize(60));
+    // Gapless rewritten as a writer without the gap leaves it.
+    d.handheld.databases.at("Gapless") = withoutGap(*d.handheld.Load("Gapless"));
+    EXPECT_EQ(d.fetch(true), (std::vector<std::string>{"Pictaro: database successfully read from handheld.",
+                                                       "Pictaro: database successfully read from handheld."}));
+    EXPECT_EQ(readWholeFile(d.settings.syncDir + "/Gapless.bmp"), readWholeFile(d.settings.syncDir + "/Plain.bmp"));
+}
+
+TEST(PictureSync, PicturesSentTogetherGetTheRecordsEachGetsAlone) {
+    // More pictures than are encoded ahead of the pass, with a refused one, one that does not
+    // read and one whose name another takes among them.
+    const auto putPicture = [](const Passes& d, const std::string& file, int i) {
+        BmpLayout s;
+        s.width = 10 + 7 * i;
+        s.height = 5 + 3 * i;
+        s.bitCount = 24;
+        const std::size_t stride = (std::size_t(s.width) * 3 + 3) / 4 * 4;
+        s.pixels.assign(stride * std::size_t(s.height), 0);
+        for (std::size_t at = 0; at < s.pixels.size(); ++at) s.pixels[at] = static_cast<std::uint8_t>(at / 5 * (i + 1));
+        writeWholeFile(d.settings.syncDir + "/" + file, buildBmp(s));
+    };
+    const std::vector<std::string> names = {"P0", "P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"};
+    Passes together;
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) putPicture(together, names[i] + ".bmp", i);
+    together.putBmp("P30.bmp", 5000, 2);  // wider than the handheld takes either way round
+    writeWholeFile(together.settings.syncDir + "/P31.bmp", Bytes(100, 0x42));
+    putPicture(together, "P4.BMP", 1);    // takes the name from P4.bmp, which comes after it
+    const auto lines = together.send(true);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Pictaro: database successfully created on handheld."),
+              static_cast<std::ptrdiff_t>(names.size()));
+    EXPECT_FALSE(together.handheld.Find("P30"));
+    EXPECT_FALSE(together.handheld.Find("P31"));
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        SCOPED_TRACE(names[i]);
+        Passes alone;
+        putPicture(alone, names[i] + ".bmp", names[i] == "P4" ? 1 : i);
+        alone.send(true);
+        const auto a = together.handheld.Load(names[i]);
+        const auto b = alone.handheld.Load(names[i]);
+        ASSERT_TRUE(a && b);
+        EXPECT_TRUE(std::ranges::equal(a->AppInfo(), b->AppInfo()));
+        ASSERT_EQ(a->LiveCount(), b->LiveCount());
+        for (std::uint32_t slot = 0; slot < a->UsedLength(); ++slot)
+            EXPECT_TRUE(std::ranges::equal(a->RecordAt(slot)->Bytes(), b->RecordAt(slot)->Bytes()));
+    }
 }

@@ -69,6 +69,8 @@ LAYERS = {
     "tests/support/FakeHandheld.h": ["palmdesk"],
     "tests/support/FakeHotSyncLog.h": ["palmdesk"],
     "tests/support/FakeSettingsFile.h": ["conduit"],
+    "tests/support/FakeDesktopFolders.h": ["conduit"],
+    "tests/support/FakeInstallQueue.h": ["conduit"],
     "tests/support/FakeRegistryStore.h": ["app"],
     "tests/platform/win": ["platform/win", "tests/support"],
     "tests/platform/gdi": ["platform/gdi", "tests/support"],

@@ -1,5 +1,6 @@
-// Tests of the Sync API: its calls over a handheld in memory, and over a real handheld store in a
-// temporary desktop root where the store is part of what is tested.
+// Tests of the Sync API: its calls over a handheld in memory, over a real handheld store in a
+// temporary folder where the store is part of what is tested, and the store of the user the
+// environment names when none is bound.
 #include "palmdesk/SyncApi.h"
 
 #include "core/qz_fileio/PalmDb.h"
@@ -7,6 +8,7 @@
 #include "palmdesk/UserStore.h"
 #include "support/DesktopSandbox.h"
 #include "support/FakeHandheld.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +19,17 @@
 namespace {
 constexpr std::uint32_t kDrAw = 0x44724177, kBpmf = 0x62706D66, kBpmc = 0x62706D63;
 
+// A real handheld store in a folder of its own, bound for the object's lifetime.
+struct BoundStore {
+    BoundStore() : store(dir.path()) { PalmdeskBindHandheld(&store); }
+    ~BoundStore() { PalmdeskBindHandheld(nullptr); }
+    BoundStore(const BoundStore&) = delete;
+    BoundStore& operator=(const BoundStore&) = delete;
+    TempDir dir;
+    palmdesk::HandheldStore store;
+};
+
+// The user's store of a desktop in a temporary root, as a synchronisation names it.
 struct SyncSandbox {
     SyncSandbox() {
         EXPECT_TRUE(palmdesk::UserStore().Add("Ann", false));
@@ -125,9 +138,9 @@ TEST(SyncApi, RecordsTooLargeForTheBufferAreRefused) {
 }
 
 TEST(SyncApi, ADatabaseNeverClosedLeavesTheStoreAsItWas) {
-    SyncSandbox s;
+    BoundStore s;
     makeDatabase("Kept", kBpmf);
-    const std::string file = s.store().FileFor("Kept");
+    const std::string file = s.store.FileFor("Kept");
     const auto before = readWholeFile(file);
     std::uint8_t h = 0;
     ASSERT_EQ(SyncOpenDB("Kept", 0, &h, eDbRead | eDbWrite), SYNCERR_NONE);
@@ -141,20 +154,20 @@ TEST(SyncApi, ADatabaseNeverClosedLeavesTheStoreAsItWas) {
     EXPECT_EQ(readWholeFile(file), before);
     std::uint8_t h2 = 0;
     ASSERT_EQ(create("Never closed", kBpmf, h2), SYNCERR_NONE);
-    EXPECT_FALSE(s.store().Find("Never closed"));
+    EXPECT_FALSE(s.store.Find("Never closed"));
 }
 
 TEST(SyncApi, ByteOrderAndHostileNames) {
     EXPECT_EQ(SyncHHToHostWord(0x1234), 0x3412);
     EXPECT_EQ(SyncHostToHHWord(0x00FF), 0xFF00);
     EXPECT_EQ(SyncHostToHHDWord(0x12345678u), 0x78563412u);
-    SyncSandbox s;
+    BoundStore s;
     makeDatabase("../escape", kBpmf);
     makeDatabase("a/b\nc", kBpmf);
-    for (const auto& entry : std::filesystem::directory_iterator(s.store().Folder()))
-        EXPECT_EQ(entry.path().parent_path().string(), s.store().Folder());
-    EXPECT_TRUE(s.store().Find("../escape"));
-    EXPECT_TRUE(s.store().Find("a/b\nc"));
+    for (const auto& entry : std::filesystem::directory_iterator(s.store.Folder()))
+        EXPECT_EQ(entry.path().parent_path().string(), s.store.Folder());
+    EXPECT_TRUE(s.store.Find("../escape"));
+    EXPECT_TRUE(s.store.Find("a/b\nc"));
 }
 
 namespace {
