@@ -23,13 +23,6 @@ std::string withSeparator(std::string folder) {
     return folder;
 }
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    std::string path = withSeparator(folder);
-    path.append(name);
-    return path;
-}
-
 // The deepest folder that holds every path; empty when they have none in common.
 std::string commonFolder(const std::vector<std::string>& paths) {
     std::string folder = folderOf(paths.front());
@@ -42,40 +35,18 @@ std::string commonFolder(const std::vector<std::string>& paths) {
     return folder;
 }
 
-void append(std::vector<char>& buffer, const std::string& text) {
-    buffer.insert(buffer.end(), text.begin(), text.end());
-    buffer.push_back('\0');
-}
 }  // namespace
 
-std::optional<std::vector<char>> PackFontSelection(const std::vector<std::string>& paths, std::size_t capacity) {
-    std::vector<char> buffer;
-    if (paths.size() == 1) {
-        append(buffer, paths.front());
-    } else if (!paths.empty()) {
-        // The folder the files share; a name below it keeps the rest of its path.
-        const std::string folder = commonFolder(paths);
-        append(buffer, folder.empty() ? std::string(".") : folder);
-        const std::size_t skip = folder.empty() ? 0 : withSeparator(folder).size();
-        for (const auto& p : paths) append(buffer, p.substr(skip));
-    }
-    buffer.push_back('\0');
-    if (buffer.size() > capacity) return std::nullopt;
-    return buffer;
-}
-
-std::vector<std::string> ParseFontSelection(std::span<const char> buffer) {
-    std::vector<std::string> strings;
-    std::size_t pos = 0;
-    while (pos < buffer.size() && buffer[pos] != '\0') {
-        const auto end = std::find(buffer.begin() + std::ptrdiff_t(pos), buffer.end(), '\0');
-        strings.emplace_back(buffer.begin() + std::ptrdiff_t(pos), end);
-        pos = std::size_t(end - buffer.begin()) + 1;
-    }
-    if (strings.size() <= 1) return strings;
-    std::vector<std::string> paths;
-    for (std::size_t i = 1; i < strings.size(); ++i) paths.push_back(join(strings.front(), strings[i]));
-    return paths;
+std::size_t FontSelectionBytes(const std::vector<std::string>& paths) {
+    std::size_t bytes = 1;  // the closing zero
+    if (paths.size() == 1) return bytes + paths.front().size() + 1;
+    if (paths.empty()) return bytes;
+    // The folder the files share; a name below it keeps the rest of its path.
+    const std::string folder = commonFolder(paths);
+    bytes += (folder.empty() ? 1 : folder.size()) + 1;
+    const std::size_t skip = folder.empty() ? 0 : withSeparator(folder).size();
+    for (const auto& p : paths) bytes += p.size() - skip + 1;
+    return bytes;
 }
 
 bool IsTrueTypeFileName(const std::string& name) {
@@ -88,13 +59,12 @@ void InstallFonts(const SettingsFile& file, FontFileChooser& chooser, InstallQue
         shownFolder.empty() ? file.read("TTFontDirectory", DefaultFontFolder(desktop)) : shownFolder;
     const auto chosen = chooser.choose(ShownFolder(folder, desktop));
     if (!chosen || chosen->empty()) return;
-    const auto buffer = PackFontSelection(*chosen);
-    if (!buffer) {
+    if (FontSelectionBytes(*chosen) > kFontSelectionBufferSize) {
         ConduitMessageBox(conduit::dialog_text::kTooManyFiles, "");
         return;
     }
     std::vector<std::string> queued;
-    for (const auto& path : ParseFontSelection(*buffer))
+    for (const auto& path : *chosen)
         if (MakeFontDatabase(path, user, queue)) queued.push_back(path.substr(path.find_last_of('/') + 1));
     if (queued.empty()) return;
     // Says what happened, so that the user knows what the next HotSync brings.

@@ -1,6 +1,6 @@
 // InstallFonts.h: choosing TrueType files to install on the handheld. The open-file dialog
 // hands back its choice in a name buffer of 3000 bytes: one zero-terminated full path, or the
-// folder followed by each chosen name, the list ending in an empty string. A choice that does not
+// folder followed by each chosen name, the list ending in an empty string. A choice that would not
 // fit is refused as a whole ("Too many files selected!").
 #pragma once
 
@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -25,13 +24,10 @@ public:
     virtual std::optional<std::vector<std::string>> choose(const std::string& folder) = 0;
 };
 
-// The name buffer the dialog fills for these files (which share a folder, as one dialog's choice
-// does); none when it needs more than capacity bytes.
-std::optional<std::vector<char>> PackFontSelection(const std::vector<std::string>& paths,
-                                                   std::size_t capacity = kFontSelectionBufferSize);
-// The full paths a name buffer names, in order. Reads nothing past the buffer, whether or not it
-// ends in its two zeros.
-std::vector<std::string> ParseFontSelection(std::span<const char> buffer);
+// The bytes of the name buffer the dialog fills for these files (which share a folder, as one
+// dialog's choice does): one path and its zero, or the deepest folder they share (".", when none)
+// and each name below it with its zero; then the closing zero.
+std::size_t FontSelectionBytes(const std::vector<std::string>& paths);
 
 // Whether a file name matches "*.TTF" without regard to case.
 bool IsTrueTypeFileName(const std::string& name);
