@@ -34,16 +34,13 @@ QString qs(const char* text) { return QString::fromUtf8(text); }
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // A folder box shows the start of its text, as a fresh edit box does.
-void showFolder(QWidget* box, const QString& folder) {
-    auto* edit = static_cast<QLineEdit*>(box);
-    edit->setText(folder);
-    edit->setCursorPosition(0);
+void showFolder(QLineEdit* box, const QString& folder) {
+    box->setText(folder);
+    box->setCursorPosition(0);
 }
 
 // The folder a browser opens in: the box's text, resolved.
-QString startFolder(QWidget* box) {
-    return qs(win::ResolveWindowsPath(static_cast<QLineEdit*>(box)->text().toStdString()));
-}
+QString startFolder(const QLineEdit* box) { return qs(win::ResolveWindowsPath(box->text().toStdString())); }
 
 // The picture with its light grey ground in the button colour of palette.
 QPixmap mappedPicture(int bitmapId, const QPalette& palette) {
@@ -60,19 +57,29 @@ QString browseWithDialog(QWidget* owner, const QString& title, const QString& st
     return QFileDialog::getExistingDirectory(owner, title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
 }
 
-constexpr int kPictures[][2] = {
-    {kIdPictureSync, kBitmapSync},
-    {kIdPictureDesktopOverwrites, kBitmapDesktopOverwrites},
-    {kIdPictureHandheldOverwrites, kBitmapHandheldOverwrites},
-    {kIdPictureNothing, kBitmapNothing},
+// The action buttons top to bottom: the picture beside each, the button and its text.
+struct ActionRow {
+    int pictureId;
+    int bitmapId;
+    int buttonId;
+    const char* text;
+    const char* name;
 };
+constexpr ActionRow kActionRows[] = {
+    {kIdPictureSync, kBitmapSync, kIdActionSync, kActionSync, "actionSync"},
+    {kIdPictureDesktopOverwrites, kBitmapDesktopOverwrites, kIdActionDesktopOverwrites, kActionDesktopOverwrites,
+     "actionDesktopOverwrites"},
+    {kIdPictureHandheldOverwrites, kBitmapHandheldOverwrites, kIdActionHandheldOverwrites, kActionHandheldOverwrites,
+     "actionHandheldOverwrites"},
+    {kIdPictureNothing, kBitmapNothing, kIdActionNothing, kActionNothing, "actionNothing"},
+};
+constexpr std::size_t kActionCount = std::size(kActionRows);
 }  // namespace
 
 ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& file, std::string modulePath, QWidget* parent,
                                    const DesktopFolders& desktop)
     : QDialog(parent), file_(file), settings_(LoadSettings(file, desktop)), model_(record, settings_, file_, desktop),
       modulePath_(std::move(modulePath)), browseFolder_(&browseWithDialog), desktop_(desktop) {
-    setObjectName(QString::number(kDialogConfigure));
     build();
     showInitial();
 }
@@ -80,8 +87,29 @@ ConduitConfigDlg::ConduitConfigDlg(ConfigurationRecord& record, SettingsFile& fi
 ConduitConfigDlg::~ConduitConfigDlg() = default;
 
 QWidget* ConduitConfigDlg::item(int id) const {
-    const auto it = items_.find(id);
-    return it == items_.end() ? nullptr : it->second;
+    for (std::size_t row = 0; row < kActionCount; ++row) {
+        if (id == kActionRows[row].pictureId) return pictures_[row];
+        if (id == kActionRows[row].buttonId) return actionButtons_[row];
+    }
+    switch (id) {
+    case kIdOk: return ok_;
+    case kIdCancel: return cancel_;
+    case kIdHelp: return helpButton_;
+    case kIdActionGroup: return actionGroup_;
+    case kIdSetAsDefault: return setAsDefault_;
+    case kIdPermanentAction: return permanentAction_;
+    case kIdTemporaryAction: return temporaryAction_;
+    case kIdUserGroup: return userGroup_;
+    case kIdSetSyncFolder: return setSyncFolder_;
+    case kIdSyncFolder: return syncFolder_;
+    case kIdFontFolder: return fontFolder_;
+    case kIdDepth: return depth_;
+    case kIdDensity: return density_;
+    case kIdCompression: return compression_;
+    case kIdInstallFonts: return installFonts_;
+    case kIdSetFontFolder: return setFontFolder_;
+    default: return nullptr;
+    }
 }
 
 void ConduitConfigDlg::setFolderBrowser(FolderBrowser browser) { browseFolder_ = browser ? std::move(browser) : &browseWithDialog; }
@@ -93,99 +121,98 @@ void ConduitConfigDlg::setInstallQueue(InstallQueue* queue) { queue_ = queue ? q
 QWidget* ConduitConfigDlg::helpWindow() const { return help_; }
 
 void ConduitConfigDlg::build() {
-    const auto keep = [this](int id, QWidget* w) {
-        w->setObjectName(QString::number(id));
-        items_[id] = w;
+    // Only the controls a caller outside this class looks for carry a name.
+    const auto named = [](auto* w, const char* name) {
+        w->setObjectName(QLatin1String(name));
         return w;
     };
-    auto* userGroup = static_cast<QGroupBox*>(keep(kIdUserGroup, new QGroupBox(qs(kUserGroup))));
-    auto* userGrid = new QGridLayout(userGroup);
+    userGroup_ = named(new QGroupBox(qs(kUserGroup)), "userGroup");
+    auto* userGrid = new QGridLayout(userGroup_);
+    permanentAction_ = new QLabel(qs(kStatic));
+    temporaryAction_ = new QLabel(qs(kStatic));
     userGrid->addWidget(new QLabel(qs(kDefaultActionLabel)), 0, 0);
-    userGrid->addWidget(keep(kIdPermanentAction, new QLabel(qs(kStatic))), 0, 1);
+    userGrid->addWidget(permanentAction_, 0, 1);
     userGrid->addWidget(new QLabel(qs(kNextActionLabel)), 1, 0);
-    userGrid->addWidget(keep(kIdTemporaryAction, new QLabel(qs(kStatic))), 1, 1);
+    userGrid->addWidget(temporaryAction_, 1, 1);
     userGrid->setColumnStretch(1, 1);
 
     // A folder field on the first row of grid: its label, the field and its "Set Folder" button.
-    const auto folderRow = [&](QGridLayout* grid, const char* label, int editId, int buttonId) {
-        auto* edit = static_cast<QLineEdit*>(keep(editId, new QLineEdit));
+    const auto folderRow = [](QGridLayout* grid, const char* label, QLineEdit* edit, QPushButton*& button) {
         edit->setMaxLength(kFolderTextLimit);
         auto* caption = new QLabel(qs(label));
         caption->setBuddy(edit);
         grid->addWidget(caption, 0, 0);
         grid->addWidget(edit, 0, 1);
-        auto* button = static_cast<QPushButton*>(keep(buttonId, new QPushButton(qs(kSetFolder))));
+        button = new QPushButton(qs(kSetFolder));
         grid->addWidget(button, 0, 2);
-        return button;
     };
 
     auto* syncGroup = new QGroupBox(qs(kSyncSettingsGroup));
     auto* syncGrid = new QGridLayout(syncGroup);
-    QPushButton* setSync = folderRow(syncGrid, kSyncFolderLabel, kIdSyncFolder, kIdSetSyncFolder);
-    auto* depth = static_cast<QCheckBox*>(keep(kIdDepth, new QCheckBox(qs(kDepth))));
-    auto* density = static_cast<QCheckBox*>(keep(kIdDensity, new QCheckBox(qs(kDensity))));
-    auto* compression = static_cast<QCheckBox*>(keep(kIdCompression, new QCheckBox(qs(kCompression))));
-    syncGrid->addWidget(depth, 1, 0, 1, 3);
-    syncGrid->addWidget(density, 2, 0, 1, 3);
-    syncGrid->addWidget(compression, 3, 0, 1, 3);
+    syncFolder_ = named(new QLineEdit, "syncFolder");
+    folderRow(syncGrid, kSyncFolderLabel, syncFolder_, setSyncFolder_);
+    depth_ = new QCheckBox(qs(kDepth));
+    density_ = new QCheckBox(qs(kDensity));
+    compression_ = new QCheckBox(qs(kCompression));
+    syncGrid->addWidget(depth_, 1, 0, 1, 3);
+    syncGrid->addWidget(density_, 2, 0, 1, 3);
+    syncGrid->addWidget(compression_, 3, 0, 1, 3);
 
     auto* fontGroup = new QGroupBox(qs(kFontsGroup));
     auto* fontGrid = new QGridLayout(fontGroup);
-    QPushButton* setFont = folderRow(fontGrid, kFontFolderLabel, kIdFontFolder, kIdSetFontFolder);
-    auto* install = static_cast<QPushButton*>(keep(kIdInstallFonts, new QPushButton(qs(kInstallFonts))));
-    fontGrid->addWidget(install, 1, 2);
+    fontFolder_ = new QLineEdit;
+    folderRow(fontGrid, kFontFolderLabel, fontFolder_, setFontFolder_);
+    installFonts_ = named(new QPushButton(qs(kInstallFonts)), "installFonts");
+    fontGrid->addWidget(installFonts_, 1, 2);
 
-    auto* actionGroup = static_cast<QGroupBox*>(keep(kIdActionGroup, new QGroupBox(qs(kActionGroup))));
-    auto* actionGrid = new QGridLayout(actionGroup);
+    actionGroup_ = new QGroupBox(qs(kActionGroup));
+    auto* actionGrid = new QGridLayout(actionGroup_);
     actions_ = new QButtonGroup(this);
-    const std::pair<int, const char*> buttons[] = {
-        {kIdActionSync, kActionSync},
-        {kIdActionDesktopOverwrites, kActionDesktopOverwrites},
-        {kIdActionHandheldOverwrites, kActionHandheldOverwrites},
-        {kIdActionNothing, kActionNothing},
-    };
-    for (int row = 0; row < 4; ++row) {
+    for (std::size_t row = 0; row < kActionCount; ++row) {
+        const ActionRow& action = kActionRows[row];
         auto* picture = new QLabel;
         picture->setFixedSize(kActionPictureWidth, kActionPictureHeight);
-        actionGrid->addWidget(keep(kPictures[row][0], picture), row, 0);
-        auto* radio = new QRadioButton(qs(buttons[row].second));
-        actions_->addButton(radio, buttons[row].first);
-        actionGrid->addWidget(keep(buttons[row].first, radio), row, 1);
+        auto* radio = named(new QRadioButton(qs(action.text)), action.name);
+        actions_->addButton(radio, action.buttonId);
+        actionGrid->addWidget(picture, int(row), 0);
+        actionGrid->addWidget(radio, int(row), 1);
+        pictures_[row] = picture;
+        actionButtons_[row] = radio;
     }
-    auto* setAsDefault = keep(kIdSetAsDefault, new QCheckBox(qs(kSetAsDefault)));
-    actionGrid->addWidget(setAsDefault, 4, 0, 1, 2);
+    setAsDefault_ = named(new QCheckBox(qs(kSetAsDefault)), "setAsDefault");
+    actionGrid->addWidget(setAsDefault_, int(kActionCount), 0, 1, 2);
     actionGrid->setColumnStretch(1, 1);
 
-    auto* ok = static_cast<QPushButton*>(keep(kIdOk, new QPushButton(qs(kOk))));
-    auto* cancel = static_cast<QPushButton*>(keep(kIdCancel, new QPushButton(qs(kCancel))));
-    auto* help = static_cast<QPushButton*>(keep(kIdHelp, new QPushButton(qs(kHelp))));
-    ok->setDefault(true);
+    ok_ = named(new QPushButton(qs(kOk)), "ok");
+    cancel_ = named(new QPushButton(qs(kCancel)), "cancel");
+    helpButton_ = new QPushButton(qs(kHelp));
+    ok_->setDefault(true);
     auto* buttonColumn = new QVBoxLayout;
-    buttonColumn->addWidget(ok);
-    buttonColumn->addWidget(cancel);
-    buttonColumn->addWidget(help);
+    buttonColumn->addWidget(ok_);
+    buttonColumn->addWidget(cancel_);
+    buttonColumn->addWidget(helpButton_);
     buttonColumn->addStretch(1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(actionGroup, 1);
+    bottom->addWidget(actionGroup_, 1);
     bottom->addLayout(buttonColumn);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(userGroup);
+    layout->addWidget(userGroup_);
     layout->addWidget(syncGroup);
     layout->addWidget(fontGroup);
     layout->addLayout(bottom);
     setMinimumWidth(400);
 
     // Plain clicks only: setting a box from the settings writes nothing.
-    connect(depth, &QCheckBox::clicked, this, [this](bool on) { model_.depthClicked(on); });
-    connect(density, &QCheckBox::clicked, this, [this](bool on) { model_.densityClicked(on); });
-    connect(compression, &QCheckBox::clicked, this, [this](bool on) { model_.compressionClicked(on); });
-    connect(setSync, &QPushButton::clicked, this, &ConduitConfigDlg::browseSyncFolder);
-    connect(setFont, &QPushButton::clicked, this, &ConduitConfigDlg::browseFontFolder);
-    connect(install, &QPushButton::clicked, this, &ConduitConfigDlg::installFonts);
-    connect(ok, &QPushButton::clicked, this, &ConduitConfigDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &ConduitConfigDlg::reject);
-    connect(help, &QPushButton::clicked, this, &ConduitConfigDlg::showHelp);
+    connect(depth_, &QCheckBox::clicked, this, [this](bool on) { model_.depthClicked(on); });
+    connect(density_, &QCheckBox::clicked, this, [this](bool on) { model_.densityClicked(on); });
+    connect(compression_, &QCheckBox::clicked, this, [this](bool on) { model_.compressionClicked(on); });
+    connect(setSyncFolder_, &QPushButton::clicked, this, &ConduitConfigDlg::browseSyncFolder);
+    connect(setFontFolder_, &QPushButton::clicked, this, &ConduitConfigDlg::browseFontFolder);
+    connect(installFonts_, &QPushButton::clicked, this, &ConduitConfigDlg::installFonts);
+    connect(ok_, &QPushButton::clicked, this, &ConduitConfigDlg::accept);
+    connect(cancel_, &QPushButton::clicked, this, &ConduitConfigDlg::reject);
+    connect(helpButton_, &QPushButton::clicked, this, &ConduitConfigDlg::showHelp);
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(helpKey, &QShortcut::activated, this, &ConduitConfigDlg::showHelp);
 }
@@ -193,24 +220,24 @@ void ConduitConfigDlg::build() {
 void ConduitConfigDlg::showInitial() {
     const auto s = model_.initial();
     setWindowTitle(qs(s.caption));
-    static_cast<QGroupBox*>(item(kIdActionGroup))->setTitle(qs(s.actionGroup));
-    showFolder(item(kIdSyncFolder), qs(s.syncFolder));
-    showFolder(item(kIdFontFolder), qs(s.fontFolder));
-    static_cast<QCheckBox*>(item(kIdDensity))->setChecked(s.density);
-    static_cast<QCheckBox*>(item(kIdDepth))->setChecked(s.depth);
-    static_cast<QCheckBox*>(item(kIdCompression))->setChecked(s.compression);
+    actionGroup_->setTitle(qs(s.actionGroup));
+    showFolder(syncFolder_, qs(s.syncFolder));
+    showFolder(fontFolder_, qs(s.fontFolder));
+    density_->setChecked(s.density);
+    depth_->setChecked(s.depth);
+    compression_->setChecked(s.compression);
     loadPictures();
     actions_->button(s.actionButton)->setChecked(true);
     if (s.userLine) {
-        static_cast<QLabel*>(item(kIdTemporaryAction))->setText(qs(*s.temporaryText));
-        static_cast<QLabel*>(item(kIdPermanentAction))->setText(qs(*s.permanentText));
-        static_cast<QGroupBox*>(item(kIdUserGroup))->setTitle(qs(*s.userLine));
+        temporaryAction_->setText(qs(*s.temporaryText));
+        permanentAction_->setText(qs(*s.permanentText));
+        userGroup_->setTitle(qs(*s.userLine));
     }
 }
 
 void ConduitConfigDlg::loadPictures() {
-    for (const auto& [control, bitmap] : kPictures)
-        if (auto* label = static_cast<QLabel*>(item(control))) label->setPixmap(mappedPicture(bitmap, palette()));
+    for (std::size_t row = 0; row < kActionCount; ++row)
+        if (QLabel* picture = pictures_[row]) picture->setPixmap(mappedPicture(kActionRows[row].bitmapId, palette()));
 }
 
 void ConduitConfigDlg::changeEvent(QEvent* event) {
@@ -219,16 +246,16 @@ void ConduitConfigDlg::changeEvent(QEvent* event) {
 }
 
 void ConduitConfigDlg::browseSyncFolder() {
-    const QString start = startFolder(item(kIdSyncFolder));
+    const QString start = startFolder(syncFolder_);
     const QString chosen = browseFolder_(this, qs(kBrowseSyncFolder), start);
     const std::string shown = model_.syncFolderBrowsed(QDir::toNativeSeparators(chosen).toStdString());
-    showFolder(item(kIdSyncFolder), qs(shown));
+    showFolder(syncFolder_, qs(shown));
 }
 
 void ConduitConfigDlg::browseFontFolder() {
-    const QString start = startFolder(item(kIdFontFolder));
+    const QString start = startFolder(fontFolder_);
     const QString chosen = QDir::toNativeSeparators(browseFolder_(this, qs(kBrowseFontFolder), start));
-    if (model_.fontFolderBrowsed(chosen.toStdString())) showFolder(item(kIdFontFolder), chosen);
+    if (model_.fontFolderBrowsed(chosen.toStdString())) showFolder(fontFolder_, chosen);
 }
 
 void ConduitConfigDlg::installFonts() {
@@ -237,16 +264,14 @@ void ConduitConfigDlg::installFonts() {
         if (!ownChooser_) ownChooser_ = std::make_unique<FontChooser>(this);
         chooser = ownChooser_.get();
     }
-    InstallFonts(file_, *chooser, *queue_, model_.userName(),
-                 static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString(), desktop_);
+    InstallFonts(file_, *chooser, *queue_, model_.userName(), fontFolder_->text().toStdString(), desktop_);
 }
 
 int ConduitConfigDlg::selectedAction() const { return actions_->checkedId(); }
 
 void ConduitConfigDlg::accept() {
-    const auto refusal = model_.ok(selectedAction(), static_cast<QCheckBox*>(item(kIdSetAsDefault))->isChecked(),
-                                   static_cast<QLineEdit*>(item(kIdSyncFolder))->text().toStdString(),
-                                   static_cast<QLineEdit*>(item(kIdFontFolder))->text().toStdString());
+    const auto refusal = model_.ok(selectedAction(), setAsDefault_->isChecked(), syncFolder_->text().toStdString(),
+                                   fontFolder_->text().toStdString());
     if (refusal) {
         ConduitMessageBox(refusal->text, refusal->caption);
         return;

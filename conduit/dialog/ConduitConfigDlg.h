@@ -10,12 +10,18 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <array>
 #include <functional>
-#include <map>
 #include <memory>
 
 class FontFileChooser;
 class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
 
 class ConduitConfigDlg : public QDialog {
     Q_OBJECT
@@ -73,7 +79,25 @@ private:
     InstaideQueue instaide_;
     InstallQueue* queue_ = &instaide_;
     DesktopFolders desktop_;
-    std::map<int, QWidget*> items_;
+    QGroupBox* userGroup_ = nullptr;
+    QLabel* permanentAction_ = nullptr;
+    QLabel* temporaryAction_ = nullptr;
+    QLineEdit* syncFolder_ = nullptr;
+    QPushButton* setSyncFolder_ = nullptr;
+    QCheckBox* depth_ = nullptr;
+    QCheckBox* density_ = nullptr;
+    QCheckBox* compression_ = nullptr;
+    QLineEdit* fontFolder_ = nullptr;
+    QPushButton* setFontFolder_ = nullptr;
+    QPushButton* installFonts_ = nullptr;
+    QGroupBox* actionGroup_ = nullptr;
+    // Both in the order of the action buttons: synchronize, desktop overwrites, handheld overwrites, nothing.
+    std::array<QLabel*, 4> pictures_{};
+    std::array<QRadioButton*, 4> actionButtons_{};
+    QCheckBox* setAsDefault_ = nullptr;
+    QPushButton* ok_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+    QPushButton* helpButton_ = nullptr;
     QButtonGroup* actions_ = nullptr;
     QPointer<QWidget> help_;
 };

@@ -106,9 +106,9 @@ ConfigurationRecord annsRecord() {
 }
 
 template <typename W>
-W* control(QWidget* dialog, const char* id) {
-    auto* w = dialog->findChild<W*>(id);
-    EXPECT_TRUE(w) << id;
+W* control(QWidget* dialog, const char* name) {
+    auto* w = dialog->findChild<W*>(name);
+    EXPECT_TRUE(w) << name;
     return w;
 }
 }  // namespace
@@ -122,12 +122,13 @@ TEST(CfgConduitDialog, BringsItsOwnApplicationForTheDialogsLifetime) {
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
     std::string seen;
     driver = [&](QWidget* dialog) {
-        seen = dialog->windowTitle().toStdString() + "|" + control<QGroupBox>(dialog, "1006")->title().toStdString() + "|" +
-               control<QLineEdit>(dialog, "1010")->text().toStdString() + "|" +
-               (control<QRadioButton>(dialog, "406")->isChecked() ? "406" : "?");
-        control<QRadioButton>(dialog, "405")->click();
-        control<QCheckBox>(dialog, "411")->click();
-        control<QPushButton>(dialog, "1")->click();
+        seen = dialog->windowTitle().toStdString() + "|" +
+               control<QGroupBox>(dialog, "userGroup")->title().toStdString() + "|" +
+               control<QLineEdit>(dialog, "syncFolder")->text().toStdString() + "|" +
+               (control<QRadioButton>(dialog, "actionHandheldOverwrites")->isChecked() ? "406" : "?");
+        control<QRadioButton>(dialog, "actionDesktopOverwrites")->click();
+        control<QCheckBox>(dialog, "setAsDefault")->click();
+        control<QPushButton>(dialog, "ok")->click();
     };
     ConfigurationRecord record = annsRecord();
     std::uint32_t size = sizeof record;
@@ -152,8 +153,8 @@ TEST(CfgConduitDialog, UsesTheCallersApplicationAndCancelLeavesTheRecord) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     driver = [](QWidget* dialog) {
-        control<QRadioButton>(dialog, "407")->click();
-        control<QPushButton>(dialog, "2")->click();
+        control<QRadioButton>(dialog, "actionNothing")->click();
+        control<QPushButton>(dialog, "cancel")->click();
     };
     driveWhenModal();
     ConfigurationRecord record = annsRecord();
@@ -189,8 +190,8 @@ TEST(CfgConduitDialog, InstallFontsQueuesFontsThatTheNextSyncDelivers) {
             chooser->findChild<QLineEdit*>("fileNameEdit")->setText("\"Fancy.ttf\" \"Plain.TTF\"");
             QMetaObject::invokeMethod(chooser, "accept");
         });
-        control<QPushButton>(dialog, "1015")->click();
-        control<QPushButton>(dialog, "2")->click();
+        control<QPushButton>(dialog, "installFonts")->click();
+        control<QPushButton>(dialog, "cancel")->click();
     };
     ConfigurationRecord record = annsRecord();
     std::uint32_t size = sizeof record;

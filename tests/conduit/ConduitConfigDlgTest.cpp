@@ -31,6 +31,7 @@
 
 #include <cstring>
 #include <functional>
+#include <set>
 
 using namespace conduit;
 
@@ -125,6 +126,31 @@ TEST_F(ConduitDialogWindow, NoIniShowsTheDefaultsAndTheRecordsActions) {
     EXPECT_EQ(item<QGroupBox>(kIdActionGroup)->title(), "HotSync Action for Pictaro");
     EXPECT_EQ(item<QRadioButton>(kIdActionNothing)->text(), "Do &nothing");
     EXPECT_EQ(iniValue("SyncDir"), "(none)");  // opening writes nothing
+}
+
+// Every control the dialog declares is found by its ID, each as its own widget of its kind.
+TEST_F(ConduitDialogWindow, EachControlIdFindsItsOwnControl) {
+    open();
+    const std::pair<int, const char*> controls[] = {
+        {kIdOk, "QPushButton"}, {kIdCancel, "QPushButton"}, {kIdHelp, "QPushButton"},
+        {kIdActionGroup, "QGroupBox"}, {kIdActionSync, "QRadioButton"}, {kIdActionDesktopOverwrites, "QRadioButton"},
+        {kIdActionHandheldOverwrites, "QRadioButton"}, {kIdActionNothing, "QRadioButton"},
+        {kIdSetAsDefault, "QCheckBox"}, {kIdPictureSync, "QLabel"}, {kIdPictureDesktopOverwrites, "QLabel"},
+        {kIdPictureHandheldOverwrites, "QLabel"}, {kIdPictureNothing, "QLabel"}, {kIdPermanentAction, "QLabel"},
+        {kIdTemporaryAction, "QLabel"}, {kIdUserGroup, "QGroupBox"}, {kIdSetSyncFolder, "QPushButton"},
+        {kIdSyncFolder, "QLineEdit"}, {kIdFontFolder, "QLineEdit"}, {kIdDepth, "QCheckBox"}, {kIdDensity, "QCheckBox"},
+        {kIdCompression, "QCheckBox"}, {kIdInstallFonts, "QPushButton"}, {kIdSetFontFolder, "QPushButton"},
+    };
+    std::set<QWidget*> seen;
+    for (const auto& [id, kind] : controls) {
+        QWidget* w = dialog->item(id);
+        ASSERT_TRUE(w) << id;
+        EXPECT_STREQ(w->metaObject()->className(), kind) << id;
+        EXPECT_TRUE(seen.insert(w).second) << id << " shares its widget";
+        EXPECT_TRUE(dialog->isAncestorOf(w)) << id;
+    }
+    EXPECT_EQ(dialog->item(0), nullptr);
+    EXPECT_EQ(dialog->item(kDialogConfigure), nullptr);
 }
 
 // Folders stored in Windows form keep working and are shown as the folder they map to.
