@@ -7,12 +7,18 @@
 #include <QPixmap>
 #include <QStatusBar>
 
+#include <vector>
+
 class BannerBar final : public QStatusBar {
     Q_OBJECT
 public:
     explicit BannerBar(QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
+
+    // The right edge of the banner's last text as painted at the bar's present size: within the
+    // bar unless the bar is too narrow for the smallest font.
+    int LineRight() const;
 
 signals:
     // Emitted with the address a click opens.
@@ -25,8 +31,19 @@ protected:
 
 private:
     void MakeFonts();
+    // The fonts of the three texts for a normal font of pixels pixels.
+    void SetFonts(int pixels);
+    QRect LogoRect() const;
+    // Where each text goes, left to right: its font, text and box.
+    struct Piece {
+        const QFont* font;
+        QString text;
+        QRect box;
+    };
+    std::vector<Piece> Layout() const;
 
     QFont bold_, normal_, underlined_;
     int fontHeight_ = 0;
+    int fontWidth_ = 0;
     QPixmap logo_;
 };

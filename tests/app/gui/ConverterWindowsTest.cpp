@@ -4,6 +4,7 @@
 #include "app/gui/ConverterApp.h"
 #include "app/ConversionBatch.h"
 #include "app/gui/AppMessageBox.h"
+#include "app/gui/BannerBar.h"
 #include "app/gui/FontChooser.h"
 #include "app/gui/FontDetailsDlg.h"
 #include "app/gui/FontPreviewPane.h"
@@ -329,6 +330,29 @@ private slots:
             QCOMPARE(list->columnWidth(1), list->columnWidth(0));
             QVERIFY(list->columnWidth(0) + list->columnWidth(1) < list->viewport()->width());
         }
+    }
+
+    // The banner's web address stays whole in a narrow window: the text shrinks to fit, and in a
+    // wide one keeps the size the bar's height gives it.
+    void bannerTextFitsTheWindowWidth() {
+        Desktop desktop;
+        const auto app = startedApp(desktop);
+        QVERIFY(app);
+        MainFrm* frame = app->MainWindow();
+        frame->showNormal();
+        BannerBar* banner = frame->Banner();
+        frame->resize(1600, 600);
+        QTRY_COMPARE(banner->width(), frame->width());
+        const int wideRight = banner->LineRight();
+        QVERIFY(wideRight < banner->width());
+        for (const int width : {wideRight - 40, 700, 560}) {
+            frame->resize(width, 600);
+            QTRY_COMPARE(banner->width(), frame->width());
+            QVERIFY2(banner->LineRight() <= banner->width(),
+                     qPrintable(QString("%1 > %2").arg(banner->LineRight()).arg(banner->width())));
+        }
+        frame->resize(1600, 600);
+        QTRY_COMPARE(banner->LineRight(), wideRight);
     }
 
     void startupShowsTheAidesFailureAndEnds() {
