@@ -264,7 +264,14 @@ int CFontList::AddConverted(const CFontRecord& font, Outcome* refusal) {
     } catch (const std::bad_alloc&) {
         return -1;
     }
-    record->AdoptData(std::move(*bytes));
+    // Held as shared bytes, so that copies of the record (into the document, after a batch)
+    // share them rather than copy them.
+    try {
+        auto owner = std::make_shared<const std::vector<std::uint8_t>>(std::move(*bytes));
+        record->ShareData(owner, std::span<const std::uint8_t>(*owner));
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
     CDbRecord* stored = record.get();
     if (db_->AdoptRecord(std::move(record)) != qz_gen::kDbOk) return -1;
     auto entry = std::make_unique<FontEntry>();
@@ -307,15 +314,25 @@ std::size_t CFontList::AddCopies(const CFontList& source, Outcome* refusal) {
 
 int CFontList::addCopy(const FontEntry& source, bool idTaken, Outcome* refusal) {
     if (RefuseWhenFull(refusal)) return -1;
-    CDbRecord copy;
-    if (copy.SetDataOf(*source.record) != qz_gen::kDbOk) return -1;
+    // The copy is made where the database keeps it, so that its bytes are not copied again on
+    // their way in (they are shared with the source's where the source shares them).
+    std::unique_ptr<CDbRecord> copy;
+    try {
+        qz_gen::AllocationPoint();
+        copy = std::make_unique<CDbRecord>();
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    if (copy->SetDataOf(*source.record) != qz_gen::kDbOk) return -1;
     // Two records of one database must not share an ID; a copy whose ID is taken gets a new
     // one at the next save.
-    copy.SetUniqueID(idTaken ? CDbRecord::kUnassigned : source.record->GetUniqueID());
-    copy.SetCategory(source.record->GetCategory());
-    copy.SetPrivate(source.record->IsPrivate());
-    if (db_->AddRecordClearFlags(copy) != qz_gen::kDbOk) return -1;
-    CDbRecord* stored = db_->RecordAt(copy.GetIndex());
+    copy->SetUniqueID(idTaken ? CDbRecord::kUnassigned : source.record->GetUniqueID());
+    copy->SetCategory(source.record->GetCategory());
+    copy->SetPrivate(source.record->IsPrivate());
+    copy->SetFlags(0);
+    copy->SetSecondaryFlags(0);
+    CDbRecord* stored = copy.get();
+    if (db_->AdoptRecord(std::move(copy)) != qz_gen::kDbOk) return -1;
     std::unique_ptr<FontEntry> entry;
     try {
         entry = std::make_unique<FontEntry>(source);
