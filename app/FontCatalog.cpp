@@ -2,6 +2,7 @@
 // character set, as the font engine enumerates them.
 #include "FontCatalog.h"
 
+#include "platform/gdi/CodePages.h"
 #include "platform/win/EqualNoCase.h"
 
 #include <algorithm>
@@ -62,4 +63,9 @@ std::optional<std::string> DoubleByteScriptNote(std::uint8_t charSet) {
     return "character set " + std::to_string(charSet) + " is a double-byte script: a handheld font holds " +
            "single-byte characters only, so only those of code page " + std::to_string(codePage) +
            " (ASCII and a few more) are made, none of its double-byte characters";
+}
+
+std::string CatalogNameToUtf8(const std::string& name) {
+    constexpr std::uint32_t kCatalogCodePage = 1252;
+    return gdi::CodePageToUtf8(name, kCatalogCodePage);
 }

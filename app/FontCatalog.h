@@ -42,3 +42,7 @@ private:
 // the note that a handheld font holds single-byte characters only, so that only those of the
 // script's code page are made; none for any other character set.
 std::optional<std::string> DoubleByteScriptNote(std::uint8_t charSet);
+
+// A face or display name as the catalogue keeps it (in the Windows code page the faces were
+// enumerated in), as UTF-8 for showing.
+std::string CatalogNameToUtf8(const std::string& name);

@@ -102,9 +102,8 @@ FontChooserDlg::FontChooserDlg(const FontCatalog& catalog, gdi::FontEngine& engi
     faces_ = new UnchosenList(this);
     faces_->setObjectName("faces");
     for (const std::string& face : catalog_.FaceNames()) {
-        // The engine gives face names as 8-bit Latin-1 text; the item keeps the bytes to look
-        // the face up by.
-        auto* item = new QListWidgetItem(QString::fromLatin1(face.data(), qsizetype(face.size())), faces_);
+        // The item shows the name and keeps the catalogue's bytes to look the face up by.
+        auto* item = new QListWidgetItem(QString::fromStdString(CatalogNameToUtf8(face)), faces_);
         item->setData(kFaceRole, QByteArray(face.data(), qsizetype(face.size())));
     }
     faces_->setCurrentRow(-1);

@@ -3,7 +3,6 @@
 
 #include "app/ConverterSettings.h"
 #include "app/FontCatalog.h"
-#include "platform/gdi/CodePages.h"
 #include "platform/gdi/FontEngine.h"
 
 #include <QApplication>
@@ -76,11 +75,7 @@ private:
     const FontsPage& page_;
 };
 
-// The catalogue keeps names in the Windows code page its faces were enumerated in.
-constexpr std::uint32_t kCatalogCodePage = 1252;
-QString FromCatalog(const std::string& text) {
-    return QString::fromStdString(gdi::CodePageToUtf8(text, kCatalogCodePage));
-}
+QString FromCatalog(const std::string& text) { return QString::fromStdString(CatalogNameToUtf8(text)); }
 
 }  // namespace
 
