@@ -12,6 +12,7 @@
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/PalmTime.h"
 #include "platform/gdi/CodePages.h"
+#include "platform/win/MappedFile.h"
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
@@ -120,7 +121,7 @@ Outcome CFontList::Load(const std::string& path) {
         {
             qz_gen::CFile file;
             file.Open(path, qz_gen::CFile::modeRead);
-            rc = db_->Read(file);
+            rc = db_->Read(file, mapFiles_ ? CPalmDb::Hold::Map : CPalmDb::Hold::Copy);
         }
         // A database read only in part must never be listed: its next save would drop every record
         // that was not read. An empty file is left to the type test.
@@ -131,17 +132,21 @@ Outcome CFontList::Load(const std::string& path) {
             message.file = path;
             return Outcome::Refused(std::move(message));
         }
+        // A mapped file's records are read through a buffer, in their order in the file.
+        std::optional<win::MappedFile::Reader> reader;
+        if (mapFiles_) reader.emplace();
         for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
             CDbRecord* record = db_->RecordAt(slot);
             if (record == nullptr || record->HasFlag(CDbRecord::kFlagDeleted)) continue;
             auto entry = std::make_unique<FontEntry>();
             entry->record = record;
-            const auto summary = ParseHeaderOnly(record->Bytes());
+            const auto bytes = reader ? reader->Read(record->Bytes()) : record->Bytes();
+            const auto summary = ParseHeaderOnly(bytes);
             if (!summary) continue;
             if (summary->header.headerOnly != 0) {
                 entry->headerOnly = 1;
             } else {
-                const auto font = Parse(record->Bytes());
+                const auto font = ParseFontHeader(bytes);
                 if (!font) continue;  // kept in the database, not listed
                 entry->highDensity = font->font.fontType & CFontRecord::kHighDensityBit;
             }

@@ -74,6 +74,9 @@ public:
     // its double-byte characters as units.
     void SetCodePage(std::uint32_t codePage) { codePage_ = codePage; }
     std::uint32_t CodePage() const { return codePage_; }
+    // Whether Load maps the file rather than copying it into memory (CPalmDb::Hold::Map): for a
+    // command that writes the fonts elsewhere before it ends, never for a document a window keeps.
+    void SetMapFiles(bool map) { mapFiles_ = map; }
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
@@ -87,4 +90,5 @@ private:
     std::unique_ptr<qz_gen::CPalmDb> db_;
     std::string path_;
     std::uint32_t codePage_ = 1252;
+    bool mapFiles_ = false;
 };

@@ -136,7 +136,7 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font) {
     return out;
 }
 
-std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
+std::optional<CFontRecord> ParseFontHeader(std::span<const std::uint8_t> record) {
     const auto summary = ParseHeaderOnly(record);
     if (!summary) return std::nullopt;
     CFontRecord font;
@@ -145,20 +145,32 @@ std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
     font.style = summary->style;
     if (font.header.headerOnly != 0) return font;
 
-    // Only bit 0x02 of the font type's high byte chooses the layout.
     const std::size_t dataEnd = CFontRecord::kRecordHeaderSize + font.header.fontDataLength;
     ByteReader r(record.first(dataEnd));
     r.skip(CFontRecord::kRecordHeaderSize);
     if (r.remaining() < 2) return std::nullopt;
     const bool two = (record[CFontRecord::kRecordHeaderSize] & 0x02) != 0;
-    const std::size_t headerSize = two ? kTwoDensityHeaderSize : kSingleHeaderSize;
-    if (r.remaining() < headerSize) return std::nullopt;
+    if (r.remaining() < (two ? kTwoDensityHeaderSize : kSingleHeaderSize)) return std::nullopt;
     for (const auto field : headerFields(two)) font.font.*field = *r.readU16();
 
-    const int count = font.Count();
-    if (count <= 0) return std::nullopt;
+    if (font.Count() <= 0) return std::nullopt;
     // Everything the header describes must lie within the font data, before the name.
     if (font.LayoutLength() > font.header.fontDataLength) return std::nullopt;
+    font.maxAdvance = font.font.fRectWidth;
+    font.rows = font.font.fRectHeight;
+    font.rowWordsInMemory = font.font.rowWords;
+    return font;
+}
+
+std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
+    auto parsed = ParseFontHeader(record);
+    if (!parsed || parsed->header.headerOnly != 0) return parsed;
+    CFontRecord& font = *parsed;
+    // Only bit 0x02 of the font type's high byte chooses the layout.
+    const bool two = (record[CFontRecord::kRecordHeaderSize] & 0x02) != 0;
+    ByteReader r(record.first(CFontRecord::kRecordHeaderSize + font.header.fontDataLength));
+    r.skip(CFontRecord::kRecordHeaderSize + (two ? kTwoDensityHeaderSize : kSingleHeaderSize));
+    const int count = font.Count();
     const std::size_t s1 = font.StrikeBytes();
     const auto readLocations = [&] {
         font.locationTable.resize(std::size_t(count) + 1);
@@ -182,10 +194,7 @@ std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
         readLocations();
         copyPart(font.offsetWidth, 2 * std::size_t(count));
     }
-    font.maxAdvance = font.font.fRectWidth;
-    font.rows = font.font.fRectHeight;
-    font.rowWordsInMemory = font.font.rowWords;
-    return font;
+    return parsed;
 }
 
 namespace {

@@ -122,6 +122,9 @@ std::optional<std::vector<std::uint8_t>> Serialise(const CFontRecord& font);
 // The font a record holds; for a header-only record the header, name and style alone. None when
 // the record is shorter than its header, its font data length, its range or its strikes claim.
 std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record);
+// Parse without the tables and strikes (they stay empty): none exactly where Parse gives none,
+// without reading or copying the glyphs. For listing the fonts of a large file.
+std::optional<CFontRecord> ParseFontHeader(std::span<const std::uint8_t> record);
 
 // Why a handheld could not hold the font a record parsed into, as "font "<name> <style>" (<size>
 // pt): <cause>"; none when it could (and for a header-only record). Parse only checks that the

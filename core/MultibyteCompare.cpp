@@ -30,6 +30,8 @@ bool isLeadByte(std::uint8_t b, std::uint32_t codePage) {
 }
 
 int compareNoCase(std::string_view a, std::string_view b, std::uint32_t codePage) {
+    // The same bytes are the same text in any code page: the fonts of one family share their name.
+    if (a == b) return 0;
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         const Unit x = unitAt(a, i, codePage);

@@ -75,6 +75,15 @@ void compareWithInput(const CFontRecord& font, const std::uint8_t* data, std::si
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto summary = ParseHeaderOnly({data, size});
     const auto font = Parse({data, size});
+    // The header alone is taken exactly where the whole record is, with the same fields.
+    const auto header = ParseFontHeader({data, size});
+    check(header.has_value() == font.has_value());
+    if (header && font) {
+        check(header->header.pointSize == font->header.pointSize && header->header.headerOnly == font->header.headerOnly);
+        check(header->font.fontType == font->font.fontType && header->font.rowWords == font->font.rowWords);
+        check(header->name == font->name && header->style == font->style && header->rows == font->rows);
+        check(header->strike1.empty() && header->locationTable.empty());
+    }
     if (font) {
         check(summary && summary->name == font->name && summary->style == font->style);
         compareWithInput(*font, data, size);

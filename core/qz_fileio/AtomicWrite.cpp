@@ -9,6 +9,7 @@
 #include "platform/bytes/ByteOrder.h"
 #include "platform/win/AtomicFile.h"
 #include "platform/win/FileCalls.h"
+#include "platform/win/MappedFile.h"
 #include "platform/win/Win32Error.h"
 
 #include <algorithm>
@@ -73,6 +74,16 @@ std::vector<std::span<const std::uint8_t>> after(Pieces pieces, std::size_t n) {
     return rest;
 }
 
+// Whether any of pieces lies in a mapping of the file at path.
+bool mapsFile(Pieces pieces, const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    return std::any_of(pieces.begin(), pieces.end(), [&](std::span<const std::uint8_t> piece) {
+        const auto place = win::MappedFile::Holding(piece);
+        return place && place->file->Status().st_dev == st.st_dev && place->file->Status().st_ino == st.st_ino;
+    });
+}
+
 // The whole file is rewritten from its start, so that a crash at any moment leaves either the old
 // file, the new one, or one that no reader takes for anything: first the start of the file
 // becomes placeholder (the same length as the real start), then the rest is written, then the
@@ -80,6 +91,16 @@ std::vector<std::span<const std::uint8_t>> after(Pieces pieces, std::size_t n) {
 // a full disk stops the save before the first byte of the old contents is overwritten (where the
 // file system cannot reserve, a full disk leaves the placeholder).
 void writeInPlace(const std::string& target, Pieces pieces, std::span<const std::uint8_t> placeholder) {
+    // Bytes read from target through a mapping would change under the write: they are copied into
+    // memory first (std::bad_alloc, before anything is written, when memory runs out).
+    std::vector<std::uint8_t> copy;
+    std::span<const std::uint8_t> whole[1];
+    if (mapsFile(pieces, target)) {
+        copy.reserve(win::TotalSize(pieces));
+        for (const auto piece : pieces) copy.insert(copy.end(), piece.begin(), piece.end());
+        whole[0] = copy;
+        pieces = whole;
+    }
     CFile file;
     file.Open(target, CFile::modeReadWrite | CFile::shareExclusive | CFile::modeNoInherit);
     const auto length = static_cast<std::int64_t>(win::TotalSize(pieces));

@@ -8,6 +8,7 @@
 #include "StringTable.h"
 #include "platform/bytes/ByteReader.h"
 #include "platform/win/AtomicFile.h"
+#include "platform/win/MappedFile.h"
 #include "platform/win/WholeFile.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <sys/stat.h>
 
 namespace qz_gen {
 
@@ -146,10 +148,24 @@ void CPalmDb::SetName(std::string_view name) {
     std::copy_n(name.begin(), std::min(name.size(), header_.name.size() - 1), header_.name.begin());
 }
 
-std::int32_t CPalmDb::Read(CFile& file) {
+std::int32_t CPalmDb::Read(CFile& file, Hold hold) {
     Reset();
     const std::int64_t length = file.GetLength();
     if (length == 0) return kDbFileEmpty;
+    if (hold == Hold::Map) {
+        // Mapped through a descriptor of its own, so that the lock file holds ends with it; used
+        // only while it is the file file has open, whole.
+        std::shared_ptr<const win::MappedFile> mapped;
+        try {
+            mapped = win::MappedFile::Open(file.GetFilePath());
+        } catch (const std::bad_alloc&) {
+            return kDbOutOfMemory;
+        }
+        struct stat held {};
+        if (mapped && ::fstat(file.GetHandle(), &held) == 0 && held.st_dev == mapped->Status().st_dev &&
+            held.st_ino == mapped->Status().st_ino && static_cast<std::int64_t>(mapped->Bytes().size()) == length)
+            return ReadFromBytes(mapped, mapped->Bytes());
+    }
     // The file is read whole into memory that is not cleared first (the read fills all of it)
     // and that the records then share.
     std::shared_ptr<std::uint8_t[]> bytes;

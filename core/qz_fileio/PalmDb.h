@@ -100,7 +100,11 @@ public:
     // whose list puts a part before the end of the list, before the part ahead of it or past the
     // end of the file, raises "File IO read error" (a CException thrown by pointer); the records
     // read so far stay.
-    std::int32_t Read(CFile& file);
+    // With Hold::Map the records refer to the file mapped read-only (win::MappedFile) instead of
+    // a copy in memory, where the file can be mapped (else it is read as with Hold::Copy): for a
+    // command that writes them elsewhere before it ends, never for a document kept open.
+    enum class Hold { Copy, Map };
+    std::int32_t Read(CFile& file, Hold hold = Hold::Copy);
     // The same over bytes already in memory; the records get a copy of them.
     std::int32_t ReadFromBytes(std::span<const std::uint8_t> bytes);
     // The same over bytes that owner keeps alive: the records refer to them without copying

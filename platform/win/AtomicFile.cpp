@@ -2,6 +2,7 @@
 #include "AtomicFile.h"
 
 #include "FileCalls.h"
+#include "MappedFile.h"
 #include "WindowsPath.h"
 
 #include <algorithm>
@@ -21,7 +22,9 @@
 
 namespace win {
 
-bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
+namespace {
+// Writes parts held in memory, as WriteParts does.
+bool writeGathered(int fd, std::span<const std::span<const std::uint8_t>> parts) {
     constexpr std::size_t kMaxParts = 1024;  // IOV_MAX on Linux
     // Bytes handed to one call at most. The page cache takes a large write in large blocks of
     // memory, which the kernel may have to gather first: hundreds of megabytes written with one
@@ -60,6 +63,48 @@ bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
         }
     }
     return true;
+}
+
+// Copies bytes, which lie in the mapped file at place, from that file to fd within the kernel:
+// they never pass through the process's memory, and pages of the mapping not read so far are
+// never read in. Where the system cannot copy between the two files, the rest is written from
+// the mapping. A file changed or cut short since it was mapped refuses with EBUSY rather than
+// giving fd a mixture of two versions.
+bool copyMapped(int fd, std::span<const std::uint8_t> bytes, const MappedFile::Place& place) {
+    // At most this much per call, so that a signal or a fault plan meets the copy part-way.
+    constexpr std::size_t kMaxCopy = std::size_t(64) << 20;
+    if (!place.file->Unchanged()) {
+        errno = EBUSY;
+        return false;
+    }
+    auto at = static_cast<off_t>(place.offset);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = CopyFileRange(place.file->Descriptor(), &at, fd, std::min(bytes.size() - done, kMaxCopy));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+            const std::span<const std::uint8_t> rest[] = {bytes.subspan(done)};
+            return writeGathered(fd, rest);
+        }
+        if (n == 0) errno = EBUSY;  // the file ends before the bytes do: it was cut meanwhile
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+}  // namespace
+
+bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts) {
+    // Runs of parts held in memory go out gathered; a part in a mapped file is copied from it.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto place = MappedFile::Holding(parts[i]);
+        if (!place) continue;
+        if (i > from && !writeGathered(fd, parts.subspan(from, i - from))) return false;
+        if (!copyMapped(fd, parts[i], *place)) return false;
+        from = i + 1;
+    }
+    return from == parts.size() || writeGathered(fd, parts.subspan(from));
 }
 
 std::string TemporaryNameBeside(const std::string& path) {

@@ -16,7 +16,9 @@ std::string TemporaryNameBeside(const std::string& path);
 
 // Writes the parts to fd one after the other with as few calls as the system allows (a file made
 // of dozens of records is one call, not dozens), going on after a write that took only part.
-// errno tells why it failed (ENOSPC when the system took nothing).
+// A part that lies in a mapped file (MappedFile) is copied from that file within the kernel.
+// errno tells why it failed (ENOSPC when the system took nothing; EBUSY when a mapped file
+// changed since it was mapped).
 bool WriteParts(int fd, std::span<const std::span<const std::uint8_t>> parts);
 // How many bytes the parts hold together.
 std::size_t TotalSize(std::span<const std::span<const std::uint8_t>> parts);

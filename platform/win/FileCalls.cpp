@@ -129,6 +129,22 @@ ssize_t Writev(int fd, const iovec* parts, int count) {
     return ::writev(fd, parts, count);
 }
 
+ssize_t CopyFileRange(int from, off_t* at, int fd, std::size_t count) {
+    const auto action = faultFor(FileCall::Write);
+    if (action == FaultAction::Stop) ::raise(SIGSTOP);
+    if (action == FaultAction::Exit) endProcess();
+    if (action == FaultAction::ExitMidway) {
+        [[maybe_unused]] const ssize_t copied = ::copy_file_range(from, at, fd, nullptr, count / 2, 0);
+        endProcess();
+    }
+    if (action == FaultAction::Fail) {
+        errno = ENOSPC;
+        return -1;
+    }
+    if (action == FaultAction::Short && count > 1) count /= 2;
+    return ::copy_file_range(from, at, fd, nullptr, count, 0);
+}
+
 int Fsync(int fd) { return failsHere(FileCall::Fsync) ? -1 : ::fsync(fd); }
 
 int Syncfs(int fd) { return failsHere(FileCall::Fsync) ? -1 : ::syncfs(fd); }

@@ -14,6 +14,7 @@
 // Without a plan every call goes straight to the system.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <sys/types.h>
 #include <sys/uio.h>
@@ -27,6 +28,10 @@ enum class FaultAction { Fail, Short, Stop, Exit, ExitMidway };
 
 // The system's calls, through the plan. Each returns and sets errno as the system call does.
 ssize_t Writev(int fd, const iovec* parts, int count);
+// Copies up to count bytes of the file from, read at *at (moved on by what was copied), to fd at
+// its position, within the kernel (copy_file_range); counted and planned as a write, a short one
+// copying half.
+ssize_t CopyFileRange(int from, off_t* at, int fd, std::size_t count);
 int Fsync(int fd);
 // Flushes the whole file system fd lies on (syncfs); planned as an fsync.
 int Syncfs(int fd);

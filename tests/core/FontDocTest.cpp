@@ -183,6 +183,57 @@ TEST(CFontListLoad, EntriesTakeSizeDensityAndHeaderOnlyFromTheRecord) {
     EXPECT_EQ(fonts.At(1)->name, "H");
 }
 
+// typehold maps the files it opens: the list and what a save writes are those of the file read
+// into memory, also when the save replaces the file the records are mapped from.
+TEST(CFontListLoad, AMappedFileListsAndSavesAsOneReadIntoMemory) {
+    TempDir dir;
+    CPalmDb db;
+    CDbRecord deleted;
+    deleted.SetUniqueID(3);
+    deleted.SetFlags(CDbRecord::kFlagDeleted);
+    CDbRecord garbage;
+    const Bytes junk{1, 2, 3};
+    garbage.SetData(3, junk.data());
+    garbage.SetUniqueID(4);
+    const auto two = Serialise(tinyFont(true, "Two", "BI", 0x10C)).value();
+    CDbRecord twoRecord;
+    twoRecord.SetData(static_cast<std::uint32_t>(two.size()), two.data());
+    twoRecord.SetUniqueID(5);
+    for (auto r : {fontRecord("b", 1, 12), deleted, garbage, twoRecord, fontRecord("A", 2, 8)}) db.AddRecord(r);
+    writeDatabase(dir.file("source.pdb"), db);
+
+    struct Result {
+        std::vector<std::string> entries;
+        Bytes saved;
+    };
+    const auto openAddSave = [&](bool map) {
+        // One file name in two folders: a save names the database after its file.
+        const auto folder = dir.file(map ? "mapped" : "copied");
+        std::filesystem::create_directory(folder);
+        const auto path = folder + "/fonts.pdb";
+        std::filesystem::copy_file(dir.file("source.pdb"), path, std::filesystem::copy_options::overwrite_existing);
+        CFontList list;
+        list.SetMapFiles(map);
+        EXPECT_TRUE(list.Load(path).Ok());
+        list.AddConverted(tinyFont(false, "New"));
+        list.Sort();
+        Result result;
+        for (std::size_t i = 0; i < list.Count(); ++i) {
+            const FontEntry& e = *list.At(i);
+            result.entries.push_back(e.name + "/" + e.style + "/" + std::to_string(e.size) + "/" +
+                                     std::to_string(e.highDensity) + "/" + std::to_string(e.headerOnly));
+        }
+        EXPECT_TRUE(list.Save(path).Ok());
+        result.saved = readWholeFile(path);
+        if (result.saved.size() >= 48) std::fill(result.saved.begin() + 36, result.saved.begin() + 48, 0);  // dates
+        return result;
+    };
+    const Result copied = openAddSave(false), mapped = openAddSave(true);
+    EXPECT_EQ(mapped.entries, copied.entries);
+    EXPECT_EQ(mapped.entries.size(), 4u);
+    EXPECT_TRUE(mapped.saved == copied.saved);
+}
+
 TEST(CFontListLoad, RefusesOtherDatabasesAndReportsFileErrors) {
     Fixture f;
     CPalmDb db;

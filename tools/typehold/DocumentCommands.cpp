@@ -29,6 +29,7 @@ constexpr int kReported = 1;
 bool openDocument(CFontDoc& doc, const CommandLineUi& ui, const std::string& file) {
     requireInput(file, Expected::TypeholdFile);
     doc.Fonts().SetCodePage(desktopCodePage());
+    doc.Fonts().SetMapFiles(true);
     if (const Outcome opened = doc.OnOpenDocument(file); !opened) {
         if (!opened.HasMessages()) throw CommandError("cannot open the file");
         ui.Report(opened);
@@ -140,6 +141,7 @@ int runMerge(const std::string& out, const std::vector<std::string>& inputs) {
         for (const auto& input : inputs) {
             ui.SetSubject(input);
             CFontList source;
+            source.SetMapFiles(true);
             if (!ui.Report(source.Load(input))) return kReported;
             ui.SetSubject(out);
             Outcome refusal = Outcome::Stopped();

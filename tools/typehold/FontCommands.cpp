@@ -154,6 +154,7 @@ int runConvert(const ConvertOptions& options) {
 
         CFontDoc doc(ui);
         doc.Fonts().SetCodePage(desktopCodePage());
+        doc.Fonts().SetMapFiles(true);
         if (qz_gen::CFile::Exists(options.out)) {
             if (!ui.Report(doc.OnOpenDocument(options.out))) return 1;
         } else if (!doc.OnNewDocument(fileTitle(options.out))) {

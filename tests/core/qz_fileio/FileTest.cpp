@@ -2,10 +2,12 @@
 #include "core/qz_fileio/File.h"
 
 #include "core/qz_fileio/AtomicWrite.h"
+#include "core/qz_fileio/DbResult.h"
 #include "core/qz_fileio/DbRecord.h"
 #include "core/qz_fileio/PalmDb.h"
 #include "core/qz_fileio/StringTable.h"
 #include "platform/win/FileCalls.h"
+#include "platform/win/MappedFile.h"
 #include "support/ExceptionCapture.h"
 #include "support/TempDir.h"
 
@@ -348,6 +350,52 @@ TEST(ReplaceFileContents, InPlaceSaveKilledAtAnyWriteLeavesOldNewOrRefused) {
             }
             ::chmod(folder.c_str(), 0755);
         }
+    }
+}
+
+// A database read through a mapping of its file and saved over that same file, as typehold saves
+// a file it converted into: the records come out as read, whether the save goes through a
+// temporary file or, in a folder that refuses one, in place over the bytes it reads from. The
+// entry of a record added moves every record 8 bytes further into the file.
+TEST(WriteDatabaseFile, SavesADatabaseMappedFromTheFileItReplaces) {
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "in place" : "through a temporary file");
+        TempDir dir;
+        ::chmod(dir.path().c_str(), 0755);
+        const auto folder = dir.file("fonts");
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+        const auto path = folder + "/doc.pdb";
+        qz_gen::CPalmDb original;
+        fillDatabase(original, {70000, 5000, 1, 300000, 4096}, 1);
+        writeWholeFile(path, original.ToBytes());
+        ::chmod(path.c_str(), 0666);
+        const auto withNewRecord = [](qz_gen::CPalmDb& db) {
+            qz_gen::CDbRecord record;
+            const Bytes bytes(100, 0xEE);
+            record.SetData(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+            db.AddRecordClearFlags(record);
+            db.SetLayoutFields();
+        };
+        qz_gen::CPalmDb expected;
+        expected.ReadFromBytes(original.ToBytes());
+        withNewRecord(expected);
+        const Bytes expectedBytes = expected.ToBytes();
+
+        if (inPlace) ::chmod(folder.c_str(), 0555);
+        const bool saved = asUnprivilegedUser([&] {
+            qz_gen::CPalmDb db;
+            CFile file;
+            file.Open(path, CFile::modeRead);
+            if (db.Read(file, qz_gen::CPalmDb::Hold::Map) != qz_gen::kDbOk) return false;
+            file.Close();
+            // The records are the file's own bytes, not a copy.
+            if (!win::MappedFile::Holding(db.RecordAt(3)->Bytes())) return false;
+            withNewRecord(db);
+            return !catchException([&] { qz_gen::WriteDatabaseFile(path, db); });
+        });
+        ::chmod(folder.c_str(), 0755);
+        EXPECT_TRUE(saved);
+        EXPECT_TRUE(readWholeFile(path) == expectedBytes);
     }
 }
 
