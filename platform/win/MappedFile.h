@@ -50,7 +50,8 @@ public:
     // page it reaches.
     class Reader {
     public:
-        explicit Reader(std::size_t window = std::size_t(4) << 20) : window_(window) {}
+        // A window of a megabyte stays in the processor's caches while it is read.
+        explicit Reader(std::size_t window = std::size_t(1) << 20) : window_(window) {}
         // bytes, as read into the buffer; valid until the next call. bytes themselves when they
         // lie in no mapping, are longer than the buffer or cannot be read.
         std::span<const std::uint8_t> Read(std::span<const std::uint8_t> bytes);
