@@ -141,18 +141,13 @@ Outcome CFontList::Load(const std::string& path) {
             auto entry = std::make_unique<FontEntry>();
             entry->record = record;
             const auto bytes = reader ? reader->Read(record->Bytes()) : record->Bytes();
-            const auto summary = ParseHeaderOnly(bytes);
-            if (!summary) continue;
-            if (summary->header.headerOnly != 0) {
-                entry->headerOnly = 1;
-            } else {
-                const auto font = ParseFontHeader(bytes);
-                if (!font) continue;  // kept in the database, not listed
-                entry->highDensity = font->font.fontType & CFontRecord::kHighDensityBit;
-            }
-            entry->size = static_cast<std::uint8_t>(summary->header.pointSize & 0xFF);
-            entry->name = summary->name;
-            entry->style = summary->style;
+            auto font = ParseFontHeader(bytes);
+            if (!font) continue;  // kept in the database, not listed
+            if (font->header.headerOnly != 0) entry->headerOnly = 1;
+            else entry->highDensity = font->font.fontType & CFontRecord::kHighDensityBit;
+            entry->size = static_cast<std::uint8_t>(font->header.pointSize & 0xFF);
+            entry->name = std::move(font->name);
+            entry->style = std::move(font->style);
             entries_.push_back(std::move(entry));
         }
         return Outcome::Done();

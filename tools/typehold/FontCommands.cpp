@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <unistd.h>
 
@@ -128,6 +129,16 @@ int runConvert(const ConvertOptions& options) {
             return 1;
         if (options.saveSettings) settings.Save(store);
 
+        // A file converted into is opened while the installed fonts are looked up: for a file of
+        // hundreds of megabytes the two take about as long. Its outcome is told where it was before.
+        CFontDoc doc(ui);
+        doc.Fonts().SetCodePage(desktopCodePage());
+        doc.Fonts().SetMapFiles(true);
+        const bool exists = qz_gen::CFile::Exists(options.out);
+        std::future<Outcome> opened;
+        if (exists)
+            opened = std::async(std::launch::async | std::launch::deferred, [&] { return doc.OnOpenDocument(options.out); });
+
         gdi::FreeTypeFontEngine engine;
         FontCatalog catalog;
         catalog.Enumerate(engine);
@@ -152,11 +163,8 @@ int runConvert(const ConvertOptions& options) {
             if (const auto note = DoubleByteScriptNote(font.charSet))
                 std::fprintf(stderr, "typehold: note: %s: %s\n", font.faceName.c_str(), note->c_str());
 
-        CFontDoc doc(ui);
-        doc.Fonts().SetCodePage(desktopCodePage());
-        doc.Fonts().SetMapFiles(true);
-        if (qz_gen::CFile::Exists(options.out)) {
-            if (!ui.Report(doc.OnOpenDocument(options.out))) return 1;
+        if (exists) {
+            if (!ui.Report(opened.get())) return 1;
         } else if (!doc.OnNewDocument(fileTitle(options.out))) {
             throw CommandError("out of memory");
         }
