@@ -43,6 +43,17 @@ CDbRecord fontRecord(const std::string& name, std::uint32_t id, std::uint16_t si
     return r;
 }
 
+CDbRecord recordWith(const Bytes& bytes, std::uint32_t id, std::uint32_t flags = 0) {
+    CDbRecord r;
+    r.SetData(static_cast<std::uint32_t>(bytes.size()), bytes.data());
+    r.SetUniqueID(id);
+    r.SetFlags(flags);
+    return r;
+}
+
+// Bytes no font record starts with.
+const Bytes kJunk{1, 2, 3};
+
 std::vector<std::uint32_t> uniqueIDsInFile(const std::string& path) {
     CPalmDb db;
     db.ReadFromBytes(readWholeFile(path));
@@ -138,14 +149,8 @@ TEST(CFontDocSave, NewDocumentsFirstFontGetsIDOne) {
 TEST(CFontListLoad, DeletedAndUnparsableRecordsAreHiddenButSaved) {
     Fixture f;
     CPalmDb db;
-    CDbRecord deleted;
-    deleted.SetUniqueID(3);
-    deleted.SetFlags(CDbRecord::kFlagDeleted);
-    CDbRecord garbage;
-    const Bytes junk{1, 2, 3};
-    garbage.SetData(3, junk.data());
-    garbage.SetUniqueID(4);
-    for (auto r : {fontRecord("A", 1), deleted, garbage}) db.AddRecord(r);
+    for (auto r : {fontRecord("A", 1), recordWith({}, 3, CDbRecord::kFlagDeleted), recordWith(kJunk, 4)})
+        db.AddRecord(r);
     const auto path = f.dir.file("hidden.pdb");
     writeDatabase(path, db);
     ASSERT_TRUE(f.ui.Show(f.doc.OnOpenDocument(path)));
@@ -157,7 +162,7 @@ TEST(CFontListLoad, DeletedAndUnparsableRecordsAreHiddenButSaved) {
     ASSERT_EQ(back.LiveCount(), 3u);
     EXPECT_EQ(back.RecordList()[1].attributes, 0x80);
     EXPECT_EQ(back.RecordAt(1)->GetLength(), 0u);
-    EXPECT_EQ(Bytes(back.RecordAt(2)->Bytes().begin(), back.RecordAt(2)->Bytes().end()), junk);
+    EXPECT_EQ(Bytes(back.RecordAt(2)->Bytes().begin(), back.RecordAt(2)->Bytes().end()), kJunk);
 }
 
 TEST(CFontListLoad, EntriesTakeSizeDensityAndHeaderOnlyFromTheRecord) {
@@ -188,18 +193,9 @@ TEST(CFontListLoad, EntriesTakeSizeDensityAndHeaderOnlyFromTheRecord) {
 TEST(CFontListLoad, AMappedFileListsAndSavesAsOneReadIntoMemory) {
     TempDir dir;
     CPalmDb db;
-    CDbRecord deleted;
-    deleted.SetUniqueID(3);
-    deleted.SetFlags(CDbRecord::kFlagDeleted);
-    CDbRecord garbage;
-    const Bytes junk{1, 2, 3};
-    garbage.SetData(3, junk.data());
-    garbage.SetUniqueID(4);
-    const auto two = Serialise(tinyFont(true, "Two", "BI", 0x10C)).value();
-    CDbRecord twoRecord;
-    twoRecord.SetData(static_cast<std::uint32_t>(two.size()), two.data());
-    twoRecord.SetUniqueID(5);
-    for (auto r : {fontRecord("b", 1, 12), deleted, garbage, twoRecord, fontRecord("A", 2, 8)}) db.AddRecord(r);
+    for (auto r : {fontRecord("b", 1, 12), recordWith({}, 3, CDbRecord::kFlagDeleted), recordWith(kJunk, 4),
+                   recordWith(Serialise(tinyFont(true, "Two", "BI", 0x10C)).value(), 5), fontRecord("A", 2, 8)})
+        db.AddRecord(r);
     writeDatabase(dir.file("source.pdb"), db);
 
     struct Result {
