@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <optional>
 #include <span>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -201,4 +202,30 @@ TEST(MappedFileReader, GivesEachPiecesBytesWhereverTheWindowLies) {
         EXPECT_TRUE(std::equal(got.begin(), got.end(), r.piece.begin(), r.piece.end()));
         EXPECT_EQ(got.data() == r.piece.data(), !r.fromWindow);
     }
+}
+
+// Where the system cannot copy from file to file (here into a pipe), mapped bytes are written from
+// the mapping.
+TEST(WriteParts, WritesMappedPiecesWhereTheyCannotBeCopied) {
+    TempDir dir;
+    const Bytes source = counting(200000, 9);
+    writeWholeFile(dir.file("source"), source);
+    const auto mapped = win::MappedFile::Open(dir.file("source"));
+    ASSERT_NE(mapped, nullptr);
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    Bytes received;
+    std::thread reader([&] {
+        std::uint8_t buffer[4096];
+        for (ssize_t n; (n = ::read(ends[0], buffer, sizeof buffer)) > 0;) received.insert(received.end(), buffer, buffer + n);
+    });
+    const Bytes head = counting(10, 77);
+    const std::span<const std::uint8_t> parts[] = {head, mapped->Bytes().subspan(5)};
+    EXPECT_TRUE(win::WriteParts(ends[1], parts));
+    ::close(ends[1]);
+    reader.join();
+    ::close(ends[0]);
+    Bytes expected = head;
+    expected.insert(expected.end(), source.begin() + 5, source.end());
+    EXPECT_TRUE(received == expected);
 }
