@@ -16,6 +16,8 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
+#include <future>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <unordered_set>
@@ -108,6 +110,34 @@ bool CFontList::New() {
     return true;
 }
 
+namespace {
+using Entries = std::vector<std::unique_ptr<FontEntry>>;
+
+// The entries of the records in slots [from, to) that hold a font or a font's header, in order.
+// A mapped file's records are read through a buffer, in their order in the file.
+Entries entriesOf(CPalmDb& db, std::uint32_t from, std::uint32_t to, bool mapped) {
+    Entries entries;
+    std::optional<win::MappedFile::Reader> reader;
+    if (mapped) reader.emplace();
+    for (std::uint32_t slot = from; slot < to; ++slot) {
+        CDbRecord* record = db.RecordAt(slot);
+        if (record == nullptr || record->HasFlag(CDbRecord::kFlagDeleted)) continue;
+        const auto bytes = reader ? reader->Read(record->Bytes()) : record->Bytes();
+        auto font = ParseFontHeader(bytes);
+        if (!font) continue;  // kept in the database, not listed
+        auto entry = std::make_unique<FontEntry>();
+        entry->record = record;
+        if (font->header.headerOnly != 0) entry->headerOnly = 1;
+        else entry->highDensity = font->font.fontType & CFontRecord::kHighDensityBit;
+        entry->size = static_cast<std::uint8_t>(font->header.pointSize & 0xFF);
+        entry->name = std::move(font->name);
+        entry->style = std::move(font->style);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+}  // namespace
+
 Outcome CFontList::Load(const std::string& path) {
     Clear();
     try {
@@ -132,23 +162,18 @@ Outcome CFontList::Load(const std::string& path) {
             message.file = path;
             return Outcome::Refused(std::move(message));
         }
-        // A mapped file's records are read through a buffer, in their order in the file.
-        std::optional<win::MappedFile::Reader> reader;
-        if (mapFiles_) reader.emplace();
-        for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
-            CDbRecord* record = db_->RecordAt(slot);
-            if (record == nullptr || record->HasFlag(CDbRecord::kFlagDeleted)) continue;
-            auto entry = std::make_unique<FontEntry>();
-            entry->record = record;
-            const auto bytes = reader ? reader->Read(record->Bytes()) : record->Bytes();
-            auto font = ParseFontHeader(bytes);
-            if (!font) continue;  // kept in the database, not listed
-            if (font->header.headerOnly != 0) entry->headerOnly = 1;
-            else entry->highDensity = font->font.fontType & CFontRecord::kHighDensityBit;
-            entry->size = static_cast<std::uint8_t>(font->header.pointSize & 0xFF);
-            entry->name = std::move(font->name);
-            entry->style = std::move(font->style);
-            entries_.push_back(std::move(entry));
+        // A long list is read on two threads, each through half of the records.
+        constexpr std::uint32_t kSplitFrom = 4096;
+        const std::uint32_t used = db_->UsedLength();
+        const std::uint32_t half = used >= kSplitFrom ? used / 2 : used;
+        std::future<Entries> second;
+        if (half < used)
+            second = std::async(std::launch::async | std::launch::deferred,
+                                [&] { return entriesOf(*db_, half, used, mapFiles_); });
+        entries_ = entriesOf(*db_, 0, half, mapFiles_);
+        if (second.valid()) {
+            Entries rest = second.get();
+            entries_.insert(entries_.end(), std::make_move_iterator(rest.begin()), std::make_move_iterator(rest.end()));
         }
         return Outcome::Done();
     });
