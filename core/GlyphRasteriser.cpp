@@ -177,10 +177,19 @@ public:
         // Surface's frame.
         const int top = frameCell(cell, metrics_, room_, firstInk, lastInk);
         const std::size_t rowBytes = cell.RowBytes();
-        if (firstInk >= 0)
-            OrBitRows(maskRow(mask, firstInk - maskRow0), std::size_t(mask.pitch), std::size_t(c0), std::size_t(c1 - c0),
-                      lastInk - firstInk + 1, cell.bits.data() + std::size_t(firstInk - top) * rowBytes, rowBytes,
+        if (firstInk < 0) return true;
+        const std::uint8_t* source = maskRow(mask, firstInk - maskRow0);
+        std::uint8_t* target = cell.bits.data() + std::size_t(firstInk - top) * rowBytes;
+        const int rows = lastInk - firstInk + 1;
+        const std::size_t count = std::size_t(c1 - c0);
+        if (c0 == 0 && x0 == startX && std::size_t(mask.pitch) == rowBytes && (count + 7) / 8 == rowBytes) {
+            // The usual glyph: the mask's rows are the cell's, byte for byte, and the inked ones
+            // lie together, so they are copied as one block, each row's bits past the width cleared.
+            copyRows(source, rowBytes, count, rows, target);
+        } else {
+            OrBitRows(source, std::size_t(mask.pitch), std::size_t(c0), count, rows, target, rowBytes,
                       std::size_t(x0 + c0 - startX));
+        }
         return true;
     }
 
@@ -195,6 +204,16 @@ private:
 
     static const std::uint8_t* maskRow(const gdi::GlyphMask& mask, int r) {
         return mask.bits + std::ptrdiff_t(r) * mask.pitch;
+    }
+
+    // rows rows of rowBytes bytes, each holding count bits from its first, copied from from to
+    // the clear rows at to: what OrBitRows would leave there, without its work per row.
+    static void copyRows(const std::uint8_t* from, std::size_t rowBytes, std::size_t count, int rows,
+                         std::uint8_t* to) {
+        std::memcpy(to, from, rowBytes * std::size_t(rows));
+        const auto tail = static_cast<std::uint8_t>(0xFF00u >> (count % 8));
+        if (tail == 0) return;
+        for (std::uint8_t* last = to + rowBytes - 1; rows > 0; --rows, last += rowBytes) *last &= tail;
     }
 
     // Whether any of bits c0 .. c1 - 1 of the row is set.
