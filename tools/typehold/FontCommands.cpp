@@ -36,9 +36,8 @@ FontStyle parseStyle(const std::string& name) {
     throw CommandError("unknown style \"" + name + "\" (regular, bold, italic, bolditalic)");
 }
 
-// A bar on a terminal, nothing otherwise.
+// A bar on stderr, for a terminal.
 void showProgress(std::size_t done, std::size_t total, const Combination& c) {
-    if (!::isatty(STDERR_FILENO)) return;
     constexpr int kWidth = 30;
     const int filled = static_cast<int>(done * kWidth / (total ? total : 1));
     std::fprintf(stderr, "\r[%s%s] %zu/%zu %-40.40s", std::string(std::size_t(filled), '#').c_str(),
@@ -183,8 +182,12 @@ int runConvert(const ConvertOptions& options) {
         // The heap the records will fill is mapped in one go rather than a page at a time.
         ReserveHeap(expectedBatchBytes(plan, settings.createHiRes != 0));
         const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();
+        // Asked once: the batch reports each font it adds.
+        const bool onTerminal = ::isatty(STDERR_FILENO) != 0;
         const auto result = RunBatchOnThreads(engine, batch, plan, settings.createHiRes != 0, jobs, nullptr,
-                                              [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
+                                              [&](std::size_t done, std::size_t total) {
+                                                  if (onTerminal) showProgress(done, total, plan[done - 1]);
+                                              });
         if (!result.completed) {
             const auto& c = plan[result.converted];
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
