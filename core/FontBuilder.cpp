@@ -5,10 +5,12 @@
 #include "platform/gdi/CodePages.h"
 #include "resources/converter/ConverterStrings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 std::string StyleCodeOf(const FontRequest& request) {
     std::string style;
@@ -71,11 +73,12 @@ bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, in
 
 namespace {
 // The strike of rows rows of cells at scale, each cell's row r on strike row rowOf(cell) + r;
-// rows that fall outside the strike are left out.
-template <typename RowOf>
+// rows that fall outside the strike are left out, and so are those outside inkedRows(cell), a
+// cell's rows [first, end) that may hold ink (the rest are clear and add nothing).
+template <typename RowOf, typename InkedRows>
 std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, int rows, int scale,
                                                      const GlyphCells& cells, int firstChar, int lastChar,
-                                                     RowOf rowOf) {
+                                                     RowOf rowOf, InkedRows inkedRows) {
     const std::size_t bytesPerRow = std::size_t(record.font.rowWords) * std::size_t(scale) * 2;
     std::vector<std::uint8_t> strike;
     try {
@@ -94,7 +97,8 @@ std::optional<std::vector<std::uint8_t>> composeRows(const CFontRecord& record, 
         // Never past the row, whatever the cell claims.
         const std::size_t columns = firstBit >= bitsPerRow ? 0 : std::min(std::size_t(cell.width), bitsPerRow - firstBit);
         const int offset = rowOf(cell);
-        const int r0 = std::max(0, -offset), r1 = std::min(cell.height, rows - offset);
+        const auto [inkFrom, inkEnd] = inkedRows(cell);
+        const int r0 = std::max({0, -offset, inkFrom}), r1 = std::min({cell.height, rows - offset, inkEnd});
         if (columns != 0 && r0 < r1)
             OrBitRows(cell.bits.data() + std::size_t(r0) * rowBytes, rowBytes, 0, columns, r1 - r0,
                       strike.data() + std::size_t(offset + r0) * bytesPerRow, bytesPerRow, firstBit);
@@ -107,7 +111,8 @@ std::optional<std::vector<std::uint8_t>> ComposeStrike(const CFontRecord& record
                                                        int scale, const GlyphCells& cells, int firstChar,
                                                        int lastChar) {
     return composeRows(record, glyphRows + topRows, scale, cells, firstChar, lastChar,
-                       [topRows](const GlyphCell&) { return topRows; });
+                       [topRows](const GlyphCell&) { return topRows; },
+                       [](const GlyphCell& cell) { return std::pair(0, cell.height); });
 }
 
 namespace {
@@ -117,8 +122,13 @@ bool composeFramed(CFontRecord& record, const GlyphCells& cells, int above, int 
                    const gdi::TEXTMETRIC& tm, std::vector<std::uint8_t>& strike, std::string* why) {
     if (!CellsFitFrame(cells, above, below)) return fail(why, "the characters' ink does not fit the strike");
     // A cell without bits draws nothing.
+    // A drawn cell's ink lies within inkAbove rows over its baseline and inkBelow rows from it
+    // down (see GlyphCell); most of its rows (the font's leading, ascent and descent) hold none.
     auto composed = composeRows(record, above + below, scale, cells, tm.tmFirstChar, tm.tmLastChar,
-                                [above](const GlyphCell& cell) { return cell.bits.empty() ? 0 : above - cell.baseline; });
+                                [above](const GlyphCell& cell) { return cell.bits.empty() ? 0 : above - cell.baseline; },
+                                [](const GlyphCell& cell) {
+                                    return std::pair(cell.baseline - cell.inkAbove, cell.baseline + cell.inkBelow);
+                                });
     if (!composed) return fail(why, "out of memory");
     strike = std::move(*composed);
     return true;

@@ -3,6 +3,7 @@
 #include "GlyphRasteriser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -177,10 +178,19 @@ public:
         // Surface's frame.
         const int top = frameCell(cell, metrics_, room_, firstInk, lastInk);
         const std::size_t rowBytes = cell.RowBytes();
-        if (firstInk >= 0)
-            OrBitRows(maskRow(mask, firstInk - maskRow0), std::size_t(mask.pitch), std::size_t(c0), std::size_t(c1 - c0),
-                      lastInk - firstInk + 1, cell.bits.data() + std::size_t(firstInk - top) * rowBytes, rowBytes,
+        if (firstInk < 0) return true;
+        const std::uint8_t* source = maskRow(mask, firstInk - maskRow0);
+        std::uint8_t* target = cell.bits.data() + std::size_t(firstInk - top) * rowBytes;
+        const int rows = lastInk - firstInk + 1;
+        const std::size_t count = std::size_t(c1 - c0);
+        if (c0 == 0 && x0 == startX && std::size_t(mask.pitch) == rowBytes && (count + 7) / 8 == rowBytes) {
+            // The usual glyph: the mask's rows are the cell's, byte for byte, and the inked ones
+            // lie together, so they are copied as one block, each row's bits past the width cleared.
+            copyRows(source, rowBytes, count, rows, target);
+        } else {
+            OrBitRows(source, std::size_t(mask.pitch), std::size_t(c0), count, rows, target, rowBytes,
                       std::size_t(x0 + c0 - startX));
+        }
         return true;
     }
 
@@ -195,6 +205,16 @@ private:
 
     static const std::uint8_t* maskRow(const gdi::GlyphMask& mask, int r) {
         return mask.bits + std::ptrdiff_t(r) * mask.pitch;
+    }
+
+    // rows rows of rowBytes bytes, each holding count bits from its first, copied from from to
+    // the clear rows at to: what OrBitRows would leave there, without its work per row.
+    static void copyRows(const std::uint8_t* from, std::size_t rowBytes, std::size_t count, int rows,
+                         std::uint8_t* to) {
+        std::memcpy(to, from, rowBytes * std::size_t(rows));
+        const auto tail = static_cast<std::uint8_t>(0xFF00u >> (count % 8));
+        if (tail == 0) return;
+        for (std::uint8_t* last = to + rowBytes - 1; rows > 0; --rows, last += rowBytes) *last &= tail;
     }
 
     // Whether any of bits c0 .. c1 - 1 of the row is set.
@@ -354,6 +374,25 @@ inline std::uint64_t loadHigh(const std::uint8_t* p, std::size_t n) {
     return word;
 }
 
+// The eight bytes at p as one number, the first byte highest, and back.
+inline std::uint64_t loadWord(const std::uint8_t* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
+}
+inline void storeWord(std::uint8_t* p, std::uint64_t word) {
+    if constexpr (std::endian::native == std::endian::little) word = __builtin_bswap64(word);
+    std::memcpy(p, &word, sizeof word);
+}
+
+// How many of rows rows, stride bytes apart, starting with the first, have eight bytes from their
+// first within the span that ends with the last row's bytes bytes.
+inline std::size_t rowsWithWholeWords(int rows, std::size_t stride, std::size_t bytes) {
+    if (rows <= 0 || stride == 0) return 0;
+    const std::size_t span = std::size_t(rows - 1) * stride + bytes;
+    return span < 8 ? 0 : std::min(std::size_t(rows), (span - 8) / stride + 1);
+}
+
 // ORs the high n (1 to 8) bytes of word into the bytes at p, the highest into the first.
 inline void orHigh(std::uint8_t* p, std::size_t n, std::uint64_t word) {
     switch (n) {
@@ -389,7 +428,14 @@ void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fro
         // touching only the bytes the bits lie in.
         const std::size_t inBytes = (fromShift + count + 7) / 8, outBytes = (toShift + count + 7) / 8;
         const std::uint64_t keep = ~std::uint64_t(0) << (64 - count);
-        for (int r = 0; r < rows; ++r, from += fromStride, to += toStride)
+        // Rows followed by enough of the span (all but the last one or few) are read and merged
+        // eight bytes at a time; the bytes past the bits are written back as they were.
+        const std::size_t whole = std::min(rowsWithWholeWords(rows, fromStride, inBytes),
+                                           rowsWithWholeWords(rows, toStride, outBytes));
+        int r = 0;
+        for (; std::size_t(r) < whole; ++r, from += fromStride, to += toStride)
+            storeWord(to, loadWord(to) | (((loadWord(from) << fromShift) & keep) >> toShift));
+        for (; r < rows; ++r, from += fromStride, to += toStride)
             orHigh(to, outBytes, ((loadHigh(from, inBytes) << fromShift) & keep) >> toShift);
         return;
     }

@@ -32,7 +32,9 @@ struct GlyphCell {
 
 // For each of rows rows (fromStride bytes apart in from, toStride bytes apart in to): ORs count
 // bits from bit fromBit of the row in from into the row in to from bit toBit on (bits are taken
-// high bit first). Reads and writes no byte past those that hold the bits.
+// high bit first). Reads and writes nothing before the first row's first byte that holds bits
+// or past the last row's last; bytes in between that hold none may be read and written back
+// unchanged.
 void OrBitRows(const std::uint8_t* from, std::size_t fromStride, std::size_t fromBit, std::size_t count, int rows,
                std::uint8_t* to, std::size_t toStride, std::size_t toBit);
 

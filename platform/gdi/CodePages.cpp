@@ -109,8 +109,19 @@ std::optional<std::string> convertWhole(void* cd, std::string_view in) {
 }
 
 // Whether text is taken byte for byte: the symbol code page, or one iconv does not know (ASCII).
-bool mapsBytesToThemselves(std::uint32_t codePage, const Converter& converter) {
-    return codePage == kSymbolCodePage || !converter;
+bool mapsBytesToThemselves(std::uint32_t codePage, const void* converter) {
+    return codePage == kSymbolCodePage || converter == nullptr;
+}
+
+// The converter from UTF-8 into codePage, opened once per thread: opening one looks its tables
+// up, far more work than the few characters of a font's name and style, which a conversion
+// batch encodes for every font. A converter that cannot be opened is tried again next time.
+void* encoderFor(std::uint32_t codePage) {
+    thread_local std::map<std::uint32_t, Converter> encoders;
+    if (const auto it = encoders.find(codePage); it != encoders.end()) return it->second.get();
+    Converter opened = openConverter(iconvName(codePage), "UTF-8");
+    if (!opened) return nullptr;
+    return encoders.emplace(codePage, std::move(opened)).first->second.get();
 }
 
 // The longest character of the code pages converted here (double-byte ones).
@@ -160,7 +171,7 @@ std::string CodePageToUtf8(std::string_view bytes, std::uint32_t codePage) {
     std::string out;
     for (std::size_t i = 0; i < bytes.size();) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        if (mapsBytesToThemselves(codePage, decode) || !encode) {
+        if (mapsBytesToThemselves(codePage, decode.get()) || !encode) {
             if (b < 0x80 || codePage == kSymbolCodePage) AppendUtf8(out, b);
             else AppendUtf8(out, kByteCharacters + b);
             ++i;
@@ -188,7 +199,7 @@ std::string CodePageToUtf8(std::string_view bytes, std::uint32_t codePage) {
 }
 
 CodePageText CodePageFromUtf8(std::string_view utf8, std::uint32_t codePage) {
-    const Converter encode = openConverter(iconvName(codePage), "UTF-8");
+    void* const encode = encoderFor(codePage);
     CodePageText result;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto c = Utf8At(utf8, i);
@@ -204,7 +215,7 @@ CodePageText CodePageFromUtf8(std::string_view utf8, std::uint32_t codePage) {
                 result.bytes += static_cast<char>(c->first);
                 continue;
             }
-        } else if (const auto bytes = convertWhole(encode.get(), unit)) {
+        } else if (const auto bytes = convertWhole(encode, unit)) {
             result.bytes += *bytes;
             continue;
         }

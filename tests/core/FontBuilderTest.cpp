@@ -327,6 +327,7 @@ public:
         int left = 0, top = 0, width = 0;
         std::vector<std::string> rows;  // '#' is ink
         bool drawable = true;
+        bool paddingSet = false;  // the mask's bits past the width are set, which nothing may take as ink
     };
 
     MaskedFont(gdi::TEXTMETRIC metrics, std::map<int, Glyph> glyphs, bool masks)
@@ -371,6 +372,8 @@ private:
         for (std::size_t r = 0; r < g.rows.size(); ++r)
             for (int c = 0; c < g.width && c < int(g.rows[r].size()); ++c)
                 if (g.rows[r][std::size_t(c)] == '#') bits_[r * std::size_t(pitch) + std::size_t(c / 8)] |= std::uint8_t(0x80 >> (c % 8));
+        if (g.paddingSet && g.width % 8 != 0)
+            for (std::size_t r = 0; r < g.rows.size(); ++r) bits_[(r + 1) * std::size_t(pitch) - 1] |= std::uint8_t(0xFF >> (g.width % 8));
         mask = {bits_.data(), g.left, g.top, g.width, int(g.rows.size()), pitch};
         return true;
     }
@@ -390,7 +393,7 @@ std::vector<std::string> repeated(const std::string& row, int rows) { return std
 // row (and stays doubled for the next characters), and ink past a blank edge row is lost.
 TEST(RenderStrike, MasksGiveTheCellsThatDrawingGives) {
     // 10 rows, 8 above the baseline; the surface is 2 x 6 columns and starts with 2 rows of room.
-    const gdi::TEXTMETRIC metrics = scriptedMetrics(10, 8, 'A', 'L', 6);
+    const gdi::TEXTMETRIC metrics = scriptedMetrics(10, 8, 'A', 'N', 6);
     // With 16 rows of room, ink past the surface's top, a blank row on its top edge, ink below.
     std::vector<std::string> gap = repeated("##", 14);
     for (int r = 3; r < 8; ++r) gap[std::size_t(r)] = "..";
@@ -409,13 +412,15 @@ TEST(RenderStrike, MasksGiveTheCellsThatDrawingGives) {
         {'J', {{1, 11, 1}, 1, 8, 11, spaced}},
         {'K', {{0, 2, 1}, 0, 27, 2, gap}},
         {'L', {{0, 2, 1}, -3, 5, 9, repeated("#########", 5)}},           // ink left of the black box
+        {'M', {{1, 3, 1}, 1, 6, 3, {"###", "#..", "...", "..#", "###"}, true, true}},    // set bits past the width
+        {'N', {{0, 10, 1}, 0, 7, 10, repeated("#........#", 4), true, true}},           // ... in a second byte
     };
     MaskedFont masked(metrics, glyphs, true), drawn(metrics, glyphs, false);
     GlyphCells fromMasks, fromDrawing;
     gdi::TEXTMETRIC m1, m2;
     ASSERT_TRUE(RenderStrike(masked, fromMasks, m1));
     ASSERT_TRUE(RenderStrike(drawn, fromDrawing, m2));
-    for (int ch = 'A'; ch <= 'L'; ++ch) {
+    for (int ch = 'A'; ch <= 'N'; ++ch) {
         SCOPED_TRACE(std::string(1, char(ch)));
         const GlyphCell &a = fromMasks[std::size_t(ch)], &b = fromDrawing[std::size_t(ch)];
         EXPECT_EQ(a.width, b.width);
@@ -430,6 +435,7 @@ TEST(RenderStrike, MasksGiveTheCellsThatDrawingGives) {
     EXPECT_EQ(fromMasks['B'].inkAbove, 20);
     EXPECT_EQ(fromMasks['K'].inkAbove, 19);  // the three rows past the edge are lost
     EXPECT_FALSE(fromMasks['H'].Present());
+    EXPECT_EQ(fromMasks['M'].bits[std::size_t(fromMasks['M'].baseline - 6)], 0xE0);  // "###", nothing past it
 }
 
 // A glyph taller than any surface can be made keeps what the largest surface holds.

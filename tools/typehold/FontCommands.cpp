@@ -4,6 +4,7 @@
 #include "CharSetNames.h"
 #include "CommandError.h"
 #include "CommandLineUi.h"
+#include "HeapReserve.h"
 #include "InputFiles.h"
 #include "TextForJson.h"
 #include "app/AddGroupBatch.h"
@@ -12,6 +13,7 @@
 #include "app/RegistryStore.h"
 #include "app/FontCatalog.h"
 #include "core/FontDoc.h"
+#include "core/FontRecord.h"
 #include "core/PathNames.h"
 #include "core/qz_fileio/File.h"
 #include "platform/gdi/CodePages.h"
@@ -35,9 +37,8 @@ FontStyle parseStyle(const std::string& name) {
     throw CommandError("unknown style \"" + name + "\" (regular, bold, italic, bolditalic)");
 }
 
-// A bar on a terminal, nothing otherwise.
+// A bar on stderr, for a terminal.
 void showProgress(std::size_t done, std::size_t total, const Combination& c) {
-    if (!::isatty(STDERR_FILENO)) return;
     constexpr int kWidth = 30;
     const int filled = static_cast<int>(done * kWidth / (total ? total : 1));
     std::fprintf(stderr, "\r[%s%s] %zu/%zu %-40.40s", std::string(std::size_t(filled), '#').c_str(),
@@ -109,6 +110,19 @@ ConverterSettings effectiveSettings(const ConvertOptions& options, RegistryStore
     }
     return settings;
 }
+
+// About the bytes of the records a batch converts, all held until the file is written: a record
+// of a proportional face's 224 Western characters at s points holds about 22 s^2 bytes at single
+// density and five times that with its double-density strike, and none larger than a handheld
+// record is kept. A quarter more for the strikes and cells being built.
+std::size_t expectedBatchBytes(const std::vector<Combination>& plan, bool highDensity) {
+    std::size_t total = 0;
+    for (const auto& c : plan) {
+        const auto s = static_cast<std::size_t>(std::max(c.size, 0));
+        total += std::min<std::size_t>((highDensity ? 110 : 22) * s * s, CFontRecord::kMaxHandheldRecordSize);
+    }
+    return total + total / 4;
+}
 }  // namespace
 
 int runConvert(const ConvertOptions& options) {
@@ -174,9 +188,15 @@ int runConvert(const ConvertOptions& options) {
         batch.SetCodePage(desktopCodePage());
         if (!batch.New()) throw CommandError("out of memory");
         const auto plan = PlanBatch(fonts, sizes, styles);
+        // The heap the records will fill is mapped in one go rather than a page at a time.
+        ReserveHeap(expectedBatchBytes(plan, settings.createHiRes != 0));
         const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultBatchThreads();
+        // Asked once: the batch reports each font it adds.
+        const bool onTerminal = ::isatty(STDERR_FILENO) != 0;
         const auto result = RunBatchOnThreads(engine, batch, plan, settings.createHiRes != 0, jobs, nullptr,
-                                              [&](std::size_t done, std::size_t total) { showProgress(done, total, plan[done - 1]); });
+                                              [&](std::size_t done, std::size_t total) {
+                                                  if (onTerminal) showProgress(done, total, plan[done - 1]);
+                                              });
         if (!result.completed) {
             const auto& c = plan[result.converted];
             throw CommandError(c.font.faceName + " " + std::to_string(c.size) + " pt " + StyleName(c.style) + ": " +
