@@ -78,6 +78,9 @@ bool copyMapped(int fd, std::span<const std::uint8_t> bytes, const MappedFile::P
         return false;
     }
     auto at = static_cast<off_t>(place.offset);
+    // Each piece copied is handed to the disk at once (where fd is a file), to be written while
+    // the next is copied: the flush after the last then finds most of the file on its way.
+    off_t to = ::lseek(fd, 0, SEEK_CUR);
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = CopyFileRange(place.file->Descriptor(), &at, fd, std::min(bytes.size() - done, kMaxCopy));
@@ -88,6 +91,10 @@ bool copyMapped(int fd, std::span<const std::uint8_t> bytes, const MappedFile::P
         }
         if (n == 0) errno = EBUSY;  // the file ends before the bytes do: it was cut meanwhile
         if (n <= 0) return false;
+        if (to >= 0) {
+            ::sync_file_range(fd, to, n, SYNC_FILE_RANGE_WRITE);  // only a start: errors come with the flush
+            to += n;
+        }
         done += static_cast<std::size_t>(n);
     }
     return true;
