@@ -85,12 +85,20 @@ bool copyMapped(int fd, std::span<const std::uint8_t> bytes, const MappedFile::P
     while (done < bytes.size()) {
         const ssize_t n = CopyFileRange(place.file->Descriptor(), &at, fd, std::min(bytes.size() - done, kMaxCopy));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+        if (n == 0 && !place.file->Unchanged()) {  // the file ends before the bytes do: it was cut
+            errno = EBUSY;
+            return false;
+        }
+        // Where the system copies nothing from a file it holds whole, or cannot copy between the
+        // two (another file system on older kernels, fd opened for appending, a pipe), the rest
+        // is written from the mapping.
+        const bool cannotCopy = n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                          errno == EOPNOTSUPP || errno == EBADF);
+        if (n == 0 || cannotCopy) {
             const std::span<const std::uint8_t> rest[] = {bytes.subspan(done)};
             return writeGathered(fd, rest);
         }
-        if (n == 0) errno = EBUSY;  // the file ends before the bytes do: it was cut meanwhile
-        if (n <= 0) return false;
+        if (n < 0) return false;
         if (to >= 0) {
             ::sync_file_range(fd, to, n, SYNC_FILE_RANGE_WRITE);  // only a start: errors come with the flush
             to += n;

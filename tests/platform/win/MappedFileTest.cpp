@@ -204,8 +204,8 @@ TEST(MappedFileReader, GivesEachPiecesBytesWhereverTheWindowLies) {
     }
 }
 
-// Where the system cannot copy from file to file (here into a pipe), mapped bytes are written from
-// the mapping.
+// Where the system cannot copy from file to file (into a pipe, or a file opened for appending),
+// mapped bytes are written from the mapping.
 TEST(WriteParts, WritesMappedPiecesWhereTheyCannotBeCopied) {
     TempDir dir;
     const Bytes source = counting(200000, 9);
@@ -228,4 +228,11 @@ TEST(WriteParts, WritesMappedPiecesWhereTheyCannotBeCopied) {
     Bytes expected = head;
     expected.insert(expected.end(), source.begin() + 5, source.end());
     EXPECT_TRUE(received == expected);
+
+    // A file opened for appending takes no copy either.
+    const int appended = ::open(dir.file("log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    ASSERT_GE(appended, 0);
+    EXPECT_TRUE(win::WriteParts(appended, parts));
+    ::close(appended);
+    EXPECT_TRUE(readWholeFile(dir.file("log")) == expected);
 }
