@@ -149,6 +149,7 @@ std::optional<CFontRecord> ParseFontHeader(std::span<const std::uint8_t> record)
     ByteReader r(record.first(dataEnd));
     r.skip(CFontRecord::kRecordHeaderSize);
     if (r.remaining() < 2) return std::nullopt;
+    // Only bit 0x02 of the font type's high byte chooses the layout (CFontRecord::IsHighDensity).
     const bool two = (record[CFontRecord::kRecordHeaderSize] & 0x02) != 0;
     if (r.remaining() < (two ? kTwoDensityHeaderSize : kSingleHeaderSize)) return std::nullopt;
     for (const auto field : headerFields(two)) font.font.*field = *r.readU16();
@@ -166,8 +167,7 @@ std::optional<CFontRecord> Parse(std::span<const std::uint8_t> record) {
     auto parsed = ParseFontHeader(record);
     if (!parsed || parsed->header.headerOnly != 0) return parsed;
     CFontRecord& font = *parsed;
-    // Only bit 0x02 of the font type's high byte chooses the layout.
-    const bool two = (record[CFontRecord::kRecordHeaderSize] & 0x02) != 0;
+    const bool two = font.IsHighDensity();
     ByteReader r(record.first(CFontRecord::kRecordHeaderSize + font.header.fontDataLength));
     r.skip(CFontRecord::kRecordHeaderSize + (two ? kTwoDensityHeaderSize : kSingleHeaderSize));
     const int count = font.Count();

@@ -56,6 +56,7 @@ using Pieces = std::span<const std::span<const std::uint8_t>>;
 // The first n bytes of pieces (fewer when they hold fewer).
 std::vector<std::uint8_t> firstBytes(Pieces pieces, std::size_t n) {
     std::vector<std::uint8_t> bytes;
+    bytes.reserve(std::min(n, win::TotalSize(pieces)));
     for (const auto piece : pieces) {
         const std::size_t take = std::min(n - bytes.size(), piece.size());
         bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(take));
@@ -96,8 +97,7 @@ void writeInPlace(const std::string& target, Pieces pieces, std::span<const std:
     std::vector<std::uint8_t> copy;
     std::span<const std::uint8_t> whole[1];
     if (mapsFile(pieces, target)) {
-        copy.reserve(win::TotalSize(pieces));
-        for (const auto piece : pieces) copy.insert(copy.end(), piece.begin(), piece.end());
+        copy = firstBytes(pieces, win::TotalSize(pieces));
         whole[0] = copy;
         pieces = whole;
     }

@@ -67,6 +67,13 @@ struct Desk {
         settings.styles = {1, 0, 0, 0};
         settings.createHiRes = 0;
     }
+    // Installs one more face and chooses script for the next wizard.
+    void install(const char* face, std::uint8_t charSet, const char* scriptName, int script) {
+        engine.inner.families.push_back(listed(face, charSet, scriptName));
+        catalog.Enumerate(engine);
+        settings.script = script;
+    }
+
     DesktopSandbox sandbox;
     RegistryStore store{"Corvane", "Typehold"};
     ConverterSettings settings;
@@ -228,9 +235,7 @@ private slots:
     }
 
     void doubleByteScriptSaysOnlyItsSingleByteCharactersAreMade() {
-        desk->engine.inner.families.push_back(listed("WenQuanYi Zen Hei", 134, "Chinese"));
-        desk->catalog.Enumerate(desk->engine);
-        desk->settings.script = 134;
+        desk->install("WenQuanYi Zen Hei", 134, "Chinese", 134);
         AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
@@ -261,9 +266,7 @@ private slots:
     // The catalogue keeps names in the Windows code page: an accented face is shown, and drawn,
     // by its own name.
     void facesWithAccentedNamesAreListedByTheirNames() {
-        desk->engine.inner.families.push_back(listed("Caf\xe9 Sans", 0, "Western"));
-        desk->catalog.Enumerate(desk->engine);
-        desk->settings.script = 0;
+        desk->install("Caf\xe9 Sans", 0, "Western", 0);
         AddFontWizard wizard(desk->settings, desk->catalog, desk->engine, 1252);
         wizard.show();
         QVERIFY(QTest::qWaitForWindowExposed(&wizard));
