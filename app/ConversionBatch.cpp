@@ -52,6 +52,14 @@ std::string SkippedText(const std::vector<std::string>& skipped, std::size_t add
 }
 
 namespace {
+// The strikes of the plan's builds, drawn once where two of them draw the same.
+StrikeCache strikesFor(const std::vector<Combination>& plan, bool highDensity) {
+    std::vector<FontRequest> requests;
+    requests.reserve(plan.size());
+    for (const auto& combination : plan) requests.push_back(RequestFor(combination));
+    return StrikeCache(requests, highDensity);
+}
+
 // Adds one built combination to result's list; false when the batch must stop.
 bool addToBatch(CFontList& list, CFontRecord& record, bool built, std::string why, const FontRequest& request,
                 BatchResult& result) {
@@ -68,6 +76,7 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
                      bool highDensity, const std::atomic<bool>* cancel,
                      const std::function<void(std::size_t, std::size_t)>& progress) {
     BatchResult result;
+    StrikeCache strikes = strikesFor(plan, highDensity);
     for (const auto& combination : plan) {
         if (cancel && cancel->load()) {
             result.cancelled = true;
@@ -77,7 +86,7 @@ BatchResult RunBatch(gdi::FontEngine& engine, CFontList& list, const std::vector
         const FontRequest request = RequestFor(combination);
         CFontRecord record;
         std::string why;
-        const bool built = BuildOne(engine, record, highDensity, request, &why);
+        const bool built = BuildOne(engine, record, highDensity, request, &why, &strikes);
         if (!addToBatch(list, record, built, why, request, result)) return result;
         if (progress) progress(result.Done(), plan.size());
     }
@@ -170,6 +179,7 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
     if (threads <= 1 || plan.size() <= 1) return RunBatch(engine, list, plan, highDensity, cancel, progress);
     const std::size_t workerCount = std::min<std::size_t>(threads, plan.size());
     BuildQueue queue(plan.size(), 2 * workerCount, cancel);
+    StrikeCache strikes = strikesFor(plan, highDensity);
     const auto work = [&] {
         while (const auto index = queue.Take()) {
             // Running out of memory ends this combination, never the process: a font that could
@@ -179,7 +189,7 @@ BatchResult RunBatchOnThreads(gdi::FontEngine& engine, CFontList& list, const st
                 qz_gen::AllocationPoint();
                 font = std::make_unique<BuiltFont>();
                 font->request = RequestFor(plan[*index]);
-                font->built = BuildOne(engine, font->record, highDensity, font->request, &font->why);
+                font->built = BuildOne(engine, font->record, highDensity, font->request, &font->why, &strikes);
             } catch (const std::bad_alloc&) {
                 if (font) {
                     font->built = false;

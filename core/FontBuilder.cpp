@@ -37,6 +37,13 @@ void setNameAndStyle(CFontRecord& record, const FontRequest& request) {
 std::unique_ptr<gdi::Font> fontOfHeight(gdi::FontEngine& engine, const FontRequest& request, int pixels) {
     return engine.CreateFontIndirect(request.DescriptionAt(pixels));
 }
+
+// RenderStrike of font, request's font of pixels, through strikes when given.
+bool drawStrike(StrikeCache* strikes, const FontRequest& request, int pixels, gdi::Font& font, GlyphCells& cells,
+                gdi::TEXTMETRIC& metrics) {
+    return strikes ? strikes->Render(request.DescriptionAt(pixels), font, cells, metrics)
+                   : RenderStrike(font, cells, metrics);
+}
 }  // namespace
 
 bool BuildTables(CFontRecord& record, const GlyphCells& cells, int firstChar, int lastChar, std::string* why) {
@@ -139,7 +146,8 @@ bool noCharacters(std::string* why, int pixels) {
 }
 }  // namespace
 
-bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why) {
+bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why,
+                     StrikeCache* strikes) {
     const int size = request.pointSize;
     record = CFontRecord();
     setNameAndStyle(record, request);
@@ -147,7 +155,7 @@ bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, const FontReq
     if (!font) return fail(why, "the font cannot be created");
     auto cells = std::make_unique<GlyphCells>();
     gdi::TEXTMETRIC tm;
-    if (!RenderStrike(*font, *cells, tm) || !AnyCharacterPresent(*cells, tm.tmFirstChar, tm.tmLastChar))
+    if (!drawStrike(strikes, request, size, *font, *cells, tm) || !AnyCharacterPresent(*cells, tm.tmFirstChar, tm.tmLastChar))
         return noCharacters(why, size);
     SetMissingSymbol(*cells, tm);
     record.font.firstChar = tm.tmFirstChar;
@@ -201,7 +209,8 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const Font
     return font2;
 }
 
-bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why) {
+bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request, std::string* why,
+                      StrikeCache* strikes) {
     const int size = request.pointSize;
     record = CFontRecord();
     setNameAndStyle(record, request);
@@ -213,7 +222,8 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRe
     // reported after the fitting's.
     auto cells1 = std::make_unique<GlyphCells>();
     gdi::TEXTMETRIC m1, m2;
-    const bool drawn1 = RenderStrike(*font1, *cells1, m1) && AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar);
+    const bool drawn1 =
+        drawStrike(strikes, request, size, *font1, *cells1, m1) && AnyCharacterPresent(*cells1, m1.tmFirstChar, m1.tmLastChar);
     font1.reset();
     int height2 = 0;
     const auto font2 = FitDoubleSizeFont(engine, request, tm1, &height2, why);
@@ -221,8 +231,9 @@ bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRe
 
     auto cells2 = std::make_unique<GlyphCells>();
     if (!drawn1) return noCharacters(why, size);
-    if (!RenderDoubleStrike(*font2, *cells1, *cells2, m2) || !AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar))
-        return noCharacters(why, height2);
+    drawStrike(strikes, request, height2, *font2, *cells2, m2);
+    FitDoubleAdvances(*cells1, *cells2, m2);
+    if (!AnyCharacterPresent(*cells2, m1.tmFirstChar, m1.tmLastChar)) return noCharacters(why, height2);
     SetMissingSymbol(*cells1, m1);
     SetMissingSymbol(*cells2, m1);
     record.font.firstChar = m1.tmFirstChar;
@@ -278,8 +289,18 @@ bool FitsHandheldRecord(const CFontRecord& record, std::string* why) {
 }
 
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, const FontRequest& request,
-              std::string* why) {
-    return highDensity ? BuildHighDensity(engine, record, request, why) : BuildLowDensity(engine, record, request, why);
+              std::string* why, StrikeCache* strikes) {
+    if (!strikes)
+        return highDensity ? BuildHighDensity(engine, record, request, why) : BuildLowDensity(engine, record, request, why);
+    struct Building {
+        StrikeCache& strikes;
+        const FontRequest& request;
+        ~Building() { strikes.End(request); }
+    };
+    strikes->Begin(request);
+    const Building building{*strikes, request};
+    return highDensity ? BuildHighDensity(engine, record, request, why, strikes)
+                       : BuildLowDensity(engine, record, request, why, strikes);
 }
 
 bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why) {

@@ -6,6 +6,7 @@
 #include "FontRequest.h"
 #include "GlyphRasteriser.h"
 #include "Outcome.h"
+#include "StrikeCache.h"
 
 #include <memory>
 #include <optional>
@@ -37,15 +38,16 @@ std::unique_ptr<gdi::Font> FitDoubleSizeFont(gdi::FontEngine& engine, const Font
 
 // The single-density font of request, one pixel per point. Ink that reaches above the font's
 // ascent (past its external leading) or below its descent adds rows to the strike, so nothing a
-// character draws is cut off. Fails when no character can be drawn.
+// character draws is cut off. Fails when no character can be drawn. Strikes are drawn through
+// strikes when given (the build of request begun there).
 bool BuildLowDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request,
-                     std::string* why = nullptr);
+                     std::string* why = nullptr, StrikeCache* strikes = nullptr);
 // The two-density font: a second font at twice the size (FitDoubleSizeFont). Both strikes share
 // one baseline: the ascent is the row strike 1's characters stand on and strike 2's stand on
 // row 2 x ascent; rows are added at the top and bottom until the ink of both strikes fits, and
 // strike 2 always has twice the rows of strike 1.
 bool BuildHighDensity(gdi::FontEngine& engine, CFontRecord& record, const FontRequest& request,
-                      std::string* why = nullptr);
+                      std::string* why = nullptr, StrikeCache* strikes = nullptr);
 
 // The style a new record is named with: "B" for a weight above 400, then "I" for italic.
 std::string StyleCodeOf(const FontRequest& request);
@@ -57,9 +59,10 @@ std::string TooLargeReason(std::size_t recordSize);
 bool FitsHandheldRecord(const CFontRecord& record, std::string* why = nullptr);
 
 // The building half of ConvertOne: the font at one or two densities into record. Touches no
-// list, so fonts may be built on several threads at once.
+// list, so fonts may be built on several threads at once. A batch passes its strikes (made for
+// the same density), which this build begins and ends.
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, const FontRequest& request,
-              std::string* why = nullptr);
+              std::string* why = nullptr, StrikeCache* strikes = nullptr);
 // The name and style of record, given as UTF-8 text (a face name, what the user typed), in the
 // code page of list; false (why set) when they hold a character the code page lacks.
 bool EncodeNameAndStyle(CFontRecord& record, std::uint32_t codePage, std::string* why = nullptr);

@@ -294,6 +294,11 @@ void SetMissingSymbol(GlyphCells& cells, const gdi::TEXTMETRIC& metrics) {
 
 bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2, gdi::TEXTMETRIC& metrics2) {
     RenderStrike(font2, cells2, metrics2);
+    FitDoubleAdvances(cells1, cells2, metrics2);
+    return true;
+}
+
+void FitDoubleAdvances(GlyphCells& cells1, GlyphCells& cells2, const gdi::TEXTMETRIC& metrics2) {
     for (unsigned ch = metrics2.tmFirstChar; ch <= metrics2.tmLastChar; ++ch) {
         GlyphCell& c2 = cells2[ch];
         GlyphCell& c1 = cells1[ch];
@@ -331,7 +336,6 @@ bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2
             c2.rightPad += -diff / 2;
         }
     }
-    return true;
 }
 
 InkRows MeasureInk(const GlyphCells& cells, int firstChar, int lastChar) {

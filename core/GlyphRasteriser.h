@@ -47,9 +47,11 @@ using GlyphCells = std::array<GlyphCell, 257>;
 // past tmAscent). False, with every cell empty, when no surface to draw on can be made.
 bool RenderStrike(gdi::Font& font, GlyphCells& cells, gdi::TEXTMETRIC& metrics);
 
-// RenderStrike with the double-size font, then fits each drawn double-size cell to exactly twice
-// the advance of its single-size twin, widening whichever of the two is short.
+// RenderStrike with the double-size font, then FitDoubleAdvances.
 bool RenderDoubleStrike(gdi::Font& font2, GlyphCells& cells1, GlyphCells& cells2, gdi::TEXTMETRIC& metrics2);
+// Fits each drawn double-size cell (of a strike with metrics2) to exactly twice the advance of
+// its single-size twin, widening whichever of the two is short.
+void FitDoubleAdvances(GlyphCells& cells1, GlyphCells& cells2, const gdi::TEXTMETRIC& metrics2);
 
 // Cell lastChar + 1 := a copy of the default character's cell (empty outside the range).
 void SetMissingSymbol(GlyphCells& cells, const gdi::TEXTMETRIC& metrics);

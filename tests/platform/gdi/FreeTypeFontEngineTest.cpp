@@ -249,6 +249,28 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
     EXPECT_EQ(skipping.progress, (std::vector<std::size_t>{1, 2, 3}));
 }
 
+// A batch draws a strike once where two of its fonts share it (a size's double-size strike is the
+// single strike of twice the size); every record is still the one a batch of that font alone
+// makes. The Light face has no bold or italic of its own, so those are drawn from its regular.
+TEST(ConvertWithDejaVu, FontsSharingStrikesGiveTheBytesOfEachAlone) {
+    const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, light{"DejaVu Sans Light", "Western", 0, 0x22};
+    const auto plan = PlanBatch({sans, light}, {6, 7, 10, 12, 14, 20},
+                                {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic});
+    for (const bool high : {true, false}) {
+        SCOPED_TRACE(high);
+        std::vector<std::vector<std::uint8_t>> alone;
+        for (const auto& combination : plan) {
+            const auto one = runPlan({combination}, high, 0);
+            ASSERT_EQ(one.records.size(), 1u) << combination.font.faceName << " " << combination.size << " "
+                                              << StyleName(combination.style) << ": " << one.result.failure
+                                              << (one.result.skipped.empty() ? "" : one.result.skipped[0]);
+            alone.push_back(one.records[0]);
+        }
+        EXPECT_EQ(runPlan(plan, high, 0).records, alone);
+        EXPECT_EQ(runPlan(plan, high, 2).records, alone);
+    }
+}
+
 // The converter's batch worker coordinating a pool: the records of the one-thread batch, one step
 // notice per combination, then Finished.
 TEST(ConvertWithDejaVu, BatchWorkerThreadPoolGivesTheSequentialBytes) {
