@@ -25,6 +25,7 @@ FreeTypeFontEngine::FreeTypeFontEngine(Options options)
     } else {
         for (const auto& file : options_.fontFiles) files.emplace_back(file, 0);
     }
+    if (!options_.families.empty()) files = FilesOfFamilies(files, options_.families);
     faces_ = ScanFaces(files);
 }
 

@@ -27,6 +27,9 @@ public:
         unsigned interpreterVersion = 0;
         // Font files to use instead of the installed fonts (tests); empty: ask fontconfig.
         std::vector<std::string> fontFiles;
+        // Only the faces of these families (a command converting named fonts need not read the
+        // thousands of others a desktop may have); empty: every face.
+        std::vector<std::string> families;
     };
 
     FreeTypeFontEngine();

@@ -4,7 +4,8 @@
 #include "CodePages.h"
 #include "FontEngine.h"
 #include "FreeTypeHandles.h"
-#include "platform/bytes/ByteOrder.h"
+#include "NameTable.h"
+#include "platform/win/EqualNoCase.h"
 
 #include <fontconfig/fontconfig.h>
 #include FT_SFNT_NAMES_H
@@ -13,20 +14,18 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
+#include <fcntl.h>
+#include <span>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cstring>
 #include <mutex>
 
 namespace gdi {
 
 namespace {
-// A Windows-platform name (UTF-16BE) as 8-bit text: Latin-1 where it fits, '?' elsewhere.
 std::string decodeName(const FT_SfntName& name) {
-    std::string out;
-    for (FT_UInt i = 0; i + 1 < name.string_len; i += 2) {
-        const unsigned c = bytes::loadU16BE(name.string + i);
-        out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-    }
-    return out;
+    return WindowsNameAs8Bit(std::span<const std::uint8_t>(name.string, name.string_len));
 }
 
 std::string sfntName(FT_Face face, FT_UShort nameId) {
@@ -97,6 +96,41 @@ std::vector<std::pair<std::string, int>> FontconfigFiles() {
     }
     std::sort(files.begin(), files.end());
     return files;
+}
+
+namespace {
+// A face's table directory lies in a file's first bytes (a collection's too, in practice); a
+// file read otherwise is left to FreeType.
+constexpr std::size_t kHeadBytes = 16 * 1024;
+constexpr std::uint64_t kMaxNameTableBytes = 1 << 20;
+}  // namespace
+
+std::vector<std::pair<std::string, int>> FilesOfFamilies(const std::vector<std::pair<std::string, int>>& files,
+                                                         const std::vector<std::string>& families) {
+    std::vector<std::pair<std::string, int>> kept;
+    std::vector<std::uint8_t> head(kHeadBytes), table;
+    for (const auto& [file, index] : files) {
+        // Two reads: the file's first bytes, which hold its table directories, then its names.
+        std::optional<std::string> family;
+        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size > 0) {
+            const auto size = static_cast<std::uint64_t>(st.st_size);
+            const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
+            const auto range = got > 0 ? NameTableRange(std::span(head.data(), std::size_t(got)), size, index)
+                                       : std::nullopt;
+            if (range && range->length <= kMaxNameTableBytes) {
+                table.resize(std::size_t(range->length));
+                if (::pread(fd, table.data(), table.size(), off_t(range->offset)) == ssize_t(table.size()))
+                    family = FamilyInNameTable(table);
+            }
+        }
+        if (fd >= 0) ::close(fd);
+        if (!family || std::any_of(families.begin(), families.end(),
+                                   [&](const std::string& f) { return win::EqualNoCase(*family, f); }))
+            kept.emplace_back(file, index);
+    }
+    return kept;
 }
 
 std::vector<InstalledFace> ScanFaces(const std::vector<std::pair<std::string, int>>& files) {

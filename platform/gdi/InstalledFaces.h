@@ -28,6 +28,11 @@ struct InstalledFace {
 // fontconfig's outline font files (TrueType and CFF) with their face indexes, named instances of
 // variable fonts left out, in file order.
 std::vector<std::pair<std::string, int>> FontconfigFiles();
+// The files of files whose face may belong to one of families (ignoring case): those whose
+// 'name' table gives one of them (NameTableFamily), and those whose table does not settle it.
+// ScanFaces of the files left out would give no face of those families.
+std::vector<std::pair<std::string, int>> FilesOfFamilies(const std::vector<std::pair<std::string, int>>& files,
+                                                         const std::vector<std::string>& families);
 // The faces of files that carry OS/2, hhea and head tables and a family name.
 std::vector<InstalledFace> ScanFaces(const std::vector<std::pair<std::string, int>>& files);
 

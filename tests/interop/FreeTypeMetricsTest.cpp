@@ -18,7 +18,7 @@ TEST(FreeTypeMetrics, AbcWidthsAreFreeTypesHintedMetrics) {
     for (const char* file : kFiles) {
         FT_Face face = nullptr;
         ASSERT_EQ(FT_New_Face(library, file, 0, &face), 0) << file;
-        gdi::FreeTypeFontEngine engine({0, {file}});
+        gdi::FreeTypeFontEngine engine({0, {file}, {}});
         for (const int ppem : {8, 12, 17, 24}) {
             auto font = engine.CreateFontIndirect(gdi::makeLogFont(face->family_name, -ppem, 400, false, 0));
             ASSERT_TRUE(font) << file;

@@ -158,7 +158,7 @@ std::optional<std::string> regularFileOf(const std::string& family) {
         FcChar8* file = nullptr;
         if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
         const std::string path(reinterpret_cast<const char*>(file));
-        gdi::FreeTypeFontEngine engine({0, {path}});
+        gdi::FreeTypeFontEngine engine({0, {path}, {}});
         for (const auto& e : engine.EnumFontFamiliesEx())
             if (family == e.logFont.lfFaceName && e.logFont.lfWeight == gdi::FW_NORMAL && !e.logFont.lfItalic)
                 found = path;
@@ -254,7 +254,7 @@ TEST(GlyphInk, DejaVuSingleDensityIsFreeTypesMonochromeRendering) {
     ASSERT_FALSE(files.empty()) << "no DejaVu fonts installed";
     std::map<std::string, Comparison> byFile;
     for (const auto& file : files) {
-        gdi::FreeTypeFontEngine engine({0, {file}});
+        gdi::FreeTypeFontEngine engine({0, {file}, {}});
         const FreeTypeFace face(file);
         ASSERT_TRUE(face.face) << file;
         Comparison& result = byFile[fileName(file)];
@@ -297,7 +297,7 @@ TEST(GlyphInk, AccentsAboveTheAscentKeepTheirInkInBothStrikes) {
             std::cout << c.family << " is not installed\n";
             continue;
         }
-        gdi::FreeTypeFontEngine engine({0, {*file}});
+        gdi::FreeTypeFontEngine engine({0, {*file}, {}});
         const FreeTypeFace face(*file);
         const FontRequest lf = faceOf(engine, c.size);
         const auto single = fontAt(engine, lf, c.size);

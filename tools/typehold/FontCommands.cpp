@@ -153,7 +153,10 @@ int runConvert(const ConvertOptions& options) {
         if (exists)
             opened = std::async(std::launch::async | std::launch::deferred, [&] { return doc.OnOpenDocument(options.out); });
 
-        gdi::FreeTypeFontEngine engine;
+        // Only the faces of the fonts asked for are read.
+        gdi::FreeTypeFontEngine::Options named;
+        named.families = options.faces;
+        gdi::FreeTypeFontEngine engine(named);
         FontCatalog catalog;
         catalog.Enumerate(engine);
         std::vector<FontCatalogEntry> fonts;

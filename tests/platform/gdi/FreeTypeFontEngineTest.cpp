@@ -3,6 +3,7 @@
 #include "platform/gdi/FreeTypeFontEngine.h"
 
 #include "platform/gdi/FacePool.h"
+#include "platform/gdi/InstalledFaces.h"
 
 #include "app/BatchWorker.h"
 #include "app/ConversionBatch.h"
@@ -14,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <mutex>
 #include <thread>
 
@@ -429,6 +433,39 @@ TEST(FreeTypeFontEngine, ScreenLineMeasuresAgreeWithTheDrawing) {
 }
 
 // A walk over every installed face (the wizard's list measures each) keeps only a few open.
+// typehold convert reads only the files FilesOfFamilies keeps for the families asked for: every
+// installed face must be among those kept for its own family, in any case of letters, and the
+// engine made for a family must list it as the engine of every face does.
+TEST(InstalledFaces, EveryFaceIsKeptForItsFamily) {
+    const auto files = gdi::FontconfigFiles();
+    const auto faces = gdi::ScanFaces(files);
+    ASSERT_FALSE(faces.empty());
+    for (const auto& face : faces) {
+        SCOPED_TRACE(face.file + " " + face.family);
+        std::string shouted = face.family;
+        std::transform(shouted.begin(), shouted.end(), shouted.begin(), [](unsigned char c) { return std::toupper(c); });
+        const auto kept = gdi::FilesOfFamilies(files, {shouted});
+        EXPECT_NE(std::find(kept.begin(), kept.end(), std::pair(face.file, face.index)), kept.end());
+    }
+    EXPECT_LT(gdi::FilesOfFamilies(files, {"DejaVu Serif"}).size(), files.size());
+    EXPECT_TRUE(gdi::FilesOfFamilies(files, {"No Such Family"}).empty());
+
+    gdi::FreeTypeFontEngine::Options serif;
+    serif.families = {"dejavu serif"};
+    gdi::FreeTypeFontEngine named(serif);
+    std::vector<gdi::EnumeratedFont> expected;
+    for (const auto& font : engine().EnumFontFamiliesEx())
+        if (std::string(font.logFont.lfFaceName) == "DejaVu Serif") expected.push_back(font);
+    std::vector<gdi::EnumeratedFont> listed;
+    for (const auto& font : named.EnumFontFamiliesEx())
+        if (std::string(font.logFont.lfFaceName) == "DejaVu Serif") listed.push_back(font);
+    ASSERT_EQ(listed.size(), expected.size());
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        EXPECT_EQ(std::memcmp(&listed[i].logFont, &expected[i].logFont, sizeof(gdi::LOGFONT)), 0);
+        EXPECT_EQ(listed[i].script, expected[i].script);
+    }
+}
+
 TEST(FacePool, KeepsTheMostRecentlyReturnedFacesOnly) {
     gdi::InstalledFace sans, serif;
     sans.file = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
