@@ -14,12 +14,13 @@
 #include FT_TRUETYPE_TAGS_H
 
 #include <algorithm>
-#include <fcntl.h>
-#include <span>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cstring>
 #include <mutex>
+#include <span>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace gdi {
 

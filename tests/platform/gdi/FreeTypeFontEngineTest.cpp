@@ -256,7 +256,7 @@ TEST(ConvertWithDejaVu, ThreadPoolGivesTheSequentialBytes) {
 // A batch draws a strike once where two of its fonts share it (a size's double-size strike is the
 // single strike of twice the size); every record is still the one a batch of that font alone
 // makes. The Light face has no bold or italic of its own, so those are drawn from its regular.
-TEST(ConvertWithDejaVu, FontsSharingStrikesGiveTheBytesOfEachAlone) {
+TEST(ConvertWithDejaVu, ThreadPoolSharingStrikesGivesTheBytesOfEachFontAlone) {
     const FontCatalogEntry sans{"DejaVu Sans", "Western", 0, 0x22}, light{"DejaVu Sans Light", "Western", 0, 0x22};
     const auto plan = PlanBatch({sans, light}, {6, 7, 10, 12, 14, 20},
                                 {FontStyle::Regular, FontStyle::Bold, FontStyle::Italic, FontStyle::BoldItalic});
