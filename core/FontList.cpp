@@ -391,9 +391,15 @@ bool CFontList::Rename(FontEntry* entry, const std::string& name, const std::str
 }
 
 void CFontList::Sort() {
-    std::stable_sort(entries_.begin(), entries_.end(), [this](const auto& a, const auto& b) {
+    const auto before = [this](const auto& a, const auto& b) {
         if (const int c = compareNoCase(a->name, b->name, codePage_); c != 0) return c < 0;
         if (const int c = compareNoCase(a->style, b->style, codePage_); c != 0) return c < 0;
         return a->size < b->size;
-    });
+    };
+    // A list read from a file is sorted already and fonts added go at its end: only those are
+    // sorted, then merged in. Merging two stably sorted runs, the first's equal entries first,
+    // gives what one stable sort of the whole list gives.
+    const auto sortedEnd = std::is_sorted_until(entries_.begin(), entries_.end(), before);
+    std::stable_sort(sortedEnd, entries_.end(), before);
+    std::inplace_merge(entries_.begin(), sortedEnd, entries_.end(), before);
 }

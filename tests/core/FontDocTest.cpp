@@ -282,6 +282,40 @@ TEST(CFontListEdit, SortsByNameThenStyleThenSize) {
     EXPECT_EQ(order, (std::vector<std::string>{"Arial//14", "arial/B/8", "arial/B/12", "Courier//8"}));
 }
 
+// Fonts added to a sorted list are sorted into it; equal entries (names that differ only in case)
+// keep the order they had, the list's own before those added.
+TEST(CFontListEdit, SortingAddedFontsIntoASortedListKeepsEqualEntriesInOrder) {
+    struct Font {
+        const char* name;
+        int size;
+    };
+    const struct {
+        const char* what;
+        std::vector<Font> fonts;  // in the order they are added
+        std::vector<std::string> sorted;
+    } cases[] = {
+        {"a sorted list and two added", {{"Arial", 8}, {"Courier", 8}, {"arial", 8}, {"Bodoni", 9}},
+         {"Arial/8", "arial/8", "Bodoni/9", "Courier/8"}},
+        {"added before the whole list", {{"Bodoni", 9}, {"Courier", 8}, {"ARIAL", 8}, {"arial", 8}},
+         {"ARIAL/8", "arial/8", "Bodoni/9", "Courier/8"}},
+        {"an unsorted list", {{"Courier", 8}, {"arial", 8}, {"Arial", 8}, {"Arial", 6}},
+         {"Arial/6", "arial/8", "Arial/8", "Courier/8"}},
+        {"added after the whole list", {{"Arial", 8}, {"Bodoni", 9}, {"Courier", 8}, {"courier", 8}},
+         {"Arial/8", "Bodoni/9", "Courier/8", "courier/8"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFontList fonts;
+        fonts.New();
+        for (const auto& font : c.fonts) fonts.AddConverted(tinyFont(false, font.name, "", font.size));
+        fonts.Sort();
+        std::vector<std::string> order;
+        for (std::size_t i = 0; i < fonts.Count(); ++i)
+            order.push_back(fonts.At(i)->name + "/" + std::to_string(fonts.At(i)->size));
+        EXPECT_EQ(order, c.sorted);
+    }
+}
+
 TEST(CFontListEdit, CopiedRecordKeepsItsIDUnlessTheTargetHasItAlready) {
     TempDir dir;
     CFontList source, target;
