@@ -290,15 +290,15 @@ bool FitsHandheldRecord(const CFontRecord& record, std::string* why) {
 
 bool BuildOne(gdi::FontEngine& engine, CFontRecord& record, bool highDensity, const FontRequest& request,
               std::string* why, StrikeCache* strikes) {
-    if (!strikes)
-        return highDensity ? BuildHighDensity(engine, record, request, why) : BuildLowDensity(engine, record, request, why);
     struct Building {
-        StrikeCache& strikes;
+        StrikeCache* strikes;
         const FontRequest& request;
-        ~Building() { strikes.End(request); }
+        ~Building() {
+            if (strikes) strikes->End(request);
+        }
     };
-    strikes->Begin(request);
-    const Building building{*strikes, request};
+    if (strikes) strikes->Begin(request);
+    const Building building{strikes, request};
     return highDensity ? BuildHighDensity(engine, record, request, why, strikes)
                        : BuildLowDensity(engine, record, request, why, strikes);
 }

@@ -68,6 +68,11 @@ void StrikeCache::End(const FontRequest& request) {
     }
 }
 
+bool StrikeCache::worthKeeping(const Key& key, std::size_t bytes) const {
+    const auto it = expected_.find(key);
+    return it != expected_.end() && it->second > 0 && bytes <= byteLimit_ - std::min(keptBytes_, byteLimit_);
+}
+
 bool StrikeCache::Render(const gdi::LOGFONT& description, gdi::Font& font, GlyphCells& cells,
                          gdi::TEXTMETRIC& metrics) {
     Key key;
@@ -92,17 +97,13 @@ bool StrikeCache::Render(const gdi::LOGFONT& description, gdi::Font& font, Glyph
     const std::size_t bytes = cellBytes(cells);
     {
         std::lock_guard lock(mutex_);
-        const auto it = expected_.find(key);
-        if (it == expected_.end() || it->second == 0 || bytes > byteLimit_ - std::min(keptBytes_, byteLimit_))
-            return true;
+        if (!worthKeeping(key, bytes)) return true;
     }
     try {
         auto strike = std::make_shared<const Strike>(Strike{cells, metrics, bytes});
+        // Asked again: another build may have begun or kept strikes while the copy was made.
         std::lock_guard lock(mutex_);
-        const auto it = expected_.find(key);
-        if (it != expected_.end() && it->second > 0 && bytes <= byteLimit_ - std::min(keptBytes_, byteLimit_) &&
-            kept_.emplace(key, std::move(strike)).second)
-            keptBytes_ += bytes;
+        if (worthKeeping(key, bytes) && kept_.emplace(key, std::move(strike)).second) keptBytes_ += bytes;
     } catch (const std::bad_alloc&) {
         // Not kept; a later build draws it again.
     }

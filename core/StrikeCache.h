@@ -47,6 +47,9 @@ private:
     struct Strike;
 
     std::vector<Key> keysOf(const FontRequest& request) const;
+    // Whether a strike of bytes drawn for key is expected by a build not yet begun and fits the
+    // limit; called with mutex_ held.
+    bool worthKeeping(const Key& key, std::size_t bytes) const;
 
     const bool highDensity_;
     const std::size_t byteLimit_;
