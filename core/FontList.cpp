@@ -16,6 +16,7 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
+#include <functional>
 #include <future>
 #include <iterator>
 #include <new>
@@ -117,6 +118,7 @@ using Entries = std::vector<std::unique_ptr<FontEntry>>;
 // A mapped file's records are read through a buffer, in their order in the file.
 Entries entriesOf(CPalmDb& db, std::uint32_t from, std::uint32_t to, bool mapped) {
     Entries entries;
+    entries.reserve(to - from);
     std::optional<win::MappedFile::Reader> reader;
     if (mapped) reader.emplace();
     for (std::uint32_t slot = from; slot < to; ++slot) {
@@ -135,6 +137,24 @@ Entries entriesOf(CPalmDb& db, std::uint32_t from, std::uint32_t to, bool mapped
         entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+// Whether a present record has no unique ID, or the file's 24 bits of one that another record
+// has too: the next save gives it a new one (see AssignUniqueIDs).
+bool needsNewID(const CPalmDb& db) {
+    qz_gen::AllocationPoint();
+    std::vector<std::uint32_t> ids;
+    ids.reserve(db.LiveCount());
+    for (std::uint32_t slot = 0; slot < db.UsedLength(); ++slot) {
+        const CDbRecord* r = db.RecordAt(slot);
+        if (r == nullptr) continue;
+        if (r->GetUniqueID() == CDbRecord::kUnassigned) return true;
+        ids.push_back(r->GetUniqueID() & kFileIDMask);
+    }
+    // IDs that ascend already repeat none; others are sorted to find a repeat.
+    if (std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end()) return false;
+    std::sort(ids.begin(), ids.end());
+    return std::adjacent_find(ids.begin(), ids.end()) != ids.end();
 }
 }  // namespace
 
@@ -162,6 +182,7 @@ Outcome CFontList::Load(const std::string& path) {
             message.file = path;
             return Outcome::Refused(std::move(message));
         }
+        if (!listOnLoad_ && !needsNewID(*db_)) return Outcome::Done();
         // A long list is read on two threads, each through half of the records.
         constexpr std::uint32_t kSplitFrom = 4096;
         const std::uint32_t used = db_->UsedLength();
@@ -208,7 +229,9 @@ void CFontList::AssignUniqueIDs() {
         if (r != nullptr && r->GetUniqueID() != CDbRecord::kUnassigned)
             held.emplace_back(r->GetUniqueID() & kFileIDMask, r);
     }
-    std::stable_sort(held.begin(), held.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    // IDs that ascend already (a file whose fonts were added in their order) are not sorted again.
+    const auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(held.begin(), held.end(), byID)) std::stable_sort(held.begin(), held.end(), byID);
     std::vector<std::uint32_t> used;
     used.reserve(held.size());
     for (const auto& [id, record] : held) {
@@ -318,18 +341,24 @@ std::size_t CFontList::AddCopies(const CFontList& source, Outcome* refusal) {
     if (!db_) return 0;
     std::size_t added = 0;
     try {
+        // Only copies that carry an ID need the table: a converted font has none until it is saved.
+        const bool withIDs = std::any_of(source.entries_.begin(), source.entries_.end(), [](const auto& e) {
+            return e->record != nullptr && e->record->GetUniqueID() != CDbRecord::kUnassigned;
+        });
         std::unordered_set<std::uint32_t> held;
-        qz_gen::AllocationPoint();
-        held.reserve(db_->LiveCount() + source.Count());
-        for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot)
-            if (const CDbRecord* r = db_->RecordAt(slot)) held.insert(r->GetUniqueID());
+        if (withIDs) {
+            qz_gen::AllocationPoint();
+            held.reserve(db_->LiveCount() + source.Count());
+            for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot)
+                if (const CDbRecord* r = db_->RecordAt(slot)) held.insert(r->GetUniqueID());
+        }
         for (; added < source.Count(); ++added) {
             const FontEntry& entry = *source.At(added);
             if (entry.record == nullptr) break;
             const std::uint32_t id = entry.record->GetUniqueID();
             const bool taken = id != CDbRecord::kUnassigned && held.contains(id);
             if (addCopy(entry, taken, refusal) < 0) break;
-            if (!taken) held.insert(id);
+            if (!taken && withIDs) held.insert(id);
         }
     } catch (const std::bad_alloc&) {
         // The copies made so far stay, as after a failed AddCopy.

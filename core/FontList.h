@@ -77,6 +77,13 @@ public:
     // Whether Load maps the file rather than copying it into memory (CPalmDb::Hold::Map): for a
     // command that writes the fonts elsewhere before it ends, never for a document a window keeps.
     void SetMapFiles(bool map) { mapFiles_ = map; }
+    // Whether Load lists the file's fonts (it does unless told otherwise). A command that only
+    // adds fonts to a file and saves it can do without: Load then lists none of them, and Count,
+    // At and Sort cover the fonts added since. The file saved is the same: the records stay as
+    // read, and the fonts added get the IDs they would get in the whole list. Where a record of
+    // the file itself needs a new ID at the save (those are given in list order), Load lists the
+    // fonts as usual.
+    void SetListOnLoad(bool list) { listOnLoad_ = list; }
 
 private:
     int AppendEntry(std::unique_ptr<FontEntry> entry);
@@ -91,4 +98,5 @@ private:
     std::string path_;
     std::uint32_t codePage_ = 1252;
     bool mapFiles_ = false;
+    bool listOnLoad_ = true;
 };

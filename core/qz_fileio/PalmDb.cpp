@@ -239,6 +239,9 @@ std::int32_t CPalmDb::readFile(const std::shared_ptr<const void>* owner, std::sp
             return kDbOk;
         }
 
+        // Room for the whole list, and for the records in slots grown as adding grows them.
+        recordList_.reserve(n);
+        if (owner != nullptr) slots_.reserve((n + kGrowBy - 1) / kGrowBy * kGrowBy);
         for (std::size_t i = 0; i < n; ++i, entry += kRecordEntrySize)
             recordList_.push_back({loadU32BE(entry), entry[4], loadU24BE(entry + 5)});
         const std::uint64_t firstPart = n > 0 ? recordList_[0].offset : fileLength;

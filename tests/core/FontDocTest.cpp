@@ -230,6 +230,60 @@ TEST(CFontListLoad, AMappedFileListsAndSavesAsOneReadIntoMemory) {
     EXPECT_TRUE(mapped.saved == copied.saved);
 }
 
+// typehold convert adds fonts to a file without listing the fonts it holds: the file saved is
+// the one the whole list gives, the new fonts' IDs included, however the file's IDs lie.
+TEST(CFontListLoad, AddingToAnUnlistedFileSavesWhatTheListedFileSaves) {
+    struct Case {
+        const char* what;
+        std::vector<CDbRecord> records;
+        std::size_t listed;  // entries after loading unlisted and adding two fonts
+    };
+    const Case cases[] = {
+        {"IDs in slot order", {fontRecord("b", 1, 12), fontRecord("A", 2, 8), fontRecord("Y", 3)}, 2},
+        {"IDs out of order", {fontRecord("b", 9), fontRecord("A", 2), fontRecord("Y", 5)}, 2},
+        {"deleted and unparsable records", {fontRecord("b", 1), recordWith({}, 3, CDbRecord::kFlagDeleted),
+                                            recordWith(kJunk, 4), fontRecord("A", 2)}, 2},
+        // The record that gives up its ID gets a new one in list order, between the fonts added.
+        {"two records share an ID", {fontRecord("M", 7), fontRecord("A", 7), fontRecord("Y", 6)}, 5},
+        {"a record without a font shares an ID", {fontRecord("M", 7), recordWith(kJunk, 7)}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        CPalmDb db;
+        for (auto r : c.records) db.AddRecord(r);
+        writeDatabase(dir.file("source.pdb"), db);
+        const auto openAddSave = [&](bool listed) {
+            // One file name in two folders: a save names the database after its file.
+            const auto folder = dir.file(listed ? "listed" : "unlisted");
+            std::filesystem::create_directory(folder);
+            const auto path = folder + "/fonts.pdb";
+            std::filesystem::copy_file(dir.file("source.pdb"), path);
+            CFontList list;
+            list.SetMapFiles(true);
+            list.SetListOnLoad(listed);
+            EXPECT_TRUE(list.Load(path).Ok());
+            // Added out of order, so that the IDs follow the sorted list, not the order added.
+            CFontList batch;
+            batch.New();
+            batch.AddConverted(tinyFont(false, "Z"));
+            batch.AddConverted(tinyFont(false, "B"));
+            EXPECT_EQ(list.AddCopies(batch), 2u);
+            list.Sort();
+            if (!listed) {
+                EXPECT_EQ(list.Count(), c.listed);
+            }
+            EXPECT_TRUE(list.Save(path).Ok());
+            Bytes saved = readWholeFile(path);
+            if (saved.size() >= 48) std::fill(saved.begin() + 36, saved.begin() + 48, 0);  // dates
+            return saved;
+        };
+        const Bytes listed = openAddSave(true), unlisted = openAddSave(false);
+        EXPECT_FALSE(listed.empty());
+        EXPECT_TRUE(unlisted == listed);
+    }
+}
+
 TEST(CFontListLoad, RefusesOtherDatabasesAndReportsFileErrors) {
     Fixture f;
     CPalmDb db;

@@ -148,6 +148,8 @@ int runConvert(const ConvertOptions& options) {
         CFontDoc doc(ui);
         doc.Fonts().SetCodePage(desktopCodePage());
         doc.Fonts().SetMapFiles(true);
+        // The fonts the file holds are kept as they are, not shown: they need not be listed.
+        doc.Fonts().SetListOnLoad(false);
         const bool exists = qz_gen::CFile::Exists(options.out);
         std::future<Outcome> opened;
         if (exists)
