@@ -15,9 +15,13 @@
 #include "core/FontDoc.h"
 #include "core/FontRecord.h"
 #include "core/PathNames.h"
+#include "core/qz_fileio/DbRecord.h"
 #include "core/qz_fileio/File.h"
+#include "core/qz_fileio/PalmDb.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/CodePages.h"
 #include "platform/gdi/FreeTypeFontEngine.h"
+#include "platform/win/WholeFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -123,6 +127,15 @@ std::size_t expectedBatchBytes(const std::vector<Combination>& plan, bool highDe
     }
     return total + total / 4;
 }
+
+// About the heap that reading the database at path takes: for each record an object, its slot
+// and its list entry, and the allocator's own bytes. Nothing for a file too short to tell.
+std::size_t expectedRecordBytes(const std::string& path) {
+    const auto header = win::ReadFileStart(path, qz_gen::CPalmDb::kHeaderSize);
+    if (!header || header->size() < qz_gen::CPalmDb::kHeaderSize) return 0;
+    constexpr std::size_t kNumRecordsAt = 76;
+    return bytes::loadU16BE(header->data() + kNumRecordsAt) * (sizeof(qz_gen::CDbRecord) + 48);
+}
 }  // namespace
 
 int runConvert(const ConvertOptions& options) {
@@ -153,7 +166,11 @@ int runConvert(const ConvertOptions& options) {
         const bool exists = qz_gen::CFile::Exists(options.out);
         std::future<Outcome> opened;
         if (exists)
-            opened = std::async(std::launch::async | std::launch::deferred, [&] { return doc.OnOpenDocument(options.out); });
+            opened = std::async(std::launch::async | std::launch::deferred, [&] {
+                // The thread has a heap of its own, which the records fill.
+                ReserveHeap(expectedRecordBytes(options.out));
+                return doc.OnOpenDocument(options.out);
+            });
 
         // Only the faces of the fonts asked for are read.
         gdi::FreeTypeFontEngine::Options named;

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-// Grows the heap by about bytes (at most kMaxHeapReserve) and maps them at once, in 2 MiB pages
+// Grows the calling thread's heap by about bytes (at most kMaxHeapReserve) and maps them at once, in 2 MiB pages
 // where the system allows, and from then on keeps memory the process frees for its next
 // allocations rather than handing it back. Each page of fresh memory otherwise costs a fault when
 // it is first written, which on a virtual machine takes 10 to 15 us; mapping a range in one call
