@@ -133,7 +133,7 @@ std::size_t expectedBatchBytes(const std::vector<Combination>& plan, bool highDe
 std::size_t expectedRecordBytes(const std::string& path) {
     const auto header = win::ReadFileStart(path, qz_gen::CPalmDb::kHeaderSize);
     if (!header || header->size() < qz_gen::CPalmDb::kHeaderSize) return 0;
-    constexpr std::size_t kNumRecordsAt = 76;
+    constexpr std::size_t kNumRecordsAt = 76;  // see the header's layout in PalmDb.h
     return bytes::loadU16BE(header->data() + kNumRecordsAt) * (sizeof(qz_gen::CDbRecord) + 48);
 }
 }  // namespace
