@@ -16,7 +16,6 @@
 #include "resources/converter/ConverterStrings.h"
 
 #include <algorithm>
-#include <functional>
 #include <future>
 #include <iterator>
 #include <new>
@@ -139,22 +138,29 @@ Entries entriesOf(CPalmDb& db, std::uint32_t from, std::uint32_t to, bool mapped
     return entries;
 }
 
-// Whether a present record has no unique ID, or the file's 24 bits of one that another record
-// has too: the next save gives it a new one (see AssignUniqueIDs).
-bool needsNewID(const CPalmDb& db) {
+// The file's 24 bits of each assigned unique ID with its record, by ID and, for one ID, in slot
+// order: the first record of an ID keeps it at a save, a later one needs a new ID as much as a
+// record without one.
+std::vector<std::pair<std::uint32_t, CDbRecord*>> heldIDs(CPalmDb& db) {
     qz_gen::AllocationPoint();
-    std::vector<std::uint32_t> ids;
-    ids.reserve(db.LiveCount());
+    std::vector<std::pair<std::uint32_t, CDbRecord*>> held;
+    held.reserve(db.LiveCount());
     for (std::uint32_t slot = 0; slot < db.UsedLength(); ++slot) {
-        const CDbRecord* r = db.RecordAt(slot);
-        if (r == nullptr) continue;
-        if (r->GetUniqueID() == CDbRecord::kUnassigned) return true;
-        ids.push_back(r->GetUniqueID() & kFileIDMask);
+        CDbRecord* r = db.RecordAt(slot);
+        if (r != nullptr && r->GetUniqueID() != CDbRecord::kUnassigned)
+            held.emplace_back(r->GetUniqueID() & kFileIDMask, r);
     }
-    // IDs that ascend already repeat none; others are sorted to find a repeat.
-    if (std::adjacent_find(ids.begin(), ids.end(), std::greater_equal<>()) == ids.end()) return false;
-    std::sort(ids.begin(), ids.end());
-    return std::adjacent_find(ids.begin(), ids.end()) != ids.end();
+    // IDs that ascend already (a file whose fonts were added in their order) are not sorted again.
+    const auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(held.begin(), held.end(), byID)) std::stable_sort(held.begin(), held.end(), byID);
+    return held;
+}
+
+// Whether the next save gives a present record a new unique ID (see AssignUniqueIDs).
+bool needsNewID(CPalmDb& db) {
+    const auto held = heldIDs(db);
+    const auto sameID = [](const auto& a, const auto& b) { return a.first == b.first; };
+    return held.size() < db.LiveCount() || std::adjacent_find(held.begin(), held.end(), sameID) != held.end();
 }
 }  // namespace
 
@@ -219,19 +225,7 @@ std::uint32_t CFontList::MaxUniqueID() const {
 }
 
 void CFontList::AssignUniqueIDs() {
-    // The 24-bit IDs already held, each by the first record in slot order that has it; a later
-    // record with the same 24 bits needs a new ID as much as a record without one.
-    qz_gen::AllocationPoint();
-    std::vector<std::pair<std::uint32_t, CDbRecord*>> held;
-    held.reserve(db_->LiveCount());
-    for (std::uint32_t slot = 0; slot < db_->UsedLength(); ++slot) {
-        CDbRecord* r = db_->RecordAt(slot);
-        if (r != nullptr && r->GetUniqueID() != CDbRecord::kUnassigned)
-            held.emplace_back(r->GetUniqueID() & kFileIDMask, r);
-    }
-    // IDs that ascend already (a file whose fonts were added in their order) are not sorted again.
-    const auto byID = [](const auto& a, const auto& b) { return a.first < b.first; };
-    if (!std::is_sorted(held.begin(), held.end(), byID)) std::stable_sort(held.begin(), held.end(), byID);
+    const auto held = heldIDs(*db_);
     std::vector<std::uint32_t> used;
     used.reserve(held.size());
     for (const auto& [id, record] : held) {

@@ -30,8 +30,9 @@ using bytes::storeU32BE;
 
 namespace {
 [[noreturn]] void throwReadError() { ThrowException(kStrReadError, kCodeReadError); }
+}  // namespace
 
-PalmDbHeader parseHeader(std::span<const std::uint8_t> b) {
+PalmDbHeader ParsePalmDbHeader(std::span<const std::uint8_t, CPalmDb::kHeaderSize> b) {
     PalmDbHeader h;
     std::copy_n(b.begin(), h.name.size(), h.name.begin());
     const std::uint8_t* p = b.data();
@@ -51,6 +52,7 @@ PalmDbHeader parseHeader(std::span<const std::uint8_t> b) {
     return h;
 }
 
+namespace {
 void storeHeader(const PalmDbHeader& h, std::uint8_t* p) {
     std::copy(h.name.begin(), h.name.end(), p);
     storeU16BE(p + 32, h.attributes);
@@ -217,7 +219,7 @@ std::int32_t CPalmDb::readFile(const std::shared_ptr<const void>* owner, std::sp
         ByteReader reader(bytes);
         const auto headerBytes = reader.take(kHeaderSize);
         if (!headerBytes) throwReadError();
-        header_ = parseHeader(*headerBytes);
+        header_ = ParsePalmDbHeader(headerBytes->first<kHeaderSize>());
         const std::size_t n = header_.numRecords;
         const auto list = reader.take(n * ListEntrySize());
         if (!list || !reader.skip(kGapSize)) throwReadError();

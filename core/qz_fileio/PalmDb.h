@@ -173,6 +173,9 @@ private:
     std::vector<std::uint8_t> sortInfo_;
 };
 
+// The header fields of a database file's first bytes.
+PalmDbHeader ParsePalmDbHeader(std::span<const std::uint8_t, CPalmDb::kHeaderSize> bytes);
+
 // Reads the header and list of the database file at path into db (CPalmDb::ReadLayout), and no
 // more of the file: whether the file is a Palm database is told without reading it whole. False
 // when the file cannot be read, is empty or its list does not describe it; std::bad_alloc when

@@ -6,6 +6,7 @@
 #include "FreeTypeHandles.h"
 #include "NameTable.h"
 #include "platform/win/EqualNoCase.h"
+#include "platform/win/FileDescriptor.h"
 
 #include <fontconfig/fontconfig.h>
 #include FT_SFNT_NAMES_H
@@ -113,20 +114,19 @@ std::vector<std::pair<std::string, int>> FilesOfFamilies(const std::vector<std::
     for (const auto& [file, index] : files) {
         // Two reads: the file's first bytes, which hold its table directories, then its names.
         std::optional<std::string> family;
-        const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+        const win::FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
         struct stat st {};
-        if (fd >= 0 && ::fstat(fd, &st) == 0 && st.st_size > 0) {
+        if (fd.valid() && ::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
             const auto size = static_cast<std::uint64_t>(st.st_size);
-            const ssize_t got = ::pread(fd, head.data(), head.size(), 0);
+            const ssize_t got = ::pread(fd.get(), head.data(), head.size(), 0);
             const auto range = got > 0 ? NameTableRange(std::span(head.data(), std::size_t(got)), size, index)
                                        : std::nullopt;
             if (range && range->length <= kMaxNameTableBytes) {
                 table.resize(std::size_t(range->length));
-                if (::pread(fd, table.data(), table.size(), off_t(range->offset)) == ssize_t(table.size()))
+                if (::pread(fd.get(), table.data(), table.size(), off_t(range->offset)) == ssize_t(table.size()))
                     family = FamilyInNameTable(table);
             }
         }
-        if (fd >= 0) ::close(fd);
         if (!family || std::any_of(families.begin(), families.end(),
                                    [&](const std::string& f) { return win::EqualNoCase(*family, f); }))
             kept.emplace_back(file, index);

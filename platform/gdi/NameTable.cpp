@@ -2,6 +2,7 @@
 #include "NameTable.h"
 
 #include "FontEngine.h"
+#include "platform/bytes/ByteOrder.h"
 #include "platform/bytes/ByteReader.h"
 
 namespace gdi {
@@ -42,7 +43,7 @@ std::optional<FileRange> nameTableOf(std::span<const std::uint8_t> head, std::ui
 std::string WindowsNameAs8Bit(std::span<const std::uint8_t> utf16) {
     std::string out;
     for (std::size_t i = 0; i + 1 < utf16.size(); i += 2) {
-        const unsigned unit = unsigned(utf16[i]) << 8 | utf16[i + 1];
+        const unsigned unit = bytes::loadU16BE(utf16.data() + i);
         out.push_back(unit < 0x100 ? static_cast<char>(unit) : '?');
     }
     return out;

@@ -18,7 +18,6 @@
 #include "core/qz_fileio/DbRecord.h"
 #include "core/qz_fileio/File.h"
 #include "core/qz_fileio/PalmDb.h"
-#include "platform/bytes/ByteOrder.h"
 #include "platform/gdi/CodePages.h"
 #include "platform/gdi/FreeTypeFontEngine.h"
 #include "platform/win/WholeFile.h"
@@ -131,10 +130,11 @@ std::size_t expectedBatchBytes(const std::vector<Combination>& plan, bool highDe
 // About the heap that reading the database at path takes: for each record an object, its slot
 // and its list entry, and the allocator's own bytes. Nothing for a file too short to tell.
 std::size_t expectedRecordBytes(const std::string& path) {
-    const auto header = win::ReadFileStart(path, qz_gen::CPalmDb::kHeaderSize);
-    if (!header || header->size() < qz_gen::CPalmDb::kHeaderSize) return 0;
-    constexpr std::size_t kNumRecordsAt = 76;  // see the header's layout in PalmDb.h
-    return bytes::loadU16BE(header->data() + kNumRecordsAt) * (sizeof(qz_gen::CDbRecord) + 48);
+    constexpr std::size_t kHeaderSize = qz_gen::CPalmDb::kHeaderSize;
+    const auto header = win::ReadFileStart(path, kHeaderSize);
+    if (!header || header->size() < kHeaderSize) return 0;
+    const auto records = qz_gen::ParsePalmDbHeader(std::span(*header).first<kHeaderSize>()).numRecords;
+    return records * (sizeof(qz_gen::CDbRecord) + 48);
 }
 }  // namespace
 
